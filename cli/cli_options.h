@@ -1,0 +1,24 @@
+#pragma once
+// The command line of vellumin-cli.
+#include "engine/convert_settings.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct CliOptions {
+    std::vector<std::string> inputs; // PDF files and folders, as given
+    ConvertSettings settings;        // output directory, format, quality, gray, pages
+    std::string ownerPassword;
+    std::string userPassword;
+    bool summaryOnly = false;
+    bool forceProgress = false;
+};
+
+struct ParsedCommandLine {
+    std::optional<CliOptions> options; // nothing when the program should stop
+    int exitCode = 0;                  // for that stop: 0 after --help/--version
+    std::string output;                // text to print for that stop
+};
+
+ParsedCommandLine ParseCommandLine(int argc, const char* const* argv);

@@ -1,0 +1,9 @@
+#pragma once
+// Running the command line's job: gather the documents, then print their
+// summaries or extract their images.
+#include "cli/cli_options.h"
+
+#include <cstdio>
+
+// Returns the process exit status (see exit_code.h).
+int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal);

@@ -1,0 +1,65 @@
+#include "engine/document_extraction.h"
+
+#include "engine/image_dump_dev.h"
+#include "engine/pdf_engine.h"
+#include "engine/text_format.h"
+#include "platform/file_path_info.h"
+#include "platform/file_system.h"
+
+#include <PDFDoc.h>
+
+ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettings& settings,
+                              SharedDirectoryNames& sharedNames, MessageSink& messages, ProgressSink& progress) {
+    ExtractResult result;
+    std::unique_ptr<PDFDoc> document = OpenPdfDocument(request.path, request.ownerPassword, request.userPassword);
+    if (!document->isOk()) {
+        messages.ShowMessage("Not a valid pdf file!");
+        return result;
+    }
+    if (!document->okToCopy(false)) {
+        messages.ShowMessage("Copying of images from this document is not allowed.");
+        return result;
+    }
+
+    const int pageCount = document->getNumPages();
+    int first = 1, last = pageCount;
+    if (settings.pageRange != 0) {
+        first = std::max(settings.startPage, 1);
+        last = std::min(settings.endPage, pageCount);
+    }
+    if (first > last) {
+        messages.ShowMessage(FormatText("The '%s' file only contain %d pages, please correct the page range in "
+                                        "the setting dialog and try again.",
+                                        request.path.c_str(), pageCount));
+        result.outcome = ExtractOutcome::RangeError;
+        return result;
+    }
+
+    platform::FilePathInfo info(request.path);
+    if (platform::PathExists(settings.outputDirectory)) {
+        result.outputDirectory = platform::WithTrailingSlash(settings.outputDirectory);
+        result.imageRoot = result.outputDirectory + sharedNames.Claim(info.Title());
+    } else {
+        result.outputDirectory = info.Folder() + info.Title() + "/";
+        result.imageRoot = result.outputDirectory;
+    }
+    if (!platform::PathExists(result.outputDirectory))
+        platform::CreateDirectory(result.outputDirectory);
+
+    ImageDumpDev device(result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM);
+    if (device.isOk()) {
+        int p = 100 * request.fileNumber / std::max(request.fileCount, 1);
+        progress.SetTotal(FormatText("File %d of %d, %d%%", request.fileNumber, request.fileCount, p), p);
+        const int m = last - first + 1;
+        for (int page = first; page <= last; ++page) {
+            document->displayPage(&device, page, 72, 72, 0, false, false, false);
+            const int k = page - first + 1;
+            const int q = 100 * k / m;
+            progress.SetCurrent(FormatText("Page %d of %d, %d%%", k, m, q), q);
+        }
+    }
+    result.outcome = ExtractOutcome::Extracted;
+    result.imagesWritten = device.ImagesWritten();
+    result.imagesFailed = device.ImagesFailed();
+    return result;
+}

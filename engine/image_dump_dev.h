@@ -1,0 +1,69 @@
+#pragma once
+// The output device that writes every image the engine meets to a file of its
+// own instead of drawing it: stored JPEG data copied as .jpg, one-bit images
+// and stencil masks as PBM, everything else as 8-bit RGB PPM. Files are named
+// rootPath + "-NNN" + extension, numbered from 000 in the order images come.
+#include <OutputDev.h>
+
+#include <cstdio>
+#include <string>
+
+class ImageDumpDev : public OutputDev {
+public:
+    ImageDumpDev(const std::string& rootPath, bool passJpeg);
+
+    bool isOk() { return isValid; }
+    // Images written so far, and images that could not be written (file not
+    // created, write failed, or no data could be decoded).
+    int ImagesWritten() const { return imagesWritten; }
+    int ImagesFailed() const { return imagesFailed; }
+
+    bool upsideDown() override { return true; }
+    bool useDrawChar() override { return false; }
+    bool interpretType3Chars() override { return false; }
+    // The engine hands images only to devices that want non-text content, so
+    // this says yes; vector graphics are ignored by the base class's empty
+    // drawing calls, and shadings and tiling patterns are claimed below and
+    // skipped, so the engine spends no time rendering them.
+    bool needNonText() override { return true; }
+    bool useTilingPatternFill() override { return true; }
+    bool tilingPatternFill(GfxState*, Gfx*, Catalog*, GfxTilingPattern*, const double*, int, int, int, int,
+                           double, double) override {
+        return true;
+    }
+    bool useShadedFills(int) override { return true; }
+    bool functionShadedFill(GfxState*, GfxFunctionShading*) override { return true; }
+    bool axialShadedFill(GfxState*, GfxAxialShading*, double, double) override { return true; }
+    bool radialShadedFill(GfxState*, GfxRadialShading*, double, double) override { return true; }
+    bool gouraudTriangleShadedFill(GfxState*, GfxGouraudTriangleShading*) override { return true; }
+    bool patchMeshShadedFill(GfxState*, GfxPatchMeshShading*) override { return true; }
+
+    void drawImageMask(GfxState* state, Object* ref, Stream* str, int width, int height, bool invert,
+                       bool interpolate, bool inlineImg) override;
+    void drawImage(GfxState* state, Object* ref, Stream* str, int width, int height,
+                   GfxImageColorMap* colorMap, bool interpolate, const int* maskColors,
+                   bool inlineImg) override;
+
+private:
+    // Takes the next number and names the file with the given extension.
+    int TakeNumber();
+    std::string FileName(int number, const char* extension) const;
+    FILE* OpenImageFile(const std::string& name);
+    // Closes the file; a failed write removes the incomplete file.
+    void FinishImageFile(FILE* file, const std::string& name);
+    // An image whose stream decodes to nothing at all gets no file.
+    void ReportNoData(int number);
+
+    // Copies the stored JPEG data; false (nothing written) when the stored
+    // data does not start like a JPEG file.
+    bool WriteStoredJpeg(Stream* str, int number);
+    void WritePbm(Stream* str, int width, int height, bool invertBytes, int number);
+    void WritePpm(Stream* str, int width, int height, GfxImageColorMap* colorMap, int number);
+
+    std::string rootPath;
+    bool passJpeg;
+    int nextImageNumber = 0;
+    bool isValid = true;
+    int imagesWritten = 0;
+    int imagesFailed = 0;
+};

@@ -1,0 +1,29 @@
+#pragma once
+// The paths of a job list and the ways PDF files enter it.
+#include "engine/user_feedback.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// True when the name's extension (from its last '.') is ".pdf" in any case.
+bool HasPdfExtension(const std::string& name);
+
+class JobPaths {
+public:
+    const std::vector<std::string>& Paths() const { return paths_; }
+
+    // Compares byte for byte (case matters); on a match tells the person
+    // "File: <path> have been imported!" and answers true.
+    bool IsAlreadyListed(const std::string& path, MessageSink& messages) const;
+
+    // Appends the path unless it is already listed; true when it was added.
+    bool AddIfNew(const std::string& path, MessageSink& messages);
+
+    // Searches dir depth first, in the order the file system lists it, and
+    // adds every file with a ".pdf" extension that is not listed yet.
+    void ImportDirectory(const std::string& dir, MessageSink& messages);
+
+private:
+    std::vector<std::string> paths_;
+};

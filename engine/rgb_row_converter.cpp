@@ -1,0 +1,94 @@
+#include "engine/rgb_row_converter.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const int kCacheSize = 4096; // a power of two
+
+unsigned char ComponentToByte(GfxColorComp component) {
+    double value = colToDbl(component) * 255.0 + 0.5;
+    return static_cast<unsigned char>(std::clamp(value, 0.0, 255.0));
+}
+
+} // namespace
+
+void RgbRowConverter::PixelToRgb(GfxImageColorMap& colorMap, const unsigned char* pixel, unsigned char* rgb) {
+    GfxRGB colour;
+    colorMap.getRGB(pixel, &colour);
+    rgb[0] = ComponentToByte(colour.r);
+    rgb[1] = ComponentToByte(colour.g);
+    rgb[2] = ComponentToByte(colour.b);
+}
+
+RgbRowConverter::RgbRowConverter(GfxImageColorMap& colorMap)
+    : colorMap_(colorMap), components_(colorMap.getNumPixelComps()) {
+    // Samples arrive as one byte per component (16-bit samples are cut to 8).
+    const int values = 1 << std::min(colorMap.getBits(), 8);
+    GfxColorSpace* space = colorMap.getColorSpace();
+    if (components_ == 1) {
+        method_ = Method::SingleComponentTable;
+        table_.resize(3 * 256);
+        for (int v = 0; v < values; ++v) {
+            unsigned char sample = static_cast<unsigned char>(v);
+            PixelToRgb(colorMap_, &sample, &table_[3 * v]);
+        }
+    } else if (components_ == 3 && space && space->getMode() == csDeviceRGB) {
+        // DeviceRGB maps red only from the first sample, green only from the
+        // second and blue only from the third, so gray pixels fill all three.
+        method_ = Method::PerComponentTables;
+        table_.resize(3 * 256);
+        for (int v = 0; v < values; ++v) {
+            unsigned char pixel[3] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v),
+                                      static_cast<unsigned char>(v)};
+            unsigned char rgb[3];
+            PixelToRgb(colorMap_, pixel, rgb);
+            for (int c = 0; c < 3; ++c)
+                table_[c * 256 + v] = rgb[c];
+        }
+    } else {
+        method_ = Method::CachedPixels;
+        if (components_ <= 4)
+            cache_.resize(kCacheSize);
+    }
+}
+
+void RgbRowConverter::ConvertRow(const unsigned char* samples, int width, unsigned char* rgb) {
+    switch (method_) {
+    case Method::SingleComponentTable:
+        for (int x = 0; x < width; ++x)
+            std::memcpy(rgb + 3 * x, &table_[3 * samples[x]], 3);
+        break;
+    case Method::PerComponentTables:
+        for (int x = 0; x < width; ++x, samples += 3, rgb += 3) {
+            rgb[0] = table_[samples[0]];
+            rgb[1] = table_[256 + samples[1]];
+            rgb[2] = table_[512 + samples[2]];
+        }
+        break;
+    case Method::CachedPixels:
+        ConvertCached(samples, width, rgb);
+        break;
+    }
+}
+
+void RgbRowConverter::ConvertCached(const unsigned char* samples, int width, unsigned char* rgb) {
+    if (cache_.empty()) { // more than four components: no key fits, convert each pixel
+        for (int x = 0; x < width; ++x)
+            PixelToRgb(colorMap_, samples + x * components_, rgb + 3 * x);
+        return;
+    }
+    for (int x = 0; x < width; ++x, samples += components_, rgb += 3) {
+        std::uint32_t key = 0;
+        for (int c = 0; c < components_; ++c)
+            key = (key << 8) | samples[c];
+        CacheEntry& entry = cache_[(key * 2654435761u) >> 20 & (kCacheSize - 1)];
+        if (!entry.used || entry.key != key) {
+            PixelToRgb(colorMap_, samples, entry.rgb);
+            entry.key = key;
+            entry.used = true;
+        }
+        std::memcpy(rgb, entry.rgb, 3);
+    }
+}

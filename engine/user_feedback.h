@@ -1,0 +1,20 @@
+#pragma once
+// What the engine shows a person goes through these two interfaces; the
+// desktop program and the command line each implement them.
+#include <string>
+
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    // A message with one OK button; returns once it has been acknowledged.
+    virtual void ShowMessage(const std::string& text) = 0;
+};
+
+// The two indicators of a run: Total (documents) and Current (pages), each a
+// text and a position from 0 to 100.
+class ProgressSink {
+public:
+    virtual ~ProgressSink() = default;
+    virtual void SetTotal(const std::string& text, int position) = 0;
+    virtual void SetCurrent(const std::string& text, int position) = 0;
+};

@@ -1,0 +1,33 @@
+#pragma once
+// Files and directories: existence tests, creation, listing, deletion.
+#include <string>
+#include <vector>
+
+namespace platform {
+
+bool PathExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+// Creates one directory level; false when it could not be made.
+bool CreateDirectory(const std::string& path);
+// Creates the directory with every missing parent; true when it exists afterwards.
+bool CreateDirectoryPath(const std::string& path);
+bool DeleteFile(const std::string& path);
+// True when a file can be created in the directory.
+bool IsDirectoryWritable(const std::string& path);
+
+struct DirectoryEntry {
+    std::string name;
+    bool isDirectory = false;
+};
+
+// The entries of a directory in the order the file system returns them,
+// without "." and "..". Empty when the directory cannot be read.
+std::vector<DirectoryEntry> ListDirectory(const std::string& path);
+
+// The directory of the running executable, ending with '/'.
+std::string ModuleDirectory();
+
+// path with a '/' appended unless it already ends with one.
+std::string WithTrailingSlash(const std::string& path);
+
+} // namespace platform
