@@ -1,0 +1,158 @@
+// Every real-world PDF of the corpus goes through the engine: no crash, no
+// hang, the outcome the file calls for, and well-formed files of the right size.
+#include "engine/document_extraction.h"
+#include "engine/image_dump_dev.h"
+#include "engine/pdf_engine.h"
+#include "tests/support/test_support.h"
+
+#include <PDFDoc.h>
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+
+#include <csetjmp>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+using namespace testing_support;
+
+namespace {
+
+struct CorpusEntry {
+    std::string file;
+    std::string password;
+    bool copyForbidden = false;
+};
+
+std::vector<CorpusEntry> ReadManifest() {
+    std::vector<CorpusEntry> entries;
+    std::ifstream in(CorpusDir() + "/MANIFEST.tsv");
+    std::string line;
+    std::getline(in, line); // column names
+    while (std::getline(in, line)) {
+        std::vector<std::string> columns;
+        std::stringstream fields(line);
+        for (std::string field; std::getline(fields, field, '\t');)
+            columns.push_back(field);
+        if (columns.size() < 9)
+            continue;
+        entries.push_back({columns[0], columns[7], columns[8].find("copy/extract NOT permitted") != std::string::npos});
+    }
+    return entries;
+}
+
+struct JpegError {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+};
+
+// True when libjpeg accepts the file's header.
+bool IsReadableJpeg(const std::string& data) {
+    jpeg_decompress_struct cinfo;
+    JpegError error;
+    cinfo.err = jpeg_std_error(&error.manager);
+    error.manager.error_exit = [](j_common_ptr c) { std::longjmp(reinterpret_cast<JpegError*>(c->err)->jump, 1); };
+    jpeg_create_decompress(&cinfo);
+    bool ok = false;
+    if (!setjmp(error.jump)) {
+        jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.data()), data.size());
+        ok = jpeg_read_header(&cinfo, TRUE) == JPEG_HEADER_OK && cinfo.image_width > 0 && cinfo.image_height > 0;
+    }
+    jpeg_destroy_decompress(&cinfo);
+    return ok;
+}
+
+// Parses "P4\nW H\n" or "P6\nW H\n255\n" and checks that the pixel data has
+// exactly the size the header gives.
+bool IsWellFormedPnm(const std::string& data, int* width, int* height) {
+    std::istringstream in(data);
+    std::string magic;
+    int maxValue = 1;
+    in >> magic >> *width >> *height;
+    if (magic == "P6")
+        in >> maxValue;
+    if (!in || (magic != "P4" && magic != "P6") || maxValue != (magic == "P6" ? 255 : 1) || in.get() != '\n')
+        return false;
+    const long long expected = magic == "P4" ? (*width + 7LL) / 8 * *height : 3LL * *width * *height;
+    return static_cast<long long>(data.size()) - static_cast<long long>(in.tellg()) == expected;
+}
+
+// Notes the size of every image before the device writes it.
+class SizeRecorder : public ImageDumpDev {
+public:
+    using ImageDumpDev::ImageDumpDev;
+    std::vector<std::pair<int, int>> sizes;
+
+    void drawImageMask(GfxState* s, Object* r, Stream* str, int w, int h, bool inv, bool interp, bool inl) override {
+        sizes.emplace_back(w, h);
+        ImageDumpDev::drawImageMask(s, r, str, w, h, inv, interp, inl);
+    }
+    void drawImage(GfxState* s, Object* r, Stream* str, int w, int h, GfxImageColorMap* map, bool interp,
+                   const int* mask, bool inl) override {
+        sizes.emplace_back(w, h);
+        ImageDumpDev::drawImage(s, r, str, w, h, map, interp, mask, inl);
+    }
+};
+
+class Corpus : public ::testing::TestWithParam<CorpusEntry> {};
+
+} // namespace
+
+TEST_P(Corpus, ExtractsWithTheExpectedOutcomeAndWellFormedJpegFiles) {
+    const CorpusEntry& entry = GetParam();
+    TempDir dir;
+    ConvertSettings settings;
+    settings.outputDirectory = dir.path();
+    RecordingMessages messages;
+    RecordingProgress progress;
+    SharedDirectoryNames names;
+    ExtractResult result =
+        ExtractDocument({CorpusDir() + "/" + entry.file, "", entry.password, 1, 1}, settings, names, messages, progress);
+    if (entry.copyForbidden) {
+        EXPECT_EQ(result.outcome, ExtractOutcome::Skipped);
+        EXPECT_EQ(messages.messages, std::vector<std::string>{"Copying of images from this document is not allowed."});
+        return;
+    }
+    ASSERT_EQ(result.outcome, ExtractOutcome::Extracted) << (messages.messages.empty() ? "" : messages.messages[0]);
+    EXPECT_TRUE(messages.messages.empty());
+    for (const std::string& name : ListFiles(dir.path())) {
+        std::string data = ReadFile(dir / name);
+        int width = 0, height = 0;
+        if (name.size() > 4 && name.substr(name.size() - 4) == ".jpg")
+            EXPECT_TRUE(IsReadableJpeg(data)) << name;
+        else
+            EXPECT_TRUE(IsWellFormedPnm(data, &width, &height)) << name;
+    }
+}
+
+TEST_P(Corpus, RawDumpWritesEveryDecodableImageAtItsSize) {
+    const CorpusEntry& entry = GetParam();
+    if (entry.copyForbidden)
+        GTEST_SKIP() << "copying forbidden";
+    TempDir dir;
+    std::unique_ptr<PDFDoc> document = OpenPdfDocument(CorpusDir() + "/" + entry.file, "", entry.password);
+    ASSERT_TRUE(document->isOk());
+    SizeRecorder device(dir.path() + "/", false);
+    for (int page = 1; page <= document->getNumPages(); ++page)
+        document->displayPage(&device, page, 72, 72, 0, false, false, false);
+
+    std::vector<std::string> files = ListFiles(dir.path());
+    EXPECT_EQ(static_cast<int>(files.size()), device.ImagesWritten());
+    EXPECT_EQ(device.ImagesWritten() + device.ImagesFailed(), static_cast<int>(device.sizes.size()));
+    for (const std::string& name : files) {
+        int number = std::stoi(name.substr(1, name.find('.') - 1));
+        ASSERT_LT(number, static_cast<int>(device.sizes.size())) << name;
+        int width = 0, height = 0;
+        ASSERT_TRUE(IsWellFormedPnm(ReadFile(dir / name), &width, &height)) << name;
+        EXPECT_EQ(std::make_pair(width, height), device.sizes[number]) << name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(RealFiles, Corpus, ::testing::ValuesIn(ReadManifest()),
+                         [](const ::testing::TestParamInfo<CorpusEntry>& info) {
+                             std::string name = info.param.file.substr(0, info.param.file.size() - 4);
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return name;
+                         });

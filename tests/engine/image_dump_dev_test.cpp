@@ -1,0 +1,237 @@
+#include "engine/image_dump_dev.h"
+#include "engine/pdf_engine.h"
+#include "engine/rgb_row_converter.h"
+#include "tests/support/pdf_writer.h"
+#include "tests/support/test_support.h"
+
+#include <PDFDoc.h>
+#include <sys/stat.h>
+#include <gtest/gtest.h>
+
+using namespace testpdf;
+using testing_support::ListFiles;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace {
+
+void RenderAll(const std::string& path, OutputDev& device) {
+    std::unique_ptr<PDFDoc> document = OpenPdfDocument(path);
+    ASSERT_TRUE(document->isOk()) << path;
+    for (int page = 1; page <= document->getNumPages(); ++page)
+        document->displayPage(&device, page, 72, 72, 0, false, false, false);
+}
+
+// Writes the document, dumps it into dir/out/ and returns the file names.
+std::vector<std::string> Dump(const TempDir& dir, const PdfWriter& pdf, bool passJpeg, int* failed = nullptr) {
+    WriteFile(dir / "doc.pdf", pdf.Build());
+    testing_support::WriteFile(dir / "keep", "");
+    std::string out = dir / "out";
+    mkdir(out.c_str(), 0777);
+    ImageDumpDev device(out + "/", passJpeg);
+    RenderAll(dir / "doc.pdf", device);
+    if (failed)
+        *failed = device.ImagesFailed();
+    return ListFiles(out);
+}
+
+unsigned char Gradient(int x, int y, int c) { return static_cast<unsigned char>(x * 9 + y * 5 + c * 70); }
+
+const std::string kSize = "/Width 16 /Height 8 ";
+
+} // namespace
+
+TEST(ImageDumpDev, PassThroughCopiesTheStoredJpegBytes) {
+    TempDir dir;
+    PdfWriter pdf;
+    std::string jpeg = MakeJpeg(16, 8, 3, Gradient);
+    pdf.AddPage({{pdf.AddImage({kSize + "/ColorSpace /DeviceRGB /BitsPerComponent 8", jpeg, "/DCTDecode"})}});
+    EXPECT_EQ(Dump(dir, pdf, true), std::vector<std::string>{"-000.jpg"});
+    EXPECT_EQ(ReadFile(dir / "out/-000.jpg"), jpeg);
+}
+
+TEST(ImageDumpDev, DecodesJpegWithoutPassThroughAndForGrayOrCmyk) {
+    struct Case {
+        int components;
+        const char* space;
+        bool passJpeg;
+    } cases[] = {{3, "/DeviceRGB", false}, {1, "/DeviceGray", true}, {4, "/DeviceCMYK", true}};
+    for (const Case& c : cases) {
+        TempDir dir;
+        PdfWriter pdf;
+        pdf.AddPage({{pdf.AddImage({kSize + "/ColorSpace " + c.space + " /BitsPerComponent 8",
+                                    MakeJpeg(16, 8, c.components, Gradient), "/DCTDecode"})}});
+        ASSERT_EQ(Dump(dir, pdf, c.passJpeg), std::vector<std::string>{"-000.ppm"}) << c.space;
+        std::string ppm = ReadFile(dir / "out/-000.ppm");
+        const std::string header = "P6\n16 8\n255\n";
+        ASSERT_EQ(ppm.size(), header.size() + 16 * 8 * 3) << c.space;
+        EXPECT_EQ(ppm.substr(0, header.size()), header);
+        if (c.components == 1) {
+            for (size_t i = header.size(); i < ppm.size(); i += 3)
+                EXPECT_TRUE(ppm[i] == ppm[i + 1] && ppm[i] == ppm[i + 2]) << "pixel " << i;
+        }
+    }
+}
+
+TEST(ImageDumpDev, OneBitImagesAreInvertedAndStencilMasksCopied) {
+    TempDir dir;
+    PdfWriter pdf;
+    const std::string bits = "\x0F\x40\xA5\x80";
+    int image = pdf.AddImage({"/Width 10 /Height 2 /ColorSpace /DeviceGray /BitsPerComponent 1", bits, ""});
+    int mask = pdf.AddImage({"/Width 10 /Height 2 /ImageMask true", bits, ""});
+    pdf.AddPage({{image, mask}});
+    EXPECT_EQ(Dump(dir, pdf, true), (std::vector<std::string>{"-000.pbm", "-001.pbm"}));
+    EXPECT_EQ(ReadFile(dir / "out/-000.pbm"), std::string("P4\n10 2\n\xF0\xBF\x5A\x7F", 12));
+    EXPECT_EQ(ReadFile(dir / "out/-001.pbm"), "P4\n10 2\n" + bits);
+}
+
+TEST(ImageDumpDev, MasksAndImagesShareOneNumberSequence) {
+    TempDir dir;
+    PdfWriter pdf;
+    int mask = pdf.AddImage({"/Width 8 /Height 1 /ImageMask true", "\x55", ""});
+    int jpeg = pdf.AddImage({kSize + "/ColorSpace /DeviceRGB /BitsPerComponent 8", MakeJpeg(16, 8, 3, Gradient), "/DCTDecode"});
+    pdf.AddPage({{mask, jpeg}});
+    pdf.AddPage({{jpeg, mask}});
+    EXPECT_EQ(Dump(dir, pdf, true), (std::vector<std::string>{"-000.pbm", "-001.jpg", "-002.jpg", "-003.pbm"}));
+}
+
+TEST(ImageDumpDev, NumbersGrowPastThreeDigits) {
+    TempDir dir;
+    PdfWriter pdf;
+    int mask = pdf.AddImage({"/Width 8 /Height 1 /ImageMask true", "\x55", ""});
+    pdf.AddPage({std::vector<int>(1001, mask)});
+    std::vector<std::string> files = Dump(dir, pdf, true);
+    ASSERT_EQ(files.size(), 1001u);
+    EXPECT_EQ(files.front(), "-000.pbm");
+    EXPECT_EQ(files.back(), "-999.pbm");
+    EXPECT_TRUE(std::find(files.begin(), files.end(), "-1000.pbm") != files.end());
+}
+
+TEST(ImageDumpDev, AFileThatCannotBeCreatedKeepsItsNumber) {
+    TempDir dir;
+    PdfWriter pdf;
+    int gray = pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""});
+    pdf.AddPage({{gray, gray}});
+    std::string out = dir / "out";
+    mkdir(out.c_str(), 0777);
+    mkdir((out + "/-000.ppm").c_str(), 0777); // a folder where the first file should go
+    int failed = 0;
+    EXPECT_EQ(Dump(dir, pdf, true, &failed), (std::vector<std::string>{"-000.ppm", "-001.ppm"}));
+    EXPECT_EQ(failed, 1);
+    EXPECT_EQ(ReadFile(dir / "out/-001.ppm"), "P6\n2 1\n255\naaabbb");
+}
+
+TEST(ImageDumpDev, InlineImagesNeverPassThrough) {
+    TempDir dir;
+    PdfWriter pdf;
+    std::string jpeg = MakeJpeg(4, 2, 3, Gradient);
+    pdf.AddPage({{}, InlineImage("/W 4 /H 2 /BPC 8 /CS /RGB /F /DCT", jpeg)});
+    EXPECT_EQ(Dump(dir, pdf, true), std::vector<std::string>{"-000.ppm"});
+}
+
+TEST(ImageDumpDev, UndecodableDataGivesNoFileAndNoFakeJpeg) {
+    TempDir dir;
+    PdfWriter pdf;
+    // Stored data that is not JPEG at all, and an image with no data.
+    int bogus = pdf.AddImage({kSize + "/ColorSpace /DeviceRGB /BitsPerComponent 8", "garbage, not a JPEG", "/DCTDecode"});
+    int empty = pdf.AddImage({kSize + "/ColorSpace /DeviceRGB /BitsPerComponent 8", "", ""});
+    int gray = pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""});
+    pdf.AddPage({{bogus, empty, gray}});
+    int failed = 0;
+    EXPECT_EQ(Dump(dir, pdf, true, &failed), std::vector<std::string>{"-002.ppm"});
+    EXPECT_EQ(failed, 2);
+}
+
+TEST(ImageDumpDev, TruncatedDataIsPaddedToTheImageSize) {
+    TempDir dir;
+    PdfWriter pdf;
+    pdf.AddPage({{pdf.AddImage({"/Width 2 /Height 2 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""})}});
+    Dump(dir, pdf, false);
+    EXPECT_EQ(ReadFile(dir / "out/-000.ppm"), "P6\n2 2\n255\naaabbb\xFF\xFF\xFF\xFF\xFF\xFF");
+}
+
+// Records, for every decoded colour image, the PPM that the plain per-pixel
+// rule gives, writing nothing (some decoders cannot be read twice, so the
+// device under test renders in a pass of its own).
+class PerPixelReference : public ImageDumpDev {
+public:
+    using ImageDumpDev::ImageDumpDev;
+    std::vector<std::string> expected;
+
+    void drawImage(GfxState*, Object*, Stream* str, int width, int height, GfxImageColorMap* map, bool,
+                   const int*, bool) override {
+        if (map->getNumPixelComps() != 1 || map->getBits() != 1) {
+            ImageStream rows(str, width, map->getNumPixelComps(), map->getBits());
+            rows.reset();
+            std::string ppm = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+            for (int y = 0; y < height; ++y) {
+                unsigned char* line = rows.getLine();
+                for (int x = 0; x < width; ++x) {
+                    unsigned char rgb[3];
+                    RgbRowConverter::PixelToRgb(*map, line + x * map->getNumPixelComps(), rgb);
+                    ppm.append(reinterpret_cast<char*>(rgb), 3);
+                }
+            }
+            rows.close();
+            expected.push_back(ppm);
+        }
+    }
+    void drawImageMask(GfxState*, Object*, Stream*, int, int, bool, bool, bool) override {}
+};
+
+void ExpectPerPixelResults(const std::string& pdfPath) {
+    TempDir dir;
+    PerPixelReference reference(dir.path() + "/", false);
+    RenderAll(pdfPath, reference);
+    ImageDumpDev device(dir.path() + "/", false);
+    RenderAll(pdfPath, device);
+    std::vector<std::string> written;
+    for (const std::string& name : ListFiles(dir.path()))
+        if (name.size() > 4 && name.substr(name.size() - 4) == ".ppm")
+            written.push_back(ReadFile(dir / name));
+    ASSERT_EQ(written.size(), reference.expected.size()) << pdfPath;
+    for (size_t i = 0; i < written.size(); ++i)
+        EXPECT_TRUE(written[i] == reference.expected[i]) << pdfPath << " image " << i;
+}
+
+TEST(ImageDumpDev, ColourConversionEqualsThePerPixelRule) {
+    TempDir dir;
+    PdfWriter pdf;
+    auto samples = [](int bits, int comps) {
+        return PackSamples(16, 8, comps, bits, [bits](int x, int y, int c) { return unsigned(x * 37 + y * 11 + c * 5) % (1u << bits); });
+    };
+    struct Space {
+        const char* entries;
+        int bits;
+        int components;
+    } spaces[] = {
+        {"/ColorSpace /DeviceRGB", 8, 3},
+        {"/ColorSpace /DeviceRGB /Decode [1 0 0 0.5 0.2 0.9]", 8, 3},
+        {"/ColorSpace /DeviceRGB", 16, 3},
+        {"/ColorSpace /DeviceRGB", 4, 3},
+        {"/ColorSpace /DeviceGray /Decode [1 0]", 4, 1},
+        {"/ColorSpace /DeviceCMYK", 8, 4},
+        {"/ColorSpace [/CalRGB << /WhitePoint [0.9505 1 1.089] /Gamma [1.8 1.8 1.8] >>]", 8, 3},
+        {"/ColorSpace [/Lab << /WhitePoint [0.9505 1 1.089] /Range [-100 100 -100 100] >>]", 8, 3},
+        {"/ColorSpace [/Indexed /DeviceRGB 3 <FF000000FF000000FFFFFF00>]", 2, 1},
+        {"/ColorSpace [/Separation /Spot /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] "
+         "/C1 [0.2 0.5 0 0.1] /N 1 >>]", 8, 1},
+    };
+    std::vector<int> images;
+    for (const Space& space : spaces)
+        images.push_back(pdf.AddFlateImage(kSize + space.entries + " /BitsPerComponent " + std::to_string(space.bits),
+                                           samples(space.bits, space.components)));
+    pdf.AddPage({images});
+    WriteFile(dir / "spaces.pdf", pdf.Build());
+    ExpectPerPixelResults(dir / "spaces.pdf");
+}
+
+TEST(ImageDumpDev, ColourConversionEqualsThePerPixelRuleOnRealFiles) {
+    for (const char* name : {"flate-16bit-rgb.pdf", "indexed-lab.pdf", "devicen-image.pdf",
+                             "separation-cmyk-softmask-forms.pdf", "runlength-cmyk-gray-rgb-dct.pdf",
+                             "lzw-runlength-dct-icc-imagemagick.pdf", "flate-gray-rgb-indexed-smask-colorkey.pdf",
+                             "dct-icc-adobe-app14.pdf", "jpx-icc.pdf", "flate-png-predictors-16bit-4bit.pdf",
+                             "pdf20-image-bpc.pdf", "dct-cmyk-adobe.pdf", "flate-indexed-2-4-8bit.pdf"})
+        ExpectPerPixelResults(testing_support::CorpusDir() + "/" + name);
+}

@@ -1,0 +1,49 @@
+#include "engine/job_paths.h"
+#include "tests/support/test_support.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using testing_support::RecordingMessages;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+TEST(JobPaths, PdfExtensionTest) {
+    struct Case {
+        const char* name;
+        bool pdf;
+    } cases[] = {{"a.pdf", true}, {"A.PDF", true}, {"x.tar.Pdf", true}, {"mypdf", false},
+                 {"a.pdf.bak", false}, {"dir.pdf/file", false}, {".pdf", true}};
+    for (const Case& c : cases)
+        EXPECT_EQ(HasPdfExtension(c.name), c.pdf) << c.name;
+}
+
+TEST(JobPaths, DuplicatesAreRefusedWithAMessageAndCaseMatters) {
+    JobPaths jobs;
+    RecordingMessages messages;
+    EXPECT_TRUE(jobs.AddIfNew("/a/x.PDF", messages));
+    EXPECT_TRUE(jobs.AddIfNew("/a/x.pdf", messages));
+    EXPECT_FALSE(jobs.AddIfNew("/a/x.pdf", messages));
+    EXPECT_EQ(jobs.Paths(), (std::vector<std::string>{"/a/x.PDF", "/a/x.pdf"}));
+    EXPECT_EQ(messages.messages, std::vector<std::string>{"File: /a/x.pdf have been imported!"});
+}
+
+TEST(JobPaths, ImportDirectorySearchesSubfoldersForPdfFiles) {
+    TempDir dir;
+    mkdir((dir / "sub").c_str(), 0777);
+    mkdir((dir / "sub/deeper").c_str(), 0777);
+    mkdir((dir / "folder.pdf").c_str(), 0777);
+    for (const char* name : {"top.pdf", "notes.txt", "mypdf", "sub/b.PDF", "sub/deeper/c.pdf", "folder.pdf/d.pdf"})
+        WriteFile(dir / name, "");
+    JobPaths jobs;
+    RecordingMessages messages;
+    jobs.ImportDirectory(dir.path(), messages);
+    std::vector<std::string> found = jobs.Paths();
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::string>{dir / "folder.pdf/d.pdf", dir / "sub/b.PDF", dir / "sub/deeper/c.pdf",
+                                               dir / "top.pdf"}));
+    jobs.ImportDirectory(dir.path() + "/", messages); // the same files again, reached by another spelling
+    EXPECT_EQ(jobs.Paths().size(), 4u);
+    EXPECT_EQ(messages.messages.size(), 4u);
+}

@@ -1,0 +1,72 @@
+#include "engine/settings_store.h"
+#include "tests/support/test_support.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+TEST(SettingsStore, FirstStartUsesDefaultsAndExitWritesSevenKeys) {
+    TempDir dir;
+    ConvertSettings settings;
+    settings.pageRange = 9;
+    LoadSettings(dir / "Settings.ini", settings);
+    EXPECT_EQ(settings.pageRange, 0);
+    EXPECT_EQ(settings.startPage, 1);
+    EXPECT_EQ(settings.endPage, 1000);
+    EXPECT_EQ(settings.openResult, 0);
+    EXPECT_EQ(settings.imagesFormat, OUTPUT_JPG);
+    EXPECT_EQ(settings.jpegQuality, 70);
+    EXPECT_EQ(settings.jpegGrayScale, 1);
+
+    SaveSettings(dir / "Settings.ini", settings);
+    EXPECT_EQ(ReadFile(dir / "Settings.ini"),
+              "[Output General]\nPage Range=0\nStart Page=1\nEnd Page=1000\nOpen Result=0\n\n"
+              "[Output Images]\nImages Format=1\nJpeg Quality=70\nJpeg Gray Scale=1\n");
+}
+
+TEST(SettingsStore, LoadsValuesUnchangedAndNeverTheOutputDirectory) {
+    TempDir dir;
+    WriteFile(dir / "Settings.ini", "[Output General]\nStart Page=0\nEnd Page=5000\nOutput Directory=/x\n"
+                                    "[Output Images]\nImages Format=0\nJpeg Gray Scale=0\nJpeg Quality=-5\n");
+    ConvertSettings settings;
+    LoadSettings(dir / "Settings.ini", settings);
+    EXPECT_EQ(settings.startPage, 0);
+    EXPECT_EQ(settings.endPage, 5000);
+    EXPECT_EQ(settings.imagesFormat, OUTPUT_PPM_PBM);
+    EXPECT_EQ(settings.jpegGrayScale, 0);
+    EXPECT_EQ(settings.jpegQuality, -5);
+    EXPECT_EQ(settings.outputDirectory, "");
+
+    settings.outputDirectory = "/chosen";
+    SaveSettings(dir / "Settings.ini", settings);
+    EXPECT_EQ(ReadFile(dir / "Settings.ini").find("/chosen"), std::string::npos);
+    EXPECT_NE(ReadFile(dir / "Settings.ini").find("Jpeg Quality=-5"), std::string::npos);
+}
+
+TEST(SettingsStore, ResetRestoresDefaultsButKeepsTheOutputDirectory) {
+    ConvertSettings settings;
+    settings.pageRange = 1;
+    settings.startPage = 3;
+    settings.imagesFormat = OUTPUT_PNG;
+    settings.jpegQuality = 5;
+    settings.outputDirectory = "/out";
+    ResetSettings(settings);
+    ConvertSettings defaults;
+    EXPECT_EQ(settings.pageRange, defaults.pageRange);
+    EXPECT_EQ(settings.startPage, defaults.startPage);
+    EXPECT_EQ(settings.imagesFormat, defaults.imagesFormat);
+    EXPECT_EQ(settings.jpegQuality, defaults.jpegQuality);
+    EXPECT_EQ(settings.outputDirectory, "/out");
+}
+
+TEST(SettingsStore, FileLivesBesideTheProgramOrInTheUserConfigFolder) {
+    TempDir dir;
+    EXPECT_EQ(SettingsFilePath(dir.path()), dir / "Settings.ini");
+
+    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    EXPECT_EQ(SettingsFilePath("/nonexistent/program/"), dir / "config/vellumin/Settings.ini");
+    unsetenv("XDG_CONFIG_HOME");
+}

@@ -1,0 +1,14 @@
+#pragma once
+// The project's sample PDF: two pages holding every kind of image the
+// extractor distinguishes.
+#include <string>
+
+namespace testpdf {
+
+// Page 1: DCT RGB, DCT gray, DCT CMYK, Flate RGB, Flate gray, Flate indexed,
+// a 1-bit image, a stencil mask, an RGB image with a soft mask (the mask
+// itself is not an image of the page), and an inline image: 10 images.
+// Page 2: the RGB JPEG again.
+std::string SampleDocument();
+
+} // namespace testpdf

@@ -1,0 +1,51 @@
+#include "tests/support/test_support.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace testing_support {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vellumin-test-XXXXXX").string();
+    path_ = mkdtemp(&pattern[0]) ? pattern : std::string();
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    // Make read-only folders writable again so that they can be removed.
+    for (auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored))
+        if (entry.is_directory(ignored))
+            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+bool WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary);
+    out << content;
+    return static_cast<bool>(out);
+}
+
+std::vector<std::string> ListFiles(const std::string& dir) {
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (auto& entry : std::filesystem::directory_iterator(dir, ignored))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string CorpusDir() { return VELLUMIN_CORPUS_DIR; }
+std::string FixtureDir() { return VELLUMIN_FIXTURE_DIR; }
+
+} // namespace testing_support

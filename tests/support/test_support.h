@@ -1,0 +1,53 @@
+#pragma once
+// Helpers shared by the tests: temporary folders, file contents, and sinks
+// that record what the engine shows.
+#include "engine/user_feedback.h"
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// A fresh directory removed with everything in it at the end of the scope.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    // path() + "/" + name
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+bool WriteFile(const std::string& path, const std::string& content);
+// Names of the files in a directory, sorted.
+std::vector<std::string> ListFiles(const std::string& dir);
+
+class RecordingMessages : public MessageSink {
+public:
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    std::vector<std::string> messages;
+};
+
+class RecordingProgress : public ProgressSink {
+public:
+    void SetTotal(const std::string& text, int position) override {
+        total.push_back(text + "@" + std::to_string(position));
+    }
+    void SetCurrent(const std::string& text, int position) override {
+        current.push_back(text + "@" + std::to_string(position));
+    }
+    std::vector<std::string> total;
+    std::vector<std::string> current;
+};
+
+// Folder of the read-only corpus of real PDFs, and of the committed fixtures.
+std::string CorpusDir();
+std::string FixtureDir();
+
+} // namespace testing_support
