@@ -159,7 +159,7 @@ void ImageDumpDev::WritePpm(Stream* str, int width, int height, GfxImageColorMap
         return;
     }
     std::fprintf(file, "P6\n%d %d\n255\n", width, height);
-    RgbRowConverter converter(*colorMap);
+    RgbRowConverter converter(*colorMap, static_cast<long long>(width) * height);
     std::vector<unsigned char> rgb(3 * static_cast<size_t>(width));
     for (int y = 0; y < height; ++y) {
         if (y > 0)

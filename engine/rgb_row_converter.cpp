@@ -5,7 +5,10 @@
 
 namespace {
 
-const int kCacheSize = 4096; // a power of two
+// Bits of a cache index: enough for every distinct colour of a typical
+// illustration, never more than the image has pixels.
+const int kSmallestCacheBits = 8;
+const int kLargestCacheBits = 16;
 
 unsigned char ComponentToByte(GfxColorComp component) {
     double value = colToDbl(component) * 255.0 + 0.5;
@@ -22,7 +25,7 @@ void RgbRowConverter::PixelToRgb(GfxImageColorMap& colorMap, const unsigned char
     rgb[2] = ComponentToByte(colour.b);
 }
 
-RgbRowConverter::RgbRowConverter(GfxImageColorMap& colorMap)
+RgbRowConverter::RgbRowConverter(GfxImageColorMap& colorMap, long long pixels)
     : colorMap_(colorMap), components_(colorMap.getNumPixelComps()) {
     // Samples arrive as one byte per component (16-bit samples are cut to 8).
     const int values = 1 << std::min(colorMap.getBits(), 8);
@@ -49,8 +52,13 @@ RgbRowConverter::RgbRowConverter(GfxImageColorMap& colorMap)
         }
     } else {
         method_ = Method::CachedPixels;
-        if (components_ <= 4)
-            cache_.resize(kCacheSize);
+        if (components_ >= 2 && components_ <= 4) {
+            int bits = kSmallestCacheBits;
+            while (bits < kLargestCacheBits && (1LL << bits) < pixels)
+                ++bits;
+            cache_.resize(size_t(1) << bits);
+            cacheShift_ = 32 - bits;
+        }
     }
 }
 
@@ -74,21 +82,35 @@ void RgbRowConverter::ConvertRow(const unsigned char* samples, int width, unsign
 }
 
 void RgbRowConverter::ConvertCached(const unsigned char* samples, int width, unsigned char* rgb) {
-    if (cache_.empty()) { // more than four components: no key fits, convert each pixel
+    switch (components_) {
+    case 2:
+        return ConvertCachedOf<2>(samples, width, rgb);
+    case 3:
+        return ConvertCachedOf<3>(samples, width, rgb);
+    case 4:
+        return ConvertCachedOf<4>(samples, width, rgb);
+    default: // more than four components: no key fits, convert each pixel
         for (int x = 0; x < width; ++x)
             PixelToRgb(colorMap_, samples + x * components_, rgb + 3 * x);
-        return;
     }
-    for (int x = 0; x < width; ++x, samples += components_, rgb += 3) {
+}
+
+template <int Components>
+void RgbRowConverter::ConvertCachedOf(const unsigned char* samples, int width, unsigned char* rgb) {
+    const CacheEntry* last = nullptr;
+    for (int x = 0; x < width; ++x, samples += Components, rgb += 3) {
         std::uint32_t key = 0;
-        for (int c = 0; c < components_; ++c)
+        for (int c = 0; c < Components; ++c)
             key = (key << 8) | samples[c];
-        CacheEntry& entry = cache_[(key * 2654435761u) >> 20 & (kCacheSize - 1)];
-        if (!entry.used || entry.key != key) {
-            PixelToRgb(colorMap_, samples, entry.rgb);
-            entry.key = key;
-            entry.used = true;
+        if (!last || last->key != key) { // runs of one colour skip the lookup
+            CacheEntry& entry = cache_[(key * 2654435761u) >> cacheShift_];
+            if (!entry.used || entry.key != key) {
+                PixelToRgb(colorMap_, samples, entry.rgb);
+                entry.key = key;
+                entry.used = true;
+            }
+            last = &entry;
         }
-        std::memcpy(rgb, entry.rgb, 3);
+        std::memcpy(rgb, last->rgb, 3);
     }
 }

@@ -14,7 +14,8 @@
 
 class RgbRowConverter {
 public:
-    explicit RgbRowConverter(GfxImageColorMap& colorMap);
+    // pixels: the image's pixel count, which sizes the cache of recent pixels.
+    RgbRowConverter(GfxImageColorMap& colorMap, long long pixels);
 
     // samples: width pixels of getNumPixelComps() bytes each (as ImageStream
     // delivers them); rgb: room for 3 * width bytes.
@@ -27,6 +28,8 @@ private:
     enum class Method { SingleComponentTable, PerComponentTables, CachedPixels };
 
     void ConvertCached(const unsigned char* samples, int width, unsigned char* rgb);
+    template <int Components>
+    void ConvertCachedOf(const unsigned char* samples, int width, unsigned char* rgb);
 
     GfxImageColorMap& colorMap_;
     int components_;
@@ -39,4 +42,5 @@ private:
         unsigned char rgb[3] = {};
     };
     std::vector<CacheEntry> cache_;
+    int cacheShift_ = 0; // 32 minus the bits of a cache index
 };

@@ -24,6 +24,8 @@ struct CorpusEntry {
     bool copyForbidden = false;
 };
 
+void PrintTo(const CorpusEntry& entry, std::ostream* out) { *out << entry.file; }
+
 std::vector<CorpusEntry> ReadManifest() {
     std::vector<CorpusEntry> entries;
     std::ifstream in(CorpusDir() + "/MANIFEST.tsv");

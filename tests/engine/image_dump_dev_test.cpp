@@ -232,6 +232,8 @@ TEST(ImageDumpDev, ColourConversionEqualsThePerPixelRuleOnRealFiles) {
                              "separation-cmyk-softmask-forms.pdf", "runlength-cmyk-gray-rgb-dct.pdf",
                              "lzw-runlength-dct-icc-imagemagick.pdf", "flate-gray-rgb-indexed-smask-colorkey.pdf",
                              "dct-icc-adobe-app14.pdf", "jpx-icc.pdf", "flate-png-predictors-16bit-4bit.pdf",
-                             "pdf20-image-bpc.pdf", "dct-cmyk-adobe.pdf", "flate-indexed-2-4-8bit.pdf"})
+                             "pdf20-image-bpc.pdf", "dct-cmyk-adobe.pdf", "flate-indexed-2-4-8bit.pdf",
+                             "enc-aes128-owner-only-nocopy.pdf",
+                             "damaged-govdocs-xref-not-found.pdf"})
         ExpectPerPixelResults(testing_support::CorpusDir() + "/" + name);
 }

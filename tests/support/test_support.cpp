@@ -8,8 +8,9 @@
 
 namespace testing_support {
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vellumin-test-XXXXXX").string();
+TempDir::TempDir(const std::string& parent) {
+    std::filesystem::path base = parent.empty() ? std::filesystem::temp_directory_path() : std::filesystem::path(parent);
+    std::string pattern = (base / "vellumin-test-XXXXXX").string();
     path_ = mkdtemp(&pattern[0]) ? pattern : std::string();
 }
 

@@ -11,7 +11,8 @@ namespace testing_support {
 // A fresh directory removed with everything in it at the end of the scope.
 class TempDir {
 public:
-    TempDir();
+    // Made under parent, by default the system's temporary folder.
+    explicit TempDir(const std::string& parent = {});
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

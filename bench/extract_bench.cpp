@@ -1,0 +1,175 @@
+// Extraction speed against the engine's own floor.
+//
+// For a generated 200-page PDF with a mix of image kinds and for the largest
+// PDF of the corpus, prints images per second and MB of image data written
+// per second for the raw dump (ppm) and the default mode (JPEG pass-through),
+// and the ratio of each time to the floor: a device that only decodes every
+// image's rows and throws them away. Each figure is the best of several runs.
+//
+// usage: extract_bench [corpus-dir] [runs] [output-parent-dir]
+// (the output goes to a temporary folder under output-parent-dir, default the
+// system's temporary folder; /dev/shm shows the figures without disk costs)
+#include "engine/image_dump_dev.h"
+#include "engine/pdf_engine.h"
+#include "tests/support/pdf_writer.h"
+#include "tests/support/test_support.h"
+
+#include <GfxState.h>
+#include <PDFDoc.h>
+#include <Stream.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Sees exactly the images the dump device sees, and decodes them only.
+class DecodeFloorDev : public ImageDumpDev {
+public:
+    DecodeFloorDev() : ImageDumpDev("", false) {}
+    long long images = 0;
+
+    void drawImageMask(GfxState*, Object*, Stream* str, int width, int height, bool, bool, bool) override {
+        ++images;
+        str->reset();
+        Drain(str, (static_cast<long long>(width) + 7) / 8 * height);
+        str->close();
+    }
+    void drawImage(GfxState*, Object*, Stream* str, int width, int height, GfxImageColorMap* map, bool,
+                   const int*, bool) override {
+        ++images;
+        ImageStream rows(str, width, map->getNumPixelComps(), map->getBits());
+        rows.reset();
+        for (int y = 0; y < height; ++y)
+            rows.getLine();
+        rows.close();
+    }
+
+private:
+    static void Drain(Stream* str, long long bytes) {
+        unsigned char block[65536];
+        while (bytes > 0) {
+            int got = str->doGetChars(static_cast<int>(std::min<long long>(bytes, sizeof block)), block);
+            if (got <= 0)
+                break;
+            bytes -= got;
+        }
+    }
+};
+
+double Seconds(const std::function<void()>& work) {
+    auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void RenderAll(PDFDoc& document, OutputDev& device) {
+    for (int page = 1; page <= document.getNumPages(); ++page)
+        document.displayPage(&device, page, 72, 72, 0, false, false, false);
+}
+
+long long BytesIn(const std::string& dir) {
+    long long total = 0;
+    for (auto& entry : fs::directory_iterator(dir))
+        total += static_cast<long long>(entry.file_size());
+    return total;
+}
+
+std::string MixedDocument(int pages) {
+    using namespace testpdf;
+    PdfWriter pdf("1.5");
+    std::mt19937 random(1);
+    auto noisy = [&random](int x, int y, int c) -> unsigned char {
+        return static_cast<unsigned char>(x / 2 + y / 3 + c * 60 + random() % 24);
+    };
+    auto sample = [&](int x, int y, int c) -> unsigned { return noisy(x, y, c); };
+    std::vector<std::vector<int>> kinds;
+    for (int variant = 0; variant < 10; ++variant) {
+        std::vector<int> page;
+        page.push_back(pdf.AddImage({"/Width 640 /Height 480 /ColorSpace /DeviceRGB /BitsPerComponent 8",
+                                     MakeJpeg(640, 480, 3, noisy, 85), "/DCTDecode"}));
+        page.push_back(pdf.AddImage({"/Width 400 /Height 300 /ColorSpace /DeviceGray /BitsPerComponent 8",
+                                     MakeJpeg(400, 300, 1, noisy, 85), "/DCTDecode"}));
+        page.push_back(pdf.AddFlateImage("/Width 400 /Height 300 /ColorSpace /DeviceRGB /BitsPerComponent 8",
+                                         PackSamples(400, 300, 3, 8, sample)));
+        page.push_back(pdf.AddFlateImage("/Width 400 /Height 300 /ColorSpace /DeviceGray /BitsPerComponent 8",
+                                         PackSamples(400, 300, 1, 8, sample)));
+        page.push_back(pdf.AddFlateImage(
+            "/Width 300 /Height 300 /ColorSpace [/Indexed /DeviceRGB 1 <00000000FF00>] /BitsPerComponent 8",
+            PackSamples(300, 300, 1, 8, [](int x, int y, int) { return unsigned((x / 30 + y / 30) % 2); })));
+        page.push_back(pdf.AddFlateImage("/Width 1200 /Height 1600 /ColorSpace /DeviceGray /BitsPerComponent 1",
+                                         PackSamples(1200, 1600, 1, 1, [](int x, int y, int) { return unsigned((x * y) % 7 == 0); })));
+        page.push_back(pdf.AddFlateImage("/Width 600 /Height 200 /ImageMask true",
+                                         PackSamples(600, 200, 1, 1, [](int x, int y, int) { return unsigned((x + y) % 5 == 0); })));
+        kinds.push_back(page);
+    }
+    for (int p = 0; p < pages; ++p)
+        pdf.AddPage({kinds[p % kinds.size()], "", "[0 0 612 792]", ""});
+    return pdf.Build();
+}
+
+struct Measure {
+    double seconds = 1e9;
+    long long images = 0;
+    long long bytes = 0;
+};
+
+void Report(const char* label, const Measure& m, double floorSeconds) {
+    std::printf("  %-22s %8.3f s  %8.1f images/s  %8.1f MB/s  ratio to floor %.3f\n", label, m.seconds,
+                m.images / m.seconds, m.bytes / 1e6 / m.seconds, m.seconds / floorSeconds);
+}
+
+void BenchFile(const std::string& path, int runs, const std::string& outputParent) {
+    std::unique_ptr<PDFDoc> document = OpenPdfDocument(path);
+    if (!document->isOk()) {
+        std::printf("%s: not a valid PDF\n", path.c_str());
+        return;
+    }
+    std::printf("%s (%d pages, %.1f MB)\n", path.c_str(), document->getNumPages(), fs::file_size(path) / 1e6);
+    Measure floor, raw, passThrough;
+    for (int run = 0; run < runs; ++run) {
+        DecodeFloorDev floorDev;
+        floor.seconds = std::min(floor.seconds, Seconds([&] { RenderAll(*document, floorDev); }));
+        floor.images = floorDev.images;
+
+        for (auto [measure, passJpeg] : {std::pair{&raw, false}, std::pair{&passThrough, true}}) {
+            testing_support::TempDir out(outputParent);
+            ImageDumpDev device(out.path() + "/", passJpeg);
+            measure->seconds = std::min(measure->seconds, Seconds([&] { RenderAll(*document, device); }));
+            measure->images = device.ImagesWritten();
+            measure->bytes = BytesIn(out.path());
+        }
+    }
+    std::printf("  %-22s %8.3f s  %8.1f images/s\n", "floor (decode only)", floor.seconds,
+                floor.images / floor.seconds);
+    Report("-f ppm (raw dump)", raw, floor.seconds);
+    Report("default (JPEG copied)", passThrough, floor.seconds);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string corpus = argc > 1 ? argv[1] : testing_support::CorpusDir();
+    int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    std::string outputParent = argc > 3 ? argv[3] : fs::temp_directory_path().string();
+
+    testing_support::TempDir work;
+    std::string generated = work / "mixed-200-pages.pdf";
+    testing_support::WriteFile(generated, MixedDocument(200));
+    BenchFile(generated, runs, outputParent);
+
+    std::string largest;
+    std::error_code missing;
+    for (auto& entry : fs::directory_iterator(corpus, missing))
+        if (entry.path().extension() == ".pdf" &&
+            (largest.empty() || entry.file_size() > fs::file_size(largest)))
+            largest = entry.path().string();
+    if (!largest.empty())
+        BenchFile(largest, runs, outputParent);
+    return 0;
+}

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds the project and runs the whole test suite: once in Release, once
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+
+build_tree "$root/build"
+(cd "$root/build" && ctest --output-on-failure -j"$(nproc)")
+
+build_tree "$root/build-asan" -DVELLUMIN_SANITIZE=ON -DVELLUMIN_BUILD_BENCH=OFF
+(cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --output-on-failure -j"$(nproc)")
