@@ -22,6 +22,11 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build_tree() {
     local dir="$1"
     shift
-    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-    cmake --build "$dir" -j"$(nproc)" >&2
+    mkdir -p "$dir"
+    if ! { cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" && cmake --build "$dir" -j"$(nproc)"; } \
+        >"$dir/build.log" 2>&1; then
+        cat "$dir/build.log" >&2
+        echo "Build failed; the log is in $dir/build.log" >&2
+        exit 1
+    fi
 }
