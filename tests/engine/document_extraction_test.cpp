@@ -1,10 +1,14 @@
 #include "engine/document_extraction.h"
+#include "engine/document_summary.h"
 #include "platform/file_system.h"
 #include "tests/support/pdf_writer.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+
+#include <atomic>
+#include <thread>
 
 using namespace testpdf;
 using testing_support::FixtureDir;
@@ -176,4 +180,29 @@ TEST(DocumentExtraction, UncreatableOutputDirectoryYieldsNoImagesButNoFailure) {
     EXPECT_EQ(result.outcome, ExtractOutcome::Extracted);
     EXPECT_EQ(result.imagesWritten, 0);
     EXPECT_EQ(result.imagesFailed, 1);
+}
+
+TEST(DocumentExtraction, SummariesCanBeBuiltWhileARunExtracts) {
+    TempDir dir;
+    WriteFile(dir / "a.pdf", PagesPdf(30));
+    WriteFile(dir / "b.pdf", JpegPdf());
+    RecordingMessages quiet;
+    const std::string expected = SummaryPlainText(BuildDocumentSummary(dir / "b.pdf", quiet));
+
+    std::atomic<bool> running{true};
+    std::atomic<int> mismatches{0};
+    std::thread summaries([&] {
+        while (running) {
+            RecordingMessages messages;
+            if (SummaryPlainText(BuildDocumentSummary(dir / "b.pdf", messages)) != expected)
+                ++mismatches;
+        }
+    });
+    for (int round = 0; round < 5; ++round) {
+        Extraction run;
+        EXPECT_EQ(run.Extract(dir / "a.pdf", ConvertSettings()).imagesWritten, 30 * 31 / 2);
+    }
+    running = false;
+    summaries.join();
+    EXPECT_EQ(mismatches, 0);
 }
