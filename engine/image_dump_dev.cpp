@@ -110,13 +110,8 @@ void ImageDumpDev::WritePbm(Stream* str, int width, int height, bool invertBytes
     std::int64_t remaining = rowBytes * height;
     std::vector<unsigned char> block(kCopyBlock);
     int count = static_cast<int>(std::min<std::int64_t>(remaining, kCopyBlock));
-    if (ReadPadded(str, block.data(), count) == 0) {
-        ReportNoData(number);
-        str->close();
-        return;
-    }
     std::string name = FileName(number, "pbm");
-    FILE* file = OpenImageFile(name);
+    FILE* file = OpenDecodedImageFile(name, ReadPadded(str, block.data(), count) > 0, number);
     if (!file) {
         str->close();
         return;
@@ -147,13 +142,8 @@ void ImageDumpDev::WritePpm(Stream* str, int width, int height, GfxImageColorMap
     str->reset();
     SampleRowReader rows(str, width, components, colorMap->getBits());
     std::vector<unsigned char> samples(static_cast<size_t>(width) * components);
-    if (rows.ReadRow(samples.data()) == 0) {
-        ReportNoData(number);
-        str->close();
-        return;
-    }
     std::string name = FileName(number, "ppm");
-    FILE* file = OpenImageFile(name);
+    FILE* file = OpenDecodedImageFile(name, rows.ReadRow(samples.data()) > 0, number);
     if (!file) {
         str->close();
         return;
@@ -171,7 +161,10 @@ void ImageDumpDev::WritePpm(Stream* str, int width, int height, GfxImageColorMap
     str->close();
 }
 
-void ImageDumpDev::ReportNoData(int number) {
+FILE* ImageDumpDev::OpenDecodedImageFile(const std::string& name, bool hasData, int number) {
+    if (hasData)
+        return OpenImageFile(name);
     error(errSyntaxError, -1, "Image {0:d} has no data that can be decoded", number);
     ++imagesFailed;
+    return nullptr;
 }

@@ -51,8 +51,9 @@ private:
     FILE* OpenImageFile(const std::string& name);
     // Closes the file; a failed write removes the incomplete file.
     void FinishImageFile(FILE* file, const std::string& name);
-    // An image whose stream decodes to nothing at all gets no file.
-    void ReportNoData(int number);
+    // Opens the file of a decoded image; an image whose stream decoded to
+    // nothing at all (hasData false) gets no file and counts as failed.
+    FILE* OpenDecodedImageFile(const std::string& name, bool hasData, int number);
 
     // Copies the stored JPEG data; false (nothing written) when the stored
     // data does not start like a JPEG file.
