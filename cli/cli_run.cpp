@@ -4,6 +4,7 @@
 #include "cli/terminal_progress.h"
 #include "engine/document_extraction.h"
 #include "engine/document_summary.h"
+#include "engine/format_conversion.h"
 #include "engine/job_paths.h"
 #include "platform/file_system.h"
 
@@ -94,11 +95,19 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
             status = ExitCode::Skipped;
             continue;
         }
+        ConversionCounts conversion;
+        if (settings.imagesFormat != OUTPUT_PPM_PBM) {
+            progress.SetTotal("Images Coverting", 100 * (i + 1) / count);
+            conversion = ConvertDirectory(result.outputDirectory, settings);
+        }
         progress.Break();
         std::fprintf(out, "%s: %d image%s written to %s\n", documents[i].c_str(), result.imagesWritten,
                      result.imagesWritten == 1 ? "" : "s", result.outputDirectory.c_str());
         if (result.imagesFailed > 0)
             messages.ShowMessage(std::to_string(result.imagesFailed) + " image(s) could not be written.");
+        if (conversion.failed > 0)
+            messages.ShowMessage(std::to_string(conversion.failed) + " image(s) could not be converted to " +
+                                 OutputFormatLabel(settings.imagesFormat) + "; their PBM/PGM/PPM files were kept.");
     }
     return static_cast<int>(status);
 }

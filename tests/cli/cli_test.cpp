@@ -5,6 +5,7 @@
 #include "tests/support/sample_document.h"
 #include "tests/support/test_support.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -93,14 +94,30 @@ TEST(CliRun, ExtractsFoldersOnceAndReportsWhereFilesWent) {
     WriteFile(dir / "in/sample.pdf", testpdf::SampleDocument());
     WriteFile(dir / "in/sub/sample.pdf", testpdf::SampleDocument());
     std::string in = dir / "in", out = dir / "new/out", file = dir / "in/sample.pdf";
-    CliResult result = RunCommand({"-o", out.c_str(), in.c_str(), file.c_str()});
+    CliResult result = RunCommand({"-f", "png", "-o", out.c_str(), in.c_str(), file.c_str()});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "File: " + file + " have been imported!\n");
     EXPECT_NE(result.out.find(file + ": 11 images written to " + out + "/"), std::string::npos) << result.out;
     std::vector<std::string> files = ListFiles(out);
     EXPECT_EQ(files.size(), 22u);
     EXPECT_EQ(files.front(), "sample-000.jpg");
+    EXPECT_EQ(files[1], "sample-001.png");
     EXPECT_EQ(files.back(), "sample-2-010.jpg");
+    EXPECT_EQ(std::count_if(files.begin(), files.end(),
+                            [](const std::string& f) { return f.substr(f.size() - 4) == ".png"; }),
+              18);
+}
+
+TEST(CliRun, ImagesThatCannotBeConvertedAreKeptAndReported) {
+    TempDir dir;
+    WriteFile(dir / "good.pdf", testpdf::SampleDocument());
+    std::string good = dir / "good.pdf", out = dir / "out";
+    CliResult result = RunCommand({"-f", "tga", "-o", out.c_str(), good.c_str()});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, good + ": 2 image(s) could not be converted to tga; their PBM/PGM/PPM files were kept.\n");
+    std::vector<std::string> files = ListFiles(out);
+    EXPECT_EQ(std::count(files.begin(), files.end(), "good-006.pbm"), 1);
+    EXPECT_EQ(std::count(files.begin(), files.end(), "good-006.tga"), 0);
 }
 
 TEST(CliRun, ExitStatusNamesTheWorstOutcome) {

@@ -1,0 +1,90 @@
+#include "codecs/rasterimage_png.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+void WriteData(png_structp png, png_bytep data, png_size_t length) {
+    auto* stream = static_cast<CByteStream*>(png_get_io_ptr(png));
+    if (stream->Write(data, 1, static_cast<unsigned>(length)) != length)
+        png_error(png, "Write Error");
+}
+
+void FlushData(png_structp png) {
+    auto* stream = static_cast<CByteStream*>(png_get_io_ptr(png));
+    if (!stream->Flush())
+        png_error(png, "Flush Error");
+}
+
+} // namespace
+
+bool CRasterImagePNG::Encode(CByteStream* stream) {
+    if (EncodeSafeCheck(stream))
+        return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (!png) {
+        SetLastError("Failed to create PNG structure");
+        return false;
+    }
+    png_infop pngInfo = png_create_info_struct(png);
+    if (!pngInfo) {
+        png_destroy_write_struct(&png, nullptr);
+        SetLastError("Failed to initialize PNG info structure");
+        return false;
+    }
+    std::vector<png_color> palette;
+    std::vector<png_byte> row;
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &pngInfo);
+        SetLastError("Error saving PNG file");
+        return false;
+    }
+    png_set_write_fn(png, stream, WriteData, FlushData);
+
+    const int channels = head.biBitCount > 8 ? 3 : 1;
+    const int bitDepth = head.biBitCount / channels;
+    const bool gray = IsGrayScale();
+    const int colourType = head.biClrUsed ? (gray ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_PALETTE)
+                                          : PNG_COLOR_TYPE_RGB;
+    const int interlace = GetCodecOption(RASTER_FORMAT_PNG) == 1 ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE;
+
+    png_color_16 background{};
+    background.index = 0;
+    background.red = background.green = background.blue = 255;
+    background.gray = 0;
+    png_set_bKGD(png, pngInfo, &background);
+    png_set_pHYs(png, pngInfo, static_cast<png_uint_32>(head.biXPelsPerMeter),
+                 static_cast<png_uint_32>(head.biYPelsPerMeter), PNG_RESOLUTION_METER);
+    png_set_IHDR(png, pngInfo, GetWidth(), GetHeight(), bitDepth, colourType, interlace,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (head.biClrUsed && colourType == PNG_COLOR_TYPE_PALETTE) {
+        const uint32_t entries = head.biClrImportant ? head.biClrImportant : head.biClrUsed;
+        for (uint32_t i = 0; i < entries; ++i) {
+            RGBQUAD c = GetPaletteColor(i);
+            palette.push_back(png_color{c.rgbRed, c.rgbGreen, c.rgbBlue});
+        }
+        png_set_PLTE(png, pngInfo, palette.data(), static_cast<int>(palette.size()));
+    }
+    const size_t rowSize = std::max<size_t>(info.dwEffWidth, static_cast<size_t>(GetWidth()) * channels * (bitDepth / 8));
+    row.resize(rowSize);
+    png_write_info(png, pngInfo);
+
+    const int passes = png_set_interlace_handling(png);
+    const uint32_t width = GetWidth();
+    for (int pass = 0; pass < passes; ++pass) {
+        for (int32_t y = head.biHeight - 1; y >= 0; --y) {
+            std::memcpy(row.data(), RowBits(y), info.dwEffWidth);
+            if (colourType == PNG_COLOR_TYPE_RGB)
+                for (uint32_t x = 0; x < width; ++x)
+                    std::swap(row[3 * x], row[3 * x + 2]);
+            png_write_row(png, row.data());
+        }
+    }
+    png_write_end(png, pngInfo);
+    png_destroy_write_struct(&png, &pngInfo);
+    return true;
+}

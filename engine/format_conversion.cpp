@@ -1,0 +1,73 @@
+#include "engine/format_conversion.h"
+
+#include "codecs/rasterimage.h"
+#include "platform/file_path_info.h"
+#include "platform/file_system.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+namespace {
+
+struct TargetFormat {
+    const char* extension;
+    uint32_t codecId;
+};
+
+// By OutputFormat index 1 to 7.
+const TargetFormat kTargets[] = {
+    {".jpg", RASTER_FORMAT_JPG}, {".bmp", RASTER_FORMAT_BMP}, {".gif", RASTER_FORMAT_GIF}, {".png", RASTER_FORMAT_PNG},
+    {".tif", RASTER_FORMAT_TIF}, {".tga", RASTER_FORMAT_TGA}, {".pcx", RASTER_FORMAT_PCX},
+};
+
+bool IsPnmName(const std::string& name) {
+    size_t dot = name.rfind('.');
+    if (dot == std::string::npos)
+        return false;
+    std::string extension = name.substr(dot);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".ppm" || extension == ".pbm" || extension == ".pgm";
+}
+
+} // namespace
+
+bool ConvertImageFile(int format, const std::string& path, const ConvertSettings& settings) {
+    if (format < OUTPUT_JPG || format > OUTPUT_PCX)
+        return false;
+    CRasterImage image(path.c_str(), RASTER_FORMAT_BMP);
+    if (!image.IsValid())
+        return false;
+
+    const TargetFormat& target = kTargets[format - OUTPUT_JPG];
+    platform::FilePathInfo info(path);
+    const std::string targetPath = info.Folder() + info.Title() + target.extension;
+    if (format == OUTPUT_JPG) {
+        image.SetJpegQuality(static_cast<uint8_t>(settings.jpegQuality));
+        if (settings.jpegGrayScale == 0)
+            image.GrayScale();
+    } else if (format == OUTPUT_GIF) {
+        image.DecreaseBpp(8, false);
+    }
+    if (!image.Save(targetPath.c_str(), target.codecId)) {
+        std::remove(targetPath.c_str());
+        return false;
+    }
+    platform::DeleteFile(path);
+    return true;
+}
+
+ConversionCounts ConvertDirectory(const std::string& directory, const ConvertSettings& settings) {
+    ConversionCounts counts;
+    const std::string prefix = platform::WithTrailingSlash(directory);
+    for (const platform::DirectoryEntry& entry : platform::ListDirectory(directory)) {
+        if (entry.isDirectory || !IsPnmName(entry.name))
+            continue;
+        if (ConvertImageFile(settings.imagesFormat, prefix + entry.name, settings))
+            ++counts.converted;
+        else if (settings.imagesFormat >= OUTPUT_JPG && settings.imagesFormat <= OUTPUT_PCX)
+            ++counts.failed;
+    }
+    return counts;
+}
