@@ -71,15 +71,7 @@ uint8_t* CRasterImage::Create(uint32_t width, uint32_t height, uint32_t bpp, uin
         return nullptr;
     }
     bpp = bpp <= 1 ? 1 : bpp <= 4 ? 4 : bpp <= 8 ? 8 : 24;
-    // The limit check works in 32-bit arithmetic and catches its own overflow.
-    uint32_t pixels = width * height;
-    uint32_t bits = pixels * bpp;
-    if (bits / 8 > RASTER_MAX_MEMORY || bits / bpp != pixels || pixels / width != height) {
-        SetLastError("RASTER_MAX_MEMORY exceeded");
-        return nullptr;
-    }
-    // Also refuse widths whose header fields would not fit their signed form.
-    if (width > INT32_MAX || height > INT32_MAX) {
+    if (!FitsMemoryLimit(width, height, bpp)) {
         SetLastError("RASTER_MAX_MEMORY exceeded");
         return nullptr;
     }
@@ -105,6 +97,18 @@ uint8_t* CRasterImage::Create(uint32_t width, uint32_t height, uint32_t bpp, uin
     info.pImage = pDib + head.biSize + colours * 4;
     InvalidateNearestCache();
     return pDib;
+}
+
+bool CRasterImage::FitsMemoryLimit(uint32_t width, uint32_t height, uint32_t bpp) {
+    if (width == 0 || height == 0)
+        return true;
+    bpp = bpp <= 1 ? 1 : bpp <= 4 ? 4 : bpp <= 8 ? 8 : 24;
+    // 32-bit arithmetic that catches its own overflow, of the bit count and
+    // also of the pixel count (a wrapped pixel count would pass as small).
+    const uint32_t pixels = width * height;
+    const uint32_t bits = pixels * bpp;
+    return bits / 8 <= RASTER_MAX_MEMORY && bits / bpp == pixels && pixels / width == height &&
+           width <= INT32_MAX && height <= INT32_MAX;
 }
 
 uint8_t* CRasterImage::GetBits(uint32_t row) {

@@ -113,6 +113,8 @@ public:
     void CopyInfo(const CRasterImage& src);
     bool IsValid() const { return pDib != nullptr; }
     uint8_t* Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t type);
+    // Whether Create would accept these dimensions under RASTER_MAX_MEMORY.
+    static bool FitsMemoryLimit(uint32_t width, uint32_t height, uint32_t bpp);
 
     // ---- properties
     uint32_t GetWidth() const { return static_cast<uint32_t>(head.biWidth); }

@@ -99,6 +99,11 @@ bool CRasterImagePNM::DecodeRows(CByteStream* stream, char kind, uint32_t width,
     const int shift = precision > 8 ? precision - 8 : 0;
     const int sampleBytes = maxValue > 255 ? 2 : 1;
 
+    const uint32_t bpp = colour ? 24 : static_cast<uint32_t>(std::min(precision, 8));
+    if (!FitsMemoryLimit(width, height, bpp)) {
+        SetLastError("RASTER_MAX_MEMORY exceeded");
+        return false;
+    }
     // Every sample takes at least one byte of the file (a raw PBM row its
     // packed bytes): a file too short for its header is refused before any
     // memory is taken for it.
@@ -114,7 +119,7 @@ bool CRasterImagePNM::DecodeRows(CByteStream* stream, char kind, uint32_t width,
         if (!Create(width, height, 24, RASTER_FORMAT_PNM))
             return false;
     } else {
-        if (!Create(width, height, static_cast<uint32_t>(std::min(precision, 8)), type))
+        if (!Create(width, height, bpp, type))
             return false;
         SetGrayPalette();
     }
