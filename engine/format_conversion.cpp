@@ -51,7 +51,7 @@ bool ConvertImageFile(int format, const std::string& path, const ConvertSettings
         image.DecreaseBpp(8, false);
     }
     if (!image.Save(targetPath.c_str(), target.codecId)) {
-        std::remove(targetPath.c_str());
+        platform::DeleteFile(targetPath); // never a directory that stood in the way
         return false;
     }
     platform::DeleteFile(path);

@@ -1,21 +1,26 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs (only those missing) and builds
-# the project in Release into ./build. Sourced by run.sh and test.sh.
+# Installs the Debian packages the build needs (only those missing) and
+# defines build_tree. Sourced by run.sh and test.sh.
 set -euo pipefail
 
-PACKAGES=(cmake g++ make pkg-config libpoppler-private-dev libjpeg-dev zlib1g-dev libgtest-dev libcli11-dev)
+BUILD_PACKAGES=(cmake g++ make pkg-config libpoppler-private-dev libjpeg-dev libpng-dev libtiff-dev zlib1g-dev
+                libgtest-dev libcli11-dev)
 
-missing=()
-for package in "${PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
+# install_missing PACKAGE...: apt-get install of the packages not installed yet.
+install_missing() {
+    local missing=() package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+    done
+    [ ${#missing[@]} -gt 0 ] || return 0
     echo "Installing: ${missing[*]}" >&2
-    sudo=""
+    local sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo apt-get update -qq >&2
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >&2
-fi
+}
+
+install_missing "${BUILD_PACKAGES[@]}"
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # build_tree DIR [cmake options...]: configure once, then build.

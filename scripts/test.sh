@@ -3,6 +3,8 @@
 # under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+# Independent readers that the tests check written files with.
+install_missing imagemagick netpbm
 
 build_tree "$root/build"
 (cd "$root/build" && ctest --output-on-failure -j"$(nproc)")

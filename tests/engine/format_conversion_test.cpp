@@ -1,0 +1,189 @@
+#include "engine/format_conversion.h"
+#include "platform/file_system.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <array>
+#include <cstdio>
+
+using testing_support::ListFiles;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace {
+
+// A 24 x 8 PPM of three 8 x 8 blocks whose colours are entries of the
+// standard palette, so that even the reduction for GIF keeps every pixel and
+// JPEG's subsampled colour stays close.
+std::string ColourPpm() {
+    const unsigned char colours[3][3] = {{255, 0, 0}, {0, 0, 255}, {128, 128, 128}};
+    std::string ppm = "P6\n24 8\n255\n";
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 24; ++x)
+            ppm.append(reinterpret_cast<const char*>(colours[x / 8]), 3);
+    return ppm;
+}
+
+std::string GrayPgm() {
+    std::string pgm = "P5\n5 3\n255\n";
+    for (int i = 0; i < 15; ++i)
+        pgm += static_cast<char>(i * 17);
+    return pgm;
+}
+
+std::string BitmapPbm() { return std::string("P4\n10 2\n\xA5\x40\x0F\xC0", 12); }
+
+ConvertSettings Settings(int format) {
+    ConvertSettings settings;
+    settings.imagesFormat = format;
+    return settings;
+}
+
+// What a shell command prints (standard error included).
+std::string Shell(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return output;
+    std::array<char, 256> buffer;
+    while (std::fgets(buffer.data(), buffer.size(), pipe))
+        output += buffer.data();
+    pclose(pipe);
+    return output;
+}
+
+bool HaveImageMagick() { return Shell("command -v compare").find("compare") != std::string::npos; }
+bool HaveNetpbm() { return Shell("command -v pcxtoppm").find("pcxtoppm") != std::string::npos; }
+
+} // namespace
+
+TEST(FormatConversion, ConvertsDumpedFilesAndKeepsCopiedJpegs) {
+    TempDir dir;
+    WriteFile(dir / "-000.jpg", "stored JPEG data");
+    WriteFile(dir / "-001.pbm", BitmapPbm());
+    ConversionCounts counts = ConvertDirectory(dir.path(), Settings(OUTPUT_PNG));
+    EXPECT_EQ(counts.converted, 1);
+    EXPECT_EQ(counts.failed, 0);
+    EXPECT_EQ(ListFiles(dir.path()), (std::vector<std::string>{"-000.jpg", "-001.png"}));
+    EXPECT_EQ(ReadFile(dir / "-000.jpg"), "stored JPEG data");
+}
+
+TEST(FormatConversion, OnlyPnmFilesDirectlyInTheDirectory) {
+    TempDir dir;
+    WriteFile(dir / "NOTE.PPM", ColourPpm());
+    WriteFile(dir / "a.ppm.bak", ColourPpm());
+    WriteFile(dir / "gray.pgm", GrayPgm());
+    WriteFile(dir / "noextension", ColourPpm());
+    mkdir((dir / "sub").c_str(), 0777);
+    WriteFile(dir / "sub/inner.ppm", ColourPpm());
+    ConvertDirectory(dir.path(), Settings(OUTPUT_BMP));
+    EXPECT_EQ(ListFiles(dir.path()), (std::vector<std::string>{"NOTE.bmp", "a.ppm.bak", "gray.bmp", "noextension", "sub"}));
+    EXPECT_EQ(ListFiles(dir / "sub"), std::vector<std::string>{"inner.ppm"});
+}
+
+TEST(FormatConversion, UnknownFormatsLeaveEverything) {
+    TempDir dir;
+    WriteFile(dir / "a.ppm", ColourPpm());
+    for (int format : {static_cast<int>(OUTPUT_PPM_PBM), 9, -1}) {
+        ConversionCounts counts = ConvertDirectory(dir.path(), Settings(format));
+        EXPECT_EQ(counts.converted + counts.failed, 0);
+        EXPECT_FALSE(ConvertImageFile(format, dir / "a.ppm", Settings(format)));
+    }
+    EXPECT_EQ(ListFiles(dir.path()), std::vector<std::string>{"a.ppm"});
+}
+
+TEST(FormatConversion, SourcesThatCannotBeConvertedAreKept) {
+    TempDir dir;
+    WriteFile(dir / "broken.ppm", "P6\n100 100\n255\nshort");
+    WriteFile(dir / "bitmap.pbm", BitmapPbm());  // TGA takes 8 or 24 bits only
+    WriteFile(dir / "locked.ppm", ColourPpm());
+    mkdir((dir / "locked.tga").c_str(), 0777);  // the target cannot be created
+    ConversionCounts counts = ConvertDirectory(dir.path(), Settings(OUTPUT_TGA));
+    EXPECT_EQ(counts.converted, 0);
+    EXPECT_EQ(counts.failed, 3);
+    EXPECT_EQ(ListFiles(dir.path()), (std::vector<std::string>{"bitmap.pbm", "broken.ppm", "locked.ppm", "locked.tga"}));
+    EXPECT_TRUE(platform::DirectoryExists(dir / "locked.tga"));
+}
+
+TEST(FormatConversion, GifFilesHaveAtMostEightBits) {
+    TempDir dir;
+    WriteFile(dir / "a.ppm", ColourPpm());
+    WriteFile(dir / "b.pbm", BitmapPbm());
+    WriteFile(dir / "c.pgm", GrayPgm());
+    EXPECT_EQ(ConvertDirectory(dir.path(), Settings(OUTPUT_GIF)).converted, 3);
+    for (const char* name : {"a.gif", "b.gif", "c.gif"}) {
+        std::string gif = ReadFile(dir / name);
+        ASSERT_GT(gif.size(), 13u) << name;
+        EXPECT_EQ(gif.substr(0, 6), "GIF89a");
+        EXPECT_EQ(static_cast<uint8_t>(gif[10]) & 0x80, 0x80) << name; // a global table of at most 256 entries
+    }
+}
+
+TEST(FormatConversion, GrayJpegOutput) {
+    if (!HaveImageMagick())
+        GTEST_SKIP() << "ImageMagick is not installed";
+    TempDir dir;
+    WriteFile(dir / "a.ppm", ColourPpm());
+    ConvertSettings settings = Settings(OUTPUT_JPG);
+    settings.jpegGrayScale = 0;
+    settings.jpegQuality = 95;
+    ASSERT_TRUE(ConvertImageFile(OUTPUT_JPG, dir / "a.ppm", settings));
+    EXPECT_EQ(Shell("identify -format '%[colorspace] %w %h' " + dir / "a.jpg"), "Gray 24 8");
+}
+
+// Every kind of file the pass writes opens in an independent reader with the
+// right size, and, for lossless formats, the same pixels as the source.
+// ImageMagick keeps a TGA file's rows in stored order and records the
+// orientation, so its picture is auto-oriented first; it reads a set bit of a
+// one-bit PCX as black whatever the header's colour map says, so netpbm's
+// reader, which follows the map, reads those files.
+TEST(FormatConversion, IndependentReaderSeesTheSamePictures) {
+    if (!HaveImageMagick() || !HaveNetpbm())
+        GTEST_SKIP() << "ImageMagick or netpbm is not installed";
+    struct Source {
+        const char* name;
+        std::string content;
+        const char* size;
+    } sources[] = {{"colour.ppm", ColourPpm(), "24 8"}, {"gray.pgm", GrayPgm(), "5 3"}, {"bitmap.pbm", BitmapPbm(), "10 2"}};
+    struct Target {
+        int format;
+        const char* extension;
+    } targets[] = {{OUTPUT_JPG, "jpg"}, {OUTPUT_BMP, "bmp"}, {OUTPUT_GIF, "gif"}, {OUTPUT_PNG, "png"},
+                   {OUTPUT_TIF, "tif"}, {OUTPUT_TGA, "tga"}, {OUTPUT_PCX, "pcx"}};
+    TempDir dir;
+    for (const Target& target : targets) {
+        for (const Source& source : sources) {
+            const std::string label = std::string(source.name) + " -> " + target.extension;
+            const std::string original = dir / (std::string("original-") + source.name);
+            const std::string input = dir / source.name;
+            WriteFile(original, source.content);
+            WriteFile(input, source.content);
+            const bool bitmap = std::string(source.name) == "bitmap.pbm";
+            const bool refused = bitmap && (target.format == OUTPUT_JPG || target.format == OUTPUT_TGA);
+            EXPECT_EQ(ConvertImageFile(target.format, input, Settings(target.format)), !refused) << label;
+            if (refused)
+                continue;
+            std::string output = input.substr(0, input.size() - 3) + target.extension;
+            EXPECT_EQ(Shell("identify -format '%w %h' " + output), source.size) << label;
+            if (target.format == OUTPUT_TGA) {
+                Shell("/usr/bin/convert " + output + " -auto-orient " + output + ".png");
+                output += ".png";
+            } else if (target.format == OUTPUT_PCX && bitmap) {
+                Shell("pcxtoppm " + output + " > " + output + ".ppm");
+                output += ".ppm";
+            }
+            const bool lossy = target.format == OUTPUT_JPG ||
+                               (target.format == OUTPUT_TIF && std::string(source.name) == "colour.ppm");
+            if (lossy) {
+                std::string rmse = Shell("compare -metric RMSE " + original + " " + output + " null:");
+                double normalised = std::stod(rmse.substr(rmse.find('(') + 1));
+                EXPECT_LT(normalised, 0.08) << label << ": " << rmse;
+            } else {
+                EXPECT_EQ(Shell("compare -metric AE " + original + " " + output + " null:"), "0") << label;
+            }
+        }
+    }
+}
