@@ -17,8 +17,8 @@ public:
     uint8_t Find(RGBQUAD colour);
 
 private:
-    static const int kCellBits = 3; // 8 x 8 x 8 cells of 32 levels each
-    static const int kCells = 1 << (3 * kCellBits);
+    static constexpr int kCellBits = 3; // 8 x 8 x 8 cells of 32 levels each
+    static constexpr int kCells = 1 << (3 * kCellBits);
 
     uint8_t Search(RGBQUAD colour) const;
 
@@ -27,7 +27,7 @@ private:
     std::vector<uint8_t> candidates_;   // in increasing index order
     // Recent answers, direct-mapped by colour: the colour (0xRRGGBB, or
     // kNoColour for an empty slot) and its answer.
-    static const uint32_t kNoColour = 0xFFFFFFFFu;
+    static constexpr uint32_t kNoColour = 0xFFFFFFFFu;
     std::vector<uint32_t> memoColour_;
     std::vector<uint8_t> memoAnswer_;
 };
