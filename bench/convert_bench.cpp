@@ -111,10 +111,17 @@ int main(int argc, char** argv) {
 
         double magick = NAN;
         if (haveMagick) {
+            // ImageMagick gets the files the pass converted (TGA and JPEG take no 1-bit images).
+            std::string converted;
+            for (auto& entry : fs::directory_iterator(ours))
+                if (entry.path().extension() == std::string(".") + f.extension)
+                    for (const char* source : {".ppm", ".pgm", ".pbm"})
+                        if (fs::exists(inputs + "/" + entry.path().stem().string() + source))
+                            converted += " " + inputs + "/" + entry.path().stem().string() + source;
             const std::string theirs = work / (std::string("magick-") + f.extension);
             fs::create_directories(theirs);
-            std::string command = "/usr/bin/mogrify -quality 70 -path " + theirs + " -format " + f.extension + " " +
-                                  inputs + "/*.p?m 2> /dev/null";
+            std::string command = "/usr/bin/mogrify -quality 70 -path " + theirs + " -format " + f.extension +
+                                  converted + " 2> /dev/null";
             magick = Seconds([&] { (void)std::system(command.c_str()); });
         }
         std::printf("%-6s %12.3f %12.3f %8.2f\n", f.extension, vellumin, magick, vellumin / magick);
