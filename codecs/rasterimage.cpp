@@ -87,12 +87,13 @@ uint8_t* CRasterImage::Create(uint32_t width, uint32_t height, uint32_t bpp, uin
     head.biClrUsed = colours;
     info.dwType = type;
 
-    pDib = static_cast<uint8_t*>(std::malloc(GetSize()));
+    // Palette and pixels start cleared, so that row padding written to files
+    // never carries stale memory.
+    pDib = static_cast<uint8_t*>(std::calloc(1, GetSize()));
     if (!pDib) {
         SetLastError("CRasterImage::Create can't allocate memory");
         return nullptr;
     }
-    std::memset(pDib + head.biSize, 0, colours * 4);
     std::memcpy(pDib, &head, sizeof head);
     info.pImage = pDib + head.biSize + colours * 4;
     InvalidateNearestCache();

@@ -3,8 +3,9 @@
 # under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
-# Independent readers that the tests check written files with.
-install_missing imagemagick netpbm
+# Independent readers that the tests check written files with; a fixed font
+# and an X server for the window tests.
+install_missing imagemagick netpbm fonts-dejavu-core xvfb xauth
 
 build_tree "$root/build"
 (cd "$root/build" && ctest --output-on-failure -j"$(nproc)")

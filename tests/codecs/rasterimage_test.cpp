@@ -172,3 +172,10 @@ TEST(RasterImage, ARefusedSaveLeavesTheFileItOpened) {
     EXPECT_EQ(testing_support::ReadFile(dir / "a.tga"), "");
     EXPECT_FALSE(image.Save((dir / "missing/a.tga").c_str(), RASTER_FORMAT_TGA));
 }
+
+TEST(RasterImage, NewImagesStartCleared) {
+    CRasterImage image;
+    image.Create(3, 2, 24, 0);
+    for (uint32_t i = 0; i < image.GetHeader().biSizeImage; ++i)
+        ASSERT_EQ(image.GetBits()[i], 0) << i;
+}

@@ -1,0 +1,81 @@
+#include "platform/ui/ui_services.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QThread>
+#include <QUrl>
+
+namespace {
+
+// Runs work on the user-interface thread and waits for it.
+template <typename Work>
+auto OnUiThread(Work work) -> decltype(work()) {
+    if (!qApp || QThread::currentThread() == qApp->thread())
+        return work();
+    decltype(work()) result{};
+    QMetaObject::invokeMethod(qApp, [&] { result = work(); }, Qt::BlockingQueuedConnection);
+    return result;
+}
+
+class DesktopServices : public UiServices {
+public:
+    int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, int type) override {
+        return OnUiThread([&] {
+            QString title = QString::fromLocal8Bit(caption.c_str());
+            QString body = QString::fromLocal8Bit(text.c_str());
+            if (type == MB_YESNO)
+                return QMessageBox::question(owner, title, body) == QMessageBox::Yes ? int(IDYES) : int(IDNO);
+            QMessageBox::information(owner, title, body);
+            return int(IDOK);
+        });
+    }
+    bool OpenWithDesktop(const std::string& pathOrUrl) override {
+        return OnUiThread([&] {
+            QString target = QString::fromLocal8Bit(pathOrUrl.c_str());
+            QUrl url = target.contains("://") || target.startsWith("mailto:") ? QUrl(target)
+                                                                               : QUrl::fromLocalFile(target);
+            return QDesktopServices::openUrl(url);
+        });
+    }
+    std::string GetClipboardText() override {
+        return OnUiThread([] { return QApplication::clipboard()->text().toLocal8Bit().toStdString(); });
+    }
+    void SetClipboardText(const std::string& text) override {
+        OnUiThread([&] {
+            QApplication::clipboard()->setText(QString::fromLocal8Bit(text.c_str()));
+            return 0;
+        });
+    }
+    std::vector<std::string> OpenFileDialog(QWidget* owner, const std::string& filter) override {
+        return OnUiThread([&] {
+            std::vector<std::string> paths;
+            for (const QString& path : QFileDialog::getOpenFileNames(owner, {}, {}, QString::fromLocal8Bit(filter.c_str())))
+                paths.push_back(path.toLocal8Bit().toStdString());
+            return paths;
+        });
+    }
+    std::string FolderDialog(QWidget* owner, const std::string& title, const std::string& start) override {
+        return OnUiThread([&] {
+            return QFileDialog::getExistingDirectory(owner, QString::fromLocal8Bit(title.c_str()),
+                                                     QString::fromLocal8Bit(start.c_str()))
+                .toLocal8Bit()
+                .toStdString();
+        });
+    }
+};
+
+DesktopServices desktop;
+UiServices* installed = nullptr;
+
+} // namespace
+
+UiServices& Services() { return installed ? *installed : desktop; }
+
+UiServices* SetServices(UiServices* services) {
+    UiServices* previous = installed;
+    installed = services;
+    return previous;
+}
