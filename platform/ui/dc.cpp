@@ -47,17 +47,12 @@ void CDC::SelectPen(int style, int width, COLORREF colour) {
 void CDC::MoveTo(int x, int y) { current_ = QPoint(x, y); }
 
 void CDC::LineTo(int x, int y) {
-    // The end point is not drawn, as with GDI lines.
+    // A flat cap leaves the end point out, as window code expects of lines.
     painter_->save();
     painter_->setPen(pen_);
-    QPoint end(x, y);
-    QPoint last = end - QPoint((x > current_.x()) - (x < current_.x()), (y > current_.y()) - (y < current_.y()));
-    if (last == current_)
-        painter_->drawPoint(current_);
-    else
-        painter_->drawLine(current_, last);
+    painter_->drawLine(current_, QPoint(x, y));
     painter_->restore();
-    current_ = end;
+    current_ = QPoint(x, y);
 }
 
 int CDC::SetBkMode(int mode) {

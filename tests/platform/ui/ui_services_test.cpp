@@ -1,0 +1,56 @@
+#include "platform/ui/ui_services.h"
+
+#include <QApplication>
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <thread>
+
+TEST(UiServices, AMessageBoxAskedFromAWorkerWaitsForTheAnswer) {
+    // Answer the box once it shows on the user-interface thread.
+    bool shownOnUiThread = false;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
+                shownOnUiThread = box->thread() == qApp->thread();
+                box->button(QMessageBox::No)->click();
+            }
+    });
+    answer.start(20);
+
+    int result = 0;
+    bool finished = false;
+    std::thread worker([&] {
+        result = Services().MessageBox(nullptr, "Reset all the convert options?", "Vellumin", MB_YESNO);
+        finished = true;
+    });
+    for (int i = 0; i < 500 && !finished; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    worker.join();
+    EXPECT_TRUE(shownOnUiThread);
+    EXPECT_EQ(result, IDNO);
+}
+
+TEST(UiServices, TestsInstallTheirOwn) {
+    struct Recording : UiServices {
+        std::string asked;
+        int MessageBox(QWidget*, const std::string& text, const std::string&, int) override {
+            asked = text;
+            return IDOK;
+        }
+        bool OpenWithDesktop(const std::string&) override { return true; }
+        std::string GetClipboardText() override { return "clip"; }
+        void SetClipboardText(const std::string&) override {}
+        std::vector<std::string> OpenFileDialog(QWidget*, const std::string&) override { return {}; }
+        std::string FolderDialog(QWidget*, const std::string&, const std::string&) override { return {}; }
+    } recording;
+    UiServices* previous = SetServices(&recording);
+    EXPECT_EQ(Services().MessageBox(nullptr, "Not a valid pdf file!", "", MB_OK), IDOK);
+    EXPECT_EQ(recording.asked, "Not a valid pdf file!");
+    EXPECT_EQ(Services().GetClipboardText(), "clip");
+    SetServices(previous);
+    Services().SetClipboardText("copied");
+    EXPECT_EQ(Services().GetClipboardText(), "copied");
+}
