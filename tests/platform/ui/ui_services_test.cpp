@@ -1,10 +1,12 @@
 #include "platform/ui/ui_services.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <atomic>
 #include <thread>
 
 TEST(UiServices, AMessageBoxAskedFromAWorkerWaitsForTheAnswer) {
@@ -20,14 +22,18 @@ TEST(UiServices, AMessageBoxAskedFromAWorkerWaitsForTheAnswer) {
     });
     answer.start(20);
 
-    int result = 0;
-    bool finished = false;
+    std::atomic<int> result{0};
+    std::atomic<bool> finished{false};
     std::thread worker([&] {
         result = Services().MessageBox(nullptr, "Reset all the convert options?", "Vellumin", MB_YESNO);
         finished = true;
     });
-    for (int i = 0; i < 500 && !finished; ++i)
+    // The user-interface thread keeps serving events until the worker has its answer.
+    QElapsedTimer clock;
+    clock.start();
+    while (!finished && clock.elapsed() < 20000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(finished) << "the message box was never answered";
     worker.join();
     EXPECT_TRUE(shownOnUiThread);
     EXPECT_EQ(result, IDNO);
