@@ -91,21 +91,24 @@ bool CRasterImage::GrayScale() {
     if (!pDib)
         return false;
     const int32_t width = head.biWidth, height = head.biHeight;
-    if (head.biBitCount == 24) {
+    // Pixels that are not rewritten in place go into a new 8-bit image with
+    // the identity ramp; grayLevel(x, y) gives each one.
+    auto intoGrayImage = [&](auto grayLevel) {
         CRasterImage gray;
         gray.CopyInfo(*this);
         if (!gray.Create(width, height, 8, info.dwType))
             return false;
         gray.SetGrayPalette();
         for (int32_t y = 0; y < height; ++y) {
-            const uint8_t* source = RowBits(y);
             uint8_t* target = gray.RowBits(y);
-            for (int32_t x = 0; x < width; ++x, source += 3)
-                target[x] = RasterGrayLevel(RGBQUAD{source[0], source[1], source[2], 0});
+            for (int32_t x = 0; x < width; ++x)
+                target[x] = grayLevel(x, y);
         }
         Transfer(gray);
         return true;
-    }
+    };
+    if (head.biBitCount == 24)
+        return intoGrayImage([this](int32_t x, int32_t y) { return RasterGrayLevel(BlindGetPixelColor(x, y)); });
 
     // With a palette: the gray level of each entry goes into its blue byte,
     // which the pixels then take as their new index.
@@ -121,18 +124,7 @@ bool CRasterImage::GrayScale() {
         SetGrayPalette();
         return true;
     }
-    CRasterImage gray;
-    gray.CopyInfo(*this);
-    if (!gray.Create(width, height, 8, info.dwType))
-        return false;
-    gray.SetGrayPalette();
-    for (int32_t y = 0; y < height; ++y) {
-        uint8_t* target = gray.RowBits(y);
-        for (int32_t x = 0; x < width; ++x)
-            target[x] = palette[BlindGetPixelIndex(x, y)].rgbBlue;
-    }
-    Transfer(gray);
-    return true;
+    return intoGrayImage([&](int32_t x, int32_t y) { return palette[BlindGetPixelIndex(x, y)].rgbBlue; });
 }
 
 bool CRasterImage::DecreaseBpp(uint32_t nbit, bool errorDiffusion, const RGBQUAD* palette, uint32_t clrImportant) {

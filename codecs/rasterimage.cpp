@@ -151,22 +151,17 @@ namespace {
 int32_t PixelsPerMetre(int32_t dpi) { return static_cast<int32_t>(std::floor(dpi * 39.37007874015748 + 0.5)); }
 } // namespace
 
-void CRasterImage::SetXDPI(int32_t dpi) {
-    if (dpi <= 0)
-        dpi = 96;
-    info.xDPI = dpi;
-    head.biXPelsPerMeter = PixelsPerMetre(dpi);
-    if (pDib)
-        reinterpret_cast<BITMAPINFOHEADER*>(pDib)->biXPelsPerMeter = head.biXPelsPerMeter;
-}
+void CRasterImage::SetXDPI(int32_t dpi) { SetResolution(&info.xDPI, &BITMAPINFOHEADER::biXPelsPerMeter, dpi); }
 
-void CRasterImage::SetYDPI(int32_t dpi) {
+void CRasterImage::SetYDPI(int32_t dpi) { SetResolution(&info.yDPI, &BITMAPINFOHEADER::biYPelsPerMeter, dpi); }
+
+void CRasterImage::SetResolution(int32_t* dpiField, int32_t BITMAPINFOHEADER::*metreField, int32_t dpi) {
     if (dpi <= 0)
         dpi = 96;
-    info.yDPI = dpi;
-    head.biYPelsPerMeter = PixelsPerMetre(dpi);
+    *dpiField = dpi;
+    head.*metreField = PixelsPerMetre(dpi);
     if (pDib)
-        reinterpret_cast<BITMAPINFOHEADER*>(pDib)->biYPelsPerMeter = head.biYPelsPerMeter;
+        reinterpret_cast<BITMAPINFOHEADER*>(pDib)->*metreField = head.*metreField;
 }
 
 bool CRasterImage::IsInside(int32_t x, int32_t y) const {

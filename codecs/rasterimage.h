@@ -180,6 +180,8 @@ protected:
     void SetLastError(const char* text);
     uint8_t* RowBits(int32_t y) const { return info.pImage + static_cast<size_t>(y) * info.dwEffWidth; }
     void InvalidateNearestCache() { info.last_c_isvalid = false; }
+    // A resolution in dots per inch and, in the header, in pixels per metre.
+    void SetResolution(int32_t* dpiField, int32_t BITMAPINFOHEADER::*metreField, int32_t dpi);
 
     uint8_t* pDib = nullptr;
     BITMAPINFOHEADER head{};

@@ -5,7 +5,6 @@
 #include "platform/ui/system_colors.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -89,14 +88,8 @@ LRESULT CPercentProgressCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lPa
         }
         return result;
     }
-    case WM_GETTEXT: {
-        if (wParam == 0 || !lParam)
-            return 0;
-        const size_t copied = std::min(static_cast<size_t>(wParam) - 1, caption_.size());
-        std::memcpy(reinterpret_cast<char*>(lParam), caption_.data(), copied);
-        reinterpret_cast<char*>(lParam)[copied] = '\0';
-        return static_cast<LRESULT>(copied);
-    }
+    case WM_GETTEXT:
+        return CopyText(caption_, wParam, lParam);
     case WM_GETTEXTLENGTH:
         return static_cast<LRESULT>(caption_.size());
     case WM_SIZE: {

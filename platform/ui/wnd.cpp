@@ -79,6 +79,15 @@ LRESULT CWnd::CallWindowProc(WNDPROC procedure, CWnd* window, UINT message, WPAR
     return procedure(window, message, wParam, lParam);
 }
 
+LRESULT CWnd::CopyText(const std::string& text, WPARAM size, LPARAM buffer) {
+    if (size == 0 || !buffer)
+        return 0;
+    const size_t copied = std::min(static_cast<size_t>(size) - 1, text.size());
+    std::memcpy(reinterpret_cast<char*>(buffer), text.data(), copied);
+    reinterpret_cast<char*>(buffer)[copied] = '\0';
+    return static_cast<LRESULT>(copied);
+}
+
 LRESULT CWnd::StandardWindowProc(CWnd* window, UINT message, WPARAM wParam, LPARAM lParam) {
     return window->WindowProc(message, wParam, lParam);
 }
@@ -111,15 +120,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETTEXT:
         text_ = lParam ? reinterpret_cast<const char*>(lParam) : "";
         return 1;
-    case WM_GETTEXT: {
-        const size_t size = wParam;
-        if (size == 0 || !lParam)
-            return 0;
-        const size_t copied = std::min(size - 1, text_.size());
-        std::memcpy(reinterpret_cast<char*>(lParam), text_.data(), copied);
-        reinterpret_cast<char*>(lParam)[copied] = '\0';
-        return static_cast<LRESULT>(copied);
-    }
+    case WM_GETTEXT:
+        return CopyText(text_, wParam, lParam);
     case WM_GETTEXTLENGTH:
         return static_cast<LRESULT>(text_.size());
     default:

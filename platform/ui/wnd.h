@@ -28,6 +28,9 @@ public:
     // Replaces the window procedure and returns the previous one.
     WNDPROC SetWindowProc(WNDPROC procedure);
     static LRESULT CallWindowProc(WNDPROC procedure, CWnd* window, UINT message, WPARAM wParam, LPARAM lParam);
+    // WM_GETTEXT's copy: at most size - 1 bytes of text and a zero byte into
+    // buffer (nothing when size is 0); the bytes copied.
+    static LRESULT CopyText(const std::string& text, WPARAM size, LPARAM buffer);
 
     // ---- services in the shape window code expects
     RECT GetClientRect() const { return RECT{0, 0, width(), height()}; }
