@@ -6,7 +6,7 @@
 
 // ---- CFileStream
 
-CFileStream::~CFileStream() { Close(); }
+CFileStream::~CFileStream() { CFileStream::Close(); }
 
 bool CFileStream::Open(const char* filename, const char* mode) {
     if (file_)
@@ -67,7 +67,7 @@ long CFileStream::Scanf(const char* format, void* output) {
 CMemStream::CMemStream(uint8_t* buffer, int32_t size)
     : buffer_(buffer), size_(size), freeOnClose_(buffer == nullptr), edge_(size) {}
 
-CMemStream::~CMemStream() { Close(); }
+CMemStream::~CMemStream() { CMemStream::Close(); }
 
 bool CMemStream::Open() {
     if (buffer_)

@@ -13,7 +13,6 @@
 using namespace testpdf;
 using testing_support::FixtureDir;
 using testing_support::ListFiles;
-using testing_support::ReadFile;
 using testing_support::RecordingMessages;
 using testing_support::RecordingProgress;
 using testing_support::TempDir;
