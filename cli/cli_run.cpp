@@ -98,7 +98,7 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
         ConversionCounts conversion;
         if (settings.imagesFormat != OUTPUT_PPM_PBM) {
             progress.SetTotal("Images Coverting", 100 * (i + 1) / count);
-            conversion = ConvertDirectory(result.outputDirectory, settings);
+            conversion = ConvertDirectory(result.outputDirectory, settings, result.imageTitle);
         }
         progress.Break();
         std::fprintf(out, "%s: %d image%s written to %s\n", documents[i].c_str(), result.imagesWritten,

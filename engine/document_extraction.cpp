@@ -38,7 +38,8 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     platform::FilePathInfo info(request.path);
     if (platform::PathExists(settings.outputDirectory)) {
         result.outputDirectory = platform::WithTrailingSlash(settings.outputDirectory);
-        result.imageRoot = result.outputDirectory + sharedNames.Claim(info.Title());
+        result.imageTitle = sharedNames.Claim(info.Title());
+        result.imageRoot = result.outputDirectory + result.imageTitle;
     } else {
         result.outputDirectory = info.Folder() + info.Title() + "/";
         result.imageRoot = result.outputDirectory;

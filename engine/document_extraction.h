@@ -24,6 +24,7 @@ struct ExtractResult {
     ExtractOutcome outcome = ExtractOutcome::Skipped;
     std::string outputDirectory; // ends with '/'
     std::string imageRoot;       // prefix of every file name
+    std::string imageTitle;      // the document's title in a shared directory, else empty
     int imagesWritten = 0;
     int imagesFailed = 0;
 };

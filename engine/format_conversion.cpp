@@ -31,6 +31,18 @@ bool IsPnmName(const std::string& name) {
     return extension == ".ppm" || extension == ".pbm" || extension == ".pgm";
 }
 
+// Whether name is one of the dump device's files for the title:
+// title, "-", digits, extension.
+bool IsImageOf(const std::string& name, const std::string& title) {
+    if (name.compare(0, title.size() + 1, title + "-") != 0)
+        return false;
+    size_t digits = title.size() + 1, end = name.find('.', digits);
+    if (end == std::string::npos || end == digits)
+        return false;
+    return std::all_of(name.begin() + static_cast<long>(digits), name.begin() + static_cast<long>(end),
+                       [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
 } // namespace
 
 bool ConvertImageFile(int format, const std::string& path, const ConvertSettings& settings) {
@@ -58,11 +70,12 @@ bool ConvertImageFile(int format, const std::string& path, const ConvertSettings
     return true;
 }
 
-ConversionCounts ConvertDirectory(const std::string& directory, const ConvertSettings& settings) {
+ConversionCounts ConvertDirectory(const std::string& directory, const ConvertSettings& settings,
+                                  const std::string& imageTitle) {
     ConversionCounts counts;
     const std::string prefix = platform::WithTrailingSlash(directory);
     for (const platform::DirectoryEntry& entry : platform::ListDirectory(directory)) {
-        if (entry.isDirectory || !IsPnmName(entry.name))
+        if (entry.isDirectory || !IsPnmName(entry.name) || (!imageTitle.empty() && !IsImageOf(entry.name, imageTitle)))
             continue;
         if (ConvertImageFile(settings.imagesFormat, prefix + entry.name, settings))
             ++counts.converted;

@@ -17,5 +17,10 @@ struct ConversionCounts {
 bool ConvertImageFile(int format, const std::string& path, const ConvertSettings& settings);
 
 // Converts every .ppm, .pbm and .pgm file (any case) directly in the
-// directory, as listed before the first conversion.
-ConversionCounts ConvertDirectory(const std::string& directory, const ConvertSettings& settings);
+// directory, as listed before the first conversion. In a directory that
+// several documents share, imageTitle limits the pass to one document's
+// images ("report" takes report-000.ppm, report-001.pbm... but not
+// report-2-000.ppm), so that files another document could not convert are not
+// tried again for every later document.
+ConversionCounts ConvertDirectory(const std::string& directory, const ConvertSettings& settings,
+                                  const std::string& imageTitle = {});

@@ -120,6 +120,16 @@ TEST(CliRun, ImagesThatCannotBeConvertedAreKeptAndReported) {
     EXPECT_EQ(std::count(files.begin(), files.end(), "good-006.tga"), 0);
 }
 
+TEST(CliRun, FailedConversionsAreReportedOncePerDocument) {
+    TempDir dir;
+    WriteFile(dir / "a.pdf", testpdf::SampleDocument());
+    WriteFile(dir / "b.pdf", testpdf::SampleDocument());
+    std::string a = dir / "a.pdf", b = dir / "b.pdf", out = dir / "out";
+    CliResult result = RunCommand({"-f", "tga", "-o", out.c_str(), a.c_str(), b.c_str()});
+    EXPECT_EQ(result.err, a + ": 2 image(s) could not be converted to tga; their PBM/PGM/PPM files were kept.\n" + b +
+                              ": 2 image(s) could not be converted to tga; their PBM/PGM/PPM files were kept.\n");
+}
+
 TEST(CliRun, ExitStatusNamesTheWorstOutcome) {
     TempDir dir;
     WriteFile(dir / "good.pdf", testpdf::SampleDocument());

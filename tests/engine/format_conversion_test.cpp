@@ -84,6 +84,16 @@ TEST(FormatConversion, OnlyPnmFilesDirectlyInTheDirectory) {
     EXPECT_EQ(ListFiles(dir / "sub"), std::vector<std::string>{"inner.ppm"});
 }
 
+TEST(FormatConversion, InASharedDirectoryOnlyTheDocumentsOwnImages) {
+    TempDir dir;
+    for (const char* name : {"report-000.ppm", "report-017.pbm", "report-2-000.ppm", "reports-000.ppm", "report-x.ppm",
+                             "NOTE.PPM"})
+        WriteFile(dir / name, std::string(name).find(".pbm") != std::string::npos ? BitmapPbm() : ColourPpm());
+    EXPECT_EQ(ConvertDirectory(dir.path(), Settings(OUTPUT_PNG), "report").converted, 2);
+    EXPECT_EQ(ListFiles(dir.path()), (std::vector<std::string>{"NOTE.PPM", "report-000.png", "report-017.png",
+                                                              "report-2-000.ppm", "report-x.ppm", "reports-000.ppm"}));
+}
+
 TEST(FormatConversion, UnknownFormatsLeaveEverything) {
     TempDir dir;
     WriteFile(dir / "a.ppm", ColourPpm());
