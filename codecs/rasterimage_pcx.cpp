@@ -1,5 +1,7 @@
 #include "codecs/rasterimage_pcx.h"
 
+#include "codecs/little_endian.h"
+
 #include <vector>
 
 namespace {
@@ -57,11 +59,6 @@ void PackLine(const std::vector<uint8_t>& line, CMemStream& out) {
         out.PutC(value);
         i += static_cast<size_t>(count);
     }
-}
-
-void PutLe16(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
 }
 
 } // namespace

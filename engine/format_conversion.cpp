@@ -22,12 +22,7 @@ const TargetFormat kTargets[] = {
 };
 
 bool IsPnmName(const std::string& name) {
-    size_t dot = name.rfind('.');
-    if (dot == std::string::npos)
-        return false;
-    std::string extension = name.substr(dot);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string extension = platform::LowerCaseExtension(name);
     return extension == ".ppm" || extension == ".pbm" || extension == ".pgm";
 }
 

@@ -1,19 +1,11 @@
 #include "engine/job_paths.h"
 
+#include "platform/file_path_info.h"
 #include "platform/file_system.h"
 
 #include <algorithm>
-#include <cctype>
 
-bool HasPdfExtension(const std::string& name) {
-    size_t dot = name.rfind('.');
-    if (dot == std::string::npos || name.find('/', dot) != std::string::npos)
-        return false;
-    std::string extension = name.substr(dot);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".pdf";
-}
+bool HasPdfExtension(const std::string& name) { return platform::LowerCaseExtension(name) == ".pdf"; }
 
 bool JobPaths::IsAlreadyListed(const std::string& path, MessageSink& messages) const {
     if (std::find(paths_.begin(), paths_.end(), path) == paths_.end())

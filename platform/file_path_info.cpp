@@ -1,9 +1,20 @@
 #include "platform/file_path_info.h"
 
+#include <cctype>
 #include <fcntl.h>
 #include <sys/stat.h>
 
 namespace platform {
+
+std::string LowerCaseExtension(const std::string& name) {
+    size_t dot = name.rfind('.');
+    if (dot == std::string::npos || name.find('/', dot) != std::string::npos)
+        return {};
+    std::string extension = name.substr(dot);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
 
 FilePathInfo::FilePathInfo(const std::string& path) : path_(path) {
     if (path_.size() >= 2 && path_.front() == '"' && path_.back() == '"')

@@ -36,4 +36,8 @@ private:
     std::string extension_;
 };
 
+// The name's extension from its last '.' (the dot included), in lower case;
+// empty when the last path component has no dot.
+std::string LowerCaseExtension(const std::string& name);
+
 } // namespace platform
