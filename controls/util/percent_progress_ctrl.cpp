@@ -4,13 +4,18 @@
 #include "platform/ui/paint_dc.h"
 #include "platform/ui/system_colors.h"
 
+#include <cstdint>
 #include <cstdio>
 
 namespace {
 
-// The fraction done; an empty range counts as nothing done.
-double Fraction(int position, int minimum, int maximum) {
-    return maximum > minimum ? static_cast<double>(position - minimum) / (maximum - minimum) : 0.0;
+// The share done of a whole (pixels, or 100 for the percentage), in integer
+// arithmetic so that 29 of 0..100 is 29%; an empty range counts as nothing done.
+int Share(int whole, int position, int minimum, int maximum) {
+    if (maximum <= minimum)
+        return 0;
+    return static_cast<int>(static_cast<int64_t>(whole) * (static_cast<int64_t>(position) - minimum) /
+                            (static_cast<int64_t>(maximum) - minimum));
 }
 
 COLORREF Swap(COLORREF& field, COLORREF value) {
@@ -26,7 +31,7 @@ CPercentProgressCtrl::CPercentProgressCtrl(QWidget* parent, bool vertical) : CWn
 LRESULT CPercentProgressCtrl::SetPosition(int position) {
     const int old = position_;
     position_ = position;
-    const int width = static_cast<int>(GetClientRect().Width() * Fraction(position_, minimum_, maximum_));
+    const int width = Share(GetClientRect().Width(), position_, minimum_, maximum_);
     if (width != lastBarWidth_) {
         lastBarWidth_ = width;
         RedrawWindow(RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
@@ -113,18 +118,17 @@ void CPercentProgressCtrl::Paint() {
         return;
     const COLORREF bar = barColour_ == CLR_DEFAULT ? GetSysColor(COLOR_HIGHLIGHT) : barColour_;
     const COLORREF track = trackColour_ == CLR_DEFAULT ? GetSysColor(COLOR_WINDOW) : trackColour_;
-    const double f = Fraction(position_, minimum_, maximum_);
 
     CMemDC dc(paintDc.Painter(), paintDc.ClipBox());
     dc.SelectFont(GetParent() ? GetParent()->font() : font());
     const RECT client = GetClientRect();
     RECT barRect = client, trackRect = client;
     if (vertical_) {
-        const int y = client.bottom - static_cast<int>(f * client.Height());
+        const int y = client.bottom - Share(client.Height(), position_, minimum_, maximum_);
         barRect.top = y;
         trackRect.bottom = y;
     } else {
-        const int x = client.left + static_cast<int>(f * client.Width());
+        const int x = client.left + Share(client.Width(), position_, minimum_, maximum_);
         barRect.right = x;
         trackRect.left = x;
     }
@@ -134,7 +138,7 @@ void CPercentProgressCtrl::Paint() {
     if (!showText_ || vertical_)
         return;
     char percent[32];
-    std::snprintf(percent, sizeof percent, "%d%%", static_cast<int>(f * 100));
+    std::snprintf(percent, sizeof percent, "%d%%", Share(100, position_, minimum_, maximum_));
     const std::string text = caption_.empty() ? percent : caption_;
     dc.SetBkMode(TRANSPARENT);
     RECT area = client;

@@ -15,6 +15,7 @@ COLORREF FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue());
 COLORREF ClassicSysColor(int index) {
     switch (index) {
     case COLOR_WINDOW: return RGB(255, 255, 255);
+    case COLOR_WINDOWFRAME: return RGB(0, 0, 0);
     case COLOR_MENUTEXT: return RGB(0, 0, 0);
     case COLOR_WINDOWTEXT: return RGB(0, 0, 0);
     case COLOR_HIGHLIGHT: return RGB(0, 0, 128);
@@ -25,6 +26,7 @@ COLORREF ClassicSysColor(int index) {
     case COLOR_BTNTEXT: return RGB(0, 0, 0);
     case COLOR_BTNHIGHLIGHT: return RGB(255, 255, 255);
     case COLOR_3DDKSHADOW: return RGB(64, 64, 64);
+    case COLOR_3DLIGHT: return RGB(223, 223, 223);
     default: return RGB(0, 0, 0);
     }
 }
@@ -48,6 +50,8 @@ COLORREF GetSysColor(int index) {
     case COLOR_BTNTEXT: return FromQColor(palette.color(QPalette::ButtonText));
     case COLOR_BTNHIGHLIGHT: return FromQColor(palette.color(QPalette::Light));
     case COLOR_3DDKSHADOW: return FromQColor(palette.color(QPalette::Shadow));
+    case COLOR_3DLIGHT: return FromQColor(palette.color(QPalette::Midlight));
+    case COLOR_WINDOWFRAME: return FromQColor(palette.color(QPalette::WindowText));
     default: return ClassicSysColor(index);
     }
 }

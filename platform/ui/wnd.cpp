@@ -1,62 +1,28 @@
 #include "platform/ui/wnd.h"
 
 #include "platform/ui/dc.h"
+#include "platform/ui/nonclient_frame.h"
 #include "platform/ui/paint_dc.h"
 #include "platform/ui/system_colors.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPaintEvent>
-#include <QResizeEvent>
-#include <QTimerEvent>
-#include <QWheelEvent>
 #include <cstring>
 
 namespace {
 
-int VirtualKeyOf(int qtKey) {
-    switch (qtKey) {
-    case Qt::Key_Backspace: return VK_BACK;
-    case Qt::Key_Tab: return VK_TAB;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Shift: return VK_SHIFT;
-    case Qt::Key_Control: return VK_CONTROL;
-    case Qt::Key_Alt: return VK_MENU;
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_PageUp: return VK_PRIOR;
-    case Qt::Key_PageDown: return VK_NEXT;
-    case Qt::Key_End: return VK_END;
-    case Qt::Key_Home: return VK_HOME;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Insert: return VK_INSERT;
-    case Qt::Key_Delete: return VK_DELETE;
-    default:
-        if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12)
-            return VK_F1 + (qtKey - Qt::Key_F1);
-        if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
-            return qtKey; // the same codes
-        return 0;
-    }
+// The widget a window's children and drawing belong to.
+QWidget* ClientOf(QWidget* parent) {
+    auto* window = dynamic_cast<CWnd*>(parent);
+    return window ? window->ClientWidget() : parent;
 }
 
-// MK_ key-state bits of a mouse message's wParam.
-WPARAM KeyState(const QMouseEvent* e) {
-    WPARAM state = 0;
-    if (e->buttons() & Qt::LeftButton)
-        state |= 0x1;
-    if (e->buttons() & Qt::RightButton)
-        state |= 0x2;
-    if (e->modifiers() & Qt::ShiftModifier)
-        state |= 0x4;
-    if (e->modifiers() & Qt::ControlModifier)
-        state |= 0x8;
-    return state;
-}
+thread_local QPointer<CWnd> captureWindow;
+
+// A window's Qt parent is its parent's client widget when there is a frame.
+bool IsDescendantWindow(const CWnd* window, const CWnd* ancestor) { return window->GetParent() == ancestor; }
 
 } // namespace
 
@@ -65,9 +31,77 @@ CurrentMessage& ThreadCurrentMessage() {
     return current;
 }
 
-CWnd::CWnd(QWidget* parent) : QWidget(parent) {}
+CWnd::CWnd(QWidget* parent) : QWidget(ClientOf(parent)) {}
 
-CWnd::~CWnd() { SendMessage(WM_NCDESTROY); }
+CWnd::~CWnd() {
+    if (!destroyed_)
+        DestroyWindow();
+}
+
+BOOL CWnd::Create(uint32_t style, const RECT& rect, CWnd* parent, UINT id, uint32_t exStyle) {
+    if (parent)
+        setParent(parent->ClientWidget());
+    id_ = id;
+    style_ = style;
+    exStyle_ = exStyle;
+    ApplyStyles();
+    MoveWindow(rect, false);
+    if (SendMessage(WM_CREATE) == -1) {
+        DestroyWindow();
+        return 0;
+    }
+    setVisible((style & WS_VISIBLE) != 0);
+    return 1;
+}
+
+void CWnd::ModifyStyle(uint32_t remove, uint32_t add) {
+    style_ = (style_ & ~remove) | add;
+    ApplyStyles();
+}
+
+void CWnd::ModifyStyleEx(uint32_t remove, uint32_t add) {
+    exStyle_ = (exStyle_ & ~remove) | add;
+    ApplyStyles();
+}
+
+void CWnd::ApplyStyles() {
+    if (!hosted_)
+        setFocusPolicy((style_ & WS_TABSTOP) ? Qt::TabFocus : Qt::NoFocus);
+    setEnabled((style_ & WS_DISABLED) == 0);
+    if (frame_ || (style_ & (WS_BORDER | WS_HSCROLL | WS_VSCROLL)) || (exStyle_ & WS_EX_CLIENTEDGE)) {
+        CNonClientFrame& frame = Frame();
+        frame.ShowScrollBar(SB_HORZ, (style_ & WS_HSCROLL) != 0);
+        frame.ShowScrollBar(SB_VERT, (style_ & WS_VSCROLL) != 0);
+        frame.Layout();
+    }
+}
+
+CNonClientFrame& CWnd::Frame() {
+    if (!frame_) {
+        frame_ = std::make_unique<CNonClientFrame>(this);
+        if (hosted_)
+            hosted_->setParent(frame_->Client()), hosted_->show();
+    }
+    return *frame_;
+}
+
+void CWnd::DestroyWindow() {
+    if (destroyed_)
+        return;
+    SendMessage(WM_DESTROY);
+    for (CWnd* child : findChildren<CWnd*>())
+        if (IsDescendantWindow(child, this))
+            child->DestroyWindow();
+    if (captureWindow == this)
+        ReleaseCapture();
+    for (const auto& timer : timers_)
+        killTimer(timer.first);
+    timers_.clear();
+    hide();
+    // The last message: the window may delete itself while handling it.
+    destroyed_ = true;
+    Dispatch(WM_NCDESTROY, 0, 0);
+}
 
 CWnd::WNDPROC CWnd::SetWindowProc(WNDPROC procedure) {
     WNDPROC previous = windowProc_;
@@ -88,17 +122,22 @@ LRESULT CWnd::CopyText(const std::string& text, WPARAM size, LPARAM buffer) {
     return static_cast<LRESULT>(copied);
 }
 
+QWidget* CWnd::WindowOf(QWidget* widget) {
+    if (!widget || dynamic_cast<CWnd*>(widget))
+        return widget;
+    for (QWidget* up = widget->parentWidget(); up; up = up->parentWidget())
+        if (auto* window = dynamic_cast<CWnd*>(up))
+            return window->hosted_ == widget || window->ClientWidget() == widget ? window : widget;
+    return widget;
+}
+
 LRESULT CWnd::StandardWindowProc(CWnd* window, UINT message, WPARAM wParam, LPARAM lParam) {
     return window->WindowProc(message, wParam, lParam);
 }
 
-LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    return DispatchEvent(message, wParam, lParam, nullptr);
-}
-
-LRESULT CWnd::DispatchEvent(UINT message, WPARAM wParam, LPARAM lParam, QEvent* event) {
+LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, QEvent* event, QWidget* source) {
     CurrentMessage saved = ThreadCurrentMessage();
-    ThreadCurrentMessage() = CurrentMessage{this, message, wParam, lParam, event};
+    ThreadCurrentMessage() = CurrentMessage{this, message, wParam, lParam, event, source ? source : this};
     LRESULT result = windowProc_(this, message, wParam, lParam);
     ThreadCurrentMessage() = saved;
     return result;
@@ -106,16 +145,18 @@ LRESULT CWnd::DispatchEvent(UINT message, WPARAM wParam, LPARAM lParam, QEvent* 
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) { return DefWindowProc(message, wParam, lParam); }
 
+bool CWnd::ControlMessage(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
+
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result = 0; ControlMessage(message, wParam, lParam, &result))
+        return result;
     const CurrentMessage& current = ThreadCurrentMessage();
-    if (current.window == this && current.message == message && current.event) {
-        if (message == WM_ERASEBKGND) {
-            auto* dc = reinterpret_cast<CDC*>(wParam);
-            dc->FillSolidRect(GetClientRect(), GetSysColor(COLOR_WINDOW));
-            return 1;
-        }
-        return QWidget::event(current.event) ? 1 : 0;
-    }
+    if (current.window == this && current.message == message && current.event)
+        return DefaultForEvent(message, wParam, lParam);
+    return DefaultForMessage(message, wParam, lParam);
+}
+
+LRESULT CWnd::DefaultForMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SETTEXT:
         text_ = lParam ? reinterpret_cast<const char*>(lParam) : "";
@@ -124,76 +165,111 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return CopyText(text_, wParam, lParam);
     case WM_GETTEXTLENGTH:
         return static_cast<LRESULT>(text_.size());
+    case WM_SETFONT: {
+        font_ = reinterpret_cast<const CFont*>(wParam);
+        const QFont font = font_ ? font_->Font() : QApplication::font();
+        setFont(font);
+        if (hosted_)
+            hosted_->setFont(font);
+        if (lParam)
+            Invalidate();
+        return 0;
+    }
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(font_);
+    case WM_CLOSE:
+        DestroyWindow();
+        return 0;
+    case WM_SETCURSOR:
+        // The parent may choose first; otherwise the class cursor.
+        if (CWnd* parent = GetParent(); parent && parent->SendMessage(WM_SETCURSOR, wParam, lParam))
+            return 1;
+        if (LOWORD(static_cast<uintptr_t>(lParam)) == HTCLIENT)
+            ::SetCursor(classCursor_);
+        return 0;
+    case WM_CONTEXTMENU:
+        if (hosted_) {
+            const QPoint screen(static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam)));
+            const bool byKeyboard = lParam == -1;
+            const QPoint at = byKeyboard ? hosted_->rect().center() : hosted_->mapFromGlobal(screen);
+            QContextMenuEvent menu(byKeyboard ? QContextMenuEvent::Keyboard : QContextMenuEvent::Mouse, at,
+                                   hosted_->mapToGlobal(at));
+            DeliverToWidget(hosted_, &menu);
+            return 0;
+        }
+        if (CWnd* parent = GetParent())
+            return parent->SendMessage(WM_CONTEXTMENU, wParam, lParam);
+        return 0;
+    case WM_MOUSEWHEEL:
+        // Unhandled wheel turns go up to the parent.
+        if (CWnd* parent = GetParent())
+            return parent->SendMessage(message, wParam, lParam);
+        return 0;
+    case WM_KEYDOWN:
+    case WM_CHAR:
+        // Sent or posted keys reach a hosted control as if typed.
+        if (hosted_) {
+            const bool character = message == WM_CHAR;
+            const QString text = character ? QString(QChar(static_cast<char16_t>(wParam))) : QString();
+            const int key = character ? 0 : static_cast<int>(wParam);
+            QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(), text);
+            DeliverToWidget(hosted_, &press);
+        }
+        return 0;
     default:
         return 0;
     }
 }
 
-bool CWnd::event(QEvent* e) {
-    switch (e->type()) {
-    case QEvent::Paint: {
-        if (eraseRequested_) {
-            eraseRequested_ = false;
-            CPaintDC eraseDc(this);
-            DispatchEvent(WM_ERASEBKGND, reinterpret_cast<WPARAM>(static_cast<CDC*>(&eraseDc)), 0, e);
-        }
-        DispatchEvent(WM_PAINT, 0, 0, e);
-        return true;
-    }
-    case QEvent::Resize: {
-        auto* resize = static_cast<QResizeEvent*>(e);
-        DispatchEvent(WM_SIZE, SIZE_RESTORED, MAKELPARAM(resize->size().width(), resize->size().height()), e);
-        return true;
-    }
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove: {
-        auto* mouse = static_cast<QMouseEvent*>(e);
-        const bool right = mouse->button() == Qt::RightButton;
-        UINT message = e->type() == QEvent::MouseMove           ? WM_MOUSEMOVE
-                       : e->type() == QEvent::MouseButtonRelease ? (right ? WM_RBUTTONUP : WM_LBUTTONUP)
-                       : e->type() == QEvent::MouseButtonDblClick ? WM_LBUTTONDBLCLK
-                       : right                                   ? WM_RBUTTONDOWN
-                                                                 : WM_LBUTTONDOWN;
-        QPoint at = mouse->position().toPoint();
-        DispatchEvent(message, KeyState(mouse), MAKELPARAM(at.x(), at.y()), e);
-        return true;
-    }
-    case QEvent::Wheel: {
-        auto* wheel = static_cast<QWheelEvent*>(e);
-        QPoint at = wheel->position().toPoint();
-        DispatchEvent(WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<uint16_t>(wheel->angleDelta().y())) << 16,
-                      MAKELPARAM(at.x(), at.y()), e);
-        return true;
-    }
-    case QEvent::KeyPress: {
-        auto* key = static_cast<QKeyEvent*>(e);
-        DispatchEvent(WM_KEYDOWN, static_cast<WPARAM>(VirtualKeyOf(key->key())), 0, e);
-        for (QChar c : key->text())
-            if (c.unicode() >= 0x20 || c == '\r' || c == '\b' || c == '\t' || c.unicode() == 0x1B)
-                DispatchEvent(WM_CHAR, c.unicode(), 0, nullptr);
-        return true;
-    }
-    case QEvent::KeyRelease:
-        DispatchEvent(WM_KEYUP, static_cast<WPARAM>(VirtualKeyOf(static_cast<QKeyEvent*>(e)->key())), 0, e);
-        return true;
-    case QEvent::FocusIn:
-        DispatchEvent(WM_SETFOCUS, 0, 0, e);
-        return true;
-    case QEvent::FocusOut:
-        DispatchEvent(WM_KILLFOCUS, 0, 0, e);
-        return true;
-    case QEvent::Timer: {
-        auto found = timers_.find(static_cast<QTimerEvent*>(e)->timerId());
-        if (found == timers_.end())
-            return QWidget::event(e);
-        DispatchEvent(WM_TIMER, found->second, 0, e);
-        return true;
-    }
-    default:
-        return QWidget::event(e);
-    }
+bool CWnd::DeliverToWidget(QWidget* widget, QEvent* event) {
+    QEvent* outer = deliveringDefault_;
+    deliveringDefault_ = event;
+    const bool result = QCoreApplication::sendEvent(widget, event);
+    deliveringDefault_ = outer;
+    return result;
+}
+
+CWnd* CWnd::GetParent() const {
+    for (QWidget* up = parentWidget(); up; up = up->parentWidget())
+        if (auto* window = dynamic_cast<CWnd*>(up))
+            return window;
+    return nullptr;
+}
+
+bool CWnd::IsChild(const QWidget* window) const { return window && (window == this || isAncestorOf(window)); }
+
+LRESULT CWnd::NotifyOwner(NMHDR& record) {
+    record.hwndFrom = this;
+    record.idFrom = id_;
+    CWnd* owner = owner_ ? owner_.data() : GetParent();
+    if (!owner || !owner->IsWindow() || !IsWindow())
+        return 0;
+    return owner->SendMessage(WM_NOTIFY, id_, reinterpret_cast<LPARAM>(&record));
+}
+
+QWidget* CWnd::ClientWidget() const { return frame_ ? frame_->Client() : const_cast<CWnd*>(this); }
+
+RECT CWnd::GetClientRect() const {
+    const QWidget* client = ClientWidget();
+    return RECT{0, 0, client->width(), client->height()};
+}
+
+void CWnd::MoveWindow(const RECT& rect, bool repaint) {
+    setGeometry(ToQRect(rect));
+    if (repaint)
+        update();
+}
+
+RECT CWnd::GetWindowRect() const { return FromQRect(geometry()); }
+
+void CWnd::ClientToScreen(POINT* point) const {
+    const QPoint screen = ClientWidget()->mapToGlobal(QPoint(point->x, point->y));
+    *point = POINT{screen.x(), screen.y()};
+}
+
+void CWnd::ScreenToClient(POINT* point) const {
+    const QPoint client = ClientWidget()->mapFromGlobal(QPoint(point->x, point->y));
+    *point = POINT{client.x(), client.y()};
 }
 
 void CWnd::SetWindowText(const std::string& text) { SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); }
@@ -204,18 +280,64 @@ std::string CWnd::GetWindowText() {
     return text;
 }
 
-void CWnd::Invalidate(bool erase) {
-    eraseRequested_ = eraseRequested_ || erase;
-    update();
+QWidget* CWnd::SetFocus() {
+    QWidget* previous = GetFocus();
+    setFocus(Qt::OtherFocusReason);
+    return previous;
 }
 
-void CWnd::RedrawWindow(UINT flags) {
+QWidget* CWnd::GetFocus() { return WindowOf(QApplication::focusWidget()); }
+
+void CWnd::SetFont(const CFont* font, bool redraw) {
+    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw ? 1 : 0);
+}
+
+const CFont* CWnd::GetFont() { return reinterpret_cast<const CFont*>(SendMessage(WM_GETFONT)); }
+
+void CWnd::Invalidate(bool erase) { InvalidateRect(nullptr, erase); }
+
+void CWnd::InvalidateRect(const RECT* rect, bool erase) {
+    eraseRequested_ = eraseRequested_ || erase;
+    if (rect)
+        ClientWidget()->update(ToQRect(*rect));
+    else
+        ClientWidget()->update();
+}
+
+void CWnd::RedrawWindow(const RECT* rect, UINT flags) {
     if (flags & RDW_ERASE)
         eraseRequested_ = true;
-    if (flags & RDW_UPDATENOW)
-        repaint();
-    else if (flags & RDW_INVALIDATE)
-        update();
+    if (flags & RDW_UPDATENOW) {
+        if (rect)
+            ClientWidget()->repaint(ToQRect(*rect));
+        else
+            ClientWidget()->repaint();
+    } else if (flags & RDW_INVALIDATE) {
+        InvalidateRect(rect, (flags & RDW_ERASE) != 0);
+    }
+}
+
+void CWnd::UpdateWindow() {
+    // Qt paints pending areas when asked to repaint nothing new.
+    QCoreApplication::sendPostedEvents(ClientWidget(), QEvent::UpdateRequest);
+}
+
+void CWnd::InvertTracker(const RECT& rect) {
+    auto same = std::find(inversions_.begin(), inversions_.end(), rect);
+    if (same != inversions_.end())
+        inversions_.erase(same);
+    else
+        inversions_.push_back(rect);
+    RedrawWindow(&rect, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void CWnd::PaintInversions(QWidget* surface) {
+    if (inversions_.empty())
+        return;
+    QPainter painter(surface);
+    CDC dc(&painter);
+    for (const RECT& rect : inversions_)
+        dc.InvertRect(rect);
 }
 
 void CWnd::SetTimer(uintptr_t id, int milliseconds) {
@@ -232,15 +354,54 @@ void CWnd::KillTimer(uintptr_t id) {
         }
 }
 
-LRESULT CWnd::NotifyOwner(NMHDR& record) {
-    record.hwndFrom = this;
-    CWnd* owner = GetParent();
-    return owner ? owner->SendMessage(WM_NOTIFY, record.idFrom, reinterpret_cast<LPARAM>(&record)) : 0;
+CWnd* CWnd::SetCapture() {
+    CWnd* previous = captureWindow;
+    captureWindow = this;
+    if (previous && previous != this)
+        previous->SendMessage(WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(this));
+    return previous;
 }
 
-CPaintDC::CPaintDC(CWnd* window) : CDC(&painter_), painter_(window) {
+BOOL CWnd::ReleaseCapture() {
+    CWnd* previous = captureWindow;
+    captureWindow = nullptr;
+    if (previous)
+        previous->SendMessage(WM_CAPTURECHANGED, 0, 0);
+    return 1;
+}
+
+CWnd* CWnd::GetCapture() { return captureWindow; }
+
+BOOL CWnd::TrackMouseEvent(UINT flags) {
+    if (flags & TME_LEAVE)
+        trackingLeave_ = (flags & TME_CANCEL) == 0;
+    return 1;
+}
+
+int CWnd::SetScrollInfo(int bar, const SCROLLINFO& info, bool redraw) {
+    if (bar != SB_HORZ && bar != SB_VERT)
+        return 0;
+    return Frame().SetScrollInfo(bar, info, redraw);
+}
+
+BOOL CWnd::GetScrollInfo(int bar, SCROLLINFO* info) const { return frame_ ? frame_->GetScrollInfo(bar, info) : 0; }
+
+void CWnd::ShowScrollBar(int bar, bool show) { Frame().ShowScrollBar(bar, show); }
+
+bool CWnd::IsScrollBarShown(int bar) const { return frame_ && frame_->IsShown(bar); }
+
+void CWnd::HostControl(QWidget* control) {
+    hosted_ = control;
+    control->setParent(ClientWidget());
+    control->setGeometry(ClientWidget()->rect());
+    control->installEventFilter(this);
+    setFocusProxy(control);
+    control->show();
+}
+
+CPaintDC::CPaintDC(CWnd* window) : CDC(&painter_), painter_(window->ClientWidget()) {
     const CurrentMessage& current = ThreadCurrentMessage();
-    QRect box = window->rect();
+    QRect box = window->ClientWidget()->rect();
     if (current.event && current.event->type() == QEvent::Paint)
         box = static_cast<QPaintEvent*>(current.event)->rect();
     clipBox_ = FromQRect(box);

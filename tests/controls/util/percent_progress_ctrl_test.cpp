@@ -114,7 +114,10 @@ TEST(PercentProgressCtrl, PercentageTexts) {
         int minimum, maximum, position;
         const char* shown;
         const char* other;
-    } cases[] = {{0, 100, 0, "0%", "1%"}, {0, 100, 50, "50%", "51%"}, {0, 200, 33, "16%", "17%"}};
+    } cases[] = {{0, 100, 0, "0%", "1%"},     {0, 100, 50, "50%", "51%"},   {0, 200, 33, "16%", "17%"},
+                 // products that floating point puts just below the whole number
+                 {0, 100, 29, "29%", "28%"},   {0, 100, 57, "57%", "56%"},   {0, 100, 58, "58%", "57%"},
+                 {0, 200, 58, "29%", "28%"},   {0, 200, 114, "57%", "56%"},  {0, 200, 116, "58%", "57%"}};
     for (const Case& c : cases) {
         // The percentage is drawn exactly as a caption of the expected text would be.
         Bar percent, expected, other;

@@ -1,0 +1,87 @@
+// Messages between threads: PostMessage queues a message for the window's
+// thread; SendMessage from another thread queues it and waits for the result.
+#include "platform/ui/wnd.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QThread>
+#include <QTimer>
+#include <condition_variable>
+#include <mutex>
+
+namespace {
+
+// Where a sender waits for the result of its message.
+struct Reply {
+    std::mutex mutex;
+    std::condition_variable answered;
+    bool done = false;
+    LRESULT result = 0;
+
+    void Give(LRESULT value) {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (done)
+            return;
+        result = value;
+        done = true;
+        answered.notify_all();
+    }
+    LRESULT Wait() {
+        std::unique_lock<std::mutex> lock(mutex);
+        answered.wait(lock, [this] { return done; });
+        return result;
+    }
+};
+
+} // namespace
+
+// A message on its way to the window's thread. A message that never runs (its
+// window was deleted first) still answers its sender, with 0.
+struct CWnd::MessageEvent : QEvent {
+    MessageEvent(UINT message, WPARAM wParam, LPARAM lParam, std::shared_ptr<Reply> reply)
+        : QEvent(static_cast<QEvent::Type>(MessageEventType())), message(message), wParam(wParam), lParam(lParam),
+          reply(std::move(reply)) {}
+    ~MessageEvent() override {
+        if (reply)
+            reply->Give(0);
+    }
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    std::shared_ptr<Reply> reply;
+};
+
+int CWnd::MessageEventType() {
+    static const int type = QEvent::registerEventType();
+    return type;
+}
+
+void CWnd::RunQueuedMessage(QEvent* event) {
+    auto* queued = static_cast<MessageEvent*>(event);
+    const LRESULT result = destroyed_ ? 0 : Dispatch(queued->message, queued->wParam, queued->lParam);
+    if (queued->reply)
+        queued->reply->Give(result);
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (QThread::currentThread() == thread())
+        return destroyed_ ? 0 : Dispatch(message, wParam, lParam);
+    auto reply = std::make_shared<Reply>();
+    QCoreApplication::postEvent(this, new MessageEvent(message, wParam, lParam, reply), Qt::HighEventPriority);
+    return reply->Wait();
+}
+
+BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (destroyed_)
+        return 0;
+    QCoreApplication::postEvent(this, new MessageEvent(message, wParam, lParam, nullptr));
+    return 1;
+}
+
+void PumpMessagesUntil(const std::function<bool()>& done) {
+    // A tick makes sure the wait for more events ends now and then to look at done().
+    QTimer tick;
+    tick.start(10);
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
