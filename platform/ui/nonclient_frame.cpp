@@ -115,7 +115,7 @@ void CNonClientFrame::Layout() {
     const int barHeight = shown_[SB_HORZ] ? GetSystemMetrics(SM_CYHSCROLL) : 0;
     const int width = std::max(window_->width() - 2 * inset - barWidth, 0);
     const int height = std::max(window_->height() - 2 * inset - barHeight, 0);
-    client_.setGeometry(inset, inset, width, height);
+    SetGeometryNow(&client_, QRect(inset, inset, width, height));
     bars_[SB_VERT]->setGeometry(inset + width, inset, barWidth, height);
     bars_[SB_HORZ]->setGeometry(inset, inset + height, width, barHeight);
     bars_[SB_VERT]->setVisible(shown_[SB_VERT]);

@@ -9,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QPaintEvent>
+#include <QResizeEvent>
 #include <cstring>
 
 namespace {
@@ -39,17 +40,23 @@ CWnd::~CWnd() {
 }
 
 BOOL CWnd::Create(uint32_t style, const RECT& rect, CWnd* parent, UINT id, uint32_t exStyle) {
+    // Sizes are told after WM_CREATE, as the system does.
+    creating_ = true;
     if (parent)
         setParent(parent->ClientWidget());
     id_ = id;
     style_ = style;
     exStyle_ = exStyle;
-    ApplyStyles();
     MoveWindow(rect, false);
-    if (SendMessage(WM_CREATE) == -1) {
+    ApplyStyles();
+    const bool refused = SendMessage(WM_CREATE) == -1;
+    creating_ = false;
+    if (refused) {
         DestroyWindow();
         return 0;
     }
+    const RECT client = GetClientRect();
+    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
     setVisible((style & WS_VISIBLE) != 0);
     return 1;
 }
@@ -254,8 +261,18 @@ RECT CWnd::GetClientRect() const {
     return RECT{0, 0, client->width(), client->height()};
 }
 
+void SetGeometryNow(QWidget* widget, const QRect& geometry) {
+    const QSize old = widget->size();
+    widget->setGeometry(geometry);
+    if (!widget->isVisible() && widget->testAttribute(Qt::WA_PendingResizeEvent)) {
+        widget->setAttribute(Qt::WA_PendingResizeEvent, false);
+        QResizeEvent resize(geometry.size(), old);
+        QCoreApplication::sendEvent(widget, &resize);
+    }
+}
+
 void CWnd::MoveWindow(const RECT& rect, bool repaint) {
-    setGeometry(ToQRect(rect));
+    SetGeometryNow(this, ToQRect(rect));
     if (repaint)
         update();
 }
@@ -393,7 +410,7 @@ bool CWnd::IsScrollBarShown(int bar) const { return frame_ && frame_->IsShown(ba
 void CWnd::HostControl(QWidget* control) {
     hosted_ = control;
     control->setParent(ClientWidget());
-    control->setGeometry(ClientWidget()->rect());
+    SetGeometryNow(control, ClientWidget()->rect());
     control->installEventFilter(this);
     setFocusProxy(control);
     control->show();

@@ -195,6 +195,7 @@ private:
     std::string text_;
     bool eraseRequested_ = true;
     bool destroyed_ = false;
+    bool creating_ = false; // in Create, until WM_CREATE has been answered
     UINT id_ = 0;
     QPointer<CWnd> owner_;
     uint32_t style_ = 0;
@@ -221,6 +222,10 @@ struct CurrentMessage {
     QWidget* source = nullptr; // the widget that received it: the window, its client area or its control
 };
 CurrentMessage& ThreadCurrentMessage();
+
+// Gives a widget its place and size at once. Qt tells a hidden widget of a
+// new size only when it is shown; windows hear of it (WM_SIZE) right away.
+void SetGeometryNow(QWidget* widget, const QRect& geometry);
 
 // Serves this thread's events until done() holds: the nested message loop of
 // a window that waits for a worker thread, so that the worker's messages and

@@ -194,8 +194,9 @@ bool WindowEvents::Translate(CWnd* window, QWidget* source, QEvent* event) {
         }
         const QSize size = static_cast<QResizeEvent*>(event)->size();
         if (window->hosted_)
-            window->hosted_->setGeometry(0, 0, size.width(), size.height());
-        window->Dispatch(WM_SIZE, SIZE_RESTORED, MAKELPARAM(size.width(), size.height()), event, source);
+            SetGeometryNow(window->hosted_, QRect(0, 0, size.width(), size.height()));
+        if (!window->creating_)
+            window->Dispatch(WM_SIZE, SIZE_RESTORED, MAKELPARAM(size.width(), size.height()), event, source);
         return true;
     }
     case QEvent::Move:

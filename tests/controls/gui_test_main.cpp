@@ -1,6 +1,8 @@
 // The main of every GUI test: an offscreen application with a fixed DPI, a
-// fixed font and the classic system colours, so that pixels are predictable.
+// fixed font and style, the classic system colours and metrics, so that
+// pixels and sizes are predictable.
 #include "platform/ui/system_colors.h"
+#include "platform/ui/system_metrics.h"
 
 #include <QApplication>
 #include <QFont>
@@ -12,10 +14,12 @@ int main(int argc, char** argv) {
     setenv("QT_FONT_DPI", "96", 1);
     setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
     QApplication app(argc, argv);
+    QApplication::setStyle("Fusion");
     QFont font("DejaVu Sans");
     font.setPixelSize(14);
     QApplication::setFont(font);
     PinSysColors();
+    PinSystemSettings(ClassicSystemSettings());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
