@@ -22,9 +22,6 @@ QWidget* ClientOf(QWidget* parent) {
 
 thread_local QPointer<CWnd> captureWindow;
 
-// A window's Qt parent is its parent's client widget when there is a frame.
-bool IsDescendantWindow(const CWnd* window, const CWnd* ancestor) { return window->GetParent() == ancestor; }
-
 } // namespace
 
 CurrentMessage& ThreadCurrentMessage() {
@@ -96,8 +93,8 @@ void CWnd::DestroyWindow() {
     if (destroyed_)
         return;
     SendMessage(WM_DESTROY);
-    for (CWnd* child : findChildren<CWnd*>())
-        if (IsDescendantWindow(child, this))
+    for (QWidget* widget : findChildren<QWidget*>())
+        if (auto* child = dynamic_cast<CWnd*>(widget); child && child->GetParent() == this)
             child->DestroyWindow();
     if (captureWindow == this)
         ReleaseCapture();
