@@ -207,7 +207,8 @@ private:
     std::unique_ptr<CNonClientFrame> frame_;
     QPointer<QWidget> hosted_;
     QEvent* deliveringDefault_ = nullptr;
-    QEvent* typedEvent_ = nullptr; // the key event whose text the hosted control has typed
+    QEvent* typedEvent_ = nullptr;   // the key event whose text the hosted control has typed
+    QEvent* focusMovedBy_ = nullptr; // the Tab key event that moved the focus on
     std::vector<RECT> inversions_;
 };
 

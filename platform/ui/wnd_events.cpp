@@ -324,6 +324,7 @@ bool WindowEvents::Key(CWnd* window, QWidget* source, QKeyEvent* key) {
     RecordInputState(modifiers, QGuiApplication::mouseButtons());
     RecordKeyTransition(virtualKey, press);
     window->typedEvent_ = nullptr;
+    window->focusMovedBy_ = nullptr;
 
     const bool system = (modifiers & Qt::AltModifier) && virtualKey != VK_MENU;
     if (!press) {
@@ -333,7 +334,7 @@ bool WindowEvents::Key(CWnd* window, QWidget* source, QKeyEvent* key) {
         window->Dispatch(system ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<WPARAM>(virtualKey),
                          1 | (key->isAutoRepeat() ? (1 << 30) : 0), key, source);
         for (char16_t c : TypedCharacters(key))
-            if (window->IsWindow())
+            if (window->IsWindow() && window->focusMovedBy_ != key)
                 window->Dispatch(system ? WM_SYSCHAR : WM_CHAR, c, 1, key, source);
     }
     key->accept();
@@ -359,8 +360,10 @@ LRESULT CWnd::DefaultForEvent(UINT message, WPARAM wParam, LPARAM lParam) {
         const bool shift = GetKeyState(VK_SHIFT) < 0;
         if (wParam == VK_TAB) {
             // Focus moves on unless the window takes tabs itself.
-            if (!(SendMessage(WM_GETDLGCODE) & (DLGC_WANTTAB | DLGC_WANTALLKEYS)))
+            if (!(SendMessage(WM_GETDLGCODE) & (DLGC_WANTTAB | DLGC_WANTALLKEYS))) {
                 focusNextPrevChild(!shift);
+                focusMovedBy_ = event; // the tab moved the focus: it types nothing
+            }
             return 0;
         }
         if (wParam == VK_APPS || (wParam == VK_F1 + 9 && shift)) {

@@ -1,5 +1,7 @@
 // Messages between threads: PostMessage queues a message for the window's
 // thread; SendMessage from another thread queues it and waits for the result.
+// One queue serves both, so a thread's messages run in the order it sent or
+// posted them.
 #include "platform/ui/wnd.h"
 
 #include <QCoreApplication>
@@ -67,7 +69,7 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (QThread::currentThread() == thread())
         return destroyed_ ? 0 : Dispatch(message, wParam, lParam);
     auto reply = std::make_shared<Reply>();
-    QCoreApplication::postEvent(this, new MessageEvent(message, wParam, lParam, reply), Qt::HighEventPriority);
+    QCoreApplication::postEvent(this, new MessageEvent(message, wParam, lParam, reply));
     return reply->Wait();
 }
 
