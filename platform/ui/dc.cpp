@@ -104,6 +104,7 @@ void CDC::DrawFrameControl(const RECT& rect, UINT type, UINT state) {
         QStyleOptionButton option;
         option.rect = ToQRect(rect);
         option.palette = QApplication::palette();
+        option.palette.setCurrentColorGroup(enabled ? QPalette::Active : QPalette::Disabled);
         option.state = (enabled ? QStyle::State_Enabled : QStyle::State_None) |
                        ((state & DFCS_CHECKED) ? QStyle::State_On : QStyle::State_Off) |
                        ((state & DFCS_PUSHED) ? QStyle::State_Sunken : QStyle::State_None);
@@ -115,6 +116,7 @@ void CDC::DrawFrameControl(const RECT& rect, UINT type, UINT state) {
     QStyleOption option;
     option.rect = ToQRect(rect);
     option.palette = QApplication::palette();
+    option.palette.setCurrentColorGroup(enabled ? QPalette::Active : QPalette::Disabled);
     option.state = enabled ? QStyle::State_Enabled : QStyle::State_None;
     option.state |= (state & DFCS_PUSHED) ? QStyle::State_Sunken : QStyle::State_Raised;
     style->drawPrimitive(QStyle::PE_PanelButtonBevel, &option, painter_);
@@ -191,7 +193,10 @@ int CDC::DrawText(const std::string& text, RECT& rect, UINT flags) {
     else
         alignment |= Qt::AlignTop | ((flags & DT_WORDBREAK) ? Qt::TextWordWrap : 0);
     if (flags & DT_CALCRECT) {
-        QRect bounds = metrics.boundingRect(ToQRect(rect), alignment, string);
+        // One line measures as its extent; other text as the lines it wraps into.
+        const SIZE extent = GetTextExtent(text);
+        const QRect bounds = single ? QRect(0, 0, extent.cx, extent.cy)
+                                    : metrics.boundingRect(ToQRect(rect), alignment, string);
         rect.right = rect.left + bounds.width();
         rect.bottom = rect.top + bounds.height();
         return bounds.height();

@@ -1,4 +1,8 @@
 #include "platform/ui/dc.h"
+#include "platform/ui/system_colors.h"
+
+#include <QFontInfo>
+#include <QFontMetrics>
 
 #include <QImage>
 #include <functional>
@@ -105,4 +109,134 @@ TEST(DrawingContext, OffscreenCopyLandsOnTheClipBox) {
         dc.FillSolidRect(RECT{0, 0, 40, 40}, RGB(0, 0, 0)); // only the clip box reaches the target
     }
     EXPECT_EQ(InkBounds(image), (RECT{10, 10, 30, 30}));
+}
+
+TEST(DrawingContext, EachEdgeBorderIsOneLine) {
+    struct Case {
+        UINT edge;
+        int rings;
+        COLORREF outerTopLeft, outerBottomRight;
+    } cases[] = {
+        {BDR_SUNKENINNER, 1, ClassicSysColor(COLOR_3DDKSHADOW), ClassicSysColor(COLOR_3DLIGHT)},
+        {BDR_RAISEDINNER, 1, ClassicSysColor(COLOR_BTNHIGHLIGHT), ClassicSysColor(COLOR_BTNSHADOW)},
+        {BDR_SUNKENOUTER, 1, ClassicSysColor(COLOR_BTNSHADOW), ClassicSysColor(COLOR_BTNHIGHLIGHT)},
+        {EDGE_SUNKEN, 2, ClassicSysColor(COLOR_BTNSHADOW), ClassicSysColor(COLOR_BTNHIGHLIGHT)},
+        {EDGE_RAISED, 2, ClassicSysColor(COLOR_3DLIGHT), ClassicSysColor(COLOR_3DDKSHADOW)},
+    };
+    for (const Case& c : cases) {
+        const COLORREF ground = RGB(10, 200, 30); // none of the 3-D colours
+        QImage image = Draw(10, 10, [&](CDC& dc) {
+            dc.FillSolidRect(RECT{0, 0, 10, 10}, ground);
+            dc.DrawEdge(RECT{0, 0, 10, 10}, c.edge);
+        });
+        EXPECT_EQ(image.pixel(0, 5), Rgb(c.outerTopLeft)) << c.edge;
+        EXPECT_EQ(image.pixel(9, 5), Rgb(c.outerBottomRight)) << c.edge;
+        EXPECT_EQ(image.pixel(1, 5) == Rgb(ground), c.rings == 1) << c.edge;
+        EXPECT_EQ(image.pixel(2, 5), Rgb(ground)) << c.edge;
+    }
+    // Only the sides asked for.
+    QImage sides = Draw(10, 10, [](CDC& dc) { dc.DrawEdge(RECT{0, 0, 10, 10}, BDR_SUNKENINNER, BF_TOP | BF_BOTTOM); });
+    EXPECT_EQ(sides.pixel(5, 0), Rgb(ClassicSysColor(COLOR_3DDKSHADOW)));
+    EXPECT_EQ(sides.pixel(5, 9), Rgb(ClassicSysColor(COLOR_3DLIGHT)));
+    EXPECT_EQ(sides.pixel(0, 5), qRgb(255, 255, 255));
+}
+
+TEST(DrawingContext, FontHeightsFollowTheSignConvention) {
+    for (int height : {10, 14, 16, 20}) {
+        const QFontMetrics cell(MakeFont(height, 700, "DejaVu Sans"));
+        EXPECT_LE(cell.height(), height) << height; // a positive height is the cell
+        const QFontMetrics larger(MakeFont(-(QFontInfo(MakeFont(height, 700, "DejaVu Sans")).pixelSize() + 1), 700,
+                                           "DejaVu Sans"));
+        EXPECT_GT(larger.height(), height) << height; // and the largest font whose cell fits
+        EXPECT_EQ(MakeFont(-height).pixelSize(), height); // a negative one the character height
+    }
+    LOGFONT logFont;
+    logFont.lfHeight = -12;
+    logFont.lfWeight = 700;
+    logFont.lfUnderline = 1;
+    const CFont font(logFont);
+    EXPECT_EQ(font.Font().pixelSize(), 12);
+    EXPECT_TRUE(font.Font().bold());
+    EXPECT_TRUE(font.Font().underline());
+    EXPECT_EQ(font.GetLogFont().lfHeight, -12);
+}
+
+TEST(DrawingContext, InversionsAndPatterns) {
+    QImage image = Draw(16, 8, [](CDC& dc) {
+        dc.FillSolidRect(RECT{0, 0, 4, 8}, RGB(0, 0, 0));
+        dc.InvertRect(RECT{0, 0, 8, 8});
+        const unsigned char checkerboard[8] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
+        dc.PatInvert(RECT{8, 0, 16, 8}, checkerboard);
+    });
+    EXPECT_EQ(image.pixel(1, 1), qRgb(255, 255, 255)); // black became white
+    EXPECT_EQ(image.pixel(5, 1), qRgb(0, 0, 0));       // white became black
+    EXPECT_EQ(image.pixel(8, 0), qRgb(0, 0, 0));       // set bits inverted...
+    EXPECT_EQ(image.pixel(9, 0), qRgb(255, 255, 255)); // ...clear bits kept
+    EXPECT_EQ(image.pixel(9, 1), qRgb(0, 0, 0));       // the next row shifted
+}
+
+TEST(DrawingContext, FrameControlsComeFromTheStyle) {
+    auto box = [](UINT state) {
+        return Draw(20, 20, [&](CDC& dc) { dc.DrawFrameControl(RECT{2, 2, 18, 18}, DFC_BUTTON, DFCS_BUTTONCHECK | state); });
+    };
+    const QImage unchecked = box(0), checked = box(DFCS_CHECKED);
+    EXPECT_NE(unchecked, checked);
+    EXPECT_FALSE(InkBounds(checked).IsRectEmpty());
+    RECT ink = InkBounds(checked);
+    EXPECT_GE(ink.left, 2);
+    EXPECT_LE(ink.right, 18);
+    auto arrow = [](UINT state) {
+        return Draw(16, 16, [&](CDC& dc) { dc.DrawFrameControl(RECT{0, 0, 16, 16}, DFC_SCROLL, state); });
+    };
+    EXPECT_NE(arrow(DFCS_SCROLLUP), arrow(DFCS_SCROLLDOWN));
+    EXPECT_NE(arrow(DFCS_SCROLLUP), arrow(DFCS_SCROLLUP | DFCS_PUSHED));
+    EXPECT_NE(arrow(DFCS_SCROLLUP), arrow(DFCS_SCROLLUP | DFCS_INACTIVE));
+}
+
+TEST(DrawingContext, SavedStatesAndTextExtents) {
+    Draw(100, 40, [](CDC& dc) {
+        dc.SelectFont(MakeFont(-14, 400, "DejaVu Sans"));
+        RECT measured{0, 0, 1000, 0};
+        dc.DrawText("Measured", measured, DT_CALCRECT | DT_SINGLELINE);
+        const SIZE extent = dc.GetTextExtent("Measured");
+        EXPECT_EQ(extent.cx, measured.Width());
+        EXPECT_EQ(extent.cy, measured.Height());
+
+        dc.SetTextColor(RGB(1, 2, 3));
+        const int saved = dc.SaveDC();
+        dc.SetTextColor(RGB(4, 5, 6));
+        dc.SelectFont(MakeFont(-30));
+        dc.SaveDC();
+        EXPECT_TRUE(dc.RestoreDC(saved)); // back over both saves
+        EXPECT_EQ(dc.SetTextColor(0), RGB(1, 2, 3));
+        EXPECT_EQ(dc.GetTextExtent("Measured").cx, extent.cx);
+        EXPECT_FALSE(dc.RestoreDC(-1)); // nothing saved any more
+    });
+}
+
+TEST(DrawingContext, OffscreenDrawingIsAsSharpAsTheTarget) {
+    // At scale 2, text drawn through the off-screen copy matches text drawn directly.
+    auto render = [](bool offscreen) {
+        QImage image(200, 60, QImage::Format_RGB32);
+        image.setDevicePixelRatio(2);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setFont(MakeFont(-14, 400, "DejaVu Sans"));
+        auto draw = [](CDC& dc) {
+            dc.SetBkMode(TRANSPARENT);
+            RECT r{0, 0, 100, 30};
+            dc.DrawText("Sharp text", r, DT_LEFT | DT_SINGLELINE);
+        };
+        if (offscreen) {
+            CMemDC dc(&painter, RECT{0, 0, 100, 30});
+            dc.FillSolidRect(RECT{0, 0, 100, 30}, RGB(255, 255, 255));
+            draw(dc);
+        } else {
+            CDC dc(&painter);
+            draw(dc);
+        }
+        painter.end();
+        return image;
+    };
+    EXPECT_EQ(render(true), render(false));
 }
