@@ -1,11 +1,13 @@
-// Shows a text progress bar running, a vertical one beside it, and a hooked
-// window whose hook counts the clicks it sees and swallows right clicks.
+// Shows a text progress bar running, a vertical one beside it, a hooked
+// window whose hook counts the clicks it sees and swallows right clicks, and
+// a scrolled list whose rows are edited in place.
 //
 // usage: window-utils-demo [--snapshot FILE.png]
 // With --snapshot the window is drawn once into FILE.png and the program ends
 // (useful with QT_QPA_PLATFORM=offscreen or under Xvfb).
 #include "controls/util/percent_progress_ctrl.h"
 #include "controls/util/wnd_hook.h"
+#include "demo/scrolled_list.h"
 #include "platform/ui/dc.h"
 #include "platform/ui/paint_dc.h"
 
@@ -60,7 +62,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     CWnd window;
     window.setWindowTitle("Window utilities");
-    window.resize(420, 170);
+    window.resize(420, 330);
 
     CPercentProgressCtrl bar(&window);
     bar.setGeometry(10, 10, 360, 24);
@@ -76,6 +78,12 @@ int main(int argc, char** argv) {
     label.SetWindowText("Hooked window: click it (right clicks are swallowed)");
     ClickCounter counter;
     counter.HookWindow(&label);
+
+    std::vector<std::string> rows;
+    for (int i = 1; i <= 200; ++i)
+        rows.push_back("Row " + std::to_string(i) + ": double-click, F2 or type to edit");
+    CScrolledList list(rows);
+    list.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP, RECT{10, 160, 410, 320}, &window, 100);
 
     int position = 0;
     QTimer timer;

@@ -3,6 +3,7 @@
 #include "tests/support/gui_support.h"
 
 #include "platform/ui/input_state.h"
+#include "platform/ui/std_controls.h"
 
 #include <QApplication>
 #include <QTest>
@@ -172,6 +173,19 @@ TEST(WindowInput, FocusMessagesNameTheOtherWindow) {
     EXPECT_EQ(second.SetFocus(), &first);
     EXPECT_EQ(first.journal, std::vector<std::string>{"WM_KILLFOCUS second 0"});
     EXPECT_EQ(second.journal, std::vector<std::string>{"WM_SETFOCUS first 0"});
+
+    // A control over a Qt widget is named as itself, not as the widget inside it.
+    CEdit edit(&top);
+    edit.setGeometry(200, 0, 100, 30);
+    edit.show();
+    second.names.push_back({&edit, "edit"});
+    second.journal.clear();
+    edit.SetFocus();
+    EXPECT_EQ(CWnd::GetFocus(), &edit);
+    EXPECT_EQ(second.journal, std::vector<std::string>{"WM_KILLFOCUS edit 0"});
+    second.journal.clear();
+    second.SetFocus();
+    EXPECT_EQ(second.journal, std::vector<std::string>{"WM_SETFOCUS edit 0"});
 }
 
 TEST(WindowInput, KeyStateFollowsTheMessageBeingHandled) {
