@@ -1,22 +1,21 @@
 #include "platform/ui/ui_services.h"
 
+#include "platform/ui/wnd.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QThread>
 #include <QUrl>
 
 namespace {
 
-// Runs work on the user-interface thread and waits for it.
+// Runs work on the user-interface thread and waits for its result.
 template <typename Work>
 auto OnUiThread(Work work) -> decltype(work()) {
-    if (!qApp || QThread::currentThread() == qApp->thread())
-        return work();
     decltype(work()) result{};
-    QMetaObject::invokeMethod(qApp, [&] { result = work(); }, Qt::BlockingQueuedConnection);
+    CallOnUiThread([&] { result = work(); });
     return result;
 }
 

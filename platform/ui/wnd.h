@@ -180,6 +180,7 @@ private:
 
     static int MessageEventType();
     void RunQueuedMessage(QEvent* event);
+    void Post(MessageEvent* event);
     static LRESULT StandardWindowProc(CWnd* window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam, QEvent* event = nullptr, QWidget* source = nullptr);
     LRESULT DefaultForEvent(UINT message, WPARAM wParam, LPARAM lParam);
@@ -227,6 +228,12 @@ CurrentMessage& ThreadCurrentMessage();
 // Gives a widget its place and size at once. Qt tells a hidden widget of a
 // new size only when it is shown; windows hear of it (WM_SIZE) right away.
 void SetGeometryNow(QWidget* widget, const QRect& geometry);
+
+// Runs work on the user-interface thread and waits for it to finish (at
+// once when called there). The thread there keeps serving its events only
+// as it normally does: do not call it while the user-interface thread
+// waits for the caller without pumping.
+void CallOnUiThread(const std::function<void()>& work);
 
 // Serves this thread's events until done() holds: the nested message loop of
 // a window that waits for a worker thread, so that the worker's messages and

@@ -7,6 +7,7 @@
 #include "platform/ui/nonclient_frame.h"
 #include "platform/ui/paint_dc.h"
 #include "platform/ui/system_colors.h"
+#include "platform/ui/thread_handoff.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -151,7 +152,10 @@ struct WindowEvents {
     static void Paint(CWnd* window, QWidget* source, QEvent* event);
 };
 
-bool CWnd::event(QEvent* e) { return WindowEvents::Translate(this, this, e) || QWidget::event(e); }
+bool CWnd::event(QEvent* e) {
+    HandOffAcquire(e); // a message posted from another thread
+    return WindowEvents::Translate(this, this, e) || QWidget::event(e);
+}
 
 bool CWnd::eventFilter(QObject* watched, QEvent* e) {
     if (e == deliveringDefault_)

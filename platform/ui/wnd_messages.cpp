@@ -4,6 +4,8 @@
 // posted them.
 #include "platform/ui/wnd.h"
 
+#include "platform/ui/thread_handoff.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QThread>
@@ -44,6 +46,7 @@ struct CWnd::MessageEvent : QEvent {
         : QEvent(static_cast<QEvent::Type>(MessageEventType())), message(message), wParam(wParam), lParam(lParam),
           reply(std::move(reply)) {}
     ~MessageEvent() override {
+        HandOffAcquire(this);
         if (reply)
             reply->Give(0);
     }
@@ -59,6 +62,7 @@ int CWnd::MessageEventType() {
 }
 
 void CWnd::RunQueuedMessage(QEvent* event) {
+    HandOffAcquire(event);
     auto* queued = static_cast<MessageEvent*>(event);
     const LRESULT result = destroyed_ ? 0 : Dispatch(queued->message, queued->wParam, queued->lParam);
     if (queued->reply)
@@ -69,15 +73,70 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (QThread::currentThread() == thread())
         return destroyed_ ? 0 : Dispatch(message, wParam, lParam);
     auto reply = std::make_shared<Reply>();
-    QCoreApplication::postEvent(this, new MessageEvent(message, wParam, lParam, reply));
+    Post(new MessageEvent(message, wParam, lParam, reply));
     return reply->Wait();
 }
 
 BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (destroyed_)
         return 0;
-    QCoreApplication::postEvent(this, new MessageEvent(message, wParam, lParam, nullptr));
+    Post(new MessageEvent(message, wParam, lParam, nullptr));
     return 1;
+}
+
+void CWnd::Post(MessageEvent* event) {
+    HandOffRelease(event);
+    QCoreApplication::postEvent(this, event);
+}
+
+namespace {
+
+// Work for the user-interface thread, and the object there that runs it.
+struct CallEvent : QEvent {
+    static QEvent::Type Type() {
+        static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return type;
+    }
+    CallEvent(const std::function<void()>& work, std::shared_ptr<Reply> reply)
+        : QEvent(Type()), work(work), reply(std::move(reply)) {}
+    ~CallEvent() override {
+        HandOffAcquire(this);
+        reply->Give(0);
+    }
+    const std::function<void()>& work;
+    std::shared_ptr<Reply> reply;
+};
+
+class CallRunner : public QObject {
+public:
+    bool event(QEvent* event) override {
+        HandOffAcquire(event);
+        if (event->type() != CallEvent::Type())
+            return QObject::event(event);
+        auto* call = static_cast<CallEvent*>(event);
+        call->work();
+        call->reply->Give(0);
+        return true;
+    }
+};
+
+// Made with the application, on its thread.
+CallRunner* runner = nullptr;
+void CreateCallRunner() { runner = new CallRunner; }
+Q_COREAPP_STARTUP_FUNCTION(CreateCallRunner)
+
+} // namespace
+
+void CallOnUiThread(const std::function<void()>& work) {
+    if (!qApp || !runner || QThread::currentThread() == qApp->thread()) {
+        work();
+        return;
+    }
+    auto reply = std::make_shared<Reply>();
+    auto* call = new CallEvent(work, reply);
+    HandOffRelease(call);
+    QCoreApplication::postEvent(runner, call);
+    reply->Wait();
 }
 
 void PumpMessagesUntil(const std::function<bool()>& done) {
