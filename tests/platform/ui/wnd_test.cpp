@@ -4,6 +4,7 @@
 
 #include "controls/util/wnd_hook.h"
 #include "platform/ui/input_state.h"
+#include "platform/ui/paint_dc.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -253,4 +254,38 @@ TEST(Window, TheCursorPositionCanBePinnedAndClipped) {
     EXPECT_EQ(at.y, 199);
     ClipCursor(nullptr);
     PinCursorPos(nullptr);
+}
+
+TEST(Window, DrawingAtOnceOutsidePaintMessages) {
+    // Paints white and notes each paint's clip box.
+    struct White : CWnd {
+        std::vector<RECT> clips;
+        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+            if (message == WM_PAINT) {
+                CPaintDC dc(this);
+                clips.push_back(dc.ClipBox());
+                dc.FillSolidRect(GetClientRect(), RGB(255, 255, 255));
+                return 0;
+            }
+            return CWnd::WindowProc(message, wParam, lParam);
+        }
+    } window;
+    window.resize(60, 40);
+    ShowExposed(&window);
+    window.clips.clear();
+    const RECT cell{10, 5, 30, 15};
+    window.RedrawWindow(&cell, RDW_INVALIDATE | RDW_UPDATENOW); // painted before the call returns
+    EXPECT_EQ(window.clips, std::vector<RECT>{cell});
+
+    // A tracking line drawn through a client context stays over later paints until inverted again.
+    const RECT line{20, 0, 22, 40};
+    CClientDC dc(&window);
+    dc.InvertRect(line);
+    window.repaint();
+    QImage picture = window.grab().toImage();
+    EXPECT_EQ(picture.pixel(20, 10) & 0xFFFFFF, 0u);
+    EXPECT_EQ(picture.pixel(22, 10) & 0xFFFFFF, 0xFFFFFFu);
+    dc.InvertRect(line);
+    picture = window.grab().toImage();
+    EXPECT_EQ(picture.pixel(20, 10) & 0xFFFFFF, 0xFFFFFFu);
 }
