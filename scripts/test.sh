@@ -12,4 +12,4 @@ build_tree "$root/build"
 
 build_tree "$root/build-asan" -DVELLUMIN_SANITIZE=ON -DVELLUMIN_BUILD_BENCH=OFF
 (cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --output-on-failure -j"$(nproc)")
+    LSAN_OPTIONS="suppressions=$root/tests/lsan.supp" ctest --output-on-failure -j"$(nproc)")
