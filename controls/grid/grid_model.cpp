@@ -50,6 +50,22 @@ void CGridModel::RememberSystemColours() {
     SetupDefaultCells();
 }
 
+void CGridModel::SystemColoursChanged() {
+    const COLORREF text = SysColor(8), window = SysColor(5);
+    for (CGridDefaultCell& cell : defaults_) {
+        if (cell.GetTextClr() == windowText_)
+            cell.SetTextClr(text);
+        if (cell.GetBackClr() == window_)
+            cell.SetBackClr(window);
+    }
+    if (gridBkColour_ == shadow_)
+        gridBkColour_ = SysColor(16);
+    windowText_ = text;
+    window_ = window;
+    face_ = SysColor(15);
+    shadow_ = SysColor(16);
+}
+
 void CGridModel::SetupDefaultCells() {
     for (int i = 0; i < 4; ++i) {
         defaults_[i].SetGrid(this);

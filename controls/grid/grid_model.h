@@ -115,7 +115,6 @@ public:
 
     // ---- geometry, in client pixels for the current scroll and client size
     void SetClientSize(int width, int height);
-    RECT GetClientRect() const { return RECT{0, 0, clientWidth_, clientHeight_}; }
     int GetScrollPos32(int bar) const { return scroll_[bar]; }
     // Sets a scroll position (forgetting the cached top-left cell).
     virtual bool SetScrollPos32(int bar, int position, bool redraw = true);
@@ -164,8 +163,11 @@ public:
     virtual COLORREF SysColor(int index) const;
     // The side of a check box (the width of a horizontal scroll bar's arrow).
     virtual int CheckBoxSize() const { return 16; }
-    // Reads the system colours again and gives them to the default cells.
+    // Reads the system colours and gives them to the default cells.
     void RememberSystemColours();
+    // After a change of the system colours: what still shows the old ones
+    // takes the new ones; colours set by the owner stay.
+    void SystemColoursChanged();
     // Busy cursor while a large selection changes.
     virtual void BeginWaitCursor() {}
     virtual void EndWaitCursor() {}
