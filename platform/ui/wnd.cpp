@@ -212,13 +212,8 @@ LRESULT CWnd::DefaultForMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN:
     case WM_CHAR:
         // Sent or posted keys reach a hosted control as if typed.
-        if (hosted_) {
-            const bool character = message == WM_CHAR;
-            const QString text = character ? QString(QChar(static_cast<char16_t>(wParam))) : QString();
-            const int key = character ? 0 : static_cast<int>(wParam);
-            QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(), text);
-            DeliverToWidget(hosted_, &press);
-        }
+        if (hosted_)
+            DeliverKeyMessage(message, wParam);
         return 0;
     default:
         return 0;

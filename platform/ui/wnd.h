@@ -187,6 +187,8 @@ private:
     LRESULT DefaultForMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Gives an event to a widget's own handling, past this window's filter.
     bool DeliverToWidget(QWidget* widget, QEvent* event);
+    // A key message that came without a Qt event, given to the hosted control as one.
+    void DeliverKeyMessage(UINT message, WPARAM wParam);
     CNonClientFrame& Frame();
     void ApplyStyles();
     void PaintInversions(QWidget* surface);

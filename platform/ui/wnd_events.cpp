@@ -403,6 +403,25 @@ LRESULT CWnd::DefaultForEvent(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+void CWnd::DeliverKeyMessage(UINT message, WPARAM wParam) {
+    // Typed control characters are the keys that type them.
+    static const std::pair<char16_t, int> controlKeys[] = {
+        {u'\b', Qt::Key_Backspace}, {u'\t', Qt::Key_Tab}, {u'\r', Qt::Key_Return}, {u'\x1b', Qt::Key_Escape}};
+    int key = 0;
+    QString text;
+    if (message == WM_CHAR) {
+        const auto character = static_cast<char16_t>(wParam);
+        text = QString(QChar(character));
+        for (const auto& control : controlKeys)
+            if (control.first == character)
+                key = control.second;
+    } else {
+        key = QtKeyOf(static_cast<int>(wParam));
+    }
+    QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(), text);
+    DeliverToWidget(hosted_, &press);
+}
+
 void SetCursor(Cursor cursor) {
     currentCursor = cursor;
     if (cursorTarget)
