@@ -36,6 +36,15 @@ bool CEdit::ControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* 
         edit_->setAlignment((style & ES_RIGHT) ? Qt::AlignRight : (style & ES_CENTER) ? Qt::AlignHCenter : Qt::AlignLeft);
         return false;
     }
+    case WM_CHAR:
+        // The clipboard keys go through the desktop services, as the commands do.
+        switch (wParam) {
+        case 0x03: *result = SendMessage(WM_COPY); return true;
+        case 0x16: *result = SendMessage(WM_PASTE); return true;
+        case 0x18: *result = SendMessage(WM_CUT); return true;
+        case 0x1A: *result = SendMessage(WM_UNDO); return true;
+        default: return false;
+        }
     case WM_SETTEXT:
         edit_->setText(FromLocal(lParam));
         *result = 1;

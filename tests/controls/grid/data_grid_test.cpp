@@ -2,9 +2,14 @@
 // dump of its model and the notifications its owner receives.
 #include "tests/controls/grid/file_list_grid.h"
 
+#include "controls/grid/dc_grid_canvas.h"
 #include "controls/grid/grid_inplace_edit.h"
+#include "platform/ui/ui_services.h"
 
 #include <QLineEdit>
+#include <QPainter>
+#include <QWheelEvent>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using Notes = std::vector<std::string>;
@@ -141,4 +146,177 @@ TEST(DataGrid, RightClicksMoveTheFocusAndKeepTheSelection) {
     list.owner.notes.clear();
     QTest::mouseClick(list.Client(), Qt::RightButton, {}, QPoint(650, 250)); // outside the cells
     EXPECT_EQ(list.owner.notes, Notes{"RCLICK -1,-1"});
+}
+
+namespace {
+
+// The clipboard as tests see it.
+struct Clipboard : UiServices {
+    std::string text;
+    int MessageBox(QWidget*, const std::string&, const std::string&, int) override { return IDOK; }
+    bool OpenWithDesktop(const std::string&) override { return true; }
+    std::string GetClipboardText() override { return text; }
+    void SetClipboardText(const std::string& t) override { text = t; }
+    std::vector<std::string> OpenFileDialog(QWidget*, const std::string&) override { return {}; }
+    std::string FolderDialog(QWidget*, const std::string&, const std::string&) override { return {}; }
+};
+
+struct ClipboardScope {
+    Clipboard clipboard;
+    UiServices* previous = SetServices(&clipboard);
+    ~ClipboardScope() { SetServices(previous); }
+};
+
+} // namespace
+
+TEST(DataGrid, CopyGivesTheSelectedBlockAsTabbedLines) {
+    ClipboardScope scope;
+    FileListGrid list;
+    list.grid.SetItemText(2, 4, "owner");
+    list.grid.SetItemText(2, 5, "user");
+    list.Click(2, 1);
+    list.Key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(scope.clipboard.text, "\tdoc2.pdf\t12 KB\t10:00:00 12/10/2026\towner\tuser");
+
+    // Blocks of cells: unselected cells keep their separators.
+    CDataGrid grid(3, 3, 1, 0);
+    grid.SetItemText(1, 0, "a");
+    grid.SetItemText(1, 1, "b");
+    grid.SetItemText(2, 0, "c");
+    grid.SetItemText(2, 1, "d");
+    grid.SetSelectionStart(CGridCellRef(1, 0));
+    grid.SelectCells(CGridCellRef(2, 1));
+    EXPECT_EQ(grid.CopyTextFromGrid(), "a\tb\r\nc\td");
+    grid.SetSelectedRange(-1, -1, -1, -1);
+    grid.SetItemState(1, 0, GCS_SELECTED);
+    grid.SetItemState(2, 1, GCS_SELECTED);
+    EXPECT_EQ(grid.CopyTextFromGrid(), "a\t\r\n\td");
+    grid.SetColumnWidth(1, 0); // a hidden column is left out with its own separator
+    EXPECT_EQ(grid.CopyTextFromGrid(), "a\t\r\n\t");
+}
+
+TEST(DataGrid, PasteSpreadsTextOverTheEditableCells) {
+    ClipboardScope scope;
+    FileListGrid list;
+    struct Case {
+        const char* text;
+        int row, col;
+        std::vector<std::string> owner, user;
+    } cases[] = {
+        {"x,y", 1, 4, {"x", "", ""}, {"y", "", ""}},                      // a comma separates like a tab
+        {" x \r\n", 1, 4, {"x", "", ""}, {"", "", ""}},                   // trimmed, the empty rest changes nothing
+        {"\tz", 1, 4, {"", "", ""}, {"z", "", ""}},                       // a leading tab: empty text first
+        {"p\tq\tr", 2, 4, {"", "p", ""}, {"", "q", ""}},                  // the third text has no column
+        {"a\tb\nc\td", 1, 4, {"a", "c", ""}, {"b", "d", ""}},             // lines go down the rows
+        {"n", 1, 1, {"", "", ""}, {"", "", ""}},                          // a read-only start stores nothing
+    };
+    for (const Case& c : cases) {
+        for (int row = 1; row <= 3; ++row)
+            for (int col : {4, 5})
+                list.grid.SetItemText(row, col, "");
+        EXPECT_EQ(list.grid.PasteTextToGrid(CGridCellRef(c.row, c.col), c.text), c.col >= 4) << c.text;
+        for (int row = 1; row <= 3; ++row) {
+            EXPECT_EQ(list.grid.GetItemText(row, 4), c.owner[row - 1]) << c.text << " row " << row;
+            EXPECT_EQ(list.grid.GetItemText(row, 5), c.user[row - 1]) << c.text << " row " << row;
+        }
+    }
+}
+
+TEST(DataGrid, PasteFromTheKeyboard) {
+    ClipboardScope scope;
+    FileListGrid list;
+    scope.clipboard.text = "pw";
+    // A selected row starts at its check box, which takes no text: nothing changes.
+    list.Click(1, 4);
+    list.Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(list.grid.GetItemText(1, 4), "");
+    // In a cell being edited, the editor pastes.
+    list.Key(Qt::Key_F2);
+    list.Key(Qt::Key_V, Qt::ControlModifier);
+    list.Key(Qt::Key_Return);
+    EXPECT_EQ(list.grid.GetItemText(1, 4), "pw");
+}
+
+TEST(DataGrid, DeleteAndCutEmptyTheEditableSelectedCells) {
+    ClipboardScope scope;
+    FileListGrid list;
+    list.grid.SetItemText(1, 4, "owner");
+    list.grid.SetItemText(1, 5, "user");
+    list.Click(1, 1);
+    list.owner.notes.clear();
+    scope.clipboard.text = "untouched";
+    list.Key(Qt::Key_Delete);
+    EXPECT_EQ(list.grid.GetItemText(1, 4), "");
+    EXPECT_EQ(list.grid.GetItemText(1, 5), "");
+    EXPECT_EQ(list.grid.GetItemText(1, 1), "doc1.pdf"); // read-only
+    EXPECT_EQ(scope.clipboard.text, "untouched");
+    EXPECT_EQ(std::count(list.owner.notes.begin(), list.owner.notes.end(), "BEGINLABELEDIT 1,4"), 1);
+    EXPECT_EQ(std::count(list.owner.notes.begin(), list.owner.notes.end(), "ENDLABELEDIT 1,4"), 1);
+
+    list.grid.SetItemText(1, 4, "again");
+    list.grid.SetEditable(false); // cut refused entirely, copy still works
+    list.Key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(list.grid.GetItemText(1, 4), "again");
+    EXPECT_EQ(scope.clipboard.text, "untouched");
+    list.Key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(scope.clipboard.text, "\tdoc1.pdf\t12 KB\t10:00:00 12/10/2026\tagain\t");
+}
+
+TEST(DataGrid, ColumnsResizeByDraggingAndDoubleClickingTheirDividers) {
+    FileListGrid list;
+    // Drag the divider between columns 1 and 2 (x = 169) to x = 200.
+    QTest::mouseMove(list.Client(), QPoint(168, 8));
+    QTest::mousePress(list.Client(), Qt::LeftButton, {}, QPoint(168, 8));
+    QTest::mouseMove(list.Client(), QPoint(190, 8));
+    QTest::mouseRelease(list.Client(), Qt::LeftButton, {}, QPoint(200, 8));
+    EXPECT_EQ(list.grid.GetColumnWidth(1), 200 - 25);
+
+    // Dragging past the column's own left edge hides it.
+    QTest::mouseMove(list.Client(), QPoint(199, 8));
+    QTest::mousePress(list.Client(), Qt::LeftButton, {}, QPoint(199, 8));
+    QTest::mouseRelease(list.Client(), Qt::LeftButton, {}, QPoint(10, 8));
+    EXPECT_EQ(list.grid.GetColumnWidth(1), 0);
+
+    // A double click on a divider fits the column to its widest cell.
+    list.grid.SetColumnWidth(1, 144);
+    QTest::mouseMove(list.Client(), QPoint(168, 8));
+    QTest::mouseDClick(list.Client(), Qt::LeftButton, {}, QPoint(168, 8));
+    QTest::mouseRelease(list.Client(), Qt::LeftButton, {}, QPoint(168, 8));
+    CGridCellBase* header = list.grid.GetCell(0, 1);
+    QImage scratch(1, 1, QImage::Format_RGB32);
+    QPainter painter(&scratch);
+    CDC dc(&painter);
+    CDCGridCanvas canvas(&dc);
+    int widest = 0;
+    for (int row = 0; row < list.grid.GetRowCount(); ++row)
+        widest = std::max(widest, static_cast<int>(list.grid.GetCell(row, 1)->GetCellExtent(&canvas).cx));
+    EXPECT_EQ(list.grid.GetColumnWidth(1), widest);
+    EXPECT_GT(widest, static_cast<int>(header->GetTextExtent("File Name", &canvas).cx));
+}
+
+TEST(DataGrid, ScrollingByBarKeysAndWheel) {
+    FileListGrid list(40, 660, 200); // 40 rows of 18 under a header: the bar shows
+    EXPECT_TRUE(list.grid.IsScrollBarShown(SB_VERT));
+    EXPECT_FALSE(list.grid.IsScrollBarShown(SB_HORZ));
+    // A notch of the wheel: three lines.
+    QWheelEvent wheel(QPointF(100, 100), list.Client()->mapToGlobal(QPointF(100, 100)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(list.Client(), &wheel);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list.grid.GetScrollPos32(SB_VERT), 3 * 18);
+    EXPECT_EQ(list.grid.GetTopleftNonFixedCell().row, 4);
+
+    // Page Down at the end moves the focus to the last row.
+    list.Click(5, 1);
+    for (int i = 0; i < 10; ++i)
+        list.Key(Qt::Key_PageDown);
+    EXPECT_EQ(list.grid.GetFocusCell().row, 40);
+    EXPECT_TRUE(list.grid.IsCellVisible(40, 1));
+    list.Key(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(list.grid.GetScrollPos32(SB_VERT), 0);
+    // Down past the bottom scrolls a line.
+    for (int i = 0; i < 12; ++i)
+        list.Key(Qt::Key_Down);
+    EXPECT_TRUE(list.grid.IsCellVisible(list.grid.GetFocusCell().row, 1));
+    EXPECT_GT(list.grid.GetScrollPos32(SB_VERT), 0);
 }
