@@ -3,6 +3,7 @@
 // writes down the notifications it receives and can veto edits.
 #include "controls/grid/data_grid.h"
 #include "controls/grid/grid_dump.h"
+#include "demo/file_list_grid.h"
 #include "tests/support/gui_support.h"
 
 #include <QApplication>
@@ -50,8 +51,7 @@ private:
     }
 };
 
-// The file list's grid: a header row and entries of six columns, the
-// passwords (columns 4 and 5) editable.
+// The file list's grid with a few entries named doc1.pdf, doc2.pdf...
 struct FileListGrid {
     GridOwner owner;
     CDataGrid grid;
@@ -59,62 +59,11 @@ struct FileListGrid {
     explicit FileListGrid(int entries = 5, int width = 660, int height = 300) {
         owner.resize(width + 20, height + 20);
         grid.Create(RECT{0, 0, width, height}, &owner, 1021);
-        grid.DeleteAllItems();
-        grid.SetEditable(true);
-        grid.SetRowResize(false);
-        grid.SetColumnResize(true);
-        grid.SetGridBkColor(RGB(255, 255, 255));
-        grid.SetColumnCount(6);
-        grid.SetFixedRowCount(1);
-        grid.SetGridLines(GRID_LINES_BOTH);
-        grid.SetSingleRowSelection(true);
-        grid.SetListMode(true);
-        grid.SetHeaderSort(false);
-        LOGFONT bold;
-        bold.lfHeight = 14;
-        bold.lfWeight = 700;
-        const char* headers[6] = {"", "File Name", "File Size", "Creation Date", "Owner Password", "User Password"};
-        const int widths[6] = {25, 144, 100, 154, 110, 100};
-        for (int col = 0; col < 6; ++col) {
-            grid.SetItemFont(0, col, &bold);
-            GRID_ITEM item;
-            item.row = 0;
-            item.col = col;
-            item.mask = GCIF_TEXT | GCIF_FORMAT;
-            item.strText = headers[col];
-            item.nFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
-            grid.SetItem(&item);
-            grid.SetColumnWidth(col, widths[col]);
-        }
-        grid.SetItemState(0, 0, grid.GetItemState(0, 0) | GCS_READONLY);
-        grid.SetRowHeight(0, 18);
+        SetUpFileListGrid(grid);
         for (int i = 0; i < entries; ++i)
-            Add("doc" + std::to_string(i + 1) + ".pdf");
+            AddFileListEntry(grid, "doc" + std::to_string(i + 1) + ".pdf", "12 KB", "10:00:00 12/10/2026");
         grid.SetModified(false);
         ShowExposed(&owner);
-    }
-
-    void Add(const std::string& name) {
-        const int row = grid.GetRowCount();
-        grid.SetRowCount(row + 1);
-        grid.SetCellType(row, 0, GRID_RUNTIME_CLASS(CGridCellCheck));
-        static_cast<CGridCellCheck*>(grid.GetCell(row, 0))->SetCheck(true);
-        const std::string texts[6] = {"", name, "12 KB", "10:00:00 12/10/2026", "", ""};
-        const UINT right = DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
-        const UINT left = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
-        const UINT formats[6] = {right, left, right, right, left, left};
-        for (int col = 0; col < 6; ++col) {
-            GRID_ITEM item;
-            item.row = row;
-            item.col = col;
-            item.mask = GCIF_TEXT | GCIF_FORMAT;
-            item.strText = texts[col];
-            item.nFormat = formats[col];
-            grid.SetItem(&item);
-        }
-        for (int col = 0; col < 4; ++col)
-            grid.SetItemState(row, col, grid.GetItemState(row, col) | GCS_READONLY);
-        grid.SetRowHeight(row, 18);
     }
 
     QWidget* Client() { return grid.ClientWidget(); }

@@ -1,0 +1,58 @@
+#include "demo/file_list_grid.h"
+
+namespace {
+
+constexpr UINT kLine = DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+
+void SetTextAndFormat(CDataGrid& grid, int row, int col, const std::string& text, UINT format) {
+    GRID_ITEM item;
+    item.row = row;
+    item.col = col;
+    item.mask = GCIF_TEXT | GCIF_FORMAT;
+    item.strText = text;
+    item.nFormat = format;
+    grid.SetItem(&item);
+}
+
+} // namespace
+
+void SetUpFileListGrid(CDataGrid& grid) {
+    grid.DeleteAllItems();
+    grid.SetEditable(true);
+    grid.SetRowResize(false);
+    grid.SetColumnResize(true);
+    grid.SetGridBkColor(RGB(255, 255, 255));
+    grid.SetColumnCount(6);
+    grid.SetFixedRowCount(1);
+    grid.SetGridLines(GRID_LINES_BOTH);
+    grid.SetSingleRowSelection(true);
+    grid.SetListMode(true);
+    grid.SetHeaderSort(false);
+    LOGFONT bold;
+    bold.lfHeight = 14;
+    bold.lfWeight = 700;
+    const char* headers[6] = {"", "File Name", "File Size", "Creation Date", "Owner Password", "User Password"};
+    const int widths[6] = {25, 144, 100, 154, 110, 100};
+    for (int col = 0; col < 6; ++col) {
+        grid.SetItemFont(0, col, &bold);
+        SetTextAndFormat(grid, 0, col, headers[col], DT_CENTER | kLine);
+        grid.SetColumnWidth(col, widths[col]);
+    }
+    grid.SetItemState(0, 0, grid.GetItemState(0, 0) | GCS_READONLY);
+    grid.SetRowHeight(0, 18);
+    grid.Refresh();
+}
+
+void AddFileListEntry(CDataGrid& grid, const std::string& name, const std::string& size, const std::string& date) {
+    const int row = grid.GetRowCount();
+    grid.SetRowCount(row + 1);
+    grid.SetCellType(row, 0, GRID_RUNTIME_CLASS(CGridCellCheck));
+    static_cast<CGridCellCheck*>(grid.GetCell(row, 0))->SetCheck(true);
+    const std::string texts[6] = {"", name, size, date, "", ""};
+    const UINT alignments[6] = {DT_RIGHT, DT_LEFT, DT_RIGHT, DT_RIGHT, DT_LEFT, DT_LEFT};
+    for (int col = 0; col < 6; ++col)
+        SetTextAndFormat(grid, row, col, texts[col], alignments[col] | kLine);
+    for (int col = 0; col < 4; ++col)
+        grid.SetItemState(row, col, grid.GetItemState(row, col) | GCS_READONLY);
+    grid.SetRowHeight(row, 18);
+}
