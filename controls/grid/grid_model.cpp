@@ -133,7 +133,6 @@ bool CGridModel::SetRowCount(int rows) {
         rowCount_ = rows;
     } else {
         try {
-            cells_.reserve(static_cast<size_t>(rows));
             const int height = defaults_[kNormal].GetHeight();
             for (int row = rowCount_; row < rows; ++row) {
                 cells_.emplace_back(static_cast<size_t>(colCount_), nullptr);
