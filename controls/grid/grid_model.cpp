@@ -123,6 +123,10 @@ bool CGridModel::SetRowCount(int rows) {
         fixedRows_ = rows;
     if (focus_.row >= rows)
         SetFocusCell(-1, -1);
+    if (selectionStart_.row >= rows)
+        selectionStart_ = CGridCellRef();
+    if (pressCell_.row >= rows)
+        pressCell_ = CGridCellRef();
     bool result = true;
     if (rows < rowCount_) {
         for (int row = rows; row < rowCount_; ++row)
@@ -264,6 +268,7 @@ bool CGridModel::DeleteRow(int row) {
     cells_.erase(cells_.begin() + row);
     rows_.Erase(row);
     --rowCount_;
+    selectionStart_ = pressCell_ = CGridCellRef(); // they named cells that moved
     if (row < fixedRows_)
         --fixedRows_;
     ForgetTopLeft();
@@ -280,7 +285,7 @@ bool CGridModel::DeleteAllItems() {
         for (int col = 0; col < colCount_; ++col)
             DestroyCell(row, col);
     cells_.clear();
-    focus_ = CGridCellRef();
+    focus_ = selectionStart_ = pressCell_ = CGridCellRef();
     rowCount_ = fixedRows_ = colCount_ = fixedCols_ = 0;
     ForgetTopLeft();
     ResetScrollBars();
@@ -382,7 +387,7 @@ std::string CGridModel::GetItemText(int row, int col) const {
 
 bool CGridModel::SetItemState(int row, int col, UINT state) {
     const bool wasSelected = IsCellSelected(row, col);
-    const uint32_t key = Key(row, col);
+    const uint64_t key = Key(row, col);
     if (wasSelected && !(state & GCS_SELECTED))
         selected_.erase(key);
     else if (!wasSelected && (state & GCS_SELECTED))
@@ -751,9 +756,11 @@ CGridModel::ScrollLayout CGridModel::ComputeScrollLayout(int clientWidth, int cl
         r.bottom -= barHeight;
     const int visibleHeight = r.bottom - fixedHeight, visibleWidth = r.right - fixedWidth;
     layout.show[SB_VERT] = visibleHeight < virtualHeight;
-    layout.maximum[SB_VERT] = layout.show[SB_VERT] ? static_cast<int>(virtualHeight - 1) : 0;
+    // Scroll positions are ints: a grid taller than that scrolls over its first 2^31 pixels.
+    const int64_t limit = INT32_MAX;
+    layout.maximum[SB_VERT] = layout.show[SB_VERT] ? static_cast<int>(std::min(virtualHeight - 1, limit)) : 0;
     layout.show[SB_HORZ] = visibleWidth < virtualWidth;
-    layout.maximum[SB_HORZ] = layout.show[SB_HORZ] ? static_cast<int>(virtualWidth - 1) : 0;
+    layout.maximum[SB_HORZ] = layout.show[SB_HORZ] ? static_cast<int>(std::min(virtualWidth - 1, limit)) : 0;
     layout.page[SB_VERT] = layout.maximum[SB_VERT] > 0 ? visibleHeight : 0;
     layout.page[SB_HORZ] = layout.maximum[SB_HORZ] > 0 ? visibleWidth : 0;
     return layout;

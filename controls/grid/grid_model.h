@@ -181,8 +181,9 @@ protected:
     bool headerSort_ = false;
 
 private:
-    static uint32_t Key(int row, int col) {
-        return (static_cast<uint32_t>(col) << 16) | (static_cast<uint32_t>(row) & 0xFFFF);
+    // The selected-cell map's key: every row and column its own, beyond 65,535 rows too.
+    static uint64_t Key(int row, int col) {
+        return (static_cast<uint64_t>(static_cast<uint32_t>(col)) << 32) | static_cast<uint32_t>(row);
     }
     void RedrawForSelection(int row, int col, bool now, const CGridCellRange& visible);
     void ForEachCell(int fromRow, int toRow, int fromCol, int toCol, void (*action)(CGridCellBase*));
@@ -204,8 +205,8 @@ private:
     CGridCellRef focus_;
     CGridCellRef selectionStart_;
     mutable CGridCellRef topLeft_;
-    std::unordered_map<uint32_t, CGridCellRef> selected_;
-    std::unordered_map<uint32_t, CGridCellRef> savedSelection_;
+    std::unordered_map<uint64_t, CGridCellRef> selected_;
+    std::unordered_map<uint64_t, CGridCellRef> savedSelection_;
     bool modified_ = false;
     int scroll_[2] = {0, 0};
     int scrollMax_[2] = {0, 0};

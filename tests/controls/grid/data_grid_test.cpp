@@ -4,10 +4,12 @@
 
 #include "controls/grid/dc_grid_canvas.h"
 #include "controls/grid/grid_inplace_edit.h"
+#include "platform/ui/input_state.h"
 #include "platform/ui/ui_services.h"
 
 #include <QLineEdit>
 #include <QPainter>
+#include <QElapsedTimer>
 #include <QWheelEvent>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -319,4 +321,35 @@ TEST(DataGrid, ScrollingByBarKeysAndWheel) {
         list.Key(Qt::Key_Down);
     EXPECT_TRUE(list.grid.IsCellVisible(list.grid.GetFocusCell().row, 1));
     EXPECT_GT(list.grid.GetScrollPos32(SB_VERT), 0);
+}
+
+TEST(DataGrid, HoldingTheButtonBelowTheGridScrollsAndExtendsTheFocus) {
+    FileListGrid list(40, 660, 200);
+    QTest::mousePress(list.Client(), Qt::LeftButton, {}, list.Centre(2, 1));
+    const QPoint below = list.Client()->mapToGlobal(QPoint(100, 260));
+    const POINT pinned{below.x(), below.y()};
+    PinCursorPos(&pinned);
+    // The timer ticks every 25 ms; wait for a dozen rows, however slow the machine.
+    QElapsedTimer clock;
+    clock.start();
+    while (list.grid.GetFocusCell().row <= 12 && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    PinCursorPos(nullptr);
+    QTest::mouseRelease(list.Client(), Qt::LeftButton, {}, list.Centre(2, 1));
+    EXPECT_GT(list.grid.GetFocusCell().row, 12); // a row every 25 ms, past the bottom edge
+    EXPECT_GT(list.grid.GetScrollPos32(SB_VERT), 0);
+}
+
+TEST(DataGrid, TabStepsOverHiddenColumnsAndDoubleClicksEdit) {
+    FileListGrid list;
+    list.grid.SetColumnWidth(2, 0);
+    list.Click(1, 1);
+    list.Key(Qt::Key_Tab);
+    EXPECT_EQ(list.grid.GetFocusCell(), CGridCellRef(1, 3));
+    list.owner.notes.clear();
+    QTest::mouseDClick(list.Client(), Qt::LeftButton, {}, list.Centre(2, 5));
+    QTest::mouseRelease(list.Client(), Qt::LeftButton, {}, list.Centre(2, 5));
+    EXPECT_TRUE(list.grid.IsItemEditing(2, 5));
+    EXPECT_NE(std::find(list.owner.notes.begin(), list.owner.notes.end(), "DBLCLK 2,5"), list.owner.notes.end());
+    list.Key(Qt::Key_Escape);
 }

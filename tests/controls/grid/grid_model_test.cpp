@@ -283,3 +283,28 @@ TEST(GridModel, TextDump) {
     EXPECT_NE(dump.find("row 1 h18: [x] \"\" READONLY | \"doc1.pdf\" FOCUSED|READONLY |"), std::string::npos)
         << dump;
 }
+
+TEST(GridModel, LargeGridsKeepEveryCellsSelectionApart) {
+    // Rows 65,536 apart once shared a key of the selected-cell map.
+    CGridModel grid(70001, 2, 1, 0);
+    grid.SetItemState(70000, 1, GCS_SELECTED);
+    grid.SetItemState(70000 - 65536, 1, GCS_SELECTED);
+    EXPECT_EQ(grid.GetSelectedCount(), 2);
+    grid.SetItemState(70000 - 65536, 1, 0);
+    EXPECT_EQ(grid.GetSelectedCount(), 1);
+    EXPECT_EQ(grid.GetSelectedCellRange(), CGridCellRange(70000, 1, 70000, 1));
+}
+
+TEST(GridModel, RemovedRowsLeaveNoSelectionBehind) {
+    CGridModel grid;
+    MakeFileList(grid, 6);
+    grid.SetSelectionStart(CGridCellRef(6, 1));
+    grid.SelectRows(CGridCellRef(6, 1));
+    grid.SetRowCount(4); // the selected row is gone
+    EXPECT_EQ(grid.GetSelectedCount(), 0);
+    EXPECT_EQ(grid.GetSelectionStart(), CGridCellRef());
+    // A range from a start that no longer exists would select nothing at all.
+    grid.SetSelectionStart(CGridCellRef(3, 1));
+    grid.DeleteRow(2);
+    EXPECT_EQ(grid.GetSelectionStart(), CGridCellRef());
+}
