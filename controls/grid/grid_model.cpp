@@ -190,11 +190,17 @@ bool CGridModel::SetColumnCount(int cols) {
     return result;
 }
 
-void CGridModel::ForEachCell(int fromRow, int toRow, int fromCol, int toCol, void (*action)(CGridCellBase*)) {
+void CGridModel::SetStateBits(int fromRow, int toRow, int fromCol, int toCol, UINT bits, bool on,
+                              bool defaultColours) {
     for (int row = fromRow; row < toRow; ++row)
         for (int col = fromCol; col < toCol; ++col)
-            if (CGridCellBase* cell = GetCell(row, col))
-                action(cell);
+            if (CGridCellBase* cell = GetCell(row, col)) {
+                cell->SetState(on ? cell->GetState() | bits : cell->GetState() & ~bits);
+                if (defaultColours) {
+                    cell->SetBackClr(CLR_DEFAULT);
+                    cell->SetTextClr(CLR_DEFAULT);
+                }
+            }
 }
 
 bool CGridModel::SetFixedRowCount(int fixedRows) {
@@ -209,19 +215,11 @@ bool CGridModel::SetFixedRowCount(int fixedRows) {
     if (focus_.row < fixedRows)
         SetFocusCell(-1, -1);
     if (fixedRows > fixedRows_) {
-        ForEachCell(fixedRows_, fixedRows, 0, colCount_, [](CGridCellBase* cell) {
-            cell->SetState(cell->GetState() | GCS_FIXED | GCS_FIXEDROW);
-            cell->SetBackClr(CLR_DEFAULT);
-            cell->SetTextClr(CLR_DEFAULT);
-        });
+        SetStateBits(fixedRows_, fixedRows, 0, colCount_, GCS_FIXED | GCS_FIXEDROW, true, true);
     } else {
-        ForEachCell(fixedRows, fixedRows_, 0, fixedCols_,
-                    [](CGridCellBase* cell) { cell->SetState(cell->GetState() & ~GCS_FIXEDROW); });
-        ForEachCell(fixedRows, fixedRows_, fixedCols_, colCount_, [](CGridCellBase* cell) {
-            cell->SetState(cell->GetState() & ~(GCS_FIXED | GCS_FIXEDROW));
-            cell->SetBackClr(CLR_DEFAULT);
-            cell->SetTextClr(CLR_DEFAULT);
-        });
+        // Cells of fixed columns stay fixed.
+        SetStateBits(fixedRows, fixedRows_, 0, fixedCols_, GCS_FIXEDROW, false, false);
+        SetStateBits(fixedRows, fixedRows_, fixedCols_, colCount_, GCS_FIXED | GCS_FIXEDROW, false, true);
     }
     fixedRows_ = fixedRows;
     Refresh();
@@ -240,19 +238,11 @@ bool CGridModel::SetFixedColumnCount(int fixedCols) {
     ResetSelectedRange();
     ForgetTopLeft();
     if (fixedCols > fixedCols_) {
-        ForEachCell(0, rowCount_, fixedCols_, fixedCols, [](CGridCellBase* cell) {
-            cell->SetState(cell->GetState() | GCS_FIXED | GCS_FIXEDCOL);
-            cell->SetBackClr(CLR_DEFAULT);
-            cell->SetTextClr(CLR_DEFAULT);
-        });
+        SetStateBits(0, rowCount_, fixedCols_, fixedCols, GCS_FIXED | GCS_FIXEDCOL, true, true);
     } else {
-        ForEachCell(0, fixedRows_, fixedCols, fixedCols_,
-                    [](CGridCellBase* cell) { cell->SetState(cell->GetState() & ~GCS_FIXEDCOL); });
-        ForEachCell(fixedRows_, rowCount_, fixedCols, fixedCols_, [](CGridCellBase* cell) {
-            cell->SetState(cell->GetState() & ~(GCS_FIXED | GCS_FIXEDCOL));
-            cell->SetBackClr(CLR_DEFAULT);
-            cell->SetTextClr(CLR_DEFAULT);
-        });
+        // Cells of fixed rows stay fixed.
+        SetStateBits(0, fixedRows_, fixedCols, fixedCols_, GCS_FIXEDCOL, false, false);
+        SetStateBits(fixedRows_, rowCount_, fixedCols, fixedCols_, GCS_FIXED | GCS_FIXEDCOL, false, true);
     }
     fixedCols_ = fixedCols;
     Refresh();
@@ -438,8 +428,7 @@ void CGridModel::SetModified(bool modified, int row, int col) {
         modified_ = modified;
     }
     if (!modified_)
-        ForEachCell(0, rowCount_, 0, colCount_,
-                    [](CGridCellBase* cell) { cell->SetState(cell->GetState() & ~GCS_MODIFIED); });
+        SetStateBits(0, rowCount_, 0, colCount_, GCS_MODIFIED, false, false);
 }
 
 void CGridModel::SetGridLines(int lines) {

@@ -186,7 +186,8 @@ private:
         return (static_cast<uint64_t>(static_cast<uint32_t>(col)) << 32) | static_cast<uint32_t>(row);
     }
     void RedrawForSelection(int row, int col, bool now, const CGridCellRange& visible);
-    void ForEachCell(int fromRow, int toRow, int fromCol, int toCol, void (*action)(CGridCellBase*));
+    // Sets or clears state bits on a block of cells, optionally giving them the default colours.
+    void SetStateBits(int fromRow, int toRow, int fromCol, int toCol, UINT bits, bool on, bool defaultColours);
 
     int rowCount_ = 0, colCount_ = 0, fixedRows_ = 0, fixedCols_ = 0;
     CGridAxis rows_, cols_;

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the window tests: showing a window as the platform exposes it,
 // and a window that writes down the messages it receives in readable form.
+#include "platform/ui/ui_services.h"
 #include "platform/ui/wnd.h"
 
 #include <QWidget>
@@ -33,4 +34,33 @@ public:
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+};
+
+// Desktop services for tests: a clipboard of its own, message boxes answered
+// at once and written down, opened paths written down. Installed while the
+// object lives.
+class RecordingServices : public UiServices {
+public:
+    RecordingServices() : previous_(SetServices(this)) {}
+    ~RecordingServices() override { SetServices(previous_); }
+    std::string clipboard;
+    std::vector<std::string> messages;
+    std::vector<std::string> opened;
+    int answer = IDOK;
+
+    int MessageBox(QWidget*, const std::string& text, const std::string&, int) override {
+        messages.push_back(text);
+        return answer;
+    }
+    bool OpenWithDesktop(const std::string& pathOrUrl) override {
+        opened.push_back(pathOrUrl);
+        return true;
+    }
+    std::string GetClipboardText() override { return clipboard; }
+    void SetClipboardText(const std::string& text) override { clipboard = text; }
+    std::vector<std::string> OpenFileDialog(QWidget*, const std::string&) override { return {}; }
+    std::string FolderDialog(QWidget*, const std::string&, const std::string&) override { return {}; }
+
+private:
+    UiServices* previous_;
 };

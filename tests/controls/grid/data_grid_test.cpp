@@ -150,35 +150,14 @@ TEST(DataGrid, RightClicksMoveTheFocusAndKeepTheSelection) {
     EXPECT_EQ(list.owner.notes, Notes{"RCLICK -1,-1"});
 }
 
-namespace {
-
-// The clipboard as tests see it.
-struct Clipboard : UiServices {
-    std::string text;
-    int MessageBox(QWidget*, const std::string&, const std::string&, int) override { return IDOK; }
-    bool OpenWithDesktop(const std::string&) override { return true; }
-    std::string GetClipboardText() override { return text; }
-    void SetClipboardText(const std::string& t) override { text = t; }
-    std::vector<std::string> OpenFileDialog(QWidget*, const std::string&) override { return {}; }
-    std::string FolderDialog(QWidget*, const std::string&, const std::string&) override { return {}; }
-};
-
-struct ClipboardScope {
-    Clipboard clipboard;
-    UiServices* previous = SetServices(&clipboard);
-    ~ClipboardScope() { SetServices(previous); }
-};
-
-} // namespace
-
 TEST(DataGrid, CopyGivesTheSelectedBlockAsTabbedLines) {
-    ClipboardScope scope;
+    RecordingServices services;
     FileListGrid list;
     list.grid.SetItemText(2, 4, "owner");
     list.grid.SetItemText(2, 5, "user");
     list.Click(2, 1);
     list.Key(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(scope.clipboard.text, "\tdoc2.pdf\t12 KB\t10:00:00 12/10/2026\towner\tuser");
+    EXPECT_EQ(services.clipboard, "\tdoc2.pdf\t12 KB\t10:00:00 12/10/2026\towner\tuser");
 
     // Blocks of cells: unselected cells keep their separators.
     CDataGrid grid(3, 3, 1, 0);
@@ -198,7 +177,7 @@ TEST(DataGrid, CopyGivesTheSelectedBlockAsTabbedLines) {
 }
 
 TEST(DataGrid, PasteSpreadsTextOverTheEditableCells) {
-    ClipboardScope scope;
+    RecordingServices services;
     FileListGrid list;
     struct Case {
         const char* text;
@@ -225,9 +204,9 @@ TEST(DataGrid, PasteSpreadsTextOverTheEditableCells) {
 }
 
 TEST(DataGrid, PasteFromTheKeyboard) {
-    ClipboardScope scope;
+    RecordingServices services;
     FileListGrid list;
-    scope.clipboard.text = "pw";
+    services.clipboard = "pw";
     // A selected row starts at its check box, which takes no text: nothing changes.
     list.Click(1, 4);
     list.Key(Qt::Key_V, Qt::ControlModifier);
@@ -240,18 +219,18 @@ TEST(DataGrid, PasteFromTheKeyboard) {
 }
 
 TEST(DataGrid, DeleteAndCutEmptyTheEditableSelectedCells) {
-    ClipboardScope scope;
+    RecordingServices services;
     FileListGrid list;
     list.grid.SetItemText(1, 4, "owner");
     list.grid.SetItemText(1, 5, "user");
     list.Click(1, 1);
     list.owner.notes.clear();
-    scope.clipboard.text = "untouched";
+    services.clipboard = "untouched";
     list.Key(Qt::Key_Delete);
     EXPECT_EQ(list.grid.GetItemText(1, 4), "");
     EXPECT_EQ(list.grid.GetItemText(1, 5), "");
     EXPECT_EQ(list.grid.GetItemText(1, 1), "doc1.pdf"); // read-only
-    EXPECT_EQ(scope.clipboard.text, "untouched");
+    EXPECT_EQ(services.clipboard, "untouched");
     EXPECT_EQ(std::count(list.owner.notes.begin(), list.owner.notes.end(), "BEGINLABELEDIT 1,4"), 1);
     EXPECT_EQ(std::count(list.owner.notes.begin(), list.owner.notes.end(), "ENDLABELEDIT 1,4"), 1);
 
@@ -259,9 +238,9 @@ TEST(DataGrid, DeleteAndCutEmptyTheEditableSelectedCells) {
     list.grid.SetEditable(false); // cut refused entirely, copy still works
     list.Key(Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(list.grid.GetItemText(1, 4), "again");
-    EXPECT_EQ(scope.clipboard.text, "untouched");
+    EXPECT_EQ(services.clipboard, "untouched");
     list.Key(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(scope.clipboard.text, "\tdoc1.pdf\t12 KB\t10:00:00 12/10/2026\tagain\t");
+    EXPECT_EQ(services.clipboard, "\tdoc1.pdf\t12 KB\t10:00:00 12/10/2026\tagain\t");
 }
 
 TEST(DataGrid, ColumnsResizeByDraggingAndDoubleClickingTheirDividers) {

@@ -98,21 +98,12 @@ TEST(StandardControls, TabLeavesAnEditThatDoesNotTakeIt) {
 }
 
 TEST(StandardControls, EditClipboardCommandsUseTheDesktopServices) {
-    struct Clipboard : UiServices {
-        std::string text = "pasted";
-        int MessageBox(QWidget*, const std::string&, const std::string&, int) override { return IDOK; }
-        bool OpenWithDesktop(const std::string&) override { return true; }
-        std::string GetClipboardText() override { return text; }
-        void SetClipboardText(const std::string& t) override { text = t; }
-        std::vector<std::string> OpenFileDialog(QWidget*, const std::string&) override { return {}; }
-        std::string FolderDialog(QWidget*, const std::string&, const std::string&) override { return {}; }
-    } clipboard;
-    UiServices* previous = SetServices(&clipboard);
+    RecordingServices services;
     CEdit edit;
     edit.SetWindowText("abcdef");
     edit.SetSel(2, 4);
     edit.SendMessage(WM_CUT);
-    EXPECT_EQ(clipboard.text, "cd");
+    EXPECT_EQ(services.clipboard, "cd");
     EXPECT_EQ(edit.GetWindowText(), "abef");
     EXPECT_TRUE(edit.SendMessage(EM_CANUNDO));
     edit.SendMessage(WM_UNDO);
@@ -120,7 +111,6 @@ TEST(StandardControls, EditClipboardCommandsUseTheDesktopServices) {
     edit.SetSel(0, 0);
     edit.SendMessage(WM_PASTE);
     EXPECT_EQ(edit.GetWindowText(), "cdabcdef");
-    SetServices(previous);
 }
 
 TEST(StandardControls, ComboBoxListsLinesAndTellsOnlyTheUsersChoice) {

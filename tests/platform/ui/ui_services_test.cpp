@@ -1,4 +1,5 @@
 #include "platform/ui/ui_services.h"
+#include "tests/support/gui_support.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -40,23 +41,13 @@ TEST(UiServices, AMessageBoxAskedFromAWorkerWaitsForTheAnswer) {
 }
 
 TEST(UiServices, TestsInstallTheirOwn) {
-    struct Recording : UiServices {
-        std::string asked;
-        int MessageBox(QWidget*, const std::string& text, const std::string&, int) override {
-            asked = text;
-            return IDOK;
-        }
-        bool OpenWithDesktop(const std::string&) override { return true; }
-        std::string GetClipboardText() override { return "clip"; }
-        void SetClipboardText(const std::string&) override {}
-        std::vector<std::string> OpenFileDialog(QWidget*, const std::string&) override { return {}; }
-        std::string FolderDialog(QWidget*, const std::string&, const std::string&) override { return {}; }
-    } recording;
-    UiServices* previous = SetServices(&recording);
-    EXPECT_EQ(Services().MessageBox(nullptr, "Not a valid pdf file!", "", MB_OK), IDOK);
-    EXPECT_EQ(recording.asked, "Not a valid pdf file!");
-    EXPECT_EQ(Services().GetClipboardText(), "clip");
-    SetServices(previous);
+    {
+        RecordingServices recording;
+        recording.clipboard = "clip";
+        EXPECT_EQ(Services().MessageBox(nullptr, "Not a valid pdf file!", "", MB_OK), IDOK);
+        EXPECT_EQ(recording.messages, std::vector<std::string>{"Not a valid pdf file!"});
+        EXPECT_EQ(Services().GetClipboardText(), "clip");
+    }
     Services().SetClipboardText("copied");
     EXPECT_EQ(Services().GetClipboardText(), "copied");
 }
