@@ -13,16 +13,12 @@
 
 namespace {
 
-constexpr uintptr_t kAutoScrollTimer = 513;
-constexpr int kTimerInterval = 25;
-
 POINT PointOf(LPARAM lParam) {
     return POINT{static_cast<int16_t>(LOWORD(static_cast<uintptr_t>(lParam))),
                  static_cast<int16_t>(HIWORD(static_cast<uintptr_t>(lParam)))};
 }
 
 bool ControlDown() { return GetKeyState(VK_CONTROL) < 0; }
-bool ShiftDown() { return GetKeyState(VK_SHIFT) < 0; }
 
 } // namespace
 
@@ -110,7 +106,7 @@ void CDataGrid::ResetScrollBars() {
     SetScrollMaximum(SB_HORZ, layout.maximum[SB_HORZ]);
     for (int bar : {SB_HORZ, SB_VERT}) {
         SCROLLINFO info;
-        info.fMask = SIF_PAGE | SIF_RANGE | (bar == SB_VERT ? SIF_DISABLENOSCROLL : 0);
+        info.fMask = SIF_PAGE | SIF_RANGE | (bar == SB_VERT ? UINT(SIF_DISABLENOSCROLL) : 0u);
         info.nMax = layout.maximum[bar];
         info.nPage = static_cast<UINT>(layout.page[bar]);
         SetScrollInfo(bar, info);
@@ -235,7 +231,7 @@ LRESULT CDataGrid::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         OnChar(static_cast<UINT>(wParam));
         return CWnd::WindowProc(message, wParam, lParam);
     case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | DLGC_WANTCHARS | (ControlDown() ? 0 : DLGC_WANTTAB);
+        return DLGC_WANTARROWS | DLGC_WANTCHARS | (ControlDown() ? 0u : UINT(DLGC_WANTTAB));
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->code == LVN_ENDLABELEDIT && header->idFrom == IDC_INPLACE_EDIT) {
