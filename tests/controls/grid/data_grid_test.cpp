@@ -5,6 +5,7 @@
 #include "controls/grid/dc_grid_canvas.h"
 #include "controls/grid/grid_inplace_edit.h"
 #include "platform/ui/input_state.h"
+#include "platform/ui/system_metrics.h"
 #include "platform/ui/ui_services.h"
 
 #include <QLineEdit>
@@ -331,4 +332,32 @@ TEST(DataGrid, TabStepsOverHiddenColumnsAndDoubleClicksEdit) {
     EXPECT_TRUE(list.grid.IsItemEditing(2, 5));
     EXPECT_NE(std::find(list.owner.notes.begin(), list.owner.notes.end(), "DBLCLK 2,5"), list.owner.notes.end());
     list.Key(Qt::Key_Escape);
+}
+
+TEST(DataGrid, ScrollingRightGoesByTheFirstVisibleColumn) {
+    FileListGrid list(3, 300, 200); // 633 pixels of columns in 300: the horizontal bar shows
+    ASSERT_TRUE(list.grid.IsScrollBarShown(SB_HORZ));
+    list.grid.SendMessage(WM_HSCROLL, SB_LINERIGHT);
+    EXPECT_EQ(list.grid.GetScrollPos32(SB_HORZ), 25); // column 0
+    list.grid.SendMessage(WM_HSCROLL, SB_LINERIGHT);
+    EXPECT_EQ(list.grid.GetScrollPos32(SB_HORZ), 25 + 144); // column 1
+    list.grid.SendMessage(WM_HSCROLL, SB_RIGHT);
+    const int end = list.grid.GetScrollPos32(SB_HORZ);
+    list.grid.SendMessage(WM_HSCROLL, SB_LINERIGHT); // at the end: nothing moves
+    EXPECT_EQ(list.grid.GetScrollPos32(SB_HORZ), end);
+    EXPECT_TRUE(list.grid.IsCellVisible(1, 5));
+}
+
+TEST(DataGrid, AWheelSettingOfWholePagesScrollsAPageANotch) {
+    SystemSettings settings = ClassicSystemSettings();
+    settings.wheelScrollLines = -1;
+    PinSystemSettings(settings);
+    FileListGrid list(60, 660, 200);
+    PinSystemSettings(ClassicSystemSettings());
+    QWheelEvent wheel(QPointF(100, 100), list.Client()->mapToGlobal(QPointF(100, 100)), QPoint(), QPoint(0, -240),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(list.Client(), &wheel);
+    QCoreApplication::processEvents();
+    const int page = list.grid.GetClientRect().Height() - 18;
+    EXPECT_EQ(list.grid.GetScrollPos32(SB_VERT), 2 * page);
 }
