@@ -129,7 +129,7 @@ bool CComboBox::ControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_SIZE: {
         // The window is as tall as its selection field; the rest of the
         // height asked for is room for the dropped list.
-        const int field = combo_->sizeHint().height();
+        const int field = fieldHeight_ > 0 ? fieldHeight_ : combo_->sizeHint().height();
         const int asked = HIWORD(static_cast<uintptr_t>(lParam));
         if (asked > field) {
             const int rowHeight = std::max(combo_->fontMetrics().height(), 1);
@@ -166,6 +166,15 @@ bool CComboBox::ControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         *result = CopyText(text, text.size() + 1, lParam);
         return true;
     }
+    case CB_SETITEMHEIGHT:
+        // A wParam of -1 sets the selection field's height.
+        if (static_cast<intptr_t>(wParam) != -1 || lParam <= 0) {
+            *result = CB_ERR;
+            return true;
+        }
+        fieldHeight_ = static_cast<int>(lParam);
+        combo_->setFixedHeight(fieldHeight_);
+        return true;
     case CB_RESETCONTENT:
         combo_->clear();
         return true;

@@ -12,7 +12,7 @@ class QComboBox;
 enum : UINT {
     EM_GETSEL = 0x00B0, EM_SETSEL = 0x00B1, EM_SCROLLCARET = 0x00B7, EM_CANUNDO = 0x00C6,
     CB_ADDSTRING = 0x0143, CB_GETCOUNT = 0x0146, CB_GETCURSEL = 0x0147, CB_GETLBTEXT = 0x0148,
-    CB_RESETCONTENT = 0x014B, CB_SETCURSEL = 0x014E, CB_SHOWDROPDOWN = 0x014F,
+    CB_RESETCONTENT = 0x014B, CB_SETCURSEL = 0x014E, CB_SHOWDROPDOWN = 0x014F, CB_SETITEMHEIGHT = 0x0153,
 };
 enum : LRESULT { CB_ERR = -1 };
 // Edit styles (the low bits of the window style).
@@ -53,4 +53,5 @@ protected:
 private:
     QComboBox* combo_;
     bool selecting_ = false;
+    int fieldHeight_ = 0; // 0: the height the style gives
 };

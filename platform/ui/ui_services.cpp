@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -62,6 +63,22 @@ public:
                                                      QString::fromLocal8Bit(start.c_str()))
                 .toLocal8Bit()
                 .toStdString();
+        });
+    }
+    unsigned TrackPopupMenu(QWidget* owner, const std::vector<PopupMenuEntry>& entries, int x, int y) override {
+        return OnUiThread([&] {
+            QMenu menu(owner);
+            for (const PopupMenuEntry& entry : entries) {
+                if (entry.command == 0) {
+                    menu.addSeparator();
+                    continue;
+                }
+                QAction* action = menu.addAction(QString::fromLocal8Bit(entry.text.c_str()));
+                action->setEnabled(entry.enabled);
+                action->setData(entry.command);
+            }
+            QAction* chosen = menu.exec(QPoint(x, y));
+            return chosen ? chosen->data().toUInt() : 0u;
         });
     }
 };

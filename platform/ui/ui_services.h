@@ -6,6 +6,14 @@
 
 class QWidget;
 
+// One line of a pop-up menu: a command with its text ("&" marks the access
+// key), or a separator.
+struct PopupMenuEntry {
+    unsigned command = 0; // 0: a separator
+    std::string text;
+    bool enabled = true;
+};
+
 enum : int { MB_OK = 0x0, MB_YESNO = 0x4, IDOK = 1, IDYES = 6, IDNO = 7 };
 
 class UiServices {
@@ -22,6 +30,8 @@ public:
     virtual std::vector<std::string> OpenFileDialog(QWidget* owner, const std::string& filter) = 0;
     // A folder chosen in a folder dialog; empty on Cancel.
     virtual std::string FolderDialog(QWidget* owner, const std::string& title, const std::string& start) = 0;
+    // Shows a pop-up menu at a screen point; the command chosen, 0 for none.
+    virtual unsigned TrackPopupMenu(QWidget* owner, const std::vector<PopupMenuEntry>& entries, int x, int y) = 0;
 };
 
 // The services in use: the desktop's own unless a test installed others.

@@ -59,7 +59,26 @@ public:
     std::string GetClipboardText() override { return clipboard; }
     void SetClipboardText(const std::string& text) override { clipboard = text; }
     std::vector<std::string> OpenFileDialog(QWidget*, const std::string&) override { return {}; }
-    std::string FolderDialog(QWidget*, const std::string&, const std::string&) override { return {}; }
+    // Folder dialogs answer with folders in turn (empty: Cancel), noting title and start.
+    std::vector<std::string> folders;
+    std::vector<std::string> folderDialogs;
+    std::string FolderDialog(QWidget*, const std::string& title, const std::string& start) override {
+        folderDialogs.push_back(title + " | " + start);
+        if (folders.empty())
+            return {};
+        const std::string folder = folders.front();
+        folders.erase(folders.begin());
+        return folder;
+    }
+    // Pop-up menus: noted as "text" or "(text)" when disabled, answered with menuAnswer.
+    std::vector<std::string> menu;
+    unsigned menuAnswer = 0;
+    unsigned TrackPopupMenu(QWidget*, const std::vector<PopupMenuEntry>& entries, int, int) override {
+        menu.clear();
+        for (const PopupMenuEntry& entry : entries)
+            menu.push_back(entry.command == 0 ? "-" : entry.enabled ? entry.text : "(" + entry.text + ")");
+        return menuAnswer;
+    }
 
 private:
     UiServices* previous_;

@@ -1,0 +1,501 @@
+#include "controls/optiontree/choice_tree_items.h"
+
+#include "platform/ui/input_state.h"
+#include "platform/ui/paint_dc.h"
+#include "platform/ui/system_colors.h"
+#include "platform/ui/system_metrics.h"
+#include "platform/ui/ui_services.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+constexpr int kDropRoom = 100; // the dropped list's room below a combo box's field
+constexpr uintptr_t kRepeatTimer = 1000;
+constexpr UINT kSpinEditId = 1000;
+
+CChoiceTree* TreeWindow(CChoiceTreeItem* item) { return dynamic_cast<CChoiceTree*>(item->GetTree()); }
+
+// The value text of an item, as every kind draws it.
+void DrawValueText(CChoiceTreeItem* item, CDC* dc, const RECT& rect, const std::string& text, UINT format) {
+    CChoiceTree* tree = TreeWindow(item);
+    const bool grey = item->IsReadOnly() || (tree && !tree->isEnabled());
+    dc->SelectFont(CChoiceTree::NormalFont());
+    dc->SetBkMode(TRANSPARENT);
+    dc->SetTextColor(grey ? GetSysColor(COLOR_GRAYTEXT)
+                          : (item->GetValueTextColor() == CLR_DEFAULT ? GetSysColor(COLOR_BTNTEXT)
+                                                                      : item->GetValueTextColor()));
+    RECT area = rect;
+    dc->DrawText(text, area, format | DT_NOPREFIX);
+}
+
+std::string Format(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+} // namespace
+
+// ---- drop-down list
+
+// The list window: notes its focus for the item and commits when the focus
+// goes elsewhere in the tree.
+class CChoiceTreeItemComboBox::Window : public CComboBox {
+public:
+    explicit Window(CChoiceTreeItemComboBox* item) : item_(item) {}
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_SETFOCUS) {
+            item_->hasFocus_ = true;
+        } else if (message == WM_KILLFOCUS) {
+            CChoiceTree* tree = TreeWindow(item_);
+            QWidget* other = FromParam(wParam);
+            if (tree && other && tree->IsChild(other)) {
+                item_->hasFocus_ = false;
+                item_->CommitChanges();
+            }
+        }
+        return CComboBox::WindowProc(message, wParam, lParam);
+    }
+
+private:
+    CChoiceTreeItemComboBox* item_;
+};
+
+CChoiceTreeItemComboBox::CChoiceTreeItemComboBox() = default;
+
+CComboBox* CChoiceTreeItemComboBox::GetWindow() { return combo_; }
+
+CChoiceTreeItemComboBox::~CChoiceTreeItemComboBox() { DestroyEditor(); }
+
+bool CChoiceTreeItemComboBox::CreateComboItem(uint32_t extraStyle) {
+    CChoiceTree* tree = TreeWindow(this);
+    if (!tree || combo_)
+        return false;
+    combo_ = new Window(this);
+    const RECT& cell = GetAttributeRect();
+    if (!combo_->Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | extraStyle, cell, tree->GetListWindow(), GetItemID())) {
+        delete combo_;
+        combo_ = nullptr;
+        return false;
+    }
+    combo_->ComboBox()->setFont(CChoiceTree::NormalFont());
+    combo_->ShowWindow(false);
+    return true;
+}
+
+void CChoiceTreeItemComboBox::Place(int height, bool show) {
+    if (!combo_)
+        return;
+    const RECT& cell = GetAttributeRect();
+    combo_->SendMessage(CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), cell.Height() + 1);
+    combo_->MoveWindow(RECT{cell.left, cell.top, cell.right, cell.top + height});
+    if (show)
+        combo_->ShowWindow(true);
+}
+
+void CChoiceTreeItemComboBox::DrawAttribute(CDC* dc, const RECT& rect) {
+    if (hasFocus_ || !TreeWindow(this) || !combo_)
+        return;
+    Place(GetAttributeRect().Height() + 1, false);
+    DrawValueText(this, dc, rect, combo_->GetWindowText(), DT_LEFT | DT_SINGLELINE | DT_VCENTER);
+}
+
+void CChoiceTreeItemComboBox::OnActivate() {
+    if (!combo_)
+        return;
+    Place(GetAttributeRect().Height() + 1 + kDropRoom, true);
+    combo_->SetFocus();
+}
+
+void CChoiceTreeItemComboBox::OnLayoutChanged() {
+    if (!combo_)
+        return;
+    Place(GetAttributeRect().Height() + 1, false);
+    if (!hasFocus_)
+        combo_->ShowWindow(false);
+}
+
+void CChoiceTreeItemComboBox::OnRefresh() { Place(GetAttributeRect().Height() + 1, false); }
+
+void CChoiceTreeItemComboBox::OnCommit() {
+    if (combo_)
+        combo_->ShowWindow(false);
+}
+
+void CChoiceTreeItemComboBox::OnDeselect() { OnCommit(); }
+
+void CChoiceTreeItemComboBox::DestroyEditor() {
+    if (combo_) {
+        combo_->DestroyWindow();
+        combo_->deleteLater();
+        combo_ = nullptr;
+    }
+}
+
+// ---- spinner
+
+CChoiceTreeItemSpinner::CChoiceTreeItemSpinner() = default;
+
+CChoiceTreeItemSpinner::~CChoiceTreeItemSpinner() { DestroyEditor(); }
+
+bool CChoiceTreeItemSpinner::CreateSpinnerItem(UINT options, double value, double lower, double upper) {
+    CChoiceTree* tree = TreeWindow(this);
+    if (!tree || button_)
+        return false;
+    button_ = new CChoiceTreeSpinnerButton(this, tree);
+    if (!button_->CreateButton(GetAttributeRect(), tree->GetListWindow(), GetItemID(), options, lower, upper)) {
+        delete button_;
+        button_ = nullptr;
+        return false;
+    }
+    SetEditDouble(value);
+    button_->ShowWindow(false);
+    return true;
+}
+
+std::string CChoiceTreeItemSpinner::GetEditText() const {
+    return button_ ? button_->Edit().GetWindowText() : std::string();
+}
+
+bool CChoiceTreeItemSpinner::GetEditInt(int* value) const {
+    *value = button_ ? std::atoi(GetEditText().c_str()) : 0;
+    return button_ != nullptr;
+}
+
+bool CChoiceTreeItemSpinner::GetEditDouble(double* value) const {
+    *value = button_ ? std::atof(GetEditText().c_str()) : 0.0;
+    return button_ != nullptr;
+}
+
+void CChoiceTreeItemSpinner::SetEditInt(int value) {
+    if (button_)
+        button_->Edit().SetWindowText(std::to_string(value));
+}
+
+void CChoiceTreeItemSpinner::SetEditDouble(double value) {
+    if (button_)
+        button_->Edit().SetWindowText(Format("%.0f", value));
+}
+
+void CChoiceTreeItemSpinner::Place(bool show) {
+    if (!button_)
+        return;
+    const RECT& cell = GetAttributeRect();
+    button_->MoveWindow(RECT{cell.left, cell.top, cell.right, cell.bottom + 1});
+    if (show)
+        button_->ShowWindow(true);
+}
+
+void CChoiceTreeItemSpinner::DrawAttribute(CDC* dc, const RECT& rect) {
+    if (hasFocus_ || !TreeWindow(this) || !button_)
+        return;
+    button_->ShowWindow(false);
+    Place(false);
+    DrawValueText(this, dc, rect, GetEditText(), DT_LEFT | DT_SINGLELINE | DT_VCENTER);
+}
+
+void CChoiceTreeItemSpinner::OnActivate() {
+    if (!button_)
+        return;
+    Place(true);
+    button_->SetFocus();
+}
+
+void CChoiceTreeItemSpinner::OnLayoutChanged() {
+    Place(false);
+    if (button_ && !hasFocus_)
+        button_->ShowWindow(false);
+}
+
+void CChoiceTreeItemSpinner::OnRefresh() { Place(false); }
+
+void CChoiceTreeItemSpinner::OnCommit() {
+    if (button_)
+        button_->ShowWindow(false);
+}
+
+void CChoiceTreeItemSpinner::OnDeselect() { OnCommit(); }
+
+void CChoiceTreeItemSpinner::DestroyEditor() {
+    if (button_) {
+        button_->DestroyWindow();
+        button_->deleteLater();
+        button_ = nullptr;
+    }
+}
+
+CChoiceTreeSpinnerButton::CChoiceTreeSpinnerButton(CChoiceTreeItemSpinner* item, CChoiceTreeModel* tree)
+    : item_(item), tree_(tree), edit_(this) {}
+
+bool CChoiceTreeSpinnerButton::CreateButton(const RECT& rect, CWnd* parent, UINT id, UINT options, double lower,
+                                            double upper) {
+    if (!Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, rect, parent, id))
+        return false;
+    options_ = options;
+    lower_ = lower;
+    upper_ = upper;
+    const RECT client = GetClientRect();
+    edit_.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, RECT{0, 0, client.right - 17, client.bottom},
+                 this, kSpinEditId, WS_EX_CLIENTEDGE);
+    edit_.SetSel(0, 0);
+    edit_.LineEdit()->setFont(CChoiceTree::NormalFont());
+    edit_.LineEdit()->setReadOnly(!(options & CT_SPIN_EDITABLE));
+    setFocusProxy(&edit_);
+    int delay = 1, speed = 31;
+    delay_ = SystemParametersInfo(SPI_GETKEYBOARDDELAY, 0, &delay) ? (delay + 1) * 250 : 500;
+    interval_ = SystemParametersInfo(SPI_GETKEYBOARDSPEED, 0, &speed) ? 400 - 12 * speed : 200;
+    return true;
+}
+
+RECT CChoiceTreeSpinnerButton::UpButton() const {
+    const RECT c = const_cast<CChoiceTreeSpinnerButton*>(this)->GetClientRect();
+    return RECT{c.right - 17, 0, c.right - 2, c.bottom / 2};
+}
+
+RECT CChoiceTreeSpinnerButton::DownButton() const {
+    const RECT c = const_cast<CChoiceTreeSpinnerButton*>(this)->GetClientRect();
+    return RECT{c.right - 17, c.bottom / 2, c.right - 2, c.bottom};
+}
+
+void CChoiceTreeSpinnerButton::Step(int direction) {
+    const double value = std::atof(edit_.GetWindowText().c_str());
+    const bool wrap = options_ & CT_SPIN_WRAP;
+    double next = value;
+    if (direction > 0)
+        next = value + 1 > upper_ ? (wrap ? lower_ : value) : value + 1;
+    else
+        next = value - 1 >= lower_ ? value - 1 : (wrap ? upper_ : value);
+    if (next != value)
+        edit_.SetWindowText(Format("%.0f", next));
+    Invalidate(false);
+}
+
+void CChoiceTreeSpinnerButton::StepUp() { Step(1); }
+void CChoiceTreeSpinnerButton::StepDown() { Step(-1); }
+
+void CChoiceTreeSpinnerButton::Commit() {
+    item_->hasFocus_ = false;
+    item_->CommitChanges();
+}
+
+void CChoiceTreeSpinnerButton::Paint() {
+    CPaintDC paint(this);
+    CMemDC dc(paint.Painter(), paint.ClipBox());
+    dc.FillSolidRect(GetClientRect(), GetSysColor(COLOR_BTNFACE));
+    const double value = std::atof(edit_.GetWindowText().c_str());
+    const bool wrap = options_ & CT_SPIN_WRAP;
+    const bool upInactive = !wrap && value >= upper_, downInactive = !wrap && value <= lower_;
+    dc.DrawFrameControl(UpButton(), DFC_SCROLL,
+                        DFCS_SCROLLUP | (upInactive ? DFCS_INACTIVE : upPressed_ ? DFCS_PUSHED : 0));
+    dc.DrawFrameControl(DownButton(), DFC_SCROLL,
+                        DFCS_SCROLLDOWN | (downInactive ? DFCS_INACTIVE : downPressed_ ? DFCS_PUSHED : 0));
+}
+
+LRESULT CChoiceTreeSpinnerButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SIZE:
+    case WM_MOVE: {
+        const RECT client = GetClientRect();
+        edit_.MoveWindow(RECT{0, 0, client.right - 17, client.bottom});
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+    case WM_LBUTTONDOWN: {
+        const POINT at{static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
+        pressed_ = at;
+        upPressed_ = UpButton().PtInRect(at);
+        downPressed_ = DownButton().PtInRect(at);
+        if (upPressed_)
+            StepUp();
+        else if (downPressed_)
+            StepDown();
+        SetTimer(kRepeatTimer, delay_);
+        firstRepeat_ = true;
+        Invalidate(false);
+        return 0;
+    }
+    case WM_TIMER:
+        if (wParam != kRepeatTimer)
+            break;
+        if (firstRepeat_) {
+            SetTimer(kRepeatTimer, interval_);
+            firstRepeat_ = false;
+        }
+        if (UpButton().PtInRect(pressed_))
+            StepUp();
+        else if (DownButton().PtInRect(pressed_))
+            StepDown();
+        return 0;
+    case WM_LBUTTONUP:
+        KillTimer(kRepeatTimer);
+        upPressed_ = downPressed_ = false;
+        Invalidate(false);
+        return 0;
+    case CTM_SPIN_REFRESH:
+        Invalidate(false);
+        return 0;
+    case CTM_SPIN_UP:
+        StepUp();
+        return 0;
+    case CTM_SPIN_DOWN:
+        StepDown();
+        return 0;
+    case CTM_SPIN_COMMIT:
+        Commit();
+        return 0;
+    case WM_SETFOCUS:
+        item_->hasFocus_ = true;
+        break;
+    case WM_KILLFOCUS: {
+        CChoiceTree* tree = TreeWindow(item_);
+        QWidget* other = FromParam(wParam);
+        if (tree && other && other != &edit_ && tree->IsChild(other))
+            Commit();
+        break;
+    }
+    case WM_COMMAND:
+        if (HIWORD(wParam) == EN_CHANGE)
+            PostMessage(CTM_SPIN_REFRESH);
+        return 0;
+    }
+    return CWnd::WindowProc(message, wParam, lParam);
+}
+
+LRESULT CChoiceTreeSpinnerEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETFOCUS:
+        button_->FocusEntered();
+        break;
+    case WM_KEYDOWN:
+        if (wParam == VK_UP)
+            button_->SendMessage(CTM_SPIN_UP);
+        else if (wParam == VK_DOWN)
+            button_->SendMessage(CTM_SPIN_DOWN);
+        break;
+    case WM_CHAR:
+        if (!(button_->Options() & CT_SPIN_EDITABLE))
+            return 0;
+        break;
+    case WM_KILLFOCUS:
+        if (FromParam(wParam) != button_)
+            button_->PostMessage(CTM_SPIN_COMMIT);
+        break;
+    case WM_CONTEXTMENU:
+        ShowContextMenu(lParam);
+        return 0;
+    }
+    return CEdit::WindowProc(message, wParam, lParam);
+}
+
+void CChoiceTreeSpinnerEdit::ShowContextMenu(LPARAM screenPoint) {
+    const bool editable = button_->Options() & CT_SPIN_EDITABLE;
+    const auto selection = GetSel();
+    const bool selected = selection.first != selection.second;
+    const bool paste = editable && !Services().GetClipboardText().empty();
+    enum : unsigned { kSelectAll = 1 };
+    const std::vector<PopupMenuEntry> entries = {
+        {WM_UNDO, "&Undo", editable && SendMessage(EM_CANUNDO) != 0},
+        {0, "", true},
+        {WM_CUT, "Cu&t", editable && selected},
+        {WM_COPY, "&Copy", selected},
+        {WM_PASTE, "&Paste", paste},
+        {WM_CLEAR, "&Delete", editable && selected},
+        {0, "", true},
+        {kSelectAll, "Select &All", paste},
+    };
+    POINT at{static_cast<int16_t>(LOWORD(screenPoint)), static_cast<int16_t>(HIWORD(screenPoint))};
+    if (screenPoint == -1) {
+        at = POINT{0, 0};
+        ClientToScreen(&at);
+    }
+    const unsigned command = Services().TrackPopupMenu(this, entries, at.x, at.y);
+    if (!command || !editable)
+        return;
+    if (command == kSelectAll)
+        SetSel(0, -1);
+    else
+        SendMessage(command);
+}
+
+// ---- folder or file chooser
+
+bool CChoiceTreeItemFile::CreateFileItem(const std::string& initialPath, const std::string& extension,
+                                         const std::string& filter, UINT options, UINT dialogFlags) {
+    if (!GetTree())
+        return false;
+    options_ = options;
+    dialogFlags_ = dialogFlags;
+    paths_.push_back(initialPath);
+    extension_ = extension;
+    filter_ = filter;
+    defaultHeight_ = GetHeight();
+    return true;
+}
+
+std::string CChoiceTreeItemFile::DisplayText() const {
+    std::string text;
+    for (size_t i = 0; i < paths_.size(); ++i) {
+        const std::filesystem::path path(paths_[i]);
+        std::error_code error;
+        const bool exists = std::filesystem::is_regular_file(path, error);
+        std::string shown;
+        if (options_ & CT_FILE_SHOWFULLPATH)
+            shown = paths_[i];
+        else if (options_ & CT_FILE_SHOWFILENAME)
+            shown = exists ? path.filename().string() : "";
+        else if (options_ & CT_FILE_SHOWFILETITLE)
+            shown = exists ? path.stem().string() : "";
+        else if (options_ & CT_FILE_SHOWEXTENSION)
+            shown = exists && path.has_extension() ? path.extension().string().substr(1) : "";
+        else if (options_ & (CT_FILE_SHOWDIRECTORY | CT_FILE_SHOWDRIVE))
+            shown = path.parent_path().string() + (path.has_parent_path() ? "/" : "");
+        text += shown;
+        if (i + 1 < paths_.size())
+            text += "\n";
+    }
+    return text.empty() ? "No selection made." : text;
+}
+
+void CChoiceTreeItemFile::DrawAttribute(CDC* dc, const RECT& rect) {
+    RECT shifted = rect;
+    shifted.OffsetRect(1, 1);
+    DrawValueText(this, dc, shifted, DisplayText(), DT_LEFT | DT_WORDBREAK);
+}
+
+void CChoiceTreeItemFile::OnActivate() {
+    CChoiceTree* tree = TreeWindow(this);
+    if (!tree)
+        return;
+    std::vector<std::string> chosen;
+    if (options_ & CT_FILE_FOLDER) {
+        std::string folder = Services().FolderDialog(tree, title_, paths_.empty() ? "" : paths_.front());
+        if (folder.empty())
+            return; // cancelled: nothing changes
+        if (folder.back() != '/')
+            folder += '/';
+        folder_ = folder;
+        chosen.push_back(folder);
+    } else {
+        chosen = Services().OpenFileDialog(tree, filter_);
+        if (chosen.empty())
+            return;
+    }
+    paths_ = chosen;
+    const int lineHeight = QFontMetrics(CChoiceTree::NormalFont()).height() + 3;
+    const int needed = static_cast<int>(paths_.size()) * lineHeight;
+    SetTopAlignedLabel(defaultHeight_ < needed);
+    SetHeight(defaultHeight_ < needed ? needed + 5 : defaultHeight_);
+    tree->RecomputeScrollRange();
+    tree->Repaint();
+}
