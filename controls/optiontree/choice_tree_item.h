@@ -28,6 +28,8 @@ public:
     virtual void OnDeselect() {}
     virtual void OnSelect() {}
     virtual void OnExpand(bool) {}
+    // The value as text, as the item shows it (nothing here).
+    virtual std::string GetValueText() const { return std::string(); }
 
     // ---- texts and state
     void SetLabelText(const std::string& text) { label_ = text; }

@@ -72,6 +72,8 @@ CChoiceTreeItemComboBox::CChoiceTreeItemComboBox() = default;
 
 CComboBox* CChoiceTreeItemComboBox::GetWindow() { return combo_; }
 
+std::string CChoiceTreeItemComboBox::GetValueText() const { return combo_ ? combo_->GetWindowText() : std::string(); }
+
 CChoiceTreeItemComboBox::~CChoiceTreeItemComboBox() { DestroyEditor(); }
 
 bool CChoiceTreeItemComboBox::CreateComboItem(uint32_t extraStyle) {

@@ -32,6 +32,7 @@ public:
     CComboBox* GetWindow();
     bool HasFocus() const { return hasFocus_; }
 
+    std::string GetValueText() const override;
     void DrawAttribute(CDC* dc, const RECT& rect) override;
     void OnActivate() override;
     void OnLayoutChanged() override;
@@ -64,6 +65,7 @@ public:
     CChoiceTreeSpinnerButton* GetWindow() { return button_; }
     bool HasFocus() const { return hasFocus_; }
 
+    std::string GetValueText() const override { return GetEditText(); }
     void DrawAttribute(CDC* dc, const RECT& rect) override;
     void OnActivate() override;
     void OnLayoutChanged() override;
@@ -135,6 +137,7 @@ public:
     std::string GetFolderPath() const { return folder_; }
     const std::vector<std::string>& GetPaths() const { return paths_; }
     std::string DisplayText() const;
+    std::string GetValueText() const override { return DisplayText(); }
 
     void DrawAttribute(CDC* dc, const RECT& rect) override;
     void OnActivate() override;

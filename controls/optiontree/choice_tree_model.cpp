@@ -209,3 +209,25 @@ void CChoiceTreeModel::EnsureVisible(CChoiceTreeItem* item) {
         return;
     ScrollTo(top < view.top ? top : top + 2 * item->height_ - listHeight_);
 }
+
+std::string DumpChoiceTree(CChoiceTreeModel& tree) {
+    std::string dump;
+    std::function<void(CChoiceTreeItem*, int)> row = [&](CChoiceTreeItem* item, int depth) {
+        dump += item == tree.GetFocusedItem() ? "> " : "  ";
+        dump += std::string(static_cast<size_t>(depth) * 2, ' ');
+        if (item->IsCategory()) {
+            dump += "[" + item->GetLabelText() + "]";
+        } else {
+            dump += item->GetLabelText() + " = " + item->GetValueText();
+            if (item->IsReadOnly())
+                dump += " (read-only)";
+        }
+        dump += "\n";
+        if (item->IsExpanded())
+            for (CChoiceTreeItem* child = item->GetChild(); child; child = child->GetSibling())
+                row(child, depth + 1);
+    };
+    for (CChoiceTreeItem* item = tree.GetRootItem()->GetChild(); item; item = item->GetSibling())
+        row(item, 0);
+    return dump;
+}

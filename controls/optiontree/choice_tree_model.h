@@ -8,6 +8,7 @@
 #include "controls/optiontree/choice_tree_item.h"
 
 #include <functional>
+#include <string>
 #include <vector>
 
 class CChoiceTreeModel {
@@ -78,3 +79,10 @@ private:
     int listWidth_ = 0, listHeight_ = 0;
     std::vector<CChoiceTreeItem*> visible_;
 };
+
+// A readable picture of the tree, a row a line in display order:
+//   [Output General Options]
+//   > Page Range = All Pages
+//     Begin Page = 1 (read-only)
+// ">" marks the focused item; children of collapsed items are left out.
+std::string DumpChoiceTree(CChoiceTreeModel& tree);

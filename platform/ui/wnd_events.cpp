@@ -154,6 +154,12 @@ struct WindowEvents {
 
 bool CWnd::event(QEvent* e) {
     HandOffAcquire(e); // a message posted from another thread
+    if (e == deliveringDefault_) {
+        // What the hosted control left of its default handling bubbled up:
+        // it stays here, as the window's own.
+        e->accept();
+        return true;
+    }
     return WindowEvents::Translate(this, this, e) || QWidget::event(e);
 }
 

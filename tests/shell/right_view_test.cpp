@@ -1,0 +1,206 @@
+// The options pane driven with real mouse and keys: its rows, read-only
+// rules, editors and the settings they reach, asserted over the tree's dump.
+#include "shell/right_view.h"
+#include "tests/support/gui_support.h"
+
+#include "platform/ui/system_colors.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+struct OptionsPane {
+    ConvertSettings settings;
+    CRightView view{settings};
+    explicit OptionsPane(const ConvertSettings& initial = ConvertSettings()) {
+        settings = initial;
+        view.resize(360, 420);
+        view.BuildOptionTree();
+        ShowExposed(&view);
+    }
+    CChoiceTree& Tree() { return view.Tree(); }
+    QWidget* List() { return Tree().GetListWindow()->ClientWidget(); }
+    std::string Dump() { return DumpChoiceTree(Tree()); }
+    // The middle of an item's value cell, or of its label.
+    QPoint Value(int id) {
+        const RECT& cell = Tree().FindItem(id)->GetAttributeRect();
+        return QPoint(cell.left + 10, (cell.top + cell.bottom) / 2);
+    }
+    QPoint Label(int id) { return QPoint(40, Value(id).y()); }
+    void Click(QPoint at) {
+        QTest::mouseClick(List(), Qt::LeftButton, {}, at);
+        QCoreApplication::processEvents();
+    }
+    void Key(int key) {
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key));
+        QCoreApplication::processEvents();
+    }
+};
+
+} // namespace
+
+TEST(OptionsView, TheDefaultTree) {
+    OptionsPane pane;
+    EXPECT_EQ(pane.Dump(), "  [Output General Options]\n"
+                           "    Page Range = All Pages\n"
+                           "    Begin Page = 1 (read-only)\n"
+                           "    End Page = 1000 (read-only)\n"
+                           "    Open Results = Yes\n"
+                           "  [Output Options]\n"
+                           "    Output Directory = No selection made.\n"
+                           "    Output Mode = jpg\n"
+                           "    Jpeg Quality (%) = 70\n"
+                           "    Jpeg Gray Scale = False\n");
+}
+
+TEST(OptionsView, ChoosingSelectedPagesAndPngChangesTheReadOnlyRules) {
+    OptionsPane pane;
+    pane.Click(pane.Value(CRightView::kPageRange)); // opens the drop-down list
+    auto* combo = pane.Tree().GetListWindow()->ClientWidget()->findChildren<QComboBox*>().front();
+    ASSERT_TRUE(combo->isVisible());
+    pane.Key(Qt::Key_Down); // "Selected Pages"
+    pane.Click(pane.Label(CRightView::kOpenResults)); // the focus moves on inside the tree: committed
+    EXPECT_EQ(pane.settings.pageRange, 1);
+    EXPECT_NE(pane.Dump().find("    Begin Page = 1\n"), std::string::npos) << pane.Dump();
+    EXPECT_NE(pane.Dump().find("    End Page = 1000\n"), std::string::npos) << pane.Dump();
+    EXPECT_NE(pane.Dump().find("> " "  Open Results = Yes\n"), std::string::npos) << pane.Dump();
+
+    pane.Click(pane.Value(CRightView::kOutputMode));
+    for (int i = 0; i < 3; ++i)
+        pane.Key(Qt::Key_Down); // jpg -> bmp -> gif -> png
+    pane.Click(pane.Label(CRightView::kPageRange));
+    EXPECT_EQ(pane.settings.imagesFormat, 4);
+    EXPECT_NE(pane.Dump().find("    Output Mode = png\n"), std::string::npos) << pane.Dump();
+    EXPECT_NE(pane.Dump().find("    Jpeg Quality (%) = 70 (read-only)\n"), std::string::npos) << pane.Dump();
+    EXPECT_NE(pane.Dump().find("    Jpeg Gray Scale = False (read-only)\n"), std::string::npos) << pane.Dump();
+}
+
+TEST(OptionsView, ReadOnlyItemsOpenNoEditor) {
+    OptionsPane pane;
+    pane.Click(pane.Value(CRightView::kBeginPage));
+    EXPECT_NE(pane.Dump().find(">   Begin Page = 1 (read-only)"), std::string::npos) << pane.Dump();
+    for (QLineEdit* edit : pane.List()->findChildren<QLineEdit*>())
+        EXPECT_FALSE(edit->isVisible());
+}
+
+TEST(OptionsView, SpinnerTextReachesTheSettingsWhenTheFocusLeaves) {
+    ConvertSettings initial;
+    initial.pageRange = 1;
+    OptionsPane pane(initial);
+    pane.Click(pane.Value(CRightView::kBeginPage));
+    QLineEdit* edit = QApplication::focusWidget() ? qobject_cast<QLineEdit*>(QApplication::focusWidget()) : nullptr;
+    ASSERT_NE(edit, nullptr);
+    edit->selectAll();
+    QTest::keyClicks(edit, "12abc");
+    pane.Click(pane.Label(CRightView::kOpenResults));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pane.settings.startPage, 12);
+    EXPECT_NE(pane.Dump().find("    Begin Page = 12abc\n"), std::string::npos) << pane.Dump();
+
+    // Beyond the range as text; a step up changes nothing, a step down counts down.
+    pane.Click(pane.Value(CRightView::kEndPage));
+    edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(edit, nullptr);
+    edit->selectAll();
+    QTest::keyClicks(edit, "5000");
+    QTest::keyClick(edit, Qt::Key_Up);
+    EXPECT_EQ(edit->text().toStdString(), "5000");
+    QTest::keyClick(edit, Qt::Key_Down);
+    EXPECT_EQ(edit->text().toStdString(), "4999");
+    pane.Click(pane.Label(CRightView::kPageRange));
+    EXPECT_EQ(pane.settings.endPage, 4999);
+}
+
+TEST(OptionsView, TheSpinnerButtonsStopAtTheLimits) {
+    ConvertSettings initial;
+    initial.jpegQuality = 100;
+    OptionsPane pane(initial);
+    pane.Click(pane.Value(CRightView::kJpegQuality));
+    auto* item = static_cast<CChoiceTreeItemSpinner*>(pane.Tree().FindItem(CRightView::kJpegQuality));
+    CChoiceTreeSpinnerButton* button = item->GetWindow();
+    const RECT up = button->UpButton(), down = button->DownButton();
+    QTest::mouseClick(button->ClientWidget(), Qt::LeftButton, {}, QPoint((up.left + up.right) / 2, up.top + 2));
+    EXPECT_EQ(item->GetEditText(), "100");
+    QTest::mouseClick(button->ClientWidget(), Qt::LeftButton, {}, QPoint((down.left + down.right) / 2, down.bottom - 2));
+    EXPECT_EQ(item->GetEditText(), "99");
+}
+
+TEST(OptionsView, TheFolderComesFromTheDialogAndReachesARun) {
+    RecordingServices services;
+    OptionsPane pane;
+    pane.Click(pane.Value(CRightView::kOutputDirectory)); // cancelled
+    EXPECT_NE(pane.Dump().find("Output Directory = No selection made."), std::string::npos);
+    services.folders = {"/tmp/images"};
+    pane.Click(pane.Value(CRightView::kOutputDirectory));
+    EXPECT_EQ(services.folderDialogs.back(),
+              "Please select a folder to save result files. All the output files will be saved to this folder. | ");
+    EXPECT_NE(pane.Dump().find("Output Directory = /tmp/images/"), std::string::npos) << pane.Dump();
+    EXPECT_EQ(pane.settings.outputDirectory, ""); // only a run copies it
+
+    // The run reads the tree from its worker thread.
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        pane.view.ReadOptionsFromTree();
+        done = true;
+    });
+    PumpMessagesUntil([&] { return done.load(); });
+    worker.join();
+    EXPECT_EQ(pane.settings.outputDirectory, "/tmp/images/");
+    EXPECT_EQ(pane.settings.imagesFormat, 1);
+    EXPECT_EQ(pane.settings.jpegQuality, 70);
+}
+
+TEST(OptionsView, KeysMoveExpandAndActivate) {
+    OptionsPane pane;
+    pane.Click(pane.Label(CRightView::kGeneral));
+    pane.Key(Qt::Key_Down);
+    pane.Key(Qt::Key_Down);
+    EXPECT_NE(pane.Dump().find(">   Begin Page"), std::string::npos) << pane.Dump();
+    pane.Key(Qt::Key_End);
+    EXPECT_NE(pane.Dump().find(">   Jpeg Gray Scale"), std::string::npos) << pane.Dump();
+    pane.Key(Qt::Key_Home);
+    pane.Key(Qt::Key_Left); // collapses the category
+    EXPECT_EQ(pane.Dump().find("Page Range"), std::string::npos) << pane.Dump();
+    pane.Key(Qt::Key_Right);
+    EXPECT_NE(pane.Dump().find("Page Range"), std::string::npos) << pane.Dump();
+    pane.Key(Qt::Key_Tab); // on a category Tab does nothing
+    EXPECT_NE(pane.Dump().find("> [Output General Options]"), std::string::npos) << pane.Dump();
+    pane.Key(Qt::Key_Down);
+    pane.Key(Qt::Key_Tab); // to Begin Page, read-only: no editor
+    EXPECT_NE(pane.Dump().find(">   Begin Page"), std::string::npos) << pane.Dump();
+    pane.Key(Qt::Key_Up);
+    pane.Key(Qt::Key_Return); // Page Range opens its list
+    auto* combo = pane.List()->findChildren<QComboBox*>().front();
+    EXPECT_TRUE(combo->isVisible());
+}
+
+TEST(OptionsView, BandColourMarginDividerAndGreyReadOnlyText) {
+    OptionsPane pane;
+    const QImage list = pane.List()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb band = qRgb(227, 246, 253);
+    EXPECT_EQ(list.pixel(200, 10), band); // a category row
+    EXPECT_EQ(list.pixel(8, 40), qRgb(192, 192, 192)); // the shaded margin
+    const int divider = pane.Tree().GetColumn();
+    EXPECT_EQ(list.pixel(divider, 30), qRgb(128, 128, 128)); // the divider line
+    // Read-only values are drawn in the grey-text colour, editable ones in button text.
+    auto inked = [&](int id, QRgb ink) {
+        const RECT& cell = pane.Tree().FindItem(id)->GetAttributeRect();
+        int count = 0;
+        for (int y = cell.top; y < cell.bottom; ++y)
+            for (int x = cell.left; x < cell.left + 40; ++x)
+                count += list.pixel(x, y) == ink;
+        return count;
+    };
+    EXPECT_GT(inked(CRightView::kBeginPage, qRgb(128, 128, 128)), 3);
+    EXPECT_EQ(inked(CRightView::kBeginPage, qRgb(0, 0, 0)), 0);
+    EXPECT_GT(inked(CRightView::kJpegQuality, qRgb(0, 0, 0)), 3);
+    // The expand box of a category: its outline and the minus stroke.
+    EXPECT_EQ(list.pixel(4, 5), qRgb(128, 128, 128));
+    EXPECT_EQ(list.pixel(7, 9), qRgb(0, 0, 0));
+}
