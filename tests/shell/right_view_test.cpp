@@ -7,7 +7,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLineEdit>
+#include <QPainter>
 #include <QTest>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -203,4 +205,74 @@ TEST(OptionsView, BandColourMarginDividerAndGreyReadOnlyText) {
     // The expand box of a category: its outline and the minus stroke.
     EXPECT_EQ(list.pixel(4, 5), qRgb(128, 128, 128));
     EXPECT_EQ(list.pixel(7, 9), qRgb(0, 0, 0));
+}
+
+TEST(OptionsView, AListLeftForAnotherWindowStaysOpenUntilTheFocusReturns) {
+    OptionsPane pane;
+    pane.Click(pane.Value(CRightView::kOpenResults));
+    pane.Key(Qt::Key_Down); // "No", not committed yet
+    CWnd elsewhere; // a window outside the tree takes the focus
+    elsewhere.setFocusPolicy(Qt::StrongFocus);
+    elsewhere.resize(50, 50);
+    ShowExposed(&elsewhere);
+    elsewhere.setFocus();
+    QCoreApplication::processEvents();
+    auto* item = static_cast<CChoiceTreeItemComboBox*>(pane.Tree().FindItem(CRightView::kOpenResults));
+    EXPECT_TRUE(item->HasFocus());
+    EXPECT_TRUE(item->GetWindow()->isVisible());
+    EXPECT_EQ(pane.settings.openResult, 0);
+    ShowExposed(&pane.view); // back to the tree, and on from the list inside it: committed
+    pane.Click(pane.Label(CRightView::kPageRange));
+    EXPECT_EQ(pane.settings.openResult, 1);
+    EXPECT_FALSE(item->HasFocus());
+}
+
+TEST(OptionsView, TheSpinnerContextMenu) {
+    RecordingServices services;
+    OptionsPane pane;
+    pane.Click(pane.Value(CRightView::kJpegQuality));
+    auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(edit, nullptr);
+    edit->deselect();
+    QTest::mouseClick(edit, Qt::RightButton);
+    EXPECT_EQ(services.menu, (std::vector<std::string>{"(&Undo)", "-", "(Cu&t)", "(&Copy)", "(&Paste)", "(&Delete)",
+                                                      "-", "(Select &All)"}));
+    services.clipboard = "85";
+    edit->selectAll();
+    services.menuAnswer = WM_PASTE;
+    QTest::mouseClick(edit, Qt::RightButton);
+    EXPECT_EQ(services.menu, (std::vector<std::string>{"(&Undo)", "-", "Cu&t", "&Copy", "&Paste", "&Delete", "-",
+                                                      "Select &All"}));
+    EXPECT_EQ(edit->text().toStdString(), "85");
+}
+
+TEST(OptionsView, TheDescriptionPaneShowsTheFocusedItem) {
+    OptionsPane pane;
+    CChoiceTreeInfo* info = pane.Tree().GetInfoWindow();
+    const QImage empty = info->ClientWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(empty.pixel(0, 0), qRgb(128, 128, 128));  // the sunken edge
+    EXPECT_EQ(empty.pixel(20, 25), qRgb(192, 192, 192)); // button face, nothing written
+    pane.Click(pane.Label(CRightView::kOutputMode));
+    const QImage shown = info->ClientWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    auto ink = [](const QImage& image, int top, int bottom) {
+        int count = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 4; x < image.width() - 4; ++x)
+                count += qGray(image.pixel(x, y)) < 100;
+        return count;
+    };
+    const int titleHeight = QFontMetrics(CChoiceTree::BoldFont()).height();
+    EXPECT_GT(ink(shown, 4, 4 + titleHeight), 20);                    // "Output Mode"
+    EXPECT_GT(ink(shown, 4 + titleHeight, shown.height() - 4), 20);   // its description
+    // The title is bold: it inks more than the same text in the normal font.
+    QImage normal(200, 30, QImage::Format_RGB32), bold(200, 30, QImage::Format_RGB32);
+    for (auto [image, font] : {std::pair{&normal, &CChoiceTree::NormalFont()}, std::pair{&bold, &CChoiceTree::BoldFont()}}) {
+        image->fill(Qt::white);
+        QPainter painter(image);
+        painter.setFont(*font);
+        painter.setPen(Qt::black);
+        painter.drawText(0, 20, "Output Mode");
+    }
+    EXPECT_NEAR(ink(shown, 4, 4 + titleHeight), ink(bold, 0, 30), ink(bold, 0, 30) / 5);
+    EXPECT_GT(ink(bold, 0, 30), ink(normal, 0, 30));
 }
