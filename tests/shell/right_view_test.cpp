@@ -1,5 +1,6 @@
 // The options pane driven with real mouse and keys: its rows, read-only
 // rules, editors and the settings they reach, asserted over the tree's dump.
+#include "engine/settings_store.h"
 #include "shell/right_view.h"
 #include "tests/support/gui_support.h"
 
@@ -275,4 +276,39 @@ TEST(OptionsView, TheDescriptionPaneShowsTheFocusedItem) {
     }
     EXPECT_NEAR(ink(shown, 4, 4 + titleHeight), ink(bold, 0, 30), ink(bold, 0, 30) / 5);
     EXPECT_GT(ink(bold, 0, 30), ink(normal, 0, 30));
+}
+
+TEST(OptionsView, TheDividerIsDraggedWithinItsBounds) {
+    OptionsPane pane;
+    const int y = pane.Value(CRightView::kPageRange).y();
+    const int right = pane.Tree().GetListWindow()->GetClientRect().right;
+    struct Case {
+        int to, divider;
+    } cases[] = {{10, 41}, {200, 200}, {right + 50, right - 25}};
+    for (const Case& c : cases) {
+        const int from = pane.Tree().GetColumn();
+        QTest::mousePress(pane.List(), Qt::LeftButton, {}, QPoint(from, y));
+        EXPECT_TRUE(pane.Tree().GetListWindow()->IsDragging());
+        QTest::mouseMove(pane.List(), QPoint(std::min(c.to, right - 1), y));
+        QTest::mouseRelease(pane.List(), Qt::LeftButton, {}, QPoint(c.to, y));
+        EXPECT_EQ(pane.Tree().GetColumn(), c.divider) << c.to;
+        EXPECT_EQ(pane.Tree().FindItem(CRightView::kPageRange)->GetAttributeRect().left, c.divider + 5);
+    }
+}
+
+TEST(OptionsView, AResetRebuildsTheDefaultTree) {
+    ConvertSettings changed;
+    changed.imagesFormat = 4;
+    changed.pageRange = 1;
+    OptionsPane pane(changed);
+    pane.Click(pane.Label(CRightView::kOutput));
+    pane.Key(Qt::Key_Left); // collapsed
+    const std::string before = pane.Dump();
+    ResetSettings(pane.settings);
+    pane.view.BuildOptionTree();
+    OptionsPane defaults;
+    EXPECT_EQ(pane.Dump(), defaults.Dump());
+    EXPECT_NE(pane.Dump(), before);
+    EXPECT_EQ(pane.Tree().FindItem(11), nullptr); // identifiers start again at 1
+    EXPECT_EQ(pane.Tree().FindItem(10)->GetLabelText(), "Jpeg Gray Scale");
 }
