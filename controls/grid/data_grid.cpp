@@ -13,11 +13,6 @@
 
 namespace {
 
-POINT PointOf(LPARAM lParam) {
-    return POINT{static_cast<int16_t>(LOWORD(static_cast<uintptr_t>(lParam))),
-                 static_cast<int16_t>(HIWORD(static_cast<uintptr_t>(lParam)))};
-}
-
 bool ControlDown() { return GetKeyState(VK_CONTROL) < 0; }
 
 } // namespace
@@ -201,19 +196,19 @@ LRESULT CDataGrid::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));
         return CWnd::WindowProc(message, wParam, lParam);
     case WM_LBUTTONDOWN:
-        OnLButtonDown(static_cast<UINT>(wParam), PointOf(lParam));
+        OnLButtonDown(static_cast<UINT>(wParam), PointFromParam(static_cast<uintptr_t>(lParam)));
         return 0;
     case WM_MOUSEMOVE:
-        OnMouseMove(static_cast<UINT>(wParam), PointOf(lParam));
+        OnMouseMove(static_cast<UINT>(wParam), PointFromParam(static_cast<uintptr_t>(lParam)));
         return 0;
     case WM_LBUTTONUP:
-        OnLButtonUp(static_cast<UINT>(wParam), PointOf(lParam));
+        OnLButtonUp(static_cast<UINT>(wParam), PointFromParam(static_cast<uintptr_t>(lParam)));
         return 0;
     case WM_LBUTTONDBLCLK:
-        OnLButtonDblClk(static_cast<UINT>(wParam), PointOf(lParam));
+        OnLButtonDblClk(static_cast<UINT>(wParam), PointFromParam(static_cast<uintptr_t>(lParam)));
         return 0;
     case WM_RBUTTONUP:
-        OnRButtonUp(static_cast<UINT>(wParam), PointOf(lParam));
+        OnRButtonUp(static_cast<UINT>(wParam), PointFromParam(static_cast<uintptr_t>(lParam)));
         return CWnd::WindowProc(message, wParam, lParam);
     case WM_TIMER:
         OnTimer(wParam);

@@ -358,7 +358,7 @@ LRESULT CDataGrid::OnSetCursor() {
         ::SetCursor(Cursor::SizeWE);
         return 1;
     }
-    POINT at{static_cast<int16_t>(LOWORD(GetMessagePos())), static_cast<int16_t>(HIWORD(GetMessagePos()))};
+    POINT at = PointFromParam(GetMessagePos());
     ScreenToClient(&at);
     const CGridCellRef cell = GetCellFromPt(at);
     CGridCellBase* cellObject = GetCell(cell.row, cell.col);

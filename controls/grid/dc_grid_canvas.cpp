@@ -29,7 +29,7 @@ void CDCGridCanvas::DrawText(const std::string& text, const RECT& rect, UINT for
 }
 
 void CDCGridCanvas::DrawCheckBox(const RECT& rect, bool checked) {
-    dc_->DrawFrameControl(rect, DFC_BUTTON, DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0));
+    dc_->DrawFrameControl(rect, DFC_BUTTON, DFCS_BUTTONCHECK | (checked ? UINT(DFCS_CHECKED) : 0u));
 }
 
 SIZE CDCGridCanvas::GetTextExtent(const std::string& text, const LOGFONT& font) {

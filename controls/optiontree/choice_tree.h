@@ -26,7 +26,8 @@ private:
     void OnKeyDown(UINT key);
     void MoveTo(CChoiceTreeItem* item);
     void ToggleExpansion(CChoiceTreeItem* item);
-    void ChooseItem(CChoiceTreeItem* item);
+    // Selects only item; tells the owner when it is not the one before.
+    void ChooseItem(CChoiceTreeItem* item, CChoiceTreeItem* previous);
     void AutoSizeColumn();
     void LayoutChanged();
 

@@ -41,26 +41,76 @@ std::string Format(const char* format, double value) {
 
 } // namespace
 
+// ---- what the kinds with an editor share
+
+void CChoiceTreeEditorItem::Place(bool opened) {
+    if (!editor_)
+        return;
+    const RECT& cell = GetAttributeRect();
+    editor_->MoveWindow(RECT{cell.left, cell.top, cell.right, cell.top + EditorHeight(opened)});
+    if (opened)
+        editor_->ShowWindow(true);
+}
+
+void CChoiceTreeEditorItem::DrawAttribute(CDC* dc, const RECT& rect) {
+    if (hasFocus_ || !TreeWindow(this) || !editor_)
+        return;
+    editor_->ShowWindow(false);
+    Place(false);
+    DrawValueText(this, dc, rect, GetValueText(), DT_LEFT | DT_SINGLELINE | DT_VCENTER);
+}
+
+void CChoiceTreeEditorItem::OnActivate() {
+    if (!editor_)
+        return;
+    Place(true);
+    editor_->SetFocus();
+}
+
+void CChoiceTreeEditorItem::OnLayoutChanged() {
+    Place(false);
+    if (editor_ && !hasFocus_)
+        editor_->ShowWindow(false);
+}
+
+void CChoiceTreeEditorItem::OnCommit() {
+    if (editor_)
+        editor_->ShowWindow(false);
+}
+
+void CChoiceTreeEditorItem::DestroyEditor() {
+    if (editor_) {
+        editor_->DestroyWindow();
+        editor_->deleteLater();
+        editor_ = nullptr;
+    }
+}
+
+// Focus rules of an editor window: the item is being edited while the
+// window has the focus, and commits when the focus goes elsewhere in the tree.
+static void NoteEditorFocus(CChoiceTreeEditorItem* item, UINT message, WPARAM other, const QWidget* except = nullptr) {
+    if (message == WM_SETFOCUS) {
+        item->SetHasFocus(true);
+        return;
+    }
+    CChoiceTree* tree = TreeWindow(item);
+    QWidget* to = CWnd::FromParam(other);
+    if (message == WM_KILLFOCUS && tree && to && to != except && tree->IsChild(to)) {
+        item->SetHasFocus(false);
+        item->CommitChanges();
+    }
+}
+
 // ---- drop-down list
 
-// The list window: notes its focus for the item and commits when the focus
-// goes elsewhere in the tree.
+// The list window: the item's editor, with its focus rules.
 class CChoiceTreeItemComboBox::Window : public CComboBox {
 public:
     explicit Window(CChoiceTreeItemComboBox* item) : item_(item) {}
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_SETFOCUS) {
-            item_->hasFocus_ = true;
-        } else if (message == WM_KILLFOCUS) {
-            CChoiceTree* tree = TreeWindow(item_);
-            QWidget* other = FromParam(wParam);
-            if (tree && other && tree->IsChild(other)) {
-                item_->hasFocus_ = false;
-                item_->CommitChanges();
-            }
-        }
+        NoteEditorFocus(item_, message, wParam);
         return CComboBox::WindowProc(message, wParam, lParam);
     }
 
@@ -68,169 +118,76 @@ private:
     CChoiceTreeItemComboBox* item_;
 };
 
-CChoiceTreeItemComboBox::CChoiceTreeItemComboBox() = default;
+CComboBox* CChoiceTreeItemComboBox::GetWindow() { return static_cast<CComboBox*>(editor_); }
 
-CComboBox* CChoiceTreeItemComboBox::GetWindow() { return combo_; }
+std::string CChoiceTreeItemComboBox::GetValueText() const {
+    return editor_ ? editor_->GetWindowText() : std::string();
+}
 
-std::string CChoiceTreeItemComboBox::GetValueText() const { return combo_ ? combo_->GetWindowText() : std::string(); }
-
-CChoiceTreeItemComboBox::~CChoiceTreeItemComboBox() { DestroyEditor(); }
+int CChoiceTreeItemComboBox::EditorHeight(bool opened) const {
+    return GetAttributeRect().Height() + 1 + (opened ? kDropRoom : 0);
+}
 
 bool CChoiceTreeItemComboBox::CreateComboItem(uint32_t extraStyle) {
     CChoiceTree* tree = TreeWindow(this);
-    if (!tree || combo_)
+    if (!tree || editor_)
         return false;
-    combo_ = new Window(this);
-    const RECT& cell = GetAttributeRect();
-    if (!combo_->Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | extraStyle, cell, tree->GetListWindow(), GetItemID())) {
-        delete combo_;
-        combo_ = nullptr;
+    auto* combo = new Window(this);
+    if (!combo->Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | extraStyle, GetAttributeRect(), tree->GetListWindow(),
+                       GetItemID())) {
+        delete combo;
         return false;
     }
-    combo_->ComboBox()->setFont(CChoiceTree::NormalFont());
-    combo_->ShowWindow(false);
+    combo->ComboBox()->setFont(CChoiceTree::NormalFont());
+    combo->SendMessage(CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), CT_ROW_HEIGHT);
+    combo->ShowWindow(false);
+    editor_ = combo;
     return true;
-}
-
-void CChoiceTreeItemComboBox::Place(int height, bool show) {
-    if (!combo_)
-        return;
-    const RECT& cell = GetAttributeRect();
-    combo_->SendMessage(CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), cell.Height() + 1);
-    combo_->MoveWindow(RECT{cell.left, cell.top, cell.right, cell.top + height});
-    if (show)
-        combo_->ShowWindow(true);
-}
-
-void CChoiceTreeItemComboBox::DrawAttribute(CDC* dc, const RECT& rect) {
-    if (hasFocus_ || !TreeWindow(this) || !combo_)
-        return;
-    Place(GetAttributeRect().Height() + 1, false);
-    DrawValueText(this, dc, rect, combo_->GetWindowText(), DT_LEFT | DT_SINGLELINE | DT_VCENTER);
-}
-
-void CChoiceTreeItemComboBox::OnActivate() {
-    if (!combo_)
-        return;
-    Place(GetAttributeRect().Height() + 1 + kDropRoom, true);
-    combo_->SetFocus();
-}
-
-void CChoiceTreeItemComboBox::OnLayoutChanged() {
-    if (!combo_)
-        return;
-    Place(GetAttributeRect().Height() + 1, false);
-    if (!hasFocus_)
-        combo_->ShowWindow(false);
-}
-
-void CChoiceTreeItemComboBox::OnRefresh() { Place(GetAttributeRect().Height() + 1, false); }
-
-void CChoiceTreeItemComboBox::OnCommit() {
-    if (combo_)
-        combo_->ShowWindow(false);
-}
-
-void CChoiceTreeItemComboBox::OnDeselect() { OnCommit(); }
-
-void CChoiceTreeItemComboBox::DestroyEditor() {
-    if (combo_) {
-        combo_->DestroyWindow();
-        combo_->deleteLater();
-        combo_ = nullptr;
-    }
 }
 
 // ---- spinner
 
-CChoiceTreeItemSpinner::CChoiceTreeItemSpinner() = default;
-
-CChoiceTreeItemSpinner::~CChoiceTreeItemSpinner() { DestroyEditor(); }
+CChoiceTreeSpinnerButton* CChoiceTreeItemSpinner::GetWindow() const {
+    return static_cast<CChoiceTreeSpinnerButton*>(editor_);
+}
 
 bool CChoiceTreeItemSpinner::CreateSpinnerItem(UINT options, double value, double lower, double upper) {
     CChoiceTree* tree = TreeWindow(this);
-    if (!tree || button_)
+    if (!tree || editor_)
         return false;
-    button_ = new CChoiceTreeSpinnerButton(this, tree);
-    if (!button_->CreateButton(GetAttributeRect(), tree->GetListWindow(), GetItemID(), options, lower, upper)) {
-        delete button_;
-        button_ = nullptr;
+    auto* button = new CChoiceTreeSpinnerButton(this, tree);
+    if (!button->CreateButton(GetAttributeRect(), tree->GetListWindow(), GetItemID(), options, lower, upper)) {
+        delete button;
         return false;
     }
+    editor_ = button;
     SetEditDouble(value);
-    button_->ShowWindow(false);
+    button->ShowWindow(false);
     return true;
 }
 
 std::string CChoiceTreeItemSpinner::GetEditText() const {
-    return button_ ? button_->Edit().GetWindowText() : std::string();
+    return editor_ ? GetWindow()->Edit().GetWindowText() : std::string();
 }
 
 bool CChoiceTreeItemSpinner::GetEditInt(int* value) const {
-    *value = button_ ? std::atoi(GetEditText().c_str()) : 0;
-    return button_ != nullptr;
+    *value = editor_ ? std::atoi(GetEditText().c_str()) : 0;
+    return editor_ != nullptr;
 }
 
 bool CChoiceTreeItemSpinner::GetEditDouble(double* value) const {
-    *value = button_ ? std::atof(GetEditText().c_str()) : 0.0;
-    return button_ != nullptr;
+    *value = editor_ ? std::atof(GetEditText().c_str()) : 0.0;
+    return editor_ != nullptr;
 }
 
 void CChoiceTreeItemSpinner::SetEditInt(int value) {
-    if (button_)
-        button_->Edit().SetWindowText(std::to_string(value));
+    if (editor_)
+        GetWindow()->Edit().SetWindowText(std::to_string(value));
 }
 
 void CChoiceTreeItemSpinner::SetEditDouble(double value) {
-    if (button_)
-        button_->Edit().SetWindowText(Format("%.0f", value));
-}
-
-void CChoiceTreeItemSpinner::Place(bool show) {
-    if (!button_)
-        return;
-    const RECT& cell = GetAttributeRect();
-    button_->MoveWindow(RECT{cell.left, cell.top, cell.right, cell.bottom + 1});
-    if (show)
-        button_->ShowWindow(true);
-}
-
-void CChoiceTreeItemSpinner::DrawAttribute(CDC* dc, const RECT& rect) {
-    if (hasFocus_ || !TreeWindow(this) || !button_)
-        return;
-    button_->ShowWindow(false);
-    Place(false);
-    DrawValueText(this, dc, rect, GetEditText(), DT_LEFT | DT_SINGLELINE | DT_VCENTER);
-}
-
-void CChoiceTreeItemSpinner::OnActivate() {
-    if (!button_)
-        return;
-    Place(true);
-    button_->SetFocus();
-}
-
-void CChoiceTreeItemSpinner::OnLayoutChanged() {
-    Place(false);
-    if (button_ && !hasFocus_)
-        button_->ShowWindow(false);
-}
-
-void CChoiceTreeItemSpinner::OnRefresh() { Place(false); }
-
-void CChoiceTreeItemSpinner::OnCommit() {
-    if (button_)
-        button_->ShowWindow(false);
-}
-
-void CChoiceTreeItemSpinner::OnDeselect() { OnCommit(); }
-
-void CChoiceTreeItemSpinner::DestroyEditor() {
-    if (button_) {
-        button_->DestroyWindow();
-        button_->deleteLater();
-        button_ = nullptr;
-    }
+    if (editor_)
+        GetWindow()->Edit().SetWindowText(Format("%.0f", value));
 }
 
 CChoiceTreeSpinnerButton::CChoiceTreeSpinnerButton(CChoiceTreeItemSpinner* item, CChoiceTreeModel* tree)
@@ -283,7 +240,7 @@ void CChoiceTreeSpinnerButton::StepUp() { Step(1); }
 void CChoiceTreeSpinnerButton::StepDown() { Step(-1); }
 
 void CChoiceTreeSpinnerButton::Commit() {
-    item_->hasFocus_ = false;
+    item_->SetHasFocus(false);
     item_->CommitChanges();
 }
 
@@ -295,9 +252,9 @@ void CChoiceTreeSpinnerButton::Paint() {
     const bool wrap = options_ & CT_SPIN_WRAP;
     const bool upInactive = !wrap && value >= upper_, downInactive = !wrap && value <= lower_;
     dc.DrawFrameControl(UpButton(), DFC_SCROLL,
-                        DFCS_SCROLLUP | (upInactive ? DFCS_INACTIVE : upPressed_ ? DFCS_PUSHED : 0));
+                        DFCS_SCROLLUP | (upInactive ? UINT(DFCS_INACTIVE) : upPressed_ ? UINT(DFCS_PUSHED) : 0u));
     dc.DrawFrameControl(DownButton(), DFC_SCROLL,
-                        DFCS_SCROLLDOWN | (downInactive ? DFCS_INACTIVE : downPressed_ ? DFCS_PUSHED : 0));
+                        DFCS_SCROLLDOWN | (downInactive ? UINT(DFCS_INACTIVE) : downPressed_ ? UINT(DFCS_PUSHED) : 0u));
 }
 
 LRESULT CChoiceTreeSpinnerButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -314,7 +271,7 @@ LRESULT CChoiceTreeSpinnerButton::WindowProc(UINT message, WPARAM wParam, LPARAM
         return CWnd::WindowProc(message, wParam, lParam);
     }
     case WM_LBUTTONDOWN: {
-        const POINT at{static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
+        const POINT at = PointFromParam(static_cast<uintptr_t>(lParam));
         pressed_ = at;
         upPressed_ = UpButton().PtInRect(at);
         downPressed_ = DownButton().PtInRect(at);
@@ -357,15 +314,9 @@ LRESULT CChoiceTreeSpinnerButton::WindowProc(UINT message, WPARAM wParam, LPARAM
         Commit();
         return 0;
     case WM_SETFOCUS:
-        item_->hasFocus_ = true;
+    case WM_KILLFOCUS:
+        NoteEditorFocus(item_, message, wParam, &edit_);
         break;
-    case WM_KILLFOCUS: {
-        CChoiceTree* tree = TreeWindow(item_);
-        QWidget* other = FromParam(wParam);
-        if (tree && other && other != &edit_ && tree->IsChild(other))
-            Commit();
-        break;
-    }
     case WM_COMMAND:
         if (HIWORD(wParam) == EN_CHANGE)
             PostMessage(CTM_SPIN_REFRESH);
@@ -416,7 +367,7 @@ void CChoiceTreeSpinnerEdit::ShowContextMenu(LPARAM screenPoint) {
         {0, "", true},
         {kSelectAll, "Select &All", paste},
     };
-    POINT at{static_cast<int16_t>(LOWORD(screenPoint)), static_cast<int16_t>(HIWORD(screenPoint))};
+    POINT at = PointFromParam(static_cast<uintptr_t>(screenPoint));
     if (screenPoint == -1) {
         at = POINT{0, 0};
         ClientToScreen(&at);

@@ -21,64 +21,65 @@ enum : UINT {
 // Messages between the spinner's edit box and its button window.
 enum : UINT { CTM_SPIN_COMMIT = 1282, CTM_SPIN_REFRESH = 1283, CTM_SPIN_UP = 1284, CTM_SPIN_DOWN = 1285 };
 
-// ---- drop-down list
-
-class CChoiceTreeItemComboBox : public CChoiceTreeItem {
+// What the kinds with an editor window share: the editor sits on the value
+// cell, shows and takes the focus on activation, hides on commit and
+// deselection and after a layout change unless it has the focus; while it
+// has the focus the item draws nothing (the editor covers the cell).
+class CChoiceTreeEditorItem : public CChoiceTreeItem {
 public:
-    CChoiceTreeItemComboBox();
-    ~CChoiceTreeItemComboBox() override;
-    // Makes the list window, once the item is in a tree.
-    bool CreateComboItem(uint32_t extraStyle = 0);
-    CComboBox* GetWindow();
+    ~CChoiceTreeEditorItem() override { DestroyEditor(); }
     bool HasFocus() const { return hasFocus_; }
+    void SetHasFocus(bool focus) { hasFocus_ = focus; }
 
-    std::string GetValueText() const override;
     void DrawAttribute(CDC* dc, const RECT& rect) override;
     void OnActivate() override;
     void OnLayoutChanged() override;
-    void OnRefresh() override;
+    void OnRefresh() override { Place(false); }
     void OnCommit() override;
-    void OnDeselect() override;
+    void OnDeselect() override { OnCommit(); }
     void DestroyEditor() override;
+
+protected:
+    // The editor window's height on the cell (when opened, or otherwise).
+    virtual int EditorHeight(bool /*opened*/) const { return GetAttributeRect().Height() + 1; }
+    void Place(bool opened);
+    CWnd* editor_ = nullptr;
+
+private:
+    bool hasFocus_ = false;
+};
+
+// ---- drop-down list
+
+class CChoiceTreeItemComboBox : public CChoiceTreeEditorItem {
+public:
+    // Makes the list window, once the item is in a tree.
+    bool CreateComboItem(uint32_t extraStyle = 0);
+    CComboBox* GetWindow();
+    std::string GetValueText() const override;
+
+protected:
+    // Opened, the window has room below the field for the dropped list.
+    int EditorHeight(bool opened) const override;
 
 private:
     class Window;
-    void Place(int height, bool show);
-    Window* combo_ = nullptr;
-    bool hasFocus_ = false;
 };
 
 // ---- number spinner
 
 class CChoiceTreeSpinnerButton;
 
-class CChoiceTreeItemSpinner : public CChoiceTreeItem {
+class CChoiceTreeItemSpinner : public CChoiceTreeEditorItem {
 public:
-    CChoiceTreeItemSpinner();
-    ~CChoiceTreeItemSpinner() override;
     bool CreateSpinnerItem(UINT options, double value, double lower, double upper);
     bool GetEditInt(int* value) const;
     bool GetEditDouble(double* value) const;
     void SetEditInt(int value);
     void SetEditDouble(double value);
     std::string GetEditText() const;
-    CChoiceTreeSpinnerButton* GetWindow() { return button_; }
-    bool HasFocus() const { return hasFocus_; }
-
+    CChoiceTreeSpinnerButton* GetWindow() const;
     std::string GetValueText() const override { return GetEditText(); }
-    void DrawAttribute(CDC* dc, const RECT& rect) override;
-    void OnActivate() override;
-    void OnLayoutChanged() override;
-    void OnRefresh() override;
-    void OnCommit() override;
-    void OnDeselect() override;
-    void DestroyEditor() override;
-
-private:
-    friend class CChoiceTreeSpinnerButton;
-    void Place(bool show);
-    CChoiceTreeSpinnerButton* button_ = nullptr;
-    bool hasFocus_ = false;
 };
 
 class CChoiceTreeSpinnerEdit : public CEdit {
@@ -105,7 +106,7 @@ public:
     RECT UpButton() const;
     RECT DownButton() const;
     // The edit box took the focus: the item is being edited.
-    void FocusEntered() { item_->hasFocus_ = true; }
+    void FocusEntered() { item_->SetHasFocus(true); }
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

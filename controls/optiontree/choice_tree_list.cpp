@@ -7,11 +7,6 @@
 
 namespace {
 
-POINT PointOf(LPARAM lParam) {
-    return POINT{static_cast<int16_t>(LOWORD(static_cast<uintptr_t>(lParam))),
-                 static_cast<int16_t>(HIWORD(static_cast<uintptr_t>(lParam)))};
-}
-
 bool Activatable(const CChoiceTreeItem* item) { return item && !item->IsCategory() && !item->IsReadOnly(); }
 
 } // namespace
@@ -31,7 +26,7 @@ LRESULT CChoiceTreeList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
         return 0;
     }
     case WM_SETCURSOR: {
-        POINT at{static_cast<int16_t>(LOWORD(GetMessagePos())), static_cast<int16_t>(HIWORD(GetMessagePos()))};
+        POINT at = PointFromParam(GetMessagePos());
         ScreenToClient(&at);
         const int hit = tree_->HitTest(at);
         if (hit == CT_HIT_COLUMN || hit == CT_HIT_EXPAND) {
@@ -42,11 +37,11 @@ LRESULT CChoiceTreeList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
     }
     case WM_LBUTTONDOWN:
         if (tree_->isEnabled())
-            OnLButtonDown(PointOf(lParam));
+            OnLButtonDown(PointFromParam(static_cast<uintptr_t>(lParam)));
         return 0;
     case WM_MOUSEMOVE:
         if (dragging_) {
-            dragX_ = PointOf(lParam).x;
+            dragX_ = PointFromParam(static_cast<uintptr_t>(lParam)).x;
             Invalidate(false);
         }
         return 0;
@@ -54,14 +49,14 @@ LRESULT CChoiceTreeList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
         if (dragging_) {
             dragging_ = false;
             ReleaseCapture();
-            const int x = PointOf(lParam).x;
+            const int x = PointFromParam(static_cast<uintptr_t>(lParam)).x;
             tree_->SetColumn(x > 40 ? std::min(x, GetClientRect().right - 25) : 41);
             LayoutChanged();
         }
         return 0;
     case WM_LBUTTONDBLCLK:
         if (tree_->isEnabled())
-            OnLButtonDblClk(PointOf(lParam));
+            OnLButtonDblClk(PointFromParam(static_cast<uintptr_t>(lParam)));
         return 0;
     case WM_MOUSEWHEEL:
         if (tree_->ContentHeight() >= GetClientRect().bottom) {
@@ -105,8 +100,7 @@ void CChoiceTreeList::LayoutChanged() {
     Invalidate(false);
 }
 
-void CChoiceTreeList::ChooseItem(CChoiceTreeItem* item) {
-    CChoiceTreeItem* previous = tree_->GetFocusedItem();
+void CChoiceTreeList::ChooseItem(CChoiceTreeItem* item, CChoiceTreeItem* previous) {
     tree_->EnumItems(nullptr, [](CChoiceTreeItem* each) {
         if (each->IsSelected())
             each->Select(false);
@@ -145,13 +139,13 @@ void CChoiceTreeList::OnLButtonDown(POINT point) {
     } else if (hit == CT_HIT_EXPAND) {
         ToggleExpansion(item);
     } else if (item) {
-        ChooseItem(item);
+        ChooseItem(item, tree_->GetFocusedItem());
         if (hit == CT_HIT_ATTRIBUTE && !item->IsCategory() && !tree_->SendNotify(CTN_ATTRIBUTECLICK, item) &&
             !item->IsReadOnly())
             item->Activate();
         tree_->SetFocusedItem(item);
     } else {
-        ChooseItem(nullptr);
+        ChooseItem(nullptr, tree_->GetFocusedItem());
         tree_->SetFocusedItem(nullptr);
     }
     Invalidate(false);
@@ -165,7 +159,7 @@ void CChoiceTreeList::OnLButtonDblClk(POINT point) {
             AutoSizeColumn();
         } else if (!(hit == CT_HIT_ATTRIBUTE && !item->IsCategory())) {
             if (hit != CT_HIT_EXPAND) {
-                ChooseItem(item);
+                ChooseItem(item, tree_->GetFocusedItem());
                 tree_->SetFocusedItem(item);
             }
             ToggleExpansion(item);
@@ -189,15 +183,7 @@ void CChoiceTreeList::AutoSizeColumn() {
 void CChoiceTreeList::MoveTo(CChoiceTreeItem* item) {
     CChoiceTreeItem* previous = tree_->GetFocusedItem();
     tree_->SetFocusedItem(item);
-    tree_->EnumItems(nullptr, [](CChoiceTreeItem* each) {
-        if (each->IsSelected())
-            each->Select(false);
-        return true;
-    });
-    if (item)
-        item->Select(true);
-    if (item != previous)
-        tree_->SendNotify(CTN_SELCHANGE, item);
+    ChooseItem(item, previous);
 }
 
 void CChoiceTreeList::OnKeyDown(UINT key) {

@@ -32,6 +32,11 @@ struct POINT {
     int x = 0, y = 0;
 };
 
+// The signed point packed in a message parameter (mouse messages, GetMessagePos).
+constexpr POINT PointFromParam(uintptr_t packed) {
+    return POINT{static_cast<int16_t>(packed & 0xFFFF), static_cast<int16_t>((packed >> 16) & 0xFFFF)};
+}
+
 struct SIZE {
     int cx = 0, cy = 0;
 };

@@ -193,7 +193,8 @@ LRESULT CWnd::DefaultForMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_CONTEXTMENU:
         if (hosted_) {
-            const QPoint screen(static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam)));
+            const POINT packed = PointFromParam(static_cast<uintptr_t>(lParam));
+            const QPoint screen(packed.x, packed.y);
             const bool byKeyboard = lParam == -1;
             const QPoint at = byKeyboard ? hosted_->rect().center() : hosted_->mapFromGlobal(screen);
             QContextMenuEvent menu(byKeyboard ? QContextMenuEvent::Keyboard : QContextMenuEvent::Mouse, at,
