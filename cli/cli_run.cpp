@@ -39,7 +39,12 @@ std::vector<std::string> GatherDocuments(const std::vector<std::string>& inputs,
     JobPaths jobs;
     for (const std::string& input : inputs) {
         if (platform::DirectoryExists(input)) {
-            jobs.ImportDirectory(input, messages);
+            if (jobs.ImportDirectory(input, messages) == 0) {
+                messages.SetDocument(input);
+                messages.ShowMessage("No PDF file in this folder.");
+                messages.SetDocument({});
+                ++*missing;
+            }
         } else if (!platform::PathExists(input)) {
             messages.SetDocument(input);
             messages.ShowMessage("No such file or folder.");

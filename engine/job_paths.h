@@ -21,9 +21,14 @@ public:
     bool AddIfNew(const std::string& path, MessageSink& messages);
 
     // Searches dir depth first, in the order the file system lists it, and
-    // adds every file with a ".pdf" extension that is not listed yet.
-    void ImportDirectory(const std::string& dir, MessageSink& messages);
+    // adds every file with a ".pdf" extension that is not listed yet. A folder
+    // reached again through a link is not searched again, and a file reached
+    // through several links counts once. Returns how many PDF files it found
+    // (listed before or not).
+    int ImportDirectory(const std::string& dir, MessageSink& messages);
 
 private:
+    struct Visited;
+    int ImportDirectory(const std::string& dir, MessageSink& messages, Visited& visited);
     std::vector<std::string> paths_;
 };

@@ -52,6 +52,13 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& path) {
     return entries;
 }
 
+FileIdentity IdentityOf(const std::string& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return FileIdentity{};
+    return FileIdentity{static_cast<unsigned long long>(info.st_dev), static_cast<unsigned long long>(info.st_ino)};
+}
+
 std::string ModuleDirectory() {
     char buffer[PATH_MAX];
     ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);

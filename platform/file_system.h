@@ -24,6 +24,14 @@ struct DirectoryEntry {
 // without "." and "..". Empty when the directory cannot be read.
 std::vector<DirectoryEntry> ListDirectory(const std::string& path);
 
+// What a path names after links are followed: the same device and inode is
+// the same file or directory, whatever the spelling. Zero when it cannot be read.
+struct FileIdentity {
+    unsigned long long device = 0, inode = 0;
+    bool operator<(const FileIdentity& o) const { return device != o.device ? device < o.device : inode < o.inode; }
+};
+FileIdentity IdentityOf(const std::string& path);
+
 // The directory of the running executable, ending with '/'.
 std::string ModuleDirectory();
 

@@ -153,6 +153,16 @@ TEST(CliRun, ExitStatusNamesTheWorstOutcome) {
     EXPECT_EQ(RunCommand({"-o", out.c_str(), "--owner-password", "owner", nocopy.c_str()}).status, 0);
 }
 
+TEST(CliRun, AFolderWithoutPdfFilesSaysSoAndCountsAsSkipped) {
+    TempDir dir;
+    mkdir((dir / "empty").c_str(), 0777);
+    WriteFile(dir / "empty/notes.txt", "text");
+    const std::string empty = dir / "empty";
+    CliResult result = RunCommand({"-f", "ppm", empty.c_str()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find(empty + ": No PDF file in this folder."), std::string::npos) << result.err;
+}
+
 TEST(CliRun, SummaryPrintsPlainText) {
     TempDir dir;
     WriteFile(dir / "good.pdf", testpdf::SampleDocument());

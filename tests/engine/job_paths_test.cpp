@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using testing_support::RecordingMessages;
 using testing_support::TempDir;
@@ -46,4 +47,21 @@ TEST(JobPaths, ImportDirectorySearchesSubfoldersForPdfFiles) {
     jobs.ImportDirectory(dir.path() + "/", messages); // the same files again, reached by another spelling
     EXPECT_EQ(jobs.Paths().size(), 4u);
     EXPECT_EQ(messages.messages.size(), 4u);
+}
+
+TEST(JobPaths, LinksAreFollowedOnceAndAFileReachedTwiceCountsOnce) {
+    TempDir dir;
+    mkdir((dir / "sub").c_str(), 0777);
+    WriteFile(dir / "sub/a.pdf", "");
+    ASSERT_EQ(symlink("..", (dir / "sub/back").c_str()), 0);        // a loop
+    ASSERT_EQ(symlink(".", (dir / "sub/here").c_str()), 0);         // another one
+    ASSERT_EQ(symlink("a.pdf", (dir / "sub/alias.pdf").c_str()), 0); // the same file by another name
+    JobPaths jobs;
+    RecordingMessages messages;
+    EXPECT_EQ(jobs.ImportDirectory(dir.path(), messages), 1);
+    EXPECT_EQ(jobs.Paths().size(), 1u);
+    EXPECT_TRUE(messages.messages.empty());
+    // A folder without PDF files finds none.
+    mkdir((dir / "empty").c_str(), 0777);
+    EXPECT_EQ(jobs.ImportDirectory(dir / "empty", messages), 0);
 }
