@@ -7,7 +7,7 @@
 // show a ratio well above 1.
 //
 // usage: grid_bench [steps]   (QT_QPA_PLATFORM=offscreen is set when unset)
-#include "demo/file_list_grid.h"
+#include "shell/file_list_grid.h"
 
 #include <QApplication>
 #include <chrono>

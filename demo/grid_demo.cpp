@@ -5,7 +5,7 @@
 //
 // usage: grid-demo [--rows N] [--snapshot FILE.png]
 // With --snapshot the window is drawn once into FILE.png and the program ends.
-#include "demo/file_list_grid.h"
+#include "shell/file_list_grid.h"
 
 #include <QApplication>
 #include <QPixmap>

@@ -19,6 +19,8 @@ public:
 
     // Appends the path unless it is already listed; true when it was added.
     bool AddIfNew(const std::string& path, MessageSink& messages);
+    void RemoveAt(size_t index) { paths_.erase(paths_.begin() + static_cast<std::ptrdiff_t>(index)); }
+    void Clear() { paths_.clear(); }
 
     // Searches dir depth first, in the order the file system lists it, and
     // adds every file with a ".pdf" extension that is not listed yet. A folder

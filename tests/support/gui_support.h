@@ -58,7 +58,9 @@ public:
     }
     std::string GetClipboardText() override { return clipboard; }
     void SetClipboardText(const std::string& text) override { clipboard = text; }
-    std::vector<std::string> OpenFileDialog(QWidget*, const std::string&) override { return {}; }
+    // Open dialogs answer with these files (none: Cancel).
+    std::vector<std::string> files;
+    std::vector<std::string> OpenFileDialog(QWidget*, const std::string&) override { return files; }
     // Folder dialogs answer with folders in turn (empty: Cancel), noting title and start.
     std::vector<std::string> folders;
     std::vector<std::string> folderDialogs;

@@ -3,7 +3,7 @@
 // writes down the notifications it receives and can veto edits.
 #include "controls/grid/data_grid.h"
 #include "controls/grid/grid_dump.h"
-#include "demo/file_list_grid.h"
+#include "shell/file_list_grid.h"
 #include "tests/support/gui_support.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "demo/file_list_grid.h"
+#include "shell/file_list_grid.h"
 
 namespace {
 

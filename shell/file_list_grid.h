@@ -1,7 +1,7 @@
 #pragma once
 // A grid laid out as the file list lays out its job list: a bold header row
 // and six columns (a check box, name, size, date and two editable
-// passwords), entries 18 pixels high. Shared by the grid demo and its tests.
+// passwords), entries 18 pixels high.
 #include "controls/grid/data_grid.h"
 
 #include <string>

@@ -1,0 +1,50 @@
+#pragma once
+// A batch run: the checked documents of the job list, one after another on
+// a worker thread, each extracted and then converted to the chosen format,
+// with both progress bars moving; Stop ends the run between documents, and
+// the output folder opens at the end. The worker reaches the windows only
+// through messages; the entries and their passwords are taken at Start.
+#include "controls/util/percent_progress_ctrl.h"
+#include "engine/convert_settings.h"
+#include "shell/job_list.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+class CBatchRun {
+public:
+    struct Controls {
+        CPercentProgressCtrl* current; // pages of the document
+        CPercentProgressCtrl* total;   // documents of the run
+        std::function<void(bool)> enableButtons;
+        std::function<void()> readOptions; // copies the option tree into the settings
+    };
+    CBatchRun(CJobList& jobs, ConvertSettings& settings, Controls controls, QWidget* owner);
+    // Waits for a worker that is still finishing a document.
+    ~CBatchRun();
+
+    // Starts a run and returns once its worker has ended, serving this
+    // thread's events meanwhile. Refused while an earlier worker still runs.
+    void StartConvert();
+    // The run stops before its next document; the current one is finished.
+    void StopConvert();
+    bool IsConverting() const { return converting_; }
+    bool WorkerRunning() const { return worker_.joinable() && !workerDone_; }
+    // Stops the run and waits for its worker: before the windows go away.
+    void StopAndWait();
+
+private:
+    void Worker(std::vector<JobEntry> entries);
+    void Finish(bool openFolder, const std::vector<JobEntry>& entries, const ConvertSettings& settings);
+
+    CJobList& jobs_;
+    ConvertSettings& settings_;
+    Controls controls_;
+    QWidget* owner_;
+    std::atomic<bool> converting_{false};
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> workerDone_{true};
+    std::thread worker_;
+};

@@ -1,0 +1,147 @@
+#include "shell/job_list.h"
+
+#include "shell/file_list_grid.h"
+#include "engine/text_format.h"
+#include "platform/file_path_info.h"
+#include "platform/file_system.h"
+#include "platform/ui/ui_services.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+constexpr const char* kPdfFilter = "PDF Files (*.pdf)";
+
+std::string LowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+} // namespace
+
+void DialogMessages::ShowMessage(const std::string& text) { Services().MessageBox(owner_, text, "Vellumin", MB_OK); }
+
+CJobList::CJobList(CDataGrid& grid, QWidget* owner) : grid_(grid), owner_(owner), messages_(owner) {}
+
+void CJobList::SetUpGrid() { SetUpFileListGrid(grid_); }
+
+bool CJobList::IsAlreadyListed(const std::string& path) { return jobs_.IsAlreadyListed(path, messages_); }
+
+void CJobList::AddJob(const std::string& path) {
+    if (jobs_.AddIfNew(path, messages_))
+        AddRow(path);
+}
+
+void CJobList::AddRow(const std::string& path) {
+    const platform::FilePathInfo info(path);
+    const std::string size = FormatThousands(info.FileSize() / 1024) + " KB";
+    const auto created = info.CreationTime();
+    AddFileListEntry(grid_, info.FileName(), size, created ? FormatLocalTime(*created) : "");
+    grid_.Refresh();
+}
+
+void CJobList::OpenFile() {
+    const std::vector<std::string> chosen = Services().OpenFileDialog(owner_, kPdfFilter);
+    if (chosen.empty())
+        return;
+    if (onResetBars)
+        onResetBars();
+    for (const std::string& path : chosen)
+        if (HasPdfExtension(platform::FilePathInfo(path).FileName()) && !IsAlreadyListed(path))
+            AddJob(path);
+}
+
+void CJobList::ImportDirectoryCommand() {
+    const std::string folder = Services().FolderDialog(owner_, "Import Directory", "");
+    if (folder.empty())
+        return;
+    if (onResetBars)
+        onResetBars();
+    ImportDirectory(folder);
+}
+
+void CJobList::ImportDirectory(const std::string& dir) {
+    const size_t before = jobs_.Paths().size();
+    jobs_.ImportDirectory(dir, messages_);
+    for (size_t i = before; i < jobs_.Paths().size(); ++i)
+        AddRow(jobs_.Paths()[i]);
+}
+
+void CJobList::Drop(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        if (platform::DirectoryExists(path))
+            continue; // dropped folders are not searched
+        const std::string last = path.size() >= 3 ? LowerCase(path.substr(path.size() - 3)) : "";
+        if (last == "pdf" && !IsAlreadyListed(path))
+            AddJob(path);
+    }
+}
+
+bool CJobList::IsChecked(int row) const {
+    const auto* check = dynamic_cast<const CGridCellCheck*>(grid_.GetCell(row, 0));
+    return check && check->GetCheck();
+}
+
+std::vector<JobEntry> CJobList::CheckedEntries() const {
+    std::vector<JobEntry> entries;
+    for (int row = 1; row < grid_.GetRowCount(); ++row)
+        if (IsChecked(row))
+            entries.push_back({jobs_.Paths()[static_cast<size_t>(row - 1)], grid_.GetItemText(row, 4),
+                               grid_.GetItemText(row, 5)});
+    return entries;
+}
+
+void CJobList::SetChecks(const std::function<bool(bool)>& change) {
+    for (int row = 1; row < grid_.GetRowCount(); ++row)
+        if (auto* check = dynamic_cast<CGridCellCheck*>(grid_.GetCell(row, 0)))
+            check->SetCheck(change(check->GetCheck()));
+    grid_.Refresh();
+}
+
+int CJobList::SelectedEntryRow() const {
+    const CGridCellRange range = grid_.GetSelectedCellRange();
+    return grid_.IsValid(range) && range.maxRow >= 1 ? range.maxRow : -1;
+}
+
+void CJobList::RemoveSelected() {
+    const CGridCellRange range = grid_.GetSelectedCellRange();
+    if (!grid_.IsValid(range))
+        return;
+    // From the bottom up, so that the rows still to remove keep their numbers.
+    for (int row = range.maxRow; row >= range.minRow; --row)
+        if (row >= 1 && grid_.IsCellSelected(row, 0)) {
+            grid_.DeleteRow(row);
+            jobs_.RemoveAt(static_cast<size_t>(row - 1));
+        }
+    grid_.Refresh();
+    if (onClearSummary)
+        onClearSummary();
+}
+
+void CJobList::RemoveAll() {
+    jobs_.Clear();
+    SetUpGrid();
+    if (onClearSummary)
+        onClearSummary();
+}
+
+void CJobList::SelectCurrentItem() {
+    const int row = SelectedEntryRow();
+    if (row < 1)
+        return;
+    if (auto* check = dynamic_cast<CGridCellCheck*>(grid_.GetCell(row, 0)))
+        check->SetCheck(true);
+}
+
+void CJobList::OpenFileDirectory() {
+    const int row = SelectedEntryRow();
+    if (row >= 1)
+        Services().OpenWithDesktop(platform::FilePathInfo(jobs_.Paths()[static_cast<size_t>(row - 1)]).Folder());
+}
+
+void CJobList::OpenWithAssociatedApp() {
+    const int row = SelectedEntryRow();
+    if (row >= 1)
+        Services().OpenWithDesktop(jobs_.Paths()[static_cast<size_t>(row - 1)]);
+}

@@ -1,0 +1,275 @@
+// The job list and the batch run through a form of the left pane's pieces:
+// the grid, the two bars and the buttons' enabled state.
+#include "cli/cli_options.h"
+#include "cli/cli_run.h"
+#include "controls/util/wnd_hook.h"
+#include "shell/batch_run.h"
+#include "tests/support/gui_support.h"
+#include "tests/support/test_support.h"
+
+#include <QApplication>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using testing_support::CorpusDir;
+using testing_support::FixtureDir;
+using testing_support::ListFiles;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct Form {
+    CWnd window;
+    CDataGrid grid;
+    CPercentProgressCtrl current{&window}, total{&window};
+    CJobList jobs{grid, &window};
+    ConvertSettings settings;
+    Lines buttons; // "enabled" / "disabled" as the run switches them
+    CBatchRun run{jobs, settings,
+                  CBatchRun::Controls{&current, &total,
+                                      [this](bool on) { buttons.push_back(on ? "enabled" : "disabled"); }, {}},
+                  &window};
+
+    Form() {
+        window.resize(700, 400);
+        grid.Create(RECT{0, 0, 660, 300}, &window, 1021);
+        current.setGeometry(0, 310, 300, 20);
+        total.setGeometry(0, 340, 300, 20);
+        jobs.SetUpGrid();
+        ShowExposed(&window);
+    }
+    std::string Text(CPercentProgressCtrl& bar) { return bar.GetWindowText(); }
+};
+
+// Calls back once when a bar shows a text beginning with the given one (a
+// stop or a close in the middle of a run).
+class OnText : public CWndHook {
+public:
+    OnText(CWnd* bar, std::string text, std::function<void()> action)
+        : text_(std::move(text)), action_(std::move(action)) {
+        HookWindow(bar);
+    }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        const LRESULT result = CWndHook::WindowProc(message, wParam, lParam);
+        if (message == WM_SETTEXT && lParam && std::string(reinterpret_cast<const char*>(lParam)).rfind(text_, 0) == 0 &&
+            action_) {
+            auto action = std::move(action_);
+            action_ = nullptr;
+            action();
+        }
+        return result;
+    }
+
+private:
+    std::string text_;
+    std::function<void()> action_;
+};
+
+// Byte-for-byte contents of every file below a folder, by relative path.
+std::map<std::string, std::string> Tree(const std::string& dir) {
+    std::map<std::string, std::string> files;
+    for (const std::string& name : ListFiles(dir))
+        files[name] = ReadFile(dir + "/" + name);
+    return files;
+}
+
+std::vector<std::string> CorpusFiles(std::initializer_list<const char*> names) {
+    std::vector<std::string> paths;
+    for (const char* name : names)
+        paths.push_back(CorpusDir() + "/" + name);
+    return paths;
+}
+
+bool HaveCorpus() { return !ListFiles(CorpusDir()).empty(); }
+
+} // namespace
+
+TEST(JobList, FilesComeFromTheDialogOnceEachAndInOrder) {
+    RecordingServices services;
+    Form form;
+    services.files = {"/docs/b.pdf", "/docs/a.PDF", "/docs/notes.txt", "/docs/mypdf"};
+    form.jobs.OpenFile();
+    EXPECT_EQ(form.jobs.Paths(), (Lines{"/docs/b.pdf", "/docs/a.PDF"}));
+    EXPECT_EQ(form.grid.GetItemText(1, 1), "b.pdf");
+    EXPECT_EQ(form.grid.GetItemText(2, 1), "a.PDF");
+    EXPECT_EQ(form.grid.GetItemText(1, 2), "0 KB"); // unreadable: no size
+    EXPECT_TRUE(form.jobs.IsChecked(1));
+    services.files = {"/docs/b.pdf"};
+    form.jobs.OpenFile();
+    EXPECT_EQ(services.messages, Lines{"File: /docs/b.pdf have been imported!"});
+    EXPECT_EQ(form.jobs.Paths().size(), 2u);
+
+    // Thousands of files: every one arrives, in the order given.
+    RecordingServices many;
+    Form big;
+    for (int i = 0; i < 5000; ++i)
+        many.files.push_back("/scans/page-" + std::to_string(i) + ".pdf");
+    big.jobs.OpenFile();
+    ASSERT_EQ(big.jobs.Paths(), many.files);
+    EXPECT_EQ(big.grid.GetRowCount(), 5001);
+    EXPECT_EQ(big.grid.GetItemText(5000, 1), "page-4999.pdf");
+}
+
+TEST(JobList, DroppedFilesAndImportedFolders) {
+    RecordingServices services;
+    TempDir dir;
+    mkdir((dir / "sub").c_str(), 0777);
+    mkdir((dir / "folder.pdf").c_str(), 0777);
+    WriteFile(dir / "one.pdf", "x");
+    WriteFile(dir / "sub/two.pdf", "x");
+    WriteFile(dir / "mypdf", "x");
+    Form form;
+    // A drop takes files whose names end in "pdf", dot or not, and never searches folders.
+    form.jobs.Drop({dir / "folder.pdf", dir / "mypdf", dir / "one.pdf", dir / "notes.txt"});
+    EXPECT_EQ(form.jobs.Paths(), (Lines{dir / "mypdf", dir / "one.pdf"}));
+    services.folders = {dir.path()};
+    form.jobs.ImportDirectoryCommand();
+    EXPECT_EQ(form.jobs.Paths().size(), 3u);
+    EXPECT_EQ(form.jobs.Paths().back(), dir / "sub/two.pdf");
+    EXPECT_EQ(form.grid.GetRowCount(), 4);
+    EXPECT_EQ(services.messages, Lines{"File: " + (dir / "one.pdf") + " have been imported!"});
+}
+
+TEST(JobList, RemovingARowKeepsEveryRowWithItsEntry) {
+    RecordingServices services;
+    Form form;
+    for (int i = 1; i <= 5; ++i)
+        services.files.push_back("/d/" + std::to_string(i) + ".pdf");
+    form.jobs.OpenFile();
+    for (int row = 1; row <= 5; ++row)
+        form.grid.SetItemText(row, 4, "pw" + std::to_string(row));
+    static_cast<CGridCellCheck*>(form.grid.GetCell(3, 0))->SetCheck(false);
+    QTest::mouseClick(form.grid.ClientWidget(), Qt::LeftButton, {}, QPoint(100, 18 * 2 + 9)); // row 2
+    bool cleared = false;
+    form.jobs.onClearSummary = [&] { cleared = true; };
+    form.jobs.RemoveSelected();
+    EXPECT_TRUE(cleared);
+    EXPECT_EQ(form.jobs.Paths(), (Lines{"/d/1.pdf", "/d/3.pdf", "/d/4.pdf", "/d/5.pdf"}));
+    const std::vector<JobEntry> checked = form.jobs.CheckedEntries();
+    ASSERT_EQ(checked.size(), 3u); // 3 was unchecked
+    EXPECT_EQ(checked[1].path, "/d/4.pdf");
+    EXPECT_EQ(checked[1].ownerPassword, "pw4");
+
+    form.jobs.InvertSelect();
+    EXPECT_EQ(form.jobs.CheckedEntries().size(), 1u);
+    form.jobs.SelectAllItems();
+    EXPECT_EQ(form.jobs.CheckedEntries().size(), 4u);
+    form.jobs.ClearAllSelected();
+    EXPECT_EQ(form.jobs.CheckedEntries().size(), 0u);
+    QTest::mouseClick(form.grid.ClientWidget(), Qt::LeftButton, {}, QPoint(100, 18 * 4 + 9)); // row 4
+    form.jobs.SelectCurrentItem();
+    EXPECT_TRUE(form.jobs.IsChecked(4));
+    form.jobs.OpenFileDirectory();
+    form.jobs.OpenWithAssociatedApp();
+    EXPECT_EQ(services.opened, (Lines{"/d/", "/d/5.pdf"}));
+    form.jobs.RemoveAll();
+    EXPECT_TRUE(form.jobs.Paths().empty());
+    EXPECT_EQ(form.grid.GetRowCount(), 1);
+    EXPECT_EQ(form.grid.GetItemText(0, 1), "File Name");
+}
+
+TEST(BatchRun, ARunGivesTheFilesTheCommandLineGives) {
+    if (!HaveCorpus())
+        GTEST_SKIP() << "the corpus of real PDFs (../shared/corpus) is not here";
+    RecordingServices services;
+    TempDir dir;
+    const std::vector<std::string> documents =
+        CorpusFiles({"flate-gray-rgb-indexed-smask-colorkey.pdf", "runlength-cmyk-gray-rgb-dct.pdf",
+                     "ccitt-g3-1d-g3-2d-g4.pdf"});
+    Form form;
+    form.settings.imagesFormat = 4; // png
+    form.settings.outputDirectory = dir / "window";
+    mkdir(form.settings.outputDirectory.c_str(), 0777);
+    services.files = documents;
+    form.jobs.OpenFile();
+    form.run.StartConvert();
+    EXPECT_EQ(form.buttons, (Lines{"disabled", "enabled"}));
+    EXPECT_FALSE(form.run.IsConverting());
+    EXPECT_EQ(form.Text(form.total), "Convert Finished");
+    EXPECT_EQ(form.Text(form.current), "Convert Finished");
+    EXPECT_EQ(services.opened, Lines{dir / "window"});
+
+    const std::string cliOut = dir / "cli";
+    std::vector<const char*> args{"vellumin-cli", "-f", "png", "-o", cliOut.c_str()};
+    for (const std::string& document : documents)
+        args.push_back(document.c_str());
+    ParsedCommandLine parsed = ParseCommandLine(static_cast<int>(args.size()), args.data());
+    ASSERT_TRUE(parsed.options);
+    FILE* sink = std::tmpfile();
+    RunCli(*parsed.options, sink, sink, false);
+    std::fclose(sink);
+    const auto fromWindow = Tree(dir / "window"), fromCli = Tree(cliOut);
+    EXPECT_GT(fromWindow.size(), 5u);
+    EXPECT_TRUE(fromWindow == fromCli) << fromWindow.size() << " files against " << fromCli.size();
+}
+
+TEST(BatchRun, StopEndsTheRunAfterTheCurrentDocument) {
+    if (!HaveCorpus())
+        GTEST_SKIP() << "the corpus of real PDFs (../shared/corpus) is not here";
+    RecordingServices services;
+    TempDir dir;
+    Form form;
+    form.settings.imagesFormat = 0;
+    form.settings.outputDirectory = dir.path();
+    services.files = CorpusFiles({"dct-gray-pdf20.pdf", "jpx-rgb.pdf", "ccitt-g4-pdf11.pdf"});
+    form.jobs.OpenFile();
+    OnText stop(&form.current, "Page", [&] { form.run.StopConvert(); }); // during the first document's pages
+    form.run.StartConvert();
+    EXPECT_EQ(form.Text(form.total), "Convert stopped.");
+    EXPECT_EQ(form.Text(form.current), "Convert Finished");
+    const Lines written = ListFiles(dir.path());
+    ASSERT_FALSE(written.empty());
+    for (const std::string& name : written)
+        EXPECT_EQ(name.rfind("dct-gray-pdf20-", 0), 0u) << name; // only the first document
+    EXPECT_TRUE(services.opened.empty());
+}
+
+TEST(BatchRun, ARefusedDocumentIsReportedAndTheRunGoesOn) {
+    RecordingServices services;
+    TempDir dir;
+    Form form;
+    form.settings.imagesFormat = 0;
+    form.settings.outputDirectory = dir / "out";
+    mkdir(form.settings.outputDirectory.c_str(), 0777);
+    services.files = {FixtureDir() + "/owner-nocopy.pdf"};
+    form.jobs.OpenFile();
+    form.run.StartConvert();
+    EXPECT_EQ(services.messages, Lines{"Copying of images from this document is not allowed."});
+    // The last document was refused: the run still ends and opens the folder.
+    EXPECT_EQ(form.Text(form.total), "Convert Finished");
+    EXPECT_EQ(services.opened, Lines{dir / "out"});
+
+    // No checked document: the buttons come back at once, nothing opens.
+    form.jobs.ClearAllSelected();
+    services.opened.clear();
+    form.run.StartConvert();
+    EXPECT_EQ(form.buttons.back(), "enabled");
+    EXPECT_TRUE(services.opened.empty());
+}
+
+TEST(BatchRun, ClosingTheWindowMidRunFinishesTheDocumentFirst) {
+    if (!HaveCorpus())
+        GTEST_SKIP() << "the corpus of real PDFs (../shared/corpus) is not here";
+    RecordingServices services;
+    TempDir dir;
+    auto form = std::make_unique<Form>();
+    form->settings.imagesFormat = 1;
+    form->settings.outputDirectory = dir.path();
+    services.files = CorpusFiles({"flate-gray-rgb-indexed-smask-colorkey.pdf", "jpx-rgb.pdf"});
+    form->jobs.OpenFile();
+    // The window closes while the first document converts: the run stops and
+    // the worker is waited for before the windows go.
+    OnText close(&form->total, "Images Coverting", [&] { form->run.StopConvert(); });
+    form->run.StartConvert();
+    form->run.StopAndWait();
+    form.reset();
+    for (const std::string& name : ListFiles(dir.path())) {
+        EXPECT_EQ(name.rfind("flate-gray-rgb-indexed-smask-colorkey-", 0), 0u) << name;
+        EXPECT_EQ(name.find(".ppm"), std::string::npos) << name; // the conversion pass completed
+    }
+}
