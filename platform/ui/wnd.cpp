@@ -5,6 +5,7 @@
 #include "platform/ui/paint_dc.h"
 #include "platform/ui/system_colors.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -400,11 +401,17 @@ void CWnd::ShowScrollBar(int bar, bool show) { Frame().ShowScrollBar(bar, show);
 
 bool CWnd::IsScrollBarShown(int bar) const { return frame_ && frame_->IsShown(bar); }
 
+void CWnd::DragAcceptFiles(bool accept) { setAcceptDrops(accept); }
+
 void CWnd::HostControl(QWidget* control) {
     hosted_ = control;
     control->setParent(ClientWidget());
     SetGeometryNow(control, ClientWidget()->rect());
     control->installEventFilter(this);
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(control)) {
+        hostedViewport_ = area->viewport();
+        hostedViewport_->installEventFilter(this);
+    }
     setFocusProxy(control);
     control->show();
 }

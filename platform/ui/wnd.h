@@ -147,6 +147,14 @@ public:
     // The cursor shown where no WM_SETCURSOR handler chooses one (the class cursor).
     void SetClassCursor(Cursor cursor) { classCursor_ = cursor; }
 
+    // ---- dropped files
+    // With true, files dropped on the window (from a file manager's
+    // text/uri-list) arrive as WM_DROPFILES; DroppedFiles(wParam) lists them.
+    void DragAcceptFiles(bool accept);
+    static const std::vector<std::string>& DroppedFiles(WPARAM drop) {
+        return *reinterpret_cast<const std::vector<std::string>*>(drop);
+    }
+
     // ---- scroll bars (SB_HORZ, SB_VERT; SB_BOTH where it makes sense)
     // Sets range, page and position as the mask says; shows the bar when the
     // range can scroll, hides it (or disables it with SIF_DISABLENOSCROLL)
@@ -165,6 +173,10 @@ protected:
     // window procedure first.
     void HostControl(QWidget* control);
     QWidget* HostedControl() const { return hosted_; }
+    // The hosted control, or the viewport its input arrives in (a scroll area's).
+    bool IsHostedInput(const QWidget* widget) const {
+        return widget && (widget == hosted_ || widget == hostedViewport_);
+    }
     // A control class's own answer to a message, before the standard
     // handling of DefWindowProc (the edit and combo-box messages); false
     // when the class has none.
@@ -187,6 +199,9 @@ private:
     LRESULT DefaultForMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Gives an event to a widget's own handling, past this window's filter.
     bool DeliverToWidget(QWidget* widget, QEvent* event);
+    // The event given to a hosted control for default handling, or what Qt
+    // makes of it on its way up (a copy for each parent, for mouse events).
+    bool IsDefaultBeingDelivered(const QEvent* event) const;
     // A key message that came without a Qt event, given to the hosted control as one.
     void DeliverKeyMessage(UINT message, WPARAM wParam);
     CNonClientFrame& Frame();
@@ -209,6 +224,7 @@ private:
     std::map<int, uintptr_t> timers_; // Qt timer id -> our id
     std::unique_ptr<CNonClientFrame> frame_;
     QPointer<QWidget> hosted_;
+    QPointer<QWidget> hostedViewport_;
     QEvent* deliveringDefault_ = nullptr;
     QEvent* typedEvent_ = nullptr;   // the key event whose text the hosted control has typed
     QEvent* focusMovedBy_ = nullptr; // the Tab key event that moved the focus on

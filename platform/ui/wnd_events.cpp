@@ -10,7 +10,9 @@
 #include "platform/ui/thread_handoff.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QResizeEvent>
@@ -152,9 +154,13 @@ struct WindowEvents {
     static void Paint(CWnd* window, QWidget* source, QEvent* event);
 };
 
+bool CWnd::IsDefaultBeingDelivered(const QEvent* event) const {
+    return deliveringDefault_ && (event == deliveringDefault_ || event->type() == deliveringDefault_->type());
+}
+
 bool CWnd::event(QEvent* e) {
     HandOffAcquire(e); // a message posted from another thread
-    if (e == deliveringDefault_) {
+    if (IsDefaultBeingDelivered(e)) {
         // What the hosted control left of its default handling bubbled up:
         // it stays here, as the window's own.
         e->accept();
@@ -164,10 +170,10 @@ bool CWnd::event(QEvent* e) {
 }
 
 bool CWnd::eventFilter(QObject* watched, QEvent* e) {
-    if (e == deliveringDefault_)
+    if (IsDefaultBeingDelivered(e))
         return false;
     QWidget* source = qobject_cast<QWidget*>(watched);
-    if (!source || (source != hosted_ && source != ClientWidget()))
+    if (!source || (!IsHostedInput(source) && source != ClientWidget()))
         return false;
     return WindowEvents::Translate(this, source, e);
 }
@@ -185,7 +191,7 @@ void WindowEvents::Paint(CWnd* window, QWidget* source, QEvent* event) {
 bool WindowEvents::Translate(CWnd* window, QWidget* source, QEvent* event) {
     const bool fromWindow = source == window;
     const bool framed = window->frame_ != nullptr;
-    const bool hosted = source == window->hosted_;
+    const bool hosted = window->IsHostedInput(source);
     switch (event->type()) {
     case QEvent::Paint:
         if (hosted)
@@ -239,6 +245,26 @@ bool WindowEvents::Translate(CWnd* window, QWidget* source, QEvent* event) {
         if (!fromWindow && !hosted)
             return false;
         return Key(window, source, static_cast<QKeyEvent*>(event));
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (!fromWindow || !window->acceptDrops() || !drag->mimeData()->hasUrls())
+            return false;
+        drag->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!fromWindow || !window->acceptDrops())
+            return false;
+        std::vector<std::string> paths;
+        for (const QUrl& url : drop->mimeData()->urls())
+            if (url.isLocalFile())
+                paths.push_back(url.toLocalFile().toLocal8Bit().toStdString());
+        drop->acceptProposedAction();
+        window->Dispatch(WM_DROPFILES, reinterpret_cast<WPARAM>(&paths), 0, event, source);
+        return true;
+    }
     case QEvent::ContextMenu:
         // WM_CONTEXTMENU comes from the right button's release and the menu key.
         event->accept();
@@ -355,10 +381,10 @@ LRESULT CWnd::DefaultForEvent(UINT message, WPARAM wParam, LPARAM lParam) {
     const CurrentMessage& current = ThreadCurrentMessage();
     QEvent* event = current.event;
     QWidget* source = current.source;
-    const bool hosted = source && source == hosted_;
+    const bool hosted = source && IsHostedInput(source);
     auto ownHandling = [&]() -> LRESULT {
         if (hosted)
-            return DeliverToWidget(hosted_, event) ? 1 : 0;
+            return DeliverToWidget(source, event) ? 1 : 0;
         return source == this && QWidget::event(event) ? 1 : 0;
     };
     switch (message) {
@@ -390,7 +416,7 @@ LRESULT CWnd::DefaultForEvent(UINT message, WPARAM wParam, LPARAM lParam) {
         // The control types the key's text once, at its first character.
         if (hosted && wParam != '\t' && typedEvent_ != event) {
             typedEvent_ = event;
-            return DeliverToWidget(hosted_, event) ? 1 : 0;
+            return DeliverToWidget(source, event) ? 1 : 0;
         }
         return 0;
     case WM_RBUTTONUP: {

@@ -4,11 +4,14 @@
 #include "cli/cli_run.h"
 #include "controls/util/wnd_hook.h"
 #include "shell/batch_run.h"
+#include "shell/summary_panel.h"
 #include "tests/support/gui_support.h"
 #include "tests/support/test_support.h"
 
 #include <QApplication>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextEdit>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -272,4 +275,39 @@ TEST(BatchRun, ClosingTheWindowMidRunFinishesTheDocumentFirst) {
         EXPECT_EQ(name.rfind("flate-gray-rgb-indexed-smask-colorkey-", 0), 0u) << name;
         EXPECT_EQ(name.find(".ppm"), std::string::npos) << name; // the conversion pass completed
     }
+}
+
+TEST(SummaryPanel, StyledBlocksContextMenuAndSelectAll) {
+    RecordingServices services;
+    CWnd window;
+    window.resize(300, 200);
+    CContextRichEdit panel(&window);
+    panel.setGeometry(0, 0, 300, 200);
+    ShowExposed(&window);
+    DocumentSummary summary;
+    summary.blocks = {{"PDF Description:\n", true, true, 0x000080}, {"Pages: 2\n", false, false, 0}};
+    panel.ShowSummary(summary);
+    EXPECT_EQ(panel.GetPlainText(), "PDF Description:\nPages: 2\n");
+    QTextCursor cursor(panel.TextEdit()->document());
+    cursor.setPosition(2);
+    EXPECT_TRUE(cursor.charFormat().font().bold());
+    EXPECT_TRUE(cursor.charFormat().fontUnderline());
+    EXPECT_EQ(cursor.charFormat().foreground().color(), QColor(0, 0, 0x80));
+
+    // Nothing selected: Copy is disabled; Select All selects everything.
+    services.menuAnswer = ID_SUMMARY_SELECT_ALL;
+    QTest::mouseClick(panel.TextEdit()->viewport(), Qt::RightButton, {}, QPoint(10, 10));
+    EXPECT_EQ(services.menu, (Lines{"(C&opy)", "Select &All"}));
+    EXPECT_EQ(panel.GetSelectedText(), "PDF Description:\nPages: 2\n");
+    services.menuAnswer = ID_SUMMARY_COPY;
+    QTest::mouseClick(panel.TextEdit()->viewport(), Qt::RightButton, {}, QPoint(10, 10));
+    EXPECT_EQ(services.menu, (Lines{"C&opy", "Select &All"}));
+    EXPECT_EQ(services.clipboard, "PDF Description:\nPages: 2\n");
+    // Ctrl+A selects all too.
+    panel.TextEdit()->moveCursor(QTextCursor::Start);
+    QTest::keyClick(panel.TextEdit(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(panel.GetSelectedText(), "PDF Description:\nPages: 2\n");
+    // Read-only: typing changes nothing.
+    QTest::keyClicks(panel.TextEdit(), "xyz");
+    EXPECT_EQ(panel.GetPlainText(), "PDF Description:\nPages: 2\n");
 }

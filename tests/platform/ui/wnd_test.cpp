@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QMainWindow>
+#include <QMimeData>
 #include <QSplitter>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -288,4 +289,26 @@ TEST(Window, DrawingAtOnceOutsidePaintMessages) {
     dc.InvertRect(line);
     picture = window.grab().toImage();
     EXPECT_EQ(picture.pixel(20, 10) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST(Window, FilesDroppedFromAFileManagerArriveAsPaths) {
+    struct DropTarget : CWnd {
+        std::vector<std::string> dropped;
+        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+            if (message == WM_DROPFILES)
+                dropped = DroppedFiles(wParam);
+            return CWnd::WindowProc(message, wParam, lParam);
+        }
+    } window;
+    window.resize(100, 100);
+    window.DragAcceptFiles(true);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/docs/a.pdf"), QUrl::fromLocalFile("/docs/my folder"),
+                  QUrl("https://example.org/x.pdf")});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    EXPECT_EQ(window.dropped, (std::vector<std::string>{"/docs/a.pdf", "/docs/my folder"})); // local files only
 }
