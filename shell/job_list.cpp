@@ -53,7 +53,7 @@ void CJobList::OpenFile() {
 }
 
 void CJobList::ImportDirectoryCommand() {
-    const std::string folder = Services().FolderDialog(owner_, "Import Directory", "");
+    const std::string folder = Services().FolderDialog(owner_, "Please Select a Folder", "", kPdfFilter);
     if (folder.empty())
         return;
     if (onResetBars)

@@ -153,7 +153,7 @@ bool CComboBox::ControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         selecting_ = true;
         combo_->setCurrentIndex(index >= 0 && index < combo_->count() ? index : -1);
         selecting_ = false;
-        *result = index >= 0 && index < combo_->count() ? index : CB_ERR;
+        *result = index >= 0 && index < combo_->count() ? LRESULT(index) : LRESULT(CB_ERR);
         return true;
     }
     case CB_GETLBTEXT: {

@@ -1,5 +1,6 @@
 #include "platform/ui/ui_services.h"
 
+#include "platform/ui/folder_chooser.h"
 #include "platform/ui/wnd.h"
 
 #include <QApplication>
@@ -57,13 +58,9 @@ public:
             return paths;
         });
     }
-    std::string FolderDialog(QWidget* owner, const std::string& title, const std::string& start) override {
-        return OnUiThread([&] {
-            return QFileDialog::getExistingDirectory(owner, QString::fromLocal8Bit(title.c_str()),
-                                                     QString::fromLocal8Bit(start.c_str()))
-                .toLocal8Bit()
-                .toStdString();
-        });
+    std::string FolderDialog(QWidget* owner, const std::string& title, const std::string& start,
+                             const std::string& filter) override {
+        return OnUiThread([&] { return ChooseFolder(owner, title, start, filter); });
     }
     unsigned TrackPopupMenu(QWidget* owner, const std::vector<PopupMenuEntry>& entries, int x, int y) override {
         return OnUiThread([&] {

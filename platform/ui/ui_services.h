@@ -28,8 +28,10 @@ public:
     virtual void SetClipboardText(const std::string& text) = 0;
     // Paths chosen in an open dialog with a filter such as "PDF Files (*.pdf)"; empty on Cancel.
     virtual std::vector<std::string> OpenFileDialog(QWidget* owner, const std::string& filter) = 0;
-    // A folder chosen in a folder dialog; empty on Cancel.
-    virtual std::string FolderDialog(QWidget* owner, const std::string& title, const std::string& start) = 0;
+    // A folder chosen in the folder chooser (which shows the files the filter
+    // lets through), ending with '/'; empty on Cancel.
+    virtual std::string FolderDialog(QWidget* owner, const std::string& title, const std::string& start,
+                                     const std::string& filter = std::string()) = 0;
     // Shows a pop-up menu at a screen point; the command chosen, 0 for none.
     virtual unsigned TrackPopupMenu(QWidget* owner, const std::vector<PopupMenuEntry>& entries, int x, int y) = 0;
 };

@@ -4,6 +4,7 @@
 #include "cli/cli_run.h"
 #include "controls/util/wnd_hook.h"
 #include "shell/batch_run.h"
+#include "platform/ui/folder_chooser.h"
 #include "shell/summary_panel.h"
 #include "tests/support/gui_support.h"
 #include "tests/support/test_support.h"
@@ -310,4 +311,32 @@ TEST(SummaryPanel, StyledBlocksContextMenuAndSelectAll) {
     // Read-only: typing changes nothing.
     QTest::keyClicks(panel.TextEdit(), "xyz");
     EXPECT_EQ(panel.GetPlainText(), "PDF Description:\nPages: 2\n");
+}
+
+TEST(FolderChooser, ConfirmationOfTheTypedFolder) {
+    RecordingServices services;
+    TempDir dir;
+    // An existing folder, typed with or without its slash, or the one shown.
+    EXPECT_EQ(ConfirmFolder(dir.path(), "/elsewhere", nullptr), dir.path() + "/");
+    EXPECT_EQ(ConfirmFolder(dir.path() + "/", "/elsewhere", nullptr), dir.path() + "/");
+    EXPECT_EQ(ConfirmFolder("", dir.path(), nullptr), dir.path() + "/");
+    EXPECT_TRUE(services.messages.empty());
+    // Two slashes in a row: refused.
+    EXPECT_EQ(ConfirmFolder(dir.path() + "//x", "", nullptr), std::nullopt);
+    EXPECT_EQ(services.messages.back(), "Invalid directory");
+    // A missing folder: made on Yes (with its parents), taken as it is on No.
+    const std::string missing = dir / "new/deeper";
+    services.answer = IDYES;
+    EXPECT_EQ(ConfirmFolder(missing, "", nullptr), missing + "/");
+    EXPECT_EQ(services.messages.back(), missing + "\n\nThe selected path isn't exist, create it?");
+    struct stat info;
+    EXPECT_EQ(stat(missing.c_str(), &info), 0);
+    services.answer = IDNO;
+    EXPECT_EQ(ConfirmFolder(dir / "other", "", nullptr), (dir / "other") + "/");
+    EXPECT_NE(stat((dir / "other").c_str(), &info), 0);
+    // One that cannot be made: said, and the dialog stays.
+    WriteFile(dir / "file", "x");
+    services.answer = IDYES;
+    EXPECT_EQ(ConfirmFolder(dir / "file/sub", "", nullptr), std::nullopt);
+    EXPECT_EQ(services.messages.back(), "Can not create directory\n" + (dir / "file/sub"));
 }

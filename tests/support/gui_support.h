@@ -64,8 +64,9 @@ public:
     // Folder dialogs answer with folders in turn (empty: Cancel), noting title and start.
     std::vector<std::string> folders;
     std::vector<std::string> folderDialogs;
-    std::string FolderDialog(QWidget*, const std::string& title, const std::string& start) override {
-        folderDialogs.push_back(title + " | " + start);
+    std::string FolderDialog(QWidget*, const std::string& title, const std::string& start,
+                             const std::string& filter) override {
+        folderDialogs.push_back(title + " | " + start + (filter.empty() ? "" : " | " + filter));
         if (folders.empty())
             return {};
         const std::string folder = folders.front();
