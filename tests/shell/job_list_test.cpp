@@ -3,6 +3,7 @@
 #include "cli/cli_options.h"
 #include "cli/cli_run.h"
 #include "controls/util/wnd_hook.h"
+#include "shell/about_box.h"
 #include "shell/batch_run.h"
 #include "platform/ui/folder_chooser.h"
 #include "shell/summary_panel.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <gtest/gtest.h>
@@ -339,4 +341,42 @@ TEST(FolderChooser, ConfirmationOfTheTypedFolder) {
     services.answer = IDYES;
     EXPECT_EQ(ConfirmFolder(dir / "file/sub", "", nullptr), std::nullopt);
     EXPECT_EQ(services.messages.back(), "Can not create directory\n" + (dir / "file/sub"));
+}
+
+TEST(AboutBox, NameLinksAndAClickThatEndsIt) {
+    RecordingServices services;
+    CAboutBox about;
+    EXPECT_EQ(about.ProductLine().GetWindowText(), "Vellumin 1.5");
+    EXPECT_EQ(about.GetWindowText(), "Vellumin 1.5");
+    EXPECT_EQ(about.WebsiteLink().GetDlgCtrlID(), 1015u);
+    // A press on the support link opens a mail; any press ends the box.
+    QTimer::singleShot(0, [&] {
+        QTest::mouseClick(about.SupportLink().ClientWidget(), Qt::LeftButton);
+        QTest::mouseClick(about.WebsiteLink().ClientWidget(), Qt::LeftButton);
+        QTest::mousePress(about.ClientWidget(), Qt::RightButton, {}, QPoint(5, 5));
+    });
+    about.DoModal(nullptr);
+    EXPECT_FALSE(about.isVisible());
+    ASSERT_EQ(services.opened.size(), 2u);
+    EXPECT_EQ(services.opened[0].rfind("mailto:support@", 0), 0u);
+    EXPECT_EQ(services.opened[1].rfind("https://", 0), 0u);
+    const QImage picture = about.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(picture.pixel(200, 140), qRgb(227, 246, 253)); // the band colour behind it all
+}
+
+TEST(HyperLink, TargetsTextsAndFailures) {
+    RecordingServices services;
+    CHyperLink noTarget, noText;
+    noTarget.SetWindowText("https://example.org/a");
+    noTarget.SetURL("");
+    EXPECT_EQ(noTarget.GetURL(), "https://example.org/a"); // the text is the target
+    noText.SetURL("https://example.org/b");
+    EXPECT_EQ(noText.GetWindowText(), "https://example.org/b"); // the target is shown
+    EXPECT_EQ("Unable to open hyperlink:\n\n" + CHyperLink::ErrorText(2),
+              "Unable to open hyperlink:\n\nThe specified file was not found.");
+    EXPECT_EQ(CHyperLink::ErrorText(77), "Unknown Error (77) occurred.");
+    services.openSucceeds = false; // nothing on the desktop opens it
+    EXPECT_FALSE(noText.GotoURL());
+    EXPECT_EQ(services.messages,
+              Lines{"Unable to open hyperlink:\n\nThere is no application associated\nwith the given filename extension."});
 }

@@ -52,9 +52,10 @@ public:
         messages.push_back(text);
         return answer;
     }
+    bool openSucceeds = true;
     bool OpenWithDesktop(const std::string& pathOrUrl) override {
         opened.push_back(pathOrUrl);
-        return true;
+        return openSucceeds;
     }
     std::string GetClipboardText() override { return clipboard; }
     void SetClipboardText(const std::string& text) override { clipboard = text; }
