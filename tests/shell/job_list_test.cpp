@@ -380,3 +380,38 @@ TEST(HyperLink, TargetsTextsAndFailures) {
     EXPECT_EQ(services.messages,
               Lines{"Unable to open hyperlink:\n\nThere is no application associated\nwith the given filename extension."});
 }
+
+TEST(BatchRun, AWorkerUnderLoadWhileTheGridIsEdited) {
+    // Twenty documents while the window keeps editing passwords and painting:
+    // the worker reads only what Start took, and every document comes out whole.
+    RecordingServices services;
+    TempDir dir;
+    const std::string sample = testing_support::ReadFile(std::string(VELLUMIN_SOURCE_DIR) + "/resources/sample.pdf");
+    for (int i = 0; i < 20; ++i) {
+        WriteFile(dir / ("doc" + std::to_string(i) + ".pdf"), sample);
+        services.files.push_back(dir / ("doc" + std::to_string(i) + ".pdf"));
+    }
+    Form form;
+    form.settings.imagesFormat = 2; // bmp: extraction and conversion
+    form.settings.outputDirectory = dir / "out";
+    mkdir(form.settings.outputDirectory.c_str(), 0777);
+    form.jobs.OpenFile();
+    int edits = 0;
+    QTimer editing;
+    QObject::connect(&editing, &QTimer::timeout, [&] {
+        const int row = 1 + edits % 20;
+        form.grid.SetItemText(row, 4, "pw" + std::to_string(edits++));
+        form.window.repaint();
+    });
+    editing.start(1);
+    form.run.StartConvert();
+    editing.stop();
+    EXPECT_GT(edits, 0);
+    EXPECT_EQ(form.Text(form.total), "Convert Finished");
+    std::map<std::string, int> perDocument;
+    for (const std::string& name : ListFiles(dir / "out"))
+        ++perDocument[name.substr(0, name.find('-'))];
+    ASSERT_EQ(perDocument.size(), 20u);
+    for (const auto& document : perDocument)
+        EXPECT_EQ(document.second, perDocument.begin()->second) << document.first;
+}
