@@ -415,3 +415,25 @@ TEST(BatchRun, AWorkerUnderLoadWhileTheGridIsEdited) {
     for (const auto& document : perDocument)
         EXPECT_EQ(document.second, perDocument.begin()->second) << document.first;
 }
+
+TEST(BatchRun, ARangeErrorEndsTheRunWithoutOpeningTheFolder) {
+    if (!HaveCorpus())
+        GTEST_SKIP() << "the corpus of real PDFs (../shared/corpus) is not here";
+    RecordingServices services;
+    TempDir dir;
+    const std::string sample = std::string(VELLUMIN_SOURCE_DIR) + "/resources/sample.pdf"; // two pages
+    services.files = {sample, CorpusDir() + "/dct-gray-pdf20.pdf", CorpusDir() + "/jpx-rgb.pdf"}; // one page each
+    Form form;
+    form.settings.imagesFormat = 0;
+    form.settings.pageRange = 1;
+    form.settings.startPage = form.settings.endPage = 2;
+    form.settings.outputDirectory = dir.path();
+    form.jobs.OpenFile();
+    form.run.StartConvert();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_NE(services.messages[0].find("dct-gray-pdf20"), std::string::npos) << services.messages[0];
+    EXPECT_TRUE(services.opened.empty());
+    EXPECT_EQ(form.buttons.back(), "enabled");
+    for (const std::string& name : ListFiles(dir.path()))
+        EXPECT_EQ(name.rfind("sample-", 0), 0u) << name; // the third document was not started
+}
