@@ -1,0 +1,16 @@
+#pragma once
+// Command identifiers of the list and the run.
+enum : unsigned {
+    ID_OPEN_FILE = 32770,
+    ID_IMPORT_DIRECTORY = 32771,
+    ID_OPEN_FILE_DIRECTORY = 32773,
+    ID_OPEN_WITH_APP = 32774,
+    ID_REMOVE_ALL = 32775,
+    ID_REMOVE_SELECTED = 32776,
+    ID_SELECT_CURRENT = 32777,
+    ID_CLEAR_ALL_SELECTED = 32778,
+    ID_INVERT_SELECT = 32779,
+    ID_START_CONVERT = 32781,
+    ID_STOP_CONVERT = 32782,
+    ID_SELECT_ALL_ITEMS = 57642,
+};

@@ -1,0 +1,282 @@
+#include "shell/file_list_form.h"
+
+#include "controls/grid/grid_inplace_edit.h"
+#include "platform/ui/dc.h"
+#include "platform/ui/paint_dc.h"
+#include "platform/ui/input_state.h"
+#include "platform/ui/ui_services.h"
+#include "shell/commands.h"
+#include "shell/form_icons.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+namespace {
+
+constexpr COLORREF kBand = RGB(227, 246, 253);
+constexpr UINT kGridId = 1021;
+
+struct ButtonSpec {
+    unsigned id;
+    int icon;
+    const char* tooltip;
+};
+constexpr ButtonSpec kButtons[] = {
+    {ID_OPEN_FILE, 155, "Open File (Ctrl+O)"},
+    {ID_IMPORT_DIRECTORY, 156, "Open Directory (Ctrl+D)"},
+    {ID_REMOVE_SELECTED, 157, "Remove Current Selected Item (Del)"},
+    {ID_CLEAR_ALL_SELECTED, 158, "Clear All Selected (Ctrl+X)"},
+    {ID_START_CONVERT, 162, "Start Convert (F5)"},
+    {ID_STOP_CONVERT, 161, "Stop Convert (Shift+F5)"},
+};
+
+} // namespace
+
+CFileListForm::CFileListForm(ConvertSettings& settings, CRightView* options)
+    : settings_(settings), options_(options), jobs_(grid_, this), summary_(this), current_(this), total_(this),
+      currentLabel_(this), totalLabel_(this),
+      run_(jobs_, settings,
+           CBatchRun::Controls{&current_, &total_, [this](bool on) { EnableRunButtons(on); },
+                               [this] {
+                                   if (options_)
+                                       options_->ReadOptionsFromTree();
+                               }},
+           this) {
+    grid_.Create(RECT{0, 0, 10, 10}, this, kGridId, WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP);
+    summary_.SetDlgCtrlID(1004);
+    current_.SetDlgCtrlID(1006);
+    total_.SetDlgCtrlID(1007);
+    currentLabel_.SetDlgCtrlID(1008);
+    totalLabel_.SetDlgCtrlID(1009);
+    currentLabel_.SetWindowText("Current");
+    totalLabel_.SetWindowText("Total");
+    for (const ButtonSpec& spec : kButtons) {
+        auto button = std::make_unique<CIconButton>(this);
+        button->SetDlgCtrlID(spec.id);
+        button->SetIcon(FormIcon(spec.icon), ICON_SECOND_DARKER);
+        button->SetTooltipText(spec.tooltip, true);
+        button->DrawTransparent(false);
+        buttons_.push_back(std::move(button));
+    }
+    ResetBars();
+    jobs_.SetUpGrid();
+    jobs_.onResetBars = [this] { ResetBars(); };
+    jobs_.onClearSummary = [this] { summary_.Clear(); };
+    DragAcceptFiles(true);
+    qApp->installEventFilter(this); // the form's keys, wherever the focus is inside it
+}
+
+CFileListForm::~CFileListForm() {
+    qApp->removeEventFilter(this);
+    run_.StopAndWait();
+    DestroyWindow();
+}
+
+CIconButton& CFileListForm::Button(unsigned id) {
+    for (auto& button : buttons_)
+        if (button->GetDlgCtrlID() == id)
+            return *button;
+    return *buttons_.front();
+}
+
+void CFileListForm::ResetBars() {
+    for (CPercentProgressCtrl* bar : {&current_, &total_}) {
+        bar->SetShowText(true);
+        bar->SetPos(0);
+        bar->SetWindowText("Waiting for converting.");
+    }
+}
+
+void CFileListForm::EnableRunButtons(bool enable) {
+    for (unsigned id : {ID_OPEN_FILE, ID_IMPORT_DIRECTORY, ID_REMOVE_SELECTED, ID_CLEAR_ALL_SELECTED, ID_START_CONVERT})
+        Button(id).EnableWindow(enable);
+}
+
+void CFileListForm::LayOut() {
+    const RECT c = GetClientRect();
+    const int L = c.left, T = c.top, R = c.right, B = c.bottom, H = B - T;
+    grid_.MoveWindow(RECT{L, T, R, T + H / 2 - 44});
+    const int topRow = T + H / 2 - 36;
+    const int xs[4] = {L + 5, L + 57, L + 109, L + 161};
+    const unsigned top[4] = {ID_OPEN_FILE, ID_IMPORT_DIRECTORY, ID_REMOVE_SELECTED, ID_CLEAR_ALL_SELECTED};
+    for (int i = 0; i < 4; ++i)
+        Button(top[i]).MoveWindow(RECT{xs[i], topRow, xs[i] + 32, topRow + 32});
+    summary_.MoveWindow(RECT{L, B - H / 2 + 4, R, B - H / 2 + 4 + H / 2 - 52});
+    Button(ID_START_CONVERT).MoveWindow(RECT{L + 5, B - 40, L + 37, B - 8});
+    Button(ID_STOP_CONVERT).MoveWindow(RECT{L + 57, B - 40, L + 89, B - 8});
+    currentLabel_.MoveWindow(RECT{L + 97, B - 40, L + 137, B - 28});
+    current_.MoveWindow(RECT{L + 145, B - 40, R, B - 28});
+    totalLabel_.MoveWindow(RECT{L + 97, B - 20, L + 137, B - 8});
+    total_.MoveWindow(RECT{L + 145, B - 20, R, B - 8});
+}
+
+bool CFileListForm::IsCommandEnabled(unsigned id) const {
+    const bool entries = grid_.GetRowCount() > 1;
+    const bool running = run_.IsConverting();
+    switch (id) {
+    case ID_OPEN_FILE:
+    case ID_IMPORT_DIRECTORY: return !running;
+    case ID_REMOVE_SELECTED:
+    case ID_REMOVE_ALL:
+    case ID_SELECT_CURRENT:
+    case ID_SELECT_ALL_ITEMS:
+    case ID_CLEAR_ALL_SELECTED:
+    case ID_INVERT_SELECT:
+    case ID_START_CONVERT: return entries && !running;
+    case ID_OPEN_FILE_DIRECTORY:
+    case ID_OPEN_WITH_APP:
+    case ID_STOP_CONVERT: return entries;
+    default: return false;
+    }
+}
+
+void CFileListForm::OnCommand(unsigned id) {
+    switch (id) {
+    case ID_OPEN_FILE: jobs_.OpenFile(); break;
+    case ID_IMPORT_DIRECTORY: jobs_.ImportDirectoryCommand(); break;
+    case ID_OPEN_FILE_DIRECTORY: jobs_.OpenFileDirectory(); break;
+    case ID_OPEN_WITH_APP: jobs_.OpenWithAssociatedApp(); break;
+    case ID_REMOVE_ALL: jobs_.RemoveAll(); break;
+    case ID_REMOVE_SELECTED: jobs_.RemoveSelected(); break;
+    case ID_SELECT_CURRENT: jobs_.SelectCurrentItem(); break;
+    case ID_CLEAR_ALL_SELECTED: jobs_.ClearAllSelected(); break;
+    case ID_INVERT_SELECT: jobs_.InvertSelect(); break;
+    case ID_SELECT_ALL_ITEMS: jobs_.SelectAllItems(); break;
+    case ID_START_CONVERT: run_.StartConvert(); break;
+    case ID_STOP_CONVERT: run_.StopConvert(); break;
+    default: break;
+    }
+}
+
+bool CFileListForm::HandleKey(int key, bool control) {
+    static const struct {
+        int key;
+        bool control;
+        unsigned command;
+    } table[] = {
+        {'O', true, ID_OPEN_FILE},          {'E', true, ID_OPEN_FILE_DIRECTORY}, {'W', true, ID_OPEN_WITH_APP},
+        {'D', true, ID_IMPORT_DIRECTORY},   {'A', true, ID_SELECT_ALL_ITEMS},    {'I', true, ID_INVERT_SELECT},
+        {'X', true, ID_CLEAR_ALL_SELECTED}, {VK_DELETE, true, ID_REMOVE_ALL},    {VK_DELETE, false, ID_REMOVE_SELECTED},
+        {VK_SPACE, false, ID_SELECT_CURRENT}, {VK_F1 + 4, false, ID_START_CONVERT},
+    };
+    for (const auto& entry : table)
+        if (entry.key == key && entry.control == control) {
+            OnCommand(entry.command);
+            return true;
+        }
+    return false;
+}
+
+bool CFileListForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || !isAncestorOf(widget) || widget != QApplication::focusWidget())
+        return false;
+    // Keys typed into a cell's editor stay there: a row is never removed while it is edited.
+    if (dynamic_cast<CGridInPlaceEdit*>(CWnd::WindowOf(widget)))
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    const bool control = key->modifiers() & Qt::ControlModifier;
+    int virtualKey = 0;
+    switch (key->key()) {
+    case Qt::Key_Delete: virtualKey = VK_DELETE; break;
+    case Qt::Key_Space: virtualKey = VK_SPACE; break;
+    case Qt::Key_F5: virtualKey = (key->modifiers() & Qt::ShiftModifier) ? 0 : VK_F1 + 4; break;
+    default:
+        if (key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z)
+            virtualKey = key->key();
+    }
+    // The key still goes its normal way afterwards.
+    if (virtualKey)
+        HandleKey(virtualKey, control);
+    return false;
+}
+
+void CFileListForm::ShowSummary(int row, int col) {
+    if (grid_.GetRowCount() < 2)
+        return;
+    const CGridCellRange range = grid_.GetSelectedCellRange();
+    if (!grid_.IsValid(range) || !range.InRange(row, col) || range.maxRow < 1)
+        return;
+    DialogMessages messages(this);
+    const DocumentSummary summary =
+        BuildDocumentSummary(jobs_.Paths()[static_cast<size_t>(range.maxRow - 1)], messages);
+    summary_.ShowSummary(summary);
+    if (summary.pageCount <= 0 || !options_)
+        return;
+    // With "All Pages", End Page shows the document's page count.
+    auto* pageRange = dynamic_cast<CChoiceTreeItemComboBox*>(options_->Tree().FindItem(CRightView::kPageRange));
+    auto* endPage = dynamic_cast<CChoiceTreeItemSpinner*>(options_->Tree().FindItem(CRightView::kEndPage));
+    if (pageRange && endPage && pageRange->GetWindow() && pageRange->GetWindow()->GetCurSel() == 0) {
+        endPage->SetEditInt(summary.pageCount);
+        options_->Tree().UpdatedItems(endPage);
+    }
+}
+
+void CFileListForm::ShowContextMenu(POINT screen) {
+    POINT at = screen;
+    ScreenToClient(&at);
+    const RECT gridClient = grid_.GetClientRect();
+    if (at.x < 0 || at.y < 0 || at.x >= gridClient.right || at.y >= gridClient.bottom || grid_.GetRowCount() < 2)
+        return;
+    const bool running = run_.IsConverting();
+    auto entry = [&](unsigned id, const char* text, bool grayedWhileRunning) {
+        return PopupMenuEntry{id, text, !(running && grayedWhileRunning)};
+    };
+    const std::vector<PopupMenuEntry> menu = {
+        entry(ID_OPEN_FILE, "Open File\tCtrl+O", true),
+        entry(ID_IMPORT_DIRECTORY, "Import Directory\tCtrl+D", true),
+        {},
+        entry(ID_OPEN_FILE_DIRECTORY, "Open File Directory\tCtrl+E", false),
+        entry(ID_OPEN_WITH_APP, "Open with Associated App\tCtrl+W", false),
+        {},
+        entry(ID_REMOVE_SELECTED, "Remove Selected\tDel", true),
+        entry(ID_REMOVE_ALL, "Remove All\tCtrl+Del", true),
+        {},
+        entry(ID_SELECT_CURRENT, "Select Current Item\tSpace", true),
+        entry(ID_SELECT_ALL_ITEMS, "Select All Items\tCtrl+A", true),
+        entry(ID_CLEAR_ALL_SELECTED, "Clear All Selected\tCtrl+X", true),
+        entry(ID_INVERT_SELECT, "Invert Select\tCtrl+I", true),
+        {},
+        entry(ID_START_CONVERT, "Start Convert\tF5", true),
+        entry(ID_STOP_CONVERT, "Stop Convert\tShift+F5", false),
+    };
+    activateWindow();
+    if (const unsigned command = Services().TrackPopupMenu(this, menu, screen.x, screen.y))
+        OnCommand(command);
+}
+
+LRESULT CFileListForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        reinterpret_cast<CDC*>(wParam)->FillSolidRect(GetClientRect(), kBand);
+        return 1;
+    case WM_PAINT: {
+        CPaintDC dc(this);
+        dc.FillSolidRect(GetClientRect(), kBand);
+        return 0;
+    }
+    case WM_SIZE:
+        LayOut();
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) != kGridId)
+            OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_NOTIFY: {
+        const auto* notify = reinterpret_cast<const GRID_NOTIFY*>(lParam);
+        if (notify->hdr.idFrom == kGridId && notify->hdr.code == NM_CLICK)
+            ShowSummary(notify->iRow, notify->iColumn);
+        return 0;
+    }
+    case WM_CONTEXTMENU:
+        if (lParam != -1)
+            ShowContextMenu(PointFromParam(static_cast<uintptr_t>(lParam)));
+        return 0;
+    case WM_DROPFILES:
+        jobs_.Drop(DroppedFiles(wParam));
+        return 0;
+    }
+    return CWnd::WindowProc(message, wParam, lParam);
+}
