@@ -1,0 +1,173 @@
+// The file list form: its layout, keys, context menu, command states and
+// summary, and the icon buttons it is made of.
+#include "shell/commands.h"
+#include "shell/file_list_form.h"
+#include "tests/support/gui_support.h"
+
+#include <QApplication>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct FormWindow {
+    ConvertSettings settings;
+    CWnd window;
+    CRightView options{settings};
+    CFileListForm form{settings, &options};
+    explicit FormWindow(int width = 640, int height = 600) {
+        window.resize(width + 360, height);
+        options.Create(WS_CHILD | WS_VISIBLE, RECT{width, 0, width + 360, height}, &window, 2);
+        options.BuildOptionTree();
+        form.Create(WS_CHILD | WS_VISIBLE, RECT{0, 0, width, height}, &window, 1);
+        ShowExposed(&window);
+    }
+    RECT Place(CWnd& control) { return control.GetWindowRect(); }
+    void Key(int key, Qt::KeyboardModifiers modifiers = {}) {
+        form.Grid().SetFocus();
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+        QCoreApplication::processEvents();
+    }
+};
+
+} // namespace
+
+TEST(FileListForm, LayoutFollowsTheFormsSize) {
+    FormWindow w(640, 600); // H = 600, H/2 = 300
+    struct Case {
+        CWnd* control;
+        RECT place;
+    } cases[] = {
+        {&w.form.Grid(), {0, 0, 640, 256}},
+        {&w.form.Button(ID_OPEN_FILE), {5, 264, 37, 296}},
+        {&w.form.Button(ID_CLEAR_ALL_SELECTED), {161, 264, 193, 296}},
+        {&w.form.Summary(), {0, 304, 640, 552}},
+        {&w.form.Button(ID_START_CONVERT), {5, 560, 37, 592}},
+        {&w.form.Button(ID_STOP_CONVERT), {57, 560, 89, 592}},
+        {&w.form.CurrentBar(), {145, 560, 640, 572}},
+        {&w.form.TotalBar(), {145, 580, 640, 592}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(w.Place(*c.control), c.place) << c.place.left << "," << c.place.top;
+    EXPECT_EQ(w.form.CurrentBar().GetWindowText(), "Waiting for converting.");
+    const QImage picture = w.form.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(picture.pixel(300, 280), qRgb(227, 246, 253)); // the band behind the buttons
+}
+
+TEST(FileListForm, KeysRunTheListCommands) {
+    RecordingServices services;
+    FormWindow w;
+    services.files = {"/d/a.pdf", "/d/b.pdf", "/d/c.pdf"};
+    w.Key(Qt::Key_O, Qt::ControlModifier); // Open File
+    EXPECT_EQ(w.form.Jobs().Paths().size(), 3u);
+    w.Key(Qt::Key_X, Qt::ControlModifier); // Clear All Selected
+    EXPECT_TRUE(w.form.Jobs().CheckedEntries().empty());
+    w.Key(Qt::Key_A, Qt::ControlModifier); // Select All Items
+    EXPECT_EQ(w.form.Jobs().CheckedEntries().size(), 3u);
+    w.Key(Qt::Key_I, Qt::ControlModifier); // Invert Select
+    EXPECT_TRUE(w.form.Jobs().CheckedEntries().empty());
+    QTest::mouseClick(w.form.Grid().ClientWidget(), Qt::LeftButton, {}, QPoint(100, 18 * 2 + 9)); // row 2
+    w.Key(Qt::Key_Space); // Select Current Item
+    EXPECT_TRUE(w.form.Jobs().IsChecked(2));
+    w.Key(Qt::Key_E, Qt::ControlModifier);
+    w.Key(Qt::Key_W, Qt::ControlModifier);
+    EXPECT_EQ(services.opened, (Lines{"/d/", "/d/b.pdf"}));
+    w.Key(Qt::Key_Delete); // Remove Selected
+    EXPECT_EQ(w.form.Jobs().Paths(), (Lines{"/d/a.pdf", "/d/c.pdf"}));
+    w.Key(Qt::Key_O); // O without Ctrl opens nothing
+    EXPECT_EQ(w.form.Jobs().Paths().size(), 2u);
+    w.Key(Qt::Key_Delete, Qt::ControlModifier); // Remove All
+    EXPECT_TRUE(w.form.Jobs().Paths().empty());
+}
+
+TEST(FileListForm, CommandStatesAndTheContextMenu) {
+    RecordingServices services;
+    FormWindow w;
+    // An empty list: no menu, Start grayed, Open File enabled.
+    QTest::mouseClick(w.form.Grid().ClientWidget(), Qt::RightButton, {}, QPoint(50, 50));
+    EXPECT_TRUE(services.menu.empty());
+    EXPECT_FALSE(w.form.IsCommandEnabled(ID_START_CONVERT));
+    EXPECT_TRUE(w.form.IsCommandEnabled(ID_OPEN_FILE));
+    EXPECT_FALSE(w.form.IsCommandEnabled(ID_STOP_CONVERT));
+    services.files = {"/d/a.pdf"};
+    w.form.OnCommand(ID_OPEN_FILE);
+    EXPECT_TRUE(w.form.IsCommandEnabled(ID_START_CONVERT));
+    EXPECT_TRUE(w.form.IsCommandEnabled(ID_STOP_CONVERT));
+    services.menuAnswer = ID_INVERT_SELECT;
+    QTest::mouseClick(w.form.Grid().ClientWidget(), Qt::RightButton, {}, QPoint(50, 30));
+    EXPECT_EQ(services.menu,
+              (Lines{"Open File\tCtrl+O", "Import Directory\tCtrl+D", "-", "Open File Directory\tCtrl+E",
+                     "Open with Associated App\tCtrl+W", "-", "Remove Selected\tDel", "Remove All\tCtrl+Del", "-",
+                     "Select Current Item\tSpace", "Select All Items\tCtrl+A", "Clear All Selected\tCtrl+X",
+                     "Invert Select\tCtrl+I", "-", "Start Convert\tF5", "Stop Convert\tShift+F5"}));
+    EXPECT_FALSE(w.form.Jobs().IsChecked(1)); // the chosen command ran
+}
+
+TEST(FileListForm, AClickShowsTheSummaryAndItsPageCountInEndPage) {
+    RecordingServices services;
+    FormWindow w;
+    services.files = {std::string(VELLUMIN_SOURCE_DIR) + "/resources/sample.pdf"};
+    w.form.OnCommand(ID_OPEN_FILE);
+    QTest::mouseClick(w.form.Grid().ClientWidget(), Qt::LeftButton, {}, QPoint(100, 27));
+    EXPECT_NE(w.form.Summary().GetPlainText().find("PDF Description"), std::string::npos)
+        << w.form.Summary().GetPlainText();
+    auto* endPage = static_cast<CChoiceTreeItemSpinner*>(w.options.Tree().FindItem(CRightView::kEndPage));
+    EXPECT_EQ(endPage->GetEditText(), "2"); // the sample has two pages
+    EXPECT_EQ(w.settings.endPage, 1000);    // the settings wait for the next run
+    w.form.OnCommand(ID_REMOVE_ALL);
+    EXPECT_EQ(w.form.Summary().GetPlainText(), "");
+}
+
+TEST(IconButton, IconsStatesAndClicks) {
+    struct Parent : CWnd {
+        Lines commands;
+        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+            if (message == WM_COMMAND)
+                commands.push_back(std::to_string(LOWORD(wParam)));
+            return CWnd::WindowProc(message, wParam, lParam);
+        }
+    } parent;
+    parent.resize(120, 60);
+    CIconButton first(&parent), second(&parent);
+    QImage icon(16, 16, QImage::Format_ARGB32);
+    icon.fill(QColor(200, 100, 40));
+    for (CIconButton* button : {&first, &second}) {
+        button->SetIcon(icon, ICON_SECOND_DARKER);
+        button->SetDlgCtrlID(button == &first ? 32770 : 32771);
+    }
+    first.setGeometry(0, 0, 32, 32);
+    second.setGeometry(40, 0, 32, 32);
+    ShowExposed(&parent);
+    EXPECT_EQ(CIconButton::Darker(icon).pixel(3, 3), qRgb(150, 75, 30));
+    EXPECT_EQ(CIconButton::Grey(icon).pixel(3, 3) & 0xFF, 123u); // 0.299 R + 0.587 G + 0.114 B, truncated
+    first.EnableWindow(false);
+    EXPECT_EQ(first.CurrentIcon().pixel(3, 3), qRgb(150, 75, 30)); // the darker icon while disabled
+    first.EnableWindow(true);
+    EXPECT_EQ(first.CurrentIcon().pixel(3, 3), icon.pixel(3, 3));
+
+    // A press shows the icon one pixel lower and to the right.
+    const QImage up = first.grab().toImage();
+    QTest::mousePress(first.ClientWidget(), Qt::LeftButton, {}, QPoint(16, 16));
+    const QImage down = first.grab().toImage();
+    EXPECT_EQ(down.pixel(9, 9), up.pixel(8, 8));
+    QTest::mouseRelease(first.ClientWidget(), Qt::LeftButton, {}, QPoint(16, 16));
+    // A double click acts as two clicks.
+    QTest::mouseClick(second.ClientWidget(), Qt::LeftButton, {}, QPoint(16, 16));
+    QTest::mouseDClick(second.ClientWidget(), Qt::LeftButton, {}, QPoint(16, 16));
+    QTest::mouseRelease(second.ClientWidget(), Qt::LeftButton, {}, QPoint(16, 16));
+    EXPECT_EQ(parent.commands, (Lines{"32770", "32771", "32771"}));
+
+    // Hover raises the button under the pointer; leaving flattens it.
+    QTest::mouseMove(first.ClientWidget(), QPoint(10, 10));
+    QMouseEvent move(QEvent::MouseMove, QPointF(10, 10), first.mapToGlobal(QPointF(10, 10)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(first.ClientWidget(), &move);
+    EXPECT_TRUE(first.IsHovered());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(first.ClientWidget(), &leave);
+    QApplication::sendEvent(second.ClientWidget(), &move);
+    EXPECT_FALSE(first.IsHovered());
+    EXPECT_TRUE(second.IsHovered());
+}
