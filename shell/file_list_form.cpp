@@ -7,6 +7,7 @@
 #include "platform/ui/ui_services.h"
 #include "shell/commands.h"
 #include "shell/form_icons.h"
+#include "shell/menu_resources.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -220,28 +221,11 @@ void CFileListForm::ShowContextMenu(POINT screen) {
     const RECT gridClient = grid_.GetClientRect();
     if (at.x < 0 || at.y < 0 || at.x >= gridClient.right || at.y >= gridClient.bottom || grid_.GetRowCount() < 2)
         return;
-    const bool running = run_.IsConverting();
-    auto entry = [&](unsigned id, const char* text, bool grayedWhileRunning) {
-        return PopupMenuEntry{id, text, !(running && grayedWhileRunning)};
-    };
-    const std::vector<PopupMenuEntry> menu = {
-        entry(ID_OPEN_FILE, "Open File\tCtrl+O", true),
-        entry(ID_IMPORT_DIRECTORY, "Import Directory\tCtrl+D", true),
-        {},
-        entry(ID_OPEN_FILE_DIRECTORY, "Open File Directory\tCtrl+E", false),
-        entry(ID_OPEN_WITH_APP, "Open with Associated App\tCtrl+W", false),
-        {},
-        entry(ID_REMOVE_SELECTED, "Remove Selected\tDel", true),
-        entry(ID_REMOVE_ALL, "Remove All\tCtrl+Del", true),
-        {},
-        entry(ID_SELECT_CURRENT, "Select Current Item\tSpace", true),
-        entry(ID_SELECT_ALL_ITEMS, "Select All Items\tCtrl+A", true),
-        entry(ID_CLEAR_ALL_SELECTED, "Clear All Selected\tCtrl+X", true),
-        entry(ID_INVERT_SELECT, "Invert Select\tCtrl+I", true),
-        {},
-        entry(ID_START_CONVERT, "Start Convert\tF5", true),
-        entry(ID_STOP_CONVERT, "Stop Convert\tShift+F5", false),
-    };
+    // Menu 137; while a run is under way only the folder, application and Stop items stay.
+    std::vector<PopupMenuEntry> menu = LoadMenu(137).front().items;
+    for (PopupMenuEntry& entry : menu)
+        entry.enabled = !run_.IsConverting() || entry.command == ID_OPEN_FILE_DIRECTORY ||
+                        entry.command == ID_OPEN_WITH_APP || entry.command == ID_STOP_CONVERT;
     activateWindow();
     if (const unsigned command = Services().TrackPopupMenu(this, menu, screen.x, screen.y))
         OnCommand(command);
