@@ -1,0 +1,55 @@
+#pragma once
+// CMainFrame: the main window: the menu bar of menu 165 with its accelerator
+// keys, a splitter with the file list form on the left (at least 640 pixels)
+// and the options pane on the right. List and run commands go to the form,
+// which also says when they are enabled; the frame's own commands reset the
+// options, open the help and web pages, write a mail and show the About box.
+// Closing the window during a run stops it and waits for its worker.
+#include "shell/file_list_form.h"
+#include "shell/right_view.h"
+
+#include <QMainWindow>
+#include <QSplitter>
+#include <map>
+
+class QAction;
+
+enum : unsigned {
+    ID_RESET_OPTIONS = 32785, ID_APP_EXIT = 57665, ID_HELP_ONLINE = 32861, ID_TELL_FRIEND = 32865,
+    ID_CHECK_VERSION = 32866, ID_HOME_PAGE = 32867, ID_APP_ABOUT = 57664,
+};
+
+class CMainFrame : public QMainWindow {
+public:
+    CMainFrame(ConvertSettings& settings, const std::string& helpPage);
+    ~CMainFrame() override;
+
+    void OnCommand(unsigned id);
+    bool IsCommandEnabled(unsigned id) const;
+    CFileListForm& Form() { return *form_; }
+    CRightView& Options() { return *options_; }
+    QSplitter& Splitter() { return splitter_; }
+    // The menu's action for a command (null when it has none).
+    QAction* Action(unsigned id) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenu();
+    void UpdateCommandStates();
+
+    ConvertSettings& settings_;
+    std::string helpPage_;
+    QSplitter splitter_;
+    CRightView* options_;
+    CFileListForm* form_;
+    std::map<unsigned, QAction*> actions_;
+    struct Key {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        unsigned command;
+    };
+    std::vector<Key> accelerators_;
+};
