@@ -1,4 +1,5 @@
-// The main of every GUI test: an offscreen application with a fixed DPI, a
+// The main of every GUI test: an offscreen application (or the platform
+// VELLUMIN_TEST_PLATFORM names, for tests in a real X server) with a fixed DPI, a
 // fixed font and style, the classic system colours and metrics, so that
 // pixels and sizes are predictable.
 #include "platform/ui/system_colors.h"
@@ -10,7 +11,8 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const char* platform = std::getenv("VELLUMIN_TEST_PLATFORM");
+    setenv("QT_QPA_PLATFORM", platform ? platform : "offscreen", 1);
     setenv("QT_FONT_DPI", "96", 1);
     setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
     QApplication app(argc, argv);

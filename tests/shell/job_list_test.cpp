@@ -19,6 +19,9 @@
 #include <sys/stat.h>
 
 using testing_support::CorpusDir;
+using testing_support::CorpusFiles;
+using testing_support::FolderContents;
+using testing_support::HaveCorpus;
 using testing_support::FixtureDir;
 using testing_support::ListFiles;
 using testing_support::ReadFile;
@@ -76,22 +79,6 @@ private:
     std::function<void()> action_;
 };
 
-// Byte-for-byte contents of every file below a folder, by relative path.
-std::map<std::string, std::string> Tree(const std::string& dir) {
-    std::map<std::string, std::string> files;
-    for (const std::string& name : ListFiles(dir))
-        files[name] = ReadFile(dir + "/" + name);
-    return files;
-}
-
-std::vector<std::string> CorpusFiles(std::initializer_list<const char*> names) {
-    std::vector<std::string> paths;
-    for (const char* name : names)
-        paths.push_back(CorpusDir() + "/" + name);
-    return paths;
-}
-
-bool HaveCorpus() { return !ListFiles(CorpusDir()).empty(); }
 
 } // namespace
 
@@ -209,7 +196,7 @@ TEST(BatchRun, ARunGivesTheFilesTheCommandLineGives) {
     FILE* sink = std::tmpfile();
     RunCli(*parsed.options, sink, sink, false);
     std::fclose(sink);
-    const auto fromWindow = Tree(dir / "window"), fromCli = Tree(cliOut);
+    const auto fromWindow = FolderContents(dir / "window"), fromCli = FolderContents(cliOut);
     EXPECT_GT(fromWindow.size(), 5u);
     EXPECT_TRUE(fromWindow == fromCli) << fromWindow.size() << " files against " << fromCli.size();
 }

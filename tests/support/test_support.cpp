@@ -49,4 +49,20 @@ std::vector<std::string> ListFiles(const std::string& dir) {
 std::string CorpusDir() { return VELLUMIN_CORPUS_DIR; }
 std::string FixtureDir() { return VELLUMIN_FIXTURE_DIR; }
 
+std::vector<std::string> CorpusFiles(std::initializer_list<const char*> names) {
+    std::vector<std::string> paths;
+    for (const char* name : names)
+        paths.push_back(CorpusDir() + "/" + name);
+    return paths;
+}
+
+bool HaveCorpus() { return !ListFiles(CorpusDir()).empty(); }
+
+std::map<std::string, std::string> FolderContents(const std::string& dir) {
+    std::map<std::string, std::string> files;
+    for (const std::string& name : ListFiles(dir))
+        files[name] = ReadFile(dir + "/" + name);
+    return files;
+}
+
 } // namespace testing_support

@@ -3,6 +3,8 @@
 // that record what the engine shows.
 #include "engine/user_feedback.h"
 
+#include <initializer_list>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -50,5 +52,10 @@ public:
 // Folder of the read-only corpus of real PDFs, and of the committed fixtures.
 std::string CorpusDir();
 std::string FixtureDir();
+// Paths of the named corpus documents; whether the corpus is here at all.
+std::vector<std::string> CorpusFiles(std::initializer_list<const char*> names);
+bool HaveCorpus();
+// Byte-for-byte contents of every file below a folder, by relative path.
+std::map<std::string, std::string> FolderContents(const std::string& dir);
 
 } // namespace testing_support

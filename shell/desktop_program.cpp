@@ -1,0 +1,43 @@
+#include "shell/desktop_program.h"
+
+#include "engine/settings_store.h"
+#include "shell/splash_window.h"
+
+#include <QCoreApplication>
+#include <cstring>
+
+ProgramArguments ParseProgramArguments(int argc, char** argv) {
+    ProgramArguments arguments;
+    for (int i = 1; i < argc; ++i) {
+        // Started by another program rather than by a person: no splash.
+        if (std::strcmp(argv[i], "--no-splash") == 0 || std::strcmp(argv[i], "-Embedding") == 0 ||
+            std::strcmp(argv[i], "-Automation") == 0)
+            arguments.splash = false;
+        else if (std::strcmp(argv[i], "--settings") == 0 && i + 1 < argc)
+            arguments.settingsPath = argv[++i];
+        else
+            arguments.documents.push_back(argv[i]);
+    }
+    return arguments;
+}
+
+CDesktopProgram::CDesktopProgram(const ProgramArguments& arguments, const std::string& helpPage)
+    : splash_(arguments.splash), settingsPath_(arguments.settingsPath) {
+    if (settingsPath_.empty())
+        settingsPath_ = SettingsFilePath(QCoreApplication::applicationDirPath().toStdString() + "/");
+    LoadSettings(settingsPath_, settings_);
+    frame_ = std::make_unique<CMainFrame>(settings_, helpPage);
+    for (const std::string& document : arguments.documents)
+        frame_->Form().Jobs().AddJob(document);
+}
+
+CDesktopProgram::~CDesktopProgram() {
+    frame_.reset(); // a run still going is stopped and waited for first
+    SaveSettings(settingsPath_, settings_);
+}
+
+void CDesktopProgram::Show() {
+    frame_->show();
+    if (splash_)
+        (new CSplashWindow)->show();
+}

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# A second start of the desktop program hands over to the first and ends at
+# once, without reading or writing settings; the first one goes on running.
+# Run in an X server: second_start_test.sh PATH-TO-vellumin
+set -euo pipefail
+program="$1"
+work="$(mktemp -d)"
+first=""
+trap '[ -z "$first" ] || kill "$first" 2>/dev/null || true; rm -rf "$work"' EXIT
+export TMPDIR="$work" # the per-user instance socket lives there
+
+"$program" --no-splash --settings "$work/first.ini" &
+first=$!
+for _ in $(seq 100); do
+    compgen -G "$work/vellumin-*" >/dev/null && break
+    sleep 0.1
+done
+compgen -G "$work/vellumin-*" >/dev/null || { echo "the first instance never listened"; exit 1; }
+
+start=$(date +%s%N)
+timeout 10 "$program" --no-splash --settings "$work/second.ini" || { echo "the second start did not end by itself"; exit 1; }
+elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
+[ ! -e "$work/second.ini" ] || { echo "the second start went as far as its settings"; exit 1; }
+kill -0 "$first" || { echo "the first instance ended"; exit 1; }
+echo "the second start ended after ${elapsed_ms} ms; the first instance runs on"
