@@ -12,9 +12,12 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QMimeData>
+#include <QTimer>
 #include <QTest>
 #include <QUrl>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sys/stat.h>
 
 using testing_support::CorpusFiles;
@@ -51,8 +54,32 @@ void KeyOnFocus(Qt::Key key) {
     QCoreApplication::processEvents();
 }
 
-std::map<std::string, std::string> CliOutput(const std::vector<std::string>& documents, const std::string& folder) {
-    std::vector<const char*> args{"vellumin-cli", "-f", "png", "-o", folder.c_str()};
+// Starts the program on a fresh config folder, its window shown and active.
+struct Started {
+    ProgramArguments arguments;
+    std::unique_ptr<CDesktopProgram> program;
+    explicit Started(const std::string& settingsPath) {
+        arguments.splash = false;
+        arguments.settingsPath = settingsPath;
+        program = std::make_unique<CDesktopProgram>(arguments, "/nowhere/help.html");
+        Frame().resize(1024, 700);
+        program->Show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
+        Frame().activateWindow();
+    }
+    CMainFrame& Frame() { return program->Frame(); }
+    void WaitForTheRunToEnd() {
+        QElapsedTimer clock;
+        clock.start();
+        while (Frame().Form().Run().IsConverting() && clock.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        ASSERT_FALSE(Frame().Form().Run().IsConverting());
+    }
+};
+
+std::map<std::string, std::string> CliOutput(const std::vector<std::string>& documents, const std::string& folder,
+                                             const char* format) {
+    std::vector<const char*> args{"vellumin-cli", "-f", format, "-o", folder.c_str()};
     for (const std::string& document : documents)
         args.push_back(document.c_str());
     ParsedCommandLine parsed = ParseCommandLine(static_cast<int>(args.size()), args.data());
@@ -72,19 +99,12 @@ TEST(DesktopProgram, DropChoosePngRunAndFindTheChoiceAtTheNextStart) {
     const std::string window = dir / "window";
     mkdir(window.c_str(), 0777);
     mkdir((dir / "config").c_str(), 0777);
-    ProgramArguments arguments;
-    arguments.splash = false;
-    arguments.settingsPath = dir / "config/Settings.ini"; // a fresh config folder
+    const std::string settingsPath = dir / "config/Settings.ini";
     const std::vector<std::string> documents =
         CorpusFiles({"flate-gray-rgb-indexed-smask-colorkey.pdf", "runlength-cmyk-gray-rgb-dct.pdf"});
     {
-        CDesktopProgram program(arguments, "/nowhere/help.html");
-        CMainFrame& frame = program.Frame();
-        frame.resize(1024, 700);
-        program.Show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-        frame.activateWindow();
-
+        Started started(settingsPath);
+        CMainFrame& frame = started.Frame();
         Drop(&frame.Form(), documents);
         ASSERT_EQ(frame.Form().Jobs().Paths().size(), 2u);
 
@@ -98,19 +118,66 @@ TEST(DesktopProgram, DropChoosePngRunAndFindTheChoiceAtTheNextStart) {
 
         frame.Form().Grid().SetFocus();
         KeyOnFocus(Qt::Key_F5);
-        QElapsedTimer clock;
-        clock.start();
-        while (frame.Form().Run().IsConverting() && clock.elapsed() < 60000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        ASSERT_FALSE(frame.Form().Run().IsConverting());
+        started.WaitForTheRunToEnd();
         EXPECT_EQ(services.opened, std::vector<std::string>{window + "/"}); // the folder is opened at the end
         frame.close();
     }
     const auto fromWindow = FolderContents(window);
     EXPECT_GT(fromWindow.size(), 5u);
-    EXPECT_TRUE(fromWindow == CliOutput(documents, dir / "cli"));
-    EXPECT_NE(ReadFile(arguments.settingsPath).find("Images Format=4"), std::string::npos); // png
+    EXPECT_TRUE(fromWindow == CliOutput(documents, dir / "cli", "png"));
+    EXPECT_NE(ReadFile(settingsPath).find("Images Format=4"), std::string::npos); // png
 
-    CDesktopProgram again(arguments, "/nowhere/help.html");
+    Started again(settingsPath);
     EXPECT_NE(DumpChoiceTree(again.Frame().Options().Tree()).find("    Output Mode = png\n"), std::string::npos);
+}
+
+TEST(DesktopProgram, ShiftF5DuringARunLeavesWholeDocumentsOnly) {
+    if (!HaveCorpus())
+        GTEST_SKIP() << "the corpus of real PDFs (../shared/corpus) is not here";
+    RecordingServices services;
+    TempDir dir;
+    const std::string window = dir / "window";
+    mkdir(window.c_str(), 0777);
+    const std::vector<std::string> documents =
+        CorpusFiles({"runlength-cmyk-gray-rgb-dct.pdf", "flate-gray-rgb-indexed-smask-colorkey.pdf",
+                     "ccitt-g3-1d-g3-2d-g4.pdf"});
+    Started started(dir / "Settings.ini");
+    CMainFrame& frame = started.Frame();
+    Drop(&frame.Form(), documents);
+    services.folders = {window};
+    ClickOption(frame, CRightView::kOutputDirectory, true);
+    frame.Form().Grid().SetFocus();
+
+    // Shift+F5 as soon as the first image is written.
+    QTimer watch;
+    watch.setInterval(1);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (testing_support::ListFiles(window).empty())
+            return;
+        watch.stop();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5, Qt::ShiftModifier);
+    });
+    watch.start();
+    KeyOnFocus(Qt::Key_F5);
+    started.WaitForTheRunToEnd();
+
+    // Each document written is written whole: its files are those the command
+    // line writes for it alone.
+    const auto written = FolderContents(window);
+    ASSERT_FALSE(written.empty());
+    size_t documentsWritten = 0;
+    for (size_t i = 0; i < documents.size(); ++i) {
+        const std::string stem = std::filesystem::path(documents[i]).stem().string() + "-";
+        std::map<std::string, std::string> ofThisOne;
+        for (const auto& [name, bytes] : written)
+            if (name.rfind(stem, 0) == 0)
+                ofThisOne[name] = bytes;
+        if (ofThisOne.empty())
+            continue;
+        ++documentsWritten;
+        EXPECT_TRUE(ofThisOne == CliOutput({documents[i]}, dir / ("cli" + std::to_string(i)), "jpg")) << stem;
+    }
+    EXPECT_GE(documentsWritten, 1u);
+    EXPECT_LT(documentsWritten, documents.size()) << "the stop came too late to leave a document out";
+    EXPECT_TRUE(services.opened.empty()); // a stopped run does not open the folder
 }
