@@ -3,7 +3,8 @@
 #include "engine/settings_store.h"
 #include "shell/splash_window.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <cstring>
 
 ProgramArguments ParseProgramArguments(int argc, char** argv) {
@@ -37,6 +38,8 @@ CDesktopProgram::~CDesktopProgram() {
 }
 
 void CDesktopProgram::Show() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        frame_->move(screen->availableGeometry().center() - frame_->rect().center());
     frame_->show();
     if (splash_)
         (new CSplashWindow)->show();

@@ -42,7 +42,11 @@ bool TypesText(const QWidget* widget) {
 CMainFrame::CMainFrame(ConvertSettings& settings, const std::string& helpPage)
     : settings_(settings), helpPage_(helpPage), options_(new CRightView(settings)),
       form_(new CFileListForm(settings, options_)) {
-    setWindowTitle("Vellumin");
+    setWindowTitle(kProductName);
+    // Resizable, but neither minimized nor maximized.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setMinimumSize(880, 565);
     resize(1024, 700);
     splitter_.addWidget(form_);
     splitter_.addWidget(options_);
@@ -50,7 +54,7 @@ CMainFrame::CMainFrame(ConvertSettings& settings, const std::string& helpPage)
     form_->setMinimumWidth(640);
     splitter_.setSizes({640, 384});
     splitter_.setStretchFactor(1, 1);
-    splitter_.setStyleSheet("QSplitter { background: rgb(227, 246, 253); }");
+    splitter_.setStyleSheet("QSplitter, QSplitter::handle { background: rgb(227, 246, 253); }");
     setCentralWidget(&splitter_);
     options_->BuildOptionTree();
     BuildMenu();
@@ -117,7 +121,7 @@ void CMainFrame::OnCommand(unsigned id) {
         Services().OpenWithDesktop(QUrl::fromLocalFile(QString::fromStdString(helpPage_)).toString().toStdString());
         break;
     case ID_TELL_FRIEND:
-        Services().OpenWithDesktop(std::string("mailto:?subject=") + kProductName + "&body=" + kHomePage);
+        Services().OpenWithDesktop(InvitationMail());
         break;
     case ID_CHECK_VERSION:
     case ID_HOME_PAGE:

@@ -4,13 +4,17 @@
 #include "shell/main_frame.h"
 #include "shell/single_instance.h"
 #include "shell/splash_window.h"
+#include "shell/product_info.h"
 #include "tests/support/gui_support.h"
+#include "tests/support/test_support.h"
 
 #include <QApplication>
 #include <QMenuBar>
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QTextEdit>
 #include <QTest>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,6 +29,21 @@ struct Frame {
         ShowExposed(&frame);
     }
 };
+
+// Three copies of the bundled sample, a.pdf to c.pdf, in a temporary folder.
+struct ThreeDocuments {
+    testing_support::TempDir dir;
+    std::vector<std::string> paths;
+    ThreeDocuments() {
+        for (const char* name : {"a.pdf", "b.pdf", "c.pdf"}) {
+            std::filesystem::copy_file(std::string(VELLUMIN_SOURCE_DIR) + "/resources/sample.pdf", dir / name);
+            paths.push_back(dir / name);
+        }
+    }
+};
+
+// A grid row's middle, in the grid's client coordinates (rows are 18 pixels).
+QPoint RowPoint(int row) { return QPoint(100, 18 * row + 9); }
 
 } // namespace
 
@@ -119,4 +138,109 @@ TEST(Splash, AKeyPressEndsItAndIsTaken) {
     QApplication::sendEvent(&other, &press);
     EXPECT_EQ(other.keys, 1);
     EXPECT_EQ(CSplashWindow::Picture().size(), QSize(420, 240));
+}
+
+// Every key of the accelerator table, pressed with the focus in the list (the
+// form's own keys) and in the options (the frame's accelerators): each runs
+// its command exactly once, as its effect on the list and the services shows.
+TEST(MainFrame, EveryAcceleratorFromTheListAndFromTheOptions) {
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* after; // the state the key leaves behind
+    } cases[] = {
+        {Qt::Key_O, Qt::ControlModifier, "rows 4, checked a d"},       // Open File (d.pdf from the dialog)
+        {Qt::Key_D, Qt::ControlModifier, "rows 3, checked a | folder dialog"}, // Import Directory (cancelled)
+        {Qt::Key_E, Qt::ControlModifier, "rows 3, checked a | opened DIR/"},   // Open File Directory
+        {Qt::Key_W, Qt::ControlModifier, "rows 3, checked a | opened DIR/b.pdf"}, // Open with Associated App
+        {Qt::Key_Delete, Qt::NoModifier, "rows 2, checked a"},          // Remove Selected (b)
+        {Qt::Key_Delete, Qt::ControlModifier, "rows 0, checked"},       // Remove All
+        {Qt::Key_Space, Qt::NoModifier, "rows 3, checked a b"},         // Select Current Item (checks, never unchecks)
+        {Qt::Key_A, Qt::ControlModifier, "rows 3, checked a b c"},      // Select All Items
+        {Qt::Key_X, Qt::ControlModifier, "rows 3, checked"},            // Clear All Selected
+        {Qt::Key_I, Qt::ControlModifier, "rows 3, checked b c"},        // Invert Select
+        {Qt::Key_F5, Qt::NoModifier, "rows 3, checked a | opened DIR/"}, // Start Convert: a's images, then their folder
+        {Qt::Key_F1, Qt::NoModifier, "rows 3, checked a"},              // F1 has no accelerator
+    };
+    for (bool fromOptions : {false, true}) {
+        for (const auto& c : cases) {
+            RecordingServices services;
+            ThreeDocuments documents;
+            Frame f;
+            services.files = documents.paths;
+            f.frame.OnCommand(ID_OPEN_FILE);
+            f.frame.OnCommand(ID_CLEAR_ALL_SELECTED);
+            QTest::mouseClick(f.frame.Form().Grid().ClientWidget(), Qt::LeftButton, {}, RowPoint(1)); // a checked
+            f.frame.OnCommand(ID_SELECT_CURRENT);
+            QTest::mouseClick(f.frame.Form().Grid().ClientWidget(), Qt::LeftButton, {}, RowPoint(2)); // then on b
+            services.files = {documents.dir / "d.pdf"};
+            std::filesystem::copy_file(documents.paths[0], documents.dir / "d.pdf");
+
+            if (fromOptions)
+                f.frame.Options().Tree().GetListWindow()->SetFocus();
+            else
+                f.frame.Form().Grid().SetFocus();
+            QTest::keyClick(QApplication::focusWidget(), c.key, c.modifiers);
+            QCoreApplication::processEvents();
+
+            std::string state = "rows " + std::to_string(f.frame.Form().Jobs().Paths().size()) + ", checked";
+            for (const JobEntry& entry : f.frame.Form().Jobs().CheckedEntries())
+                state += " " + std::filesystem::path(entry.path).stem().string();
+            if (!services.folderDialogs.empty())
+                state += " | folder dialog";
+            for (std::string opened : services.opened) {
+                if (opened.rfind(documents.dir.path(), 0) == 0)
+                    opened.replace(0, documents.dir.path().size(), "DIR");
+                state += " | opened " + opened;
+            }
+            EXPECT_EQ(state, c.after) << QKeySequence(c.key | c.modifiers).toString().toStdString()
+                                      << (fromOptions ? " from the options" : " from the list");
+        }
+    }
+}
+
+TEST(MainFrame, TitleMinimumSizeAndTheInvitation) {
+    RecordingServices services;
+    Frame f;
+    EXPECT_EQ(f.frame.windowTitle().toStdString(), "Vellumin 1.5");
+    EXPECT_EQ(f.frame.minimumSize(), QSize(880, 565));
+    EXPECT_FALSE(f.frame.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    f.frame.Action(ID_TELL_FRIEND)->trigger();
+    ASSERT_EQ(services.opened.size(), 1u);
+    const std::string& mail = services.opened[0];
+    EXPECT_EQ(mail.rfind("mailto:?subject=Invitation from Vellumin&Body=", 0), 0u) << mail;
+    EXPECT_NE(mail.find(kHomePage), std::string::npos);
+    EXPECT_NE(mail.find(kDownloadPage), std::string::npos);
+    EXPECT_NE(mail.find("%0A%0D[please type your text here]"), std::string::npos);
+}
+
+// The window as a person first sees it with a few documents: the list on the
+// left at least 640 pixels wide, the options on the right, the band colour
+// behind the buttons and in the splitter's bar, and the summary of the
+// document clicked.
+TEST(MainFrame, TheWindowWithThreeDocumentsAndASummary) {
+    RecordingServices services;
+    ThreeDocuments documents;
+    Frame f;
+    services.files = documents.paths;
+    f.frame.OnCommand(ID_OPEN_FILE);
+    QTest::mouseClick(f.frame.Form().Grid().ClientWidget(), Qt::LeftButton, {}, RowPoint(2));
+    QCoreApplication::processEvents();
+    const QImage shot = f.frame.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shot.size(), QSize(1024, 700));
+
+    const QRect list = QRect(f.frame.Form().mapTo(&f.frame, QPoint(0, 0)), f.frame.Form().size());
+    const QRect options = QRect(f.frame.Options().mapTo(&f.frame, QPoint(0, 0)), f.frame.Options().size());
+    EXPECT_EQ(list.left(), 0);
+    EXPECT_GE(list.width(), 640);
+    EXPECT_GT(options.left(), list.right());
+    EXPECT_EQ(options.right(), 1023);
+    const QRgb band = qRgb(227, 246, 253);
+    for (int y = options.top() + 10; y < options.bottom() - 10; y += 50)
+        EXPECT_EQ(shot.pixel((list.right() + options.left()) / 2, y), band) << "splitter bar at y " << y;
+    EXPECT_EQ(shot.pixel(list.left() + 300, list.top() + list.height() / 2 - 20), band);
+
+    const std::string summary = f.frame.Form().Summary().TextEdit()->toPlainText().toStdString();
+    EXPECT_NE(summary.find("b.pdf"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("Pages:"), std::string::npos) << summary;
 }
