@@ -2,6 +2,7 @@
 
 #include "platform/ui/dc.h"
 #include "platform/ui/paint_dc.h"
+#include "shell/app_icon.h"
 #include "shell/product_info.h"
 
 #include <QEventLoop>
@@ -69,11 +70,12 @@ LRESULT CAboutBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         CMemDC dc(paint.Painter(), paint.ClipBox());
         const RECT client = GetClientRect();
         dc.FillSolidRect(client, kBand);
-        // The picture's place, then an etched line below it.
+        // The picture (the application icon and the name), then an etched line below it.
+        dc.Painter()->drawImage(QPoint(20, 24), AppIcon(48));
         dc.SetBkMode(TRANSPARENT);
         dc.SelectFont(MakeFont(-28, 700));
         dc.SetTextColor(RGB(0, 90, 160));
-        RECT picture{20, 16, client.right - 20, 80};
+        RECT picture{80, 16, client.right - 20, 80};
         dc.DrawText("Vellumin", picture, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
         dc.DrawEdge(RECT{10, 86, client.right - 10, 88}, EDGE_ETCHED, BF_TOP);
         return 0;
