@@ -1,4 +1,5 @@
 #include "shell/about_box.h"
+#include "shell/program_resources.h"
 
 #include "platform/ui/dc.h"
 #include "platform/ui/paint_dc.h"
@@ -38,8 +39,8 @@ CAboutBox::CAboutBox()
     SetWindowText(kProductName);
     setWindowTitle(kProductName);
     line_.SetWindowText(kProductLine);
-    websiteLabel_.SetWindowText("Website:");
-    supportLabel_.SetWindowText("Support:");
+    websiteLabel_.SetWindowText(ResourceString("about.website"));
+    supportLabel_.SetWindowText(ResourceString("about.support"));
     website_.SetWindowText(kHomePage);
     website_.SetURL(kHomePage);
     support_.SetWindowText(kSupportAddress);

@@ -1,4 +1,5 @@
 #include "shell/batch_run.h"
+#include "shell/program_resources.h"
 
 #include "engine/document_extraction.h"
 #include "engine/format_conversion.h"
@@ -49,7 +50,7 @@ void CBatchRun::StopConvert() {
     converting_ = false;
     for (CPercentProgressCtrl* bar : {controls_.current, controls_.total}) {
         bar->SetPos(0);
-        bar->SetWindowText("Convert stopped.");
+        bar->SetWindowText(ResourceString("run.stopped"));
     }
     stop_ = true;
 }
@@ -98,12 +99,12 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
             break;
         }
         if (result.outcome == ExtractOutcome::Extracted && settings.imagesFormat != OUTPUT_PPM_PBM) {
-            controls_.total->SetWindowText("Images Coverting");
+            controls_.total->SetWindowText(ResourceString("run.converting_images"));
             ConvertDirectory(result.outputDirectory, settings, result.imageTitle);
         }
-        controls_.current->SetWindowText("Convert Finished");
+        controls_.current->SetWindowText(ResourceString("run.finished"));
         if (i == count) {
-            controls_.total->SetWindowText("Convert Finished");
+            controls_.total->SetWindowText(ResourceString("run.finished"));
             Finish(true, entries, settings);
         }
     }

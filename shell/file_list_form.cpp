@@ -7,7 +7,7 @@
 #include "platform/ui/ui_services.h"
 #include "shell/commands.h"
 #include "shell/form_icons.h"
-#include "shell/menu_resources.h"
+#include "shell/program_resources.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -20,15 +20,15 @@ constexpr UINT kGridId = 1021;
 struct ButtonSpec {
     unsigned id;
     int icon;
-    const char* tooltip;
+    const char* tooltip; // the string table's key
 };
 constexpr ButtonSpec kButtons[] = {
-    {ID_OPEN_FILE, 155, "Open File (Ctrl+O)"},
-    {ID_IMPORT_DIRECTORY, 156, "Open Directory (Ctrl+D)"},
-    {ID_REMOVE_SELECTED, 157, "Remove Current Selected Item (Del)"},
-    {ID_CLEAR_ALL_SELECTED, 158, "Clear All Selected (Ctrl+X)"},
-    {ID_START_CONVERT, 162, "Start Convert (F5)"},
-    {ID_STOP_CONVERT, 161, "Stop Convert (Shift+F5)"},
+    {ID_OPEN_FILE, 155, "button.open_file"},
+    {ID_IMPORT_DIRECTORY, 156, "button.open_directory"},
+    {ID_REMOVE_SELECTED, 157, "button.remove_selected"},
+    {ID_CLEAR_ALL_SELECTED, 158, "button.clear_selected"},
+    {ID_START_CONVERT, 162, "button.start"},
+    {ID_STOP_CONVERT, 161, "button.stop"},
 };
 
 } // namespace
@@ -49,13 +49,13 @@ CFileListForm::CFileListForm(ConvertSettings& settings, CRightView* options)
     total_.SetDlgCtrlID(1007);
     currentLabel_.SetDlgCtrlID(1008);
     totalLabel_.SetDlgCtrlID(1009);
-    currentLabel_.SetWindowText("Current");
-    totalLabel_.SetWindowText("Total");
+    currentLabel_.SetWindowText(ResourceString("bar.current"));
+    totalLabel_.SetWindowText(ResourceString("bar.total"));
     for (const ButtonSpec& spec : kButtons) {
         auto button = std::make_unique<CIconButton>(this);
         button->SetDlgCtrlID(spec.id);
         button->SetIcon(FormIcon(spec.icon), ICON_SECOND_DARKER);
-        button->SetTooltipText(spec.tooltip, true);
+        button->SetTooltipText(ResourceString(spec.tooltip), true);
         button->DrawTransparent(false);
         buttons_.push_back(std::move(button));
     }
@@ -84,7 +84,7 @@ void CFileListForm::ResetBars() {
     for (CPercentProgressCtrl* bar : {&current_, &total_}) {
         bar->SetShowText(true);
         bar->SetPos(0);
-        bar->SetWindowText("Waiting for converting.");
+        bar->SetWindowText(ResourceString("bar.waiting"));
     }
 }
 

@@ -1,4 +1,5 @@
 #include "shell/file_list_grid.h"
+#include "shell/program_resources.h"
 
 namespace {
 
@@ -31,7 +32,12 @@ void SetUpFileListGrid(CDataGrid& grid) {
     LOGFONT bold;
     bold.lfHeight = 14;
     bold.lfWeight = 700;
-    const char* headers[6] = {"", "File Name", "File Size", "Creation Date", "Owner Password", "User Password"};
+    const std::string headers[6] = {"",
+                                    ResourceString("grid.file_name"),
+                                    ResourceString("grid.file_size"),
+                                    ResourceString("grid.creation_date"),
+                                    ResourceString("grid.owner_password"),
+                                    ResourceString("grid.user_password")};
     const int widths[6] = {25, 144, 100, 154, 110, 100};
     for (int col = 0; col < 6; ++col) {
         grid.SetItemFont(0, col, &bold);

@@ -1,4 +1,5 @@
 #include "shell/job_list.h"
+#include "shell/program_resources.h"
 
 #include "shell/file_list_grid.h"
 #include "engine/text_format.h"
@@ -10,8 +11,6 @@
 #include <cctype>
 
 namespace {
-
-constexpr const char* kPdfFilter = "PDF Files (*.pdf)";
 
 std::string LowerCase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -35,14 +34,14 @@ void CJobList::AddJob(const std::string& path) {
 
 void CJobList::AddRow(const std::string& path) {
     const platform::FilePathInfo info(path);
-    const std::string size = FormatThousands(info.FileSize() / 1024) + " KB";
+    const std::string size = FormatThousands(info.FileSize() / 1024) + ResourceString("list.size_unit");
     const auto created = info.CreationTime();
     AddFileListEntry(grid_, info.FileName(), size, created ? FormatLocalTime(*created) : "");
     grid_.Refresh();
 }
 
 void CJobList::OpenFile() {
-    const std::vector<std::string> chosen = Services().OpenFileDialog(owner_, kPdfFilter);
+    const std::vector<std::string> chosen = Services().OpenFileDialog(owner_, ResourceString("list.filter"));
     if (chosen.empty())
         return;
     if (onResetBars)
@@ -53,7 +52,7 @@ void CJobList::OpenFile() {
 }
 
 void CJobList::ImportDirectoryCommand() {
-    const std::string folder = Services().FolderDialog(owner_, "Please Select a Folder", "", kPdfFilter);
+    const std::string folder = Services().FolderDialog(owner_, ResourceString("list.select_folder"), "", ResourceString("list.filter"));
     if (folder.empty())
         return;
     if (onResetBars)

@@ -4,7 +4,7 @@
 #include "platform/ui/ui_services.h"
 #include "shell/about_box.h"
 #include "shell/commands.h"
-#include "shell/menu_resources.h"
+#include "shell/program_resources.h"
 #include "shell/product_info.h"
 
 #include <QAbstractSpinBox>

@@ -1,4 +1,5 @@
 #include "shell/right_view.h"
+#include "shell/program_resources.h"
 
 #include <cstdlib>
 
@@ -35,54 +36,59 @@ void CRightView::BuildOptionTree() {
     tree_.DeleteAllItems(); // a rebuild starts from nothing
     tree_.SetNotify(true, this);
 
-    auto category = [&](const char* label, const char* info) {
+    // Each item's label is the string table's entry of its key, its
+    // description the entry of key + ".info".
+    auto describe = [](CChoiceTreeItem* item, const std::string& key) {
+        item->SetLabelText(ResourceString(key));
+        item->SetInfoText(ResourceString(key + ".info"));
+    };
+    auto category = [&](const char* key) {
         auto* item = new CChoiceTreeItem;
         tree_.InsertItem(item);
-        item->SetLabelText(label);
-        item->SetInfoText(info);
+        describe(item, key);
         item->SetCategoryBackgroundColor(kBand);
         item->SetLabelTextColor(RGB(0, 0, 0));
         return item;
     };
-    auto combo = [&](CChoiceTreeItem* parent, const char* label, const char* info,
-                     std::initializer_list<const char*> choices, int selected) {
+    auto combo = [&](CChoiceTreeItem* parent, const char* key, const std::vector<std::string>& choices,
+                     int selected) {
         auto* item = new CChoiceTreeItemComboBox;
         tree_.InsertItem(item, parent);
-        item->SetLabelText(label);
-        item->SetInfoText(info);
+        describe(item, key);
         if (item->CreateComboItem(0)) {
-            for (const char* choice : choices)
+            for (const std::string& choice : choices)
                 item->GetWindow()->AddString(choice);
             item->GetWindow()->SetCurSel(selected);
         }
     };
-    auto spinner = [&](CChoiceTreeItem* parent, const char* label, const char* info, int value, int upper) {
+    auto spinner = [&](CChoiceTreeItem* parent, const char* key, int value, int upper) {
         auto* item = new CChoiceTreeItemSpinner;
         tree_.InsertItem(item, parent);
-        item->SetLabelText(label);
-        item->SetInfoText(info);
+        describe(item, key);
         item->CreateSpinnerItem(CT_SPIN_EDITABLE, value, 1, upper);
     };
 
-    CChoiceTreeItem* general = category("Output General Options", "General output options.");
-    combo(general, "Page Range", "Output page range.", {"All Pages", "Selected Pages"}, settings_.pageRange);
-    spinner(general, "Begin Page", "Begin page.", settings_.startPage, 1000);
-    spinner(general, "End Page", "End page.", settings_.endPage, 1000);
-    combo(general, "Open Results", "Open the result image files directory when finished converting.", {"Yes", "No"},
+    CChoiceTreeItem* general = category("options.general");
+    combo(general, "options.page_range",
+          {ResourceString("options.page_range.all"), ResourceString("options.page_range.selected")},
+          settings_.pageRange);
+    spinner(general, "options.begin_page", settings_.startPage, 1000);
+    spinner(general, "options.end_page", settings_.endPage, 1000);
+    combo(general, "options.open_results", {ResourceString("options.yes"), ResourceString("options.no")},
           settings_.openResult);
-    CChoiceTreeItem* output = category("Output Options", "Output options.");
+    CChoiceTreeItem* output = category("options.output");
     auto* folder = new CChoiceTreeItemFile;
     tree_.InsertItem(folder, output);
-    folder->SetLabelText("Output Directory");
-    folder->SetInfoText("Output file directory. Save all the output files to this directory. Null for every pdf file "
-                        "directory.");
+    describe(folder, "options.output_directory");
     if (folder->CreateFileItem(settings_.outputDirectory, "", "", CT_FILE_FOLDER | CT_FILE_SHOWFULLPATH, 0x49))
-        folder->SetDialogTitle(
-            "Please select a folder to save result files. All the output files will be saved to this folder.");
-    combo(output, "Output Mode", "Output mode. Image format(.ppm/.pbm, .jpg, .bmp, .gif and so on).",
-          {"ppm/pbm", "jpg", "bmp", "gif", "png", "tif", "tga", "pcx"}, settings_.imagesFormat);
-    spinner(output, "Jpeg Quality (%)", "Jpeg quality in percent.", settings_.jpegQuality, 100);
-    combo(output, "Jpeg Gray Scale", "Generate gray scale jpg images.", {"True", "False"}, settings_.jpegGrayScale);
+        folder->SetDialogTitle(ResourceString("options.output_directory.dialog"));
+    std::vector<std::string> formats;
+    for (int format = 0; format < OUTPUT_FORMAT_COUNT; ++format)
+        formats.push_back(OutputFormatLabel(format));
+    combo(output, "options.output_mode", formats, settings_.imagesFormat);
+    spinner(output, "options.jpeg_quality", settings_.jpegQuality, 100);
+    combo(output, "options.jpeg_gray", {ResourceString("options.true"), ResourceString("options.false")},
+          settings_.jpegGrayScale);
 
     ApplyReadOnlyRules();
     tree_.UpdatedItems(nullptr);

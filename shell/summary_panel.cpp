@@ -1,4 +1,5 @@
 #include "shell/summary_panel.h"
+#include "shell/program_resources.h"
 
 #include "platform/ui/input_state.h"
 #include "platform/ui/ui_services.h"
@@ -38,8 +39,8 @@ LRESULT CContextRichEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_RBUTTONDOWN: {
         SetFocus();
-        const std::vector<PopupMenuEntry> entries = {{ID_SUMMARY_COPY, "C&opy", !GetSelectedText().empty()},
-                                                     {ID_SUMMARY_SELECT_ALL, "Select &All", true}};
+        const std::vector<PopupMenuEntry> entries = {{ID_SUMMARY_COPY, ResourceString("summary.copy"), !GetSelectedText().empty()},
+                                                     {ID_SUMMARY_SELECT_ALL, ResourceString("summary.select_all"), true}};
         const POINT at = PointFromParam(static_cast<uintptr_t>(GetMessagePos())); // where the button went down
         SendMessage(WM_COMMAND, Services().TrackPopupMenu(this, entries, at.x, at.y));
         return CWnd::WindowProc(message, wParam, lParam);

@@ -5,6 +5,7 @@
 #include "shell/single_instance.h"
 #include "shell/splash_window.h"
 #include "shell/product_info.h"
+#include "shell/program_resources.h"
 #include "tests/support/gui_support.h"
 #include "tests/support/test_support.h"
 
@@ -57,6 +58,9 @@ TEST(MainFrame, TheMenuComesFromTheResources) {
     EXPECT_EQ(f.frame.Action(ID_OPEN_FILE)->text().toStdString(), "&Open File...\tCtrl+O");
     EXPECT_EQ(f.frame.Action(ID_STOP_CONVERT)->text().toStdString(), "Stop Convert\tShift+F5");
     EXPECT_EQ(f.frame.Action(ID_APP_ABOUT)->text().toStdString(), "&About Vellumin...");
+    // The texts come from the same resources; a missing one shows as its key.
+    EXPECT_EQ(ResourceString("bar.waiting"), "Waiting for converting.");
+    EXPECT_EQ(ResourceString("no.such.text"), "[no.such.text]");
 }
 
 TEST(MainFrame, PanesBandAndSplit) {

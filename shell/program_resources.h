@@ -1,6 +1,6 @@
 #pragma once
-// The menus and accelerators, read from the program's resources
-// (resources/menus.json), so one place holds their texts and ids.
+// The menus, accelerators and texts of the desktop program, read from its
+// resources (resources/menus.json and strings.json), so one place holds them.
 #include "platform/ui/ui_services.h"
 
 #include <string>
@@ -19,3 +19,7 @@ struct Accelerator {
     unsigned command;
 };
 std::vector<Accelerator> LoadAccelerators();
+
+// The text of the string table's entry; "[name]" when there is none, so a
+// missing entry shows instead of passing unnoticed.
+std::string ResourceString(const std::string& name);

@@ -1,22 +1,25 @@
-#include "shell/menu_resources.h"
+#include "shell/program_resources.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <map>
 
 // The resource file lives in a static library: it is registered by hand.
 static void RegisterResources() { Q_INIT_RESOURCE(resources); }
 
 namespace {
 
-QJsonObject Resources() {
+QJsonObject ReadResource(const char* name) {
     static const bool registered = (RegisterResources(), true);
     (void)registered;
-    QFile file(":/vellumin/menus.json");
+    QFile file(QString(":/vellumin/") + name);
     file.open(QIODevice::ReadOnly);
     return QJsonDocument::fromJson(file.readAll()).object();
 }
+
+QJsonObject Resources() { return ReadResource("menus.json"); }
 
 } // namespace
 
@@ -37,4 +40,16 @@ std::vector<Accelerator> LoadAccelerators() {
     for (const QJsonValue& item : Resources()["accelerators"].toArray())
         accelerators.push_back({item["keys"].toString().toStdString(), static_cast<unsigned>(item["id"].toInt())});
     return accelerators;
+}
+
+std::string ResourceString(const std::string& name) {
+    static const std::map<std::string, std::string> table = [] {
+        std::map<std::string, std::string> strings;
+        const QJsonObject entries = ReadResource("strings.json")["strings"].toObject();
+        for (auto entry = entries.begin(); entry != entries.end(); ++entry)
+            strings[entry.key().toStdString()] = entry.value().toString().toStdString();
+        return strings;
+    }();
+    auto found = table.find(name);
+    return found != table.end() ? found->second : "[" + name + "]";
 }
