@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <cstring>
+#include <filesystem>
 
 ProgramArguments ParseProgramArguments(int argc, char** argv) {
     ProgramArguments arguments;
@@ -16,20 +17,18 @@ ProgramArguments ParseProgramArguments(int argc, char** argv) {
             arguments.splash = false;
         else if (std::strcmp(argv[i], "--settings") == 0 && i + 1 < argc)
             arguments.settingsPath = argv[++i];
-        else
-            arguments.documents.push_back(argv[i]);
+        else // made absolute against the folder the program starts in
+            arguments.documents.push_back(std::filesystem::absolute(argv[i]).lexically_normal().string());
     }
     return arguments;
 }
 
 CDesktopProgram::CDesktopProgram(const ProgramArguments& arguments, const std::string& helpPage)
-    : splash_(arguments.splash), settingsPath_(arguments.settingsPath) {
+    : splash_(arguments.splash), settingsPath_(arguments.settingsPath), documents_(arguments.documents) {
     if (settingsPath_.empty())
         settingsPath_ = SettingsFilePath(QCoreApplication::applicationDirPath().toStdString() + "/");
     LoadSettings(settingsPath_, settings_);
     frame_ = std::make_unique<CMainFrame>(settings_, helpPage);
-    for (const std::string& document : arguments.documents)
-        frame_->Form().Jobs().AddJob(document);
 }
 
 CDesktopProgram::~CDesktopProgram() {
@@ -41,6 +40,9 @@ void CDesktopProgram::Show() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         frame_->move(screen->availableGeometry().center() - frame_->rect().center());
     frame_->show();
+    // The documents named on the command line come in as dropped files do,
+    // once the window is there to own a message about them.
+    frame_->Form().Jobs().Drop(documents_);
     if (splash_)
         (new CSplashWindow)->show();
 }

@@ -1,8 +1,8 @@
 #pragma once
 // CDesktopProgram: one run of the desktop program between the command line
-// and the exit: it reads Settings.ini, builds the main window with the
-// documents given listed, shows it (after the splash unless asked not to),
-// and writes the settings back when it ends.
+// and the exit: it reads Settings.ini, builds the main window, shows it with
+// the PDF files given listed (the splash too, unless asked not to), and
+// writes the settings back when it ends.
 //
 // usage: vellumin [--no-splash] [--settings FILE] [PDF...]
 #include "engine/convert_settings.h"
@@ -15,7 +15,7 @@
 struct ProgramArguments {
     bool splash = true;
     std::string settingsPath; // empty: Settings.ini beside the program, or the user's config folder
-    std::vector<std::string> documents;
+    std::vector<std::string> documents; // absolute paths
 };
 ProgramArguments ParseProgramArguments(int argc, char** argv);
 
@@ -31,6 +31,7 @@ public:
 private:
     bool splash_;
     std::string settingsPath_;
+    std::vector<std::string> documents_;
     ConvertSettings settings_;
     std::unique_ptr<CMainFrame> frame_;
 };

@@ -181,3 +181,27 @@ TEST(DesktopProgram, ShiftF5DuringARunLeavesWholeDocumentsOnly) {
     EXPECT_LT(documentsWritten, documents.size()) << "the stop came too late to leave a document out";
     EXPECT_TRUE(services.opened.empty()); // a stopped run does not open the folder
 }
+
+TEST(DesktopProgram, DocumentsNamedOnTheCommandLineComeInAsDroppedFiles) {
+    RecordingServices services;
+    TempDir dir;
+    std::filesystem::copy_file(std::string(VELLUMIN_SOURCE_DIR) + "/resources/sample.pdf", dir / "sample.pdf");
+    testing_support::WriteFile(dir / "notes.txt", "not a document");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    std::vector<std::string> args{"vellumin", "--no-splash", "--settings", dir / "Settings.ini",
+                                  "sample.pdf", "./sample.pdf", "notes.txt"};
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    const ProgramArguments arguments = ParseProgramArguments(static_cast<int>(argv.size()), argv.data());
+    std::filesystem::current_path(before);
+    EXPECT_FALSE(arguments.splash);
+
+    CDesktopProgram program(arguments, "/nowhere/help.html");
+    EXPECT_TRUE(program.Frame().Form().Jobs().Paths().empty()); // not before the window shows
+    program.Show();
+    // Relative names are made absolute against the folder the program started in.
+    EXPECT_EQ(program.Frame().Form().Jobs().Paths(), std::vector<std::string>{dir / "sample.pdf"});
+    EXPECT_EQ(services.messages, std::vector<std::string>{"File: " + (dir / "sample.pdf") + " have been imported!"});
+}
