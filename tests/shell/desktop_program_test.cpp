@@ -1,9 +1,8 @@
 // The desktop program end to end, in a real window (the suite runs it under
 // Xvfb): documents dropped on the list, png chosen in the options, F5, and
 // the same files as the command line; the choice is there at the next start.
-#include "cli/cli_options.h"
-#include "cli/cli_run.h"
 #include "shell/desktop_program.h"
+#include "tests/support/cli_output.h"
 #include "tests/support/gui_support.h"
 #include "tests/support/test_support.h"
 
@@ -20,6 +19,7 @@
 #include <memory>
 #include <sys/stat.h>
 
+using testing_support::CliOutput;
 using testing_support::CorpusFiles;
 using testing_support::FolderContents;
 using testing_support::HaveCorpus;
@@ -68,6 +68,14 @@ struct Started {
         Frame().activateWindow();
     }
     CMainFrame& Frame() { return program->Frame(); }
+    // Drops the documents on the list and picks the output folder in the
+    // options, the dialog answered by the services.
+    void ListAndChooseOutput(const std::vector<std::string>& documents, RecordingServices& services,
+                             const std::string& folder) {
+        Drop(&Frame().Form(), documents);
+        services.folders = {folder};
+        ClickOption(Frame(), CRightView::kOutputDirectory, true);
+    }
     void WaitForTheRunToEnd() {
         QElapsedTimer clock;
         clock.start();
@@ -76,18 +84,6 @@ struct Started {
         ASSERT_FALSE(Frame().Form().Run().IsConverting());
     }
 };
-
-std::map<std::string, std::string> CliOutput(const std::vector<std::string>& documents, const std::string& folder,
-                                             const char* format) {
-    std::vector<const char*> args{"vellumin-cli", "-f", format, "-o", folder.c_str()};
-    for (const std::string& document : documents)
-        args.push_back(document.c_str());
-    ParsedCommandLine parsed = ParseCommandLine(static_cast<int>(args.size()), args.data());
-    FILE* sink = std::tmpfile();
-    RunCli(*parsed.options, sink, sink, false);
-    std::fclose(sink);
-    return FolderContents(folder);
-}
 
 } // namespace
 
@@ -105,11 +101,8 @@ TEST(DesktopProgram, DropChoosePngRunAndFindTheChoiceAtTheNextStart) {
     {
         Started started(settingsPath);
         CMainFrame& frame = started.Frame();
-        Drop(&frame.Form(), documents);
+        started.ListAndChooseOutput(documents, services, window);
         ASSERT_EQ(frame.Form().Jobs().Paths().size(), 2u);
-
-        services.folders = {window};
-        ClickOption(frame, CRightView::kOutputDirectory, true);
         ClickOption(frame, CRightView::kOutputMode, true); // the drop-down list opens on "jpg"
         for (int i = 0; i < 3; ++i)
             KeyOnFocus(Qt::Key_Down); // bmp, gif, png
@@ -143,9 +136,7 @@ TEST(DesktopProgram, ShiftF5DuringARunLeavesWholeDocumentsOnly) {
                      "ccitt-g3-1d-g3-2d-g4.pdf"});
     Started started(dir / "Settings.ini");
     CMainFrame& frame = started.Frame();
-    Drop(&frame.Form(), documents);
-    services.folders = {window};
-    ClickOption(frame, CRightView::kOutputDirectory, true);
+    started.ListAndChooseOutput(documents, services, window);
     frame.Form().Grid().SetFocus();
 
     // Shift+F5 as soon as the first image is written.

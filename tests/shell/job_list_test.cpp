@@ -1,12 +1,11 @@
 // The job list and the batch run through a form of the left pane's pieces:
 // the grid, the two bars and the buttons' enabled state.
-#include "cli/cli_options.h"
-#include "cli/cli_run.h"
 #include "controls/util/wnd_hook.h"
 #include "shell/about_box.h"
 #include "shell/batch_run.h"
 #include "platform/ui/folder_chooser.h"
 #include "shell/summary_panel.h"
+#include "tests/support/cli_output.h"
 #include "tests/support/gui_support.h"
 #include "tests/support/test_support.h"
 
@@ -18,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+using testing_support::CliOutput;
 using testing_support::CorpusDir;
 using testing_support::CorpusFiles;
 using testing_support::FolderContents;
@@ -187,16 +187,7 @@ TEST(BatchRun, ARunGivesTheFilesTheCommandLineGives) {
     EXPECT_EQ(form.Text(form.current), "Convert Finished");
     EXPECT_EQ(services.opened, Lines{dir / "window"});
 
-    const std::string cliOut = dir / "cli";
-    std::vector<const char*> args{"vellumin-cli", "-f", "png", "-o", cliOut.c_str()};
-    for (const std::string& document : documents)
-        args.push_back(document.c_str());
-    ParsedCommandLine parsed = ParseCommandLine(static_cast<int>(args.size()), args.data());
-    ASSERT_TRUE(parsed.options);
-    FILE* sink = std::tmpfile();
-    RunCli(*parsed.options, sink, sink, false);
-    std::fclose(sink);
-    const auto fromWindow = FolderContents(dir / "window"), fromCli = FolderContents(cliOut);
+    const auto fromWindow = FolderContents(dir / "window"), fromCli = CliOutput(documents, dir / "cli", "png");
     EXPECT_GT(fromWindow.size(), 5u);
     EXPECT_TRUE(fromWindow == fromCli) << fromWindow.size() << " files against " << fromCli.size();
 }

@@ -1,0 +1,28 @@
+#include "tests/support/cli_output.h"
+
+#include "cli/cli_options.h"
+#include "cli/cli_run.h"
+#include "tests/support/test_support.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+
+namespace testing_support {
+
+std::map<std::string, std::string> CliOutput(const std::vector<std::string>& documents, const std::string& folder,
+                                             const char* format) {
+    std::vector<const char*> args{"vellumin-cli", "-f", format, "-o", folder.c_str()};
+    for (const std::string& document : documents)
+        args.push_back(document.c_str());
+    ParsedCommandLine parsed = ParseCommandLine(static_cast<int>(args.size()), args.data());
+    if (!parsed.options) {
+        ADD_FAILURE() << "vellumin-cli refused its arguments: " << parsed.output;
+        return {};
+    }
+    FILE* sink = std::tmpfile();
+    RunCli(*parsed.options, sink, sink, false);
+    std::fclose(sink);
+    return FolderContents(folder);
+}
+
+} // namespace testing_support
