@@ -108,8 +108,11 @@ std::string MixedDocument(int pages) {
                                          PackSamples(600, 200, 1, 1, [](int x, int y, int) { return unsigned((x + y) % 5 == 0); })));
         kinds.push_back(page);
     }
-    for (int p = 0; p < pages; ++p)
-        pdf.AddPage({kinds[p % kinds.size()], "", "[0 0 612 792]", ""});
+    for (int p = 0; p < pages; ++p) {
+        PageSpec page;
+        page.images = kinds[p % kinds.size()];
+        pdf.AddPage(page);
+    }
     return pdf.Build();
 }
 

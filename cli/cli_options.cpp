@@ -1,83 +1,132 @@
 #include "cli/cli_options.h"
 
 #include "cli/exit_code.h"
+#include "platform/product_info.h"
 
 #include <CLI/CLI.hpp>
 
-#include <sstream>
+#include <climits>
+#include <regex>
+#include <thread>
 
 namespace {
 
-// "FIRST-LAST" or a single page "N".
+// "N", "N-M" or "N-" (from N to the last page). The engine raises a first
+// page of 0 to 1 and lowers a last page beyond the document to its last.
 bool ParsePageRange(const std::string& text, int* first, int* last) {
-    std::istringstream in(text);
-    char dash = 0;
-    if (!(in >> *first))
+    static const std::regex form("([0-9]{1,9})(-([0-9]{1,9})?)?");
+    std::smatch parts;
+    if (!std::regex_match(text, parts, form))
         return false;
-    if (in >> dash) {
-        if (dash != '-' || !(in >> *last))
-            return false;
-    } else {
+    *first = std::stoi(parts[1]);
+    if (!parts[2].matched)
         *last = *first;
-    }
-    in >> std::ws;
-    return in.eof() && *first >= 1 && *last >= *first;
+    else
+        *last = parts[3].matched ? std::stoi(parts[3]) : INT_MAX;
+    return *last >= std::max(*first, 1);
 }
+
+int DefaultJobs() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
 
 } // namespace
 
+std::string HelpText() {
+    return std::string("Usage: vellumin-cli [OPTIONS] PDF-OR-FOLDER...\n"
+                       "\n"
+                       "Writes every image embedded in the pages of PDF files to a folder: stored JPEG\n"
+                       "images as they are, the others in the chosen format. Folders are searched for\n"
+                       "PDF files, subfolders included.\n"
+                       "\n"
+                       "Options:\n"
+                       "  -o, --output-dir DIR       folder for every document's images, made when missing\n"
+                       "                             (default: a folder named after each document, beside it)\n"
+                       "  -f, --format FORMAT        jpg, bmp, gif, png, tif, tga, pcx, or ppm to keep the\n"
+                       "                             raw PBM/PPM files (default: jpg)\n"
+                       "  -q, --quality 1-100        JPEG quality in percent (default: 70)\n"
+                       "      --gray                 make converted JPEG files gray\n"
+                       "  -p, --pages N|N-M|N-       pages of each document; N- runs to the last page\n"
+                       "                             (default: all)\n"
+                       "      --owner-password TEXT  owner password for every document\n"
+                       "      --user-password TEXT   user password for every document; a document that\n"
+                       "                             the passwords do not open is tried without\n"
+                       "  -j, --jobs N               documents processed at the same time\n"
+                       "                             (default: the number of processors, here ") +
+           std::to_string(DefaultJobs()) +
+           ")\n"
+           "      --memory-limit MB      memory one document may take, 0 for no limit\n"
+           "                             (default: 4096)\n"
+           "      --time-limit SECONDS   time one document may take, 0 for no limit\n"
+           "                             (default: 600)\n"
+           "      --summary              print each document's summary instead of extracting\n"
+           "      --progress             show progress even when standard error is no terminal\n"
+           "  -h, --help                 print this help and exit\n"
+           "      --version              print the version and exit\n"
+           "\n"
+           "Exit status:\n"
+           "  0  every document was extracted\n"
+           "  1  a document was skipped: missing, unreadable, invalid, forbidden, or stopped\n"
+           "     at a limit; the others were extracted\n"
+           "  2  the command line could not be understood\n"
+           "  3  a page range lies beyond a document; the run stopped there\n"
+           "  4  the documents were read, but some images could not be written or converted\n"
+           "\n"
+           "Examples:\n"
+           "  vellumin-cli report.pdf            the images of report.pdf into report/, as JPEG\n"
+           "  vellumin-cli -f png -p 3- -o imgs scans/\n"
+           "                                     every PDF file below scans/, from page 3 on,\n"
+           "                                     into imgs/ as PNG\n";
+}
+
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     CliOptions options;
+    options.jobs = DefaultJobs();
     std::string format = "jpg";
     std::string pages;
-    bool gray = false;
+    bool gray = false, help = false, version = false;
 
-    CLI::App app{"Writes every image embedded in the pages of PDF files to a folder.", "vellumin-cli"};
-    app.get_formatter()->column_width(34);
-    app.add_option("inputs", options.inputs, "PDF files, or folders searched recursively for them")
-        ->required()
-        ->type_name("PDF-or-FOLDER...");
-    app.add_option("-o,--output-dir", options.settings.outputDirectory,
-                   "Folder for every document's images (created when missing)\n"
-                   "default: a folder named after each document, beside it")
-        ->type_name("DIR");
-    app.add_option("-f,--format", format, "Output format; ppm keeps the raw PBM/PPM dump")
-        ->check(CLI::IsMember({"ppm", "jpg", "bmp", "gif", "png", "tif", "tga", "pcx"}))
-        ->default_str("jpg")
-        ->type_name("FORMAT");
-    app.add_option("-q,--quality", options.settings.jpegQuality, "JPEG quality in percent")
-        ->check(CLI::Range(1, 100))
-        ->default_str("70")
-        ->type_name("1-100");
-    app.add_flag("--gray", gray, "Make converted JPEG files gray");
-    app.add_option("-p,--pages", pages, "Pages to extract from each document (default: all)")
-        ->type_name("FIRST-LAST");
-    app.add_option("--owner-password", options.ownerPassword, "Owner password for every document")
-        ->type_name("TEXT");
-    app.add_option("--user-password", options.userPassword, "User password for every document")
-        ->type_name("TEXT");
-    app.add_flag("--summary", options.summaryOnly, "Print each document's summary instead of extracting");
-    app.add_flag("--progress", options.forceProgress, "Show progress even when standard error is no terminal");
-    app.set_version_flag("--version", std::string("vellumin-cli ") + VELLUMIN_VERSION);
+    CLI::App app{"", "vellumin-cli"};
+    app.set_help_flag();
+    app.add_option("inputs", options.inputs);
+    app.add_option("-o,--output-dir", options.settings.outputDirectory);
+    app.add_option("-f,--format", format)->check(CLI::IsMember({"ppm", "jpg", "bmp", "gif", "png", "tif", "tga", "pcx"}));
+    app.add_option("-q,--quality", options.settings.jpegQuality)->check(CLI::Range(1, 100));
+    app.add_flag("--gray", gray);
+    app.add_option("-p,--pages", pages);
+    app.add_option("--owner-password", options.ownerPassword);
+    app.add_option("--user-password", options.userPassword);
+    app.add_option("-j,--jobs", options.jobs)->check(CLI::Range(1, 256));
+    app.add_option("--memory-limit", options.memoryLimitMb)->check(CLI::Range(0, INT_MAX));
+    app.add_option("--time-limit", options.timeLimitSeconds)->check(CLI::Range(0, INT_MAX));
+    app.add_flag("--summary", options.summaryOnly);
+    app.add_flag("--progress", options.forceProgress);
+    app.add_flag("-h,--help", help);
+    app.add_flag("--version", version);
 
     ParsedCommandLine parsed;
+    auto usageError = [&parsed](const std::string& text) {
+        parsed.exitCode = static_cast<int>(ExitCode::UsageError);
+        parsed.output = "vellumin-cli: " + text + "\nTry 'vellumin-cli --help' for more.\n";
+        return parsed;
+    };
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        std::ostringstream out, err;
-        parsed.exitCode = app.exit(e, out, err);
-        if (parsed.exitCode != 0)
-            parsed.exitCode = static_cast<int>(ExitCode::UsageError);
-        parsed.output = out.str() + err.str();
+        return usageError(e.what());
+    }
+    if (help) {
+        parsed.output = HelpText();
         return parsed;
     }
+    if (version) {
+        parsed.output = std::string("vellumin-cli ") + kProductVersion + "\n";
+        return parsed;
+    }
+    if (options.inputs.empty())
+        return usageError("no PDF file or folder given");
     if (!pages.empty()) {
         options.settings.pageRange = 1;
-        if (!ParsePageRange(pages, &options.settings.startPage, &options.settings.endPage)) {
-            parsed.exitCode = static_cast<int>(ExitCode::UsageError);
-            parsed.output = "--pages: expected FIRST-LAST with 1 <= FIRST <= LAST, got '" + pages + "'\n";
-            return parsed;
-        }
+        if (!ParsePageRange(pages, &options.settings.startPage, &options.settings.endPage))
+            return usageError("--pages: expected N, N-M or N- with N <= M, got '" + pages + "'");
     }
     options.settings.imagesFormat = format == "ppm" ? OUTPUT_PPM_PBM : OutputFormatFromLabel(format);
     options.settings.jpegGrayScale = gray ? 0 : 1;

@@ -13,6 +13,9 @@ struct CliOptions {
     std::string userPassword;
     bool summaryOnly = false;
     bool forceProgress = false;
+    int jobs = 1;              // documents processed at the same time
+    int memoryLimitMb = 4096;  // per document; 0 for none
+    int timeLimitSeconds = 600; // per document; 0 for none
 };
 
 struct ParsedCommandLine {
@@ -20,5 +23,8 @@ struct ParsedCommandLine {
     int exitCode = 0;                  // for that stop: 0 after --help/--version
     std::string output;                // text to print for that stop
 };
+
+// The text of --help.
+std::string HelpText();
 
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv);

@@ -1,16 +1,23 @@
 #include "cli/cli_run.h"
 
+#include "cli/document_process.h"
 #include "cli/exit_code.h"
 #include "cli/terminal_progress.h"
-#include "engine/document_extraction.h"
 #include "engine/document_summary.h"
-#include "engine/format_conversion.h"
 #include "engine/job_paths.h"
+#include "platform/file_path_info.h"
 #include "platform/file_system.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <poll.h>
 
 namespace {
 
-// Messages go to standard error, naming the document when the text does not.
+// Messages go to standard error, one whole line each, naming the document
+// when the text does not.
 class StderrMessages : public MessageSink {
 public:
     StderrMessages(FILE* err, TerminalProgress* progress) : err_(err), progress_(progress) {}
@@ -24,6 +31,7 @@ public:
             std::fprintf(err_, "%s\n", text.c_str());
         else
             std::fprintf(err_, "%s: %s\n", document_.c_str(), text.c_str());
+        std::fflush(err_);
     }
 
 private:
@@ -32,40 +40,146 @@ private:
     std::string document_;
 };
 
-// Files and folders from the command line, each path once; missing ones are
-// reported and counted.
+// What one running document says: its messages are kept until the
+// documents before it have been reported, so that the output is the same
+// whether documents run one after another or side by side; its progress
+// steps show at once.
+class DocumentLog : public DocumentEvents {
+public:
+    explicit DocumentLog(TerminalProgress& progress) : progress_(progress) {}
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void SetTotal(const std::string& text, int position) override { progress_.SetTotal(text, position); }
+    void SetCurrent(const std::string& text, int position) override { progress_.SetCurrent(text, position); }
+    std::vector<std::string> messages;
+
+private:
+    TerminalProgress& progress_;
+};
+
+// Files and folders from the command line, each path once. A path in double
+// quotes means the path inside them. Inputs that are missing, unreadable or
+// no regular file, and folders that cannot be read, are reported and counted.
 std::vector<std::string> GatherDocuments(const std::vector<std::string>& inputs, StderrMessages& messages,
-                                         int* missing) {
+                                         int* leftOut) {
     JobPaths jobs;
-    for (const std::string& input : inputs) {
-        if (platform::DirectoryExists(input)) {
-            if (jobs.ImportDirectory(input, messages) == 0) {
+    for (const std::string& given : inputs) {
+        const std::string input = platform::FilePathInfo(given).FullPath();
+        messages.SetDocument(input);
+        const std::string missing = platform::ReasonNotFound(input);
+        if (!missing.empty()) {
+            messages.ShowMessage(missing + ".");
+            ++*leftOut;
+        } else if (platform::DirectoryExists(input)) {
+            messages.SetDocument({});
+            if (jobs.ImportDirectory(input, messages, leftOut) == 0) {
                 messages.SetDocument(input);
                 messages.ShowMessage("No PDF file in this folder.");
-                messages.SetDocument({});
-                ++*missing;
+                ++*leftOut;
             }
-        } else if (!platform::PathExists(input)) {
-            messages.SetDocument(input);
-            messages.ShowMessage("No such file or folder.");
-            messages.SetDocument({});
-            ++*missing;
+        } else if (const std::string unreadable = platform::ReasonNotReadable(input); !unreadable.empty()) {
+            messages.ShowMessage(unreadable);
+            ++*leftOut;
         } else {
+            messages.SetDocument({});
             jobs.AddIfNew(input, messages);
         }
     }
+    messages.SetDocument({});
     return jobs.Paths();
 }
 
-int PrintSummaries(const std::vector<std::string>& documents, FILE* out, StderrMessages& messages) {
+ExitCode PrintSummaries(const std::vector<std::string>& documents, const CliOptions& options, FILE* out,
+                        StderrMessages& messages) {
     bool anyInvalid = false;
     for (const std::string& path : documents) {
         messages.SetDocument(path);
-        DocumentSummary summary = BuildDocumentSummary(path, messages);
+        DocumentSummary summary = BuildDocumentSummary(path, messages, options.ownerPassword, options.userPassword);
         std::fprintf(out, "%s\n\n", SummaryPlainText(summary).c_str());
+        std::fflush(out);
         anyInvalid = anyInvalid || summary.pageCount == 0;
     }
-    return static_cast<int>(anyInvalid ? ExitCode::Skipped : ExitCode::Success);
+    return anyInvalid ? ExitCode::Skipped : ExitCode::Success;
+}
+
+// The worse of two statuses: a stopped run, then a skipped document, then
+// lost images.
+ExitCode Worse(ExitCode a, ExitCode b) {
+    auto rank = [](ExitCode code) {
+        switch (code) {
+        case ExitCode::RangeError: return 3;
+        case ExitCode::Skipped: return 2;
+        case ExitCode::ImagesLost: return 1;
+        default: return 0;
+        }
+    };
+    return rank(b) > rank(a) ? b : a;
+}
+
+// Prints what became of one document and answers its status.
+ExitCode ReportDocument(const std::string& path, const DocumentReport& report, const ConvertSettings& settings,
+                        FILE* out, StderrMessages& messages, TerminalProgress& progress) {
+    messages.SetDocument(path);
+    if (!report.cutShort.empty()) {
+        messages.ShowMessage(report.cutShort);
+        return ExitCode::Skipped;
+    }
+    const ExtractResult& result = report.extraction;
+    if (result.outcome == ExtractOutcome::RangeError)
+        return ExitCode::RangeError;
+    if (result.outcome == ExtractOutcome::Skipped)
+        return ExitCode::Skipped;
+    progress.Break();
+    std::fprintf(out, "%s: %d image%s written to %s\n", path.c_str(), result.imagesWritten,
+                 result.imagesWritten == 1 ? "" : "s", result.outputDirectory.c_str());
+    std::fflush(out); // the line stays even when the run is stopped later
+    if (result.imagesFailed > 0)
+        messages.ShowMessage(std::to_string(result.imagesFailed) + " image(s) could not be written.");
+    if (report.conversion.failed > 0)
+        messages.ShowMessage(std::to_string(report.conversion.failed) + " image(s) could not be converted to " +
+                             OutputFormatLabel(settings.imagesFormat) + "; their PBM/PGM/PPM files were kept.");
+    return result.imagesFailed > 0 || report.conversion.failed > 0 ? ExitCode::ImagesLost : ExitCode::Success;
+}
+
+// One document of the run: its process while it runs, what it said, and how
+// it ended.
+struct DocumentSlot {
+    std::unique_ptr<DocumentProcess> process;
+    std::unique_ptr<DocumentLog> log;
+    bool ended = false;
+    DocumentReport report;
+};
+
+// Waits until one of the running documents says something or runs out of
+// time, and handles that.
+void WaitForDocuments(std::vector<DocumentSlot>& slots) {
+    std::vector<pollfd> channels;
+    std::vector<DocumentSlot*> running;
+    long long timeout = -1;
+    for (DocumentSlot& slot : slots) {
+        if (!slot.process || slot.ended)
+            continue;
+        running.push_back(&slot);
+        channels.push_back({slot.process->Channel(), POLLIN, 0});
+        if (slot.process->Channel() < 0)
+            timeout = 0; // a document that could not start ends at once
+        const long long left = slot.process->MillisecondsLeft();
+        if (left >= 0)
+            timeout = timeout < 0 ? left : std::min(timeout, left);
+    }
+    if (poll(channels.data(), channels.size(), static_cast<int>(std::min(timeout, 1ll << 30))) < 0 && errno != EINTR)
+        return;
+    for (size_t i = 0; i < running.size(); ++i) {
+        DocumentSlot& slot = *running[i];
+        bool open = slot.process->Channel() >= 0;
+        if (open && channels[i].revents != 0)
+            open = slot.process->Read(*slot.log);
+        if (open && slot.process->MillisecondsLeft() == 0)
+            slot.process->StopForTime();
+        if (!open) {
+            slot.report = slot.process->Finish();
+            slot.ended = true;
+        }
+    }
 }
 
 } // namespace
@@ -74,45 +188,52 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
     TerminalProgress progress(err, errIsTerminal || options.forceProgress, errIsTerminal);
     StderrMessages messages(err, &progress);
 
-    int missing = 0;
-    std::vector<std::string> documents = GatherDocuments(options.inputs, messages, &missing);
-    if (options.summaryOnly) {
-        int status = PrintSummaries(documents, out, messages);
-        return missing ? static_cast<int>(ExitCode::Skipped) : status;
-    }
+    int leftOut = 0;
+    const std::vector<std::string> documents = GatherDocuments(options.inputs, messages, &leftOut);
+    const ExitCode gathered = leftOut ? ExitCode::Skipped : ExitCode::Success;
+    if (options.summaryOnly)
+        return static_cast<int>(Worse(gathered, PrintSummaries(documents, options, out, messages)));
 
-    ConvertSettings settings = options.settings;
+    const ConvertSettings& settings = options.settings;
     if (!settings.outputDirectory.empty() && !platform::CreateDirectoryPath(settings.outputDirectory)) {
-        std::fprintf(err, "%s: cannot create the output folder.\n", settings.outputDirectory.c_str());
-        return static_cast<int>(ExitCode::UsageError);
+        messages.SetDocument(settings.outputDirectory);
+        messages.ShowMessage(std::string("Cannot make the output folder: ") + std::strerror(errno) + ".");
+        return static_cast<int>(ExitCode::Skipped);
     }
 
-    ExitCode status = missing ? ExitCode::Skipped : ExitCode::Success;
-    SharedDirectoryNames sharedNames;
+    // Every document's place is settled in the order given, before any runs.
+    OutputPlanner planner;
+    std::vector<DocumentOutput> outputs;
+    for (const std::string& path : documents)
+        outputs.push_back(planner.Plan(path, settings));
+
+    ExitCode status = gathered;
+    const DocumentLimits limits{options.memoryLimitMb, options.timeLimitSeconds};
     const int count = static_cast<int>(documents.size());
-    for (int i = 0; i < count; ++i) {
-        messages.SetDocument(documents[i]);
-        ExtractRequest request{documents[i], options.ownerPassword, options.userPassword, i + 1, count};
-        ExtractResult result = ExtractDocument(request, settings, sharedNames, messages, progress);
-        if (result.outcome == ExtractOutcome::RangeError)
-            return static_cast<int>(ExitCode::RangeError);
-        if (result.outcome == ExtractOutcome::Skipped) {
-            status = ExitCode::Skipped;
-            continue;
+    std::vector<DocumentSlot> slots(static_cast<size_t>(count));
+    int next = 0, reported = 0;
+    auto running = [&slots] {
+        return std::count_if(slots.begin(), slots.end(), [](const DocumentSlot& s) { return s.process && !s.ended; });
+    };
+    while (reported < next || next < count) {
+        for (; next < count && running() < options.jobs; ++next) {
+            const ExtractRequest request{documents[next], options.ownerPassword, options.userPassword, next + 1, count};
+            slots[next].process = std::make_unique<DocumentProcess>(request, outputs[next], settings, limits);
+            slots[next].log = std::make_unique<DocumentLog>(progress);
         }
-        ConversionCounts conversion;
-        if (settings.imagesFormat != OUTPUT_PPM_PBM) {
-            progress.SetTotal("Images Coverting", 100 * (i + 1) / count);
-            conversion = ConvertDirectory(result.outputDirectory, settings, result.imageTitle);
+        WaitForDocuments(slots);
+        // Reported in the order given.
+        for (; reported < next && slots[reported].ended; ++reported) {
+            DocumentSlot& slot = slots[reported];
+            messages.SetDocument(documents[reported]);
+            for (const std::string& text : slot.log->messages)
+                messages.ShowMessage(text);
+            const ExitCode outcome = ReportDocument(documents[reported], slot.report, settings, out, messages, progress);
+            status = Worse(status, outcome);
+            slot.process.reset();
+            if (outcome == ExitCode::RangeError)
+                return static_cast<int>(status); // the documents after it are stopped unreported
         }
-        progress.Break();
-        std::fprintf(out, "%s: %d image%s written to %s\n", documents[i].c_str(), result.imagesWritten,
-                     result.imagesWritten == 1 ? "" : "s", result.outputDirectory.c_str());
-        if (result.imagesFailed > 0)
-            messages.ShowMessage(std::to_string(result.imagesFailed) + " image(s) could not be written.");
-        if (conversion.failed > 0)
-            messages.ShowMessage(std::to_string(conversion.failed) + " image(s) could not be converted to " +
-                                 OutputFormatLabel(settings.imagesFormat) + "; their PBM/PGM/PPM files were kept.");
     }
     return static_cast<int>(status);
 }

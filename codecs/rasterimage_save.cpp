@@ -63,11 +63,13 @@ bool CRasterImage::Encode(FILE* file, uint32_t type) {
 }
 
 bool CRasterImage::Save(const char* filename, uint32_t type) {
-    FILE* file = std::fopen(filename, "wb");
+    // Open for reading too: the TIFF writer looks at what the file holds.
+    FILE* file = std::fopen(filename, "w+b");
     if (!file)
         return false;
     bool ok = Encode(file, type);
-    // A failed close (a full disk, for instance) is a failed save too.
+    // A failed write or close (a full disk, for instance) is a failed save too.
+    ok = std::fflush(file) == 0 && !std::ferror(file) && ok;
     ok = (std::fclose(file) == 0) && ok;
     return ok;
 }

@@ -40,6 +40,10 @@ void CRasterImageTIF::Reset() {
 bool CRasterImageTIF::Encode(CByteStream* stream, bool append) {
     if (EncodeSafeCheck(stream))
         return false;
+    // A failure is told through the result; the library's own complaints on
+    // standard error would only repeat it.
+    static const bool quiet = (TIFFSetErrorHandler(nullptr), TIFFSetWarningHandler(nullptr), true);
+    (void)quiet;
     const char* failure = nullptr;
     if (!tiff_)
         tiff_ = TIFFClientOpen("TIFF IMAGE", "a", stream, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
@@ -52,8 +56,15 @@ bool CRasterImageTIF::Encode(CByteStream* stream, bool append) {
         if (!EncodePage(tiff_))
             failure = "Error saving TIFF file";
         else if (!append) {
+            // Closing writes the directory; a failure there (a full disk) is
+            // a failed save, which TIFFClose would not say.
+            const bool flushed = TIFFFlush(tiff_) != 0;
             TIFFClose(tiff_);
             Reset();
+            if (!flushed) {
+                SetLastError("Error saving TIFF file");
+                return false;
+            }
         } else if (!TIFFWriteDirectory(tiff_)) {
             failure = "Error saving TIFF directory";
         }

@@ -9,9 +9,18 @@
 #include <PDFDoc.h>
 
 ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettings& settings,
-                              SharedDirectoryNames& sharedNames, MessageSink& messages, ProgressSink& progress) {
+                              const DocumentOutput& output, MessageSink& messages, ProgressSink& progress) {
     ExtractResult result;
-    std::unique_ptr<PDFDoc> document = OpenPdfDocument(request.path, request.ownerPassword, request.userPassword);
+    // A path in double quotes means the path inside them, as for the summary.
+    const std::string path = platform::FilePathInfo(request.path).FullPath();
+    // The engine would wait forever on a pipe and say nothing useful of a
+    // file it may not read.
+    const std::string unreadable = platform::ReasonNotReadable(path);
+    if (!unreadable.empty()) {
+        messages.ShowMessage(unreadable);
+        return result;
+    }
+    std::unique_ptr<PDFDoc> document = OpenPdfDocument(path, request.ownerPassword, request.userPassword);
     if (!document->isOk()) {
         messages.ShowMessage("Not a valid pdf file!");
         return result;
@@ -22,6 +31,11 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     }
 
     const int pageCount = document->getNumPages();
+    if (pageCount <= 0 && settings.pageRange == 0) {
+        // A damaged document, not a range to correct: the run goes on.
+        messages.ShowMessage("The document has no pages.");
+        return result;
+    }
     int first = 1, last = pageCount;
     if (settings.pageRange != 0) {
         first = std::max(settings.startPage, 1);
@@ -30,20 +44,16 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     if (first > last) {
         messages.ShowMessage(FormatText("The '%s' file only contain %d pages, please correct the page range in "
                                         "the setting dialog and try again.",
-                                        request.path.c_str(), pageCount));
+                                        path.c_str(), pageCount));
         result.outcome = ExtractOutcome::RangeError;
         return result;
     }
 
-    platform::FilePathInfo info(request.path);
-    if (platform::PathExists(settings.outputDirectory)) {
-        result.outputDirectory = platform::WithTrailingSlash(settings.outputDirectory);
-        result.imageTitle = sharedNames.Claim(info.Title());
-        result.imageRoot = result.outputDirectory + result.imageTitle;
-    } else {
-        result.outputDirectory = info.Folder() + info.Title() + "/";
-        result.imageRoot = result.outputDirectory;
-    }
+    if (!output.notice.empty())
+        messages.ShowMessage(output.notice);
+    result.outputDirectory = output.outputDirectory;
+    result.imageRoot = output.imageRoot;
+    result.imageTitle = output.imageTitle;
     if (!platform::PathExists(result.outputDirectory))
         platform::CreateDirectory(result.outputDirectory);
 

@@ -1,14 +1,14 @@
 #pragma once
 // Extracting the images of one document into its output directory.
 #include "engine/convert_settings.h"
-#include "engine/shared_directory_names.h"
+#include "engine/document_output.h"
 #include "engine/user_feedback.h"
 
 #include <string>
 
 enum class ExtractOutcome {
     Extracted,  // pages rendered; outputDirectory says where the files went
-    Skipped,    // not a valid document, or copying forbidden (a message was shown)
+    Skipped,    // unreadable, not a valid document, no pages, or copying forbidden (a message was shown)
     RangeError, // the page range lies beyond the document (a message was shown)
 };
 
@@ -29,9 +29,7 @@ struct ExtractResult {
     int imagesFailed = 0;
 };
 
-// Renders the chosen pages of one document into image files. When
-// settings.outputDirectory names an existing directory, documents share it and
-// each one's files are named after it (sharedNames keeps titles apart within a
-// run); otherwise a directory named after the document is made beside it.
+// Renders the chosen pages of one document into image files at the place
+// planned for it (see OutputPlanner), making its directory when missing.
 ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettings& settings,
-                              SharedDirectoryNames& sharedNames, MessageSink& messages, ProgressSink& progress);
+                              const DocumentOutput& output, MessageSink& messages, ProgressSink& progress);

@@ -3,6 +3,7 @@
 #include "engine/pdf_engine.h"
 #include "engine/text_format.h"
 #include "platform/file_path_info.h"
+#include "platform/file_system.h"
 
 #include <PDFDoc.h>
 #include <Page.h>
@@ -62,7 +63,8 @@ std::string PermissionLine(const char* name, bool allowed, const char* end) {
 
 } // namespace
 
-DocumentSummary BuildDocumentSummary(const std::string& path, MessageSink& messages) {
+DocumentSummary BuildDocumentSummary(const std::string& path, MessageSink& messages, const std::string& ownerPassword,
+                                     const std::string& userPassword) {
     DocumentSummary summary;
     BlockWriter out(summary.blocks);
     platform::FilePathInfo info(path);
@@ -77,7 +79,12 @@ DocumentSummary BuildDocumentSummary(const std::string& path, MessageSink& messa
     out.Append("\tCreation Time: " + (created ? FormatLocalTime(*created) : std::string("Unknown")) + "\n");
     out.Bold(true).Underline(true).Colour(kBlack).Append("PDF Description:\n");
 
-    std::unique_ptr<PDFDoc> document = OpenPdfDocument(info.FullPath());
+    const std::string unreadable = platform::ReasonNotReadable(info.FullPath());
+    if (!unreadable.empty()) { // a pipe would keep the engine waiting
+        messages.ShowMessage(unreadable);
+        return summary;
+    }
+    std::unique_ptr<PDFDoc> document = OpenPdfDocument(info.FullPath(), ownerPassword, userPassword);
     if (!document->isOk()) {
         messages.ShowMessage("Not a valid pdf file!");
         return summary;

@@ -24,10 +24,12 @@ struct DocumentSummary {
     int pageCount = 0;                // 0 when the document is not valid
 };
 
-// Builds the summary of the file at path. A document that cannot be opened
-// gets "Not a valid pdf file!" through messages and a summary that stops after
-// "PDF Description:".
-DocumentSummary BuildDocumentSummary(const std::string& path, MessageSink& messages);
+// Builds the summary of the file at path, opened with the passwords (empty
+// means none). A document that cannot be opened gets "Not a valid pdf file!"
+// (a file that cannot be read, the reason) through messages and a summary
+// that stops after "PDF Description:".
+DocumentSummary BuildDocumentSummary(const std::string& path, MessageSink& messages,
+                                     const std::string& ownerPassword = {}, const std::string& userPassword = {});
 
 // The blocks' texts joined, for a plain-text display.
 std::string SummaryPlainText(const DocumentSummary& summary);

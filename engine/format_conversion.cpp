@@ -3,6 +3,7 @@
 #include "codecs/rasterimage.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
+#include "platform/output_file.h"
 
 #include <algorithm>
 #include <cctype>
@@ -47,9 +48,13 @@ bool ConvertImageFile(int format, const std::string& path, const ConvertSettings
     if (!image.IsValid())
         return false;
 
-    const TargetFormat& target = kTargets[format - OUTPUT_JPG];
+    const TargetFormat& targetFormat = kTargets[format - OUTPUT_JPG];
     platform::FilePathInfo info(path);
-    const std::string targetPath = info.Folder() + info.Title() + target.extension;
+    const std::string targetPath = info.Folder() + info.Title() + targetFormat.extension;
+    // The JPEG and TGA writers take no one-bit images: those become 8-bit
+    // gray, so that a person who asked for JPEG files gets JPEG files.
+    if (image.GetBpp() == 1 && (format == OUTPUT_JPG || format == OUTPUT_TGA))
+        image.GrayScale();
     if (format == OUTPUT_JPG) {
         image.SetJpegQuality(static_cast<uint8_t>(settings.jpegQuality));
         if (settings.jpegGrayScale == 0)
@@ -57,10 +62,11 @@ bool ConvertImageFile(int format, const std::string& path, const ConvertSettings
     } else if (format == OUTPUT_GIF) {
         image.DecreaseBpp(8, false);
     }
-    if (!image.Save(targetPath.c_str(), target.codecId)) {
-        platform::DeleteFile(targetPath); // never a directory that stood in the way
+    // The target appears under its name only once complete; the source goes
+    // only then.
+    platform::OutputFile target(targetPath);
+    if (!target.Stream() || !image.Encode(target.Stream(), targetFormat.codecId) || !target.Commit())
         return false;
-    }
     platform::DeleteFile(path);
     return true;
 }

@@ -5,6 +5,7 @@
 #include "engine/text_format.h"
 
 #include <Error.h>
+#include <Gfx.h>
 #include <GfxState.h>
 #include <Stream.h>
 
@@ -18,6 +19,11 @@ const int kCopyBlock = 64 * 1024;
 // Widest RGB row the device holds in memory (a declared width beyond this is
 // damaged data, not an image).
 const std::int64_t kLargestRow = 256ll * 1024 * 1024;
+// Once an image's data has ended, the rows it still declares are padded up to
+// this many bytes, or as many as were decoded, whichever is more.
+const std::int64_t kPaddingFloor = 64ll * 1024 * 1024;
+// Tiling patterns drawn inside one another, deepest first.
+const int kDeepestTiling = 8;
 
 // Reads up to count bytes and returns how many came; bytes past the end of
 // the data read as 0xFF, the low byte of the engine's end-of-data value.
@@ -25,6 +31,43 @@ int ReadPadded(Stream* str, unsigned char* buffer, int count) {
     int got = std::max(str->doGetChars(count, buffer), 0);
     std::fill(buffer + got, buffer + count, 0xFF);
     return got;
+}
+
+// "P4\n<width> <height>\n", or for PPM with "255\n" after it; spaces after the
+// height bring it to minimumLength, so that a header rewritten with fewer rows
+// keeps its place in the file.
+std::string PnmHeader(bool ppm, int width, int height, size_t minimumLength = 0) {
+    std::string header = FormatText(ppm ? "P6\n%d %d" : "P4\n%d %d", width, height);
+    const std::string tail = ppm ? "\n255\n" : "\n";
+    if (header.size() + tail.size() < minimumLength)
+        header.append(minimumLength - header.size() - tail.size(), ' ');
+    return header + tail;
+}
+
+// Writes the rows of an image whose data may end early. Rows past the end of
+// the data are padded (the reader fills them) up to the declared height, but
+// only up to a bound: a damaged image that declares billions of rows over a
+// few bytes keeps the rows it has, and its header is rewritten to say so.
+// readRow(row) fills one output row and answers whether the data still lasted.
+template <typename ReadRow>
+void WriteRows(FILE* file, bool ppm, int width, int height, std::int64_t rowBytes, ReadRow readRow,
+               unsigned char* row) {
+    const std::string header = PnmHeader(ppm, width, height);
+    std::fwrite(header.data(), 1, header.size(), file);
+    std::int64_t decoded = 0, padded = 0;
+    int rows = 0;
+    for (; rows < height; ++rows) {
+        if (readRow(row, rows))
+            decoded += rowBytes;
+        else if ((padded += rowBytes) > std::max(kPaddingFloor, decoded))
+            break;
+        std::fwrite(row, 1, static_cast<size_t>(rowBytes), file);
+    }
+    if (rows < height) {
+        const std::string shorter = PnmHeader(ppm, width, rows, header.size());
+        std::fseek(file, 0, SEEK_SET);
+        std::fwrite(shorter.data(), 1, shorter.size(), file);
+    }
 }
 
 } // namespace
@@ -37,28 +80,40 @@ std::string ImageDumpDev::FileName(int number, const char* extension) const {
     return FormatText("%s-%03d.%s", rootPath.c_str(), number, extension);
 }
 
-FILE* ImageDumpDev::OpenImageFile(const std::string& name) {
-    FILE* file = std::fopen(name.c_str(), "wb");
-    if (!file) {
-        error(errIO, -1, "Couldn't open image file '{0:s}'", name.c_str());
-        ++imagesFailed;
-        return nullptr;
+bool ImageDumpDev::Created(platform::OutputFile& file, const std::string& name) {
+    if (file.Stream()) {
+        static thread_local std::vector<char> buffer(256 * 1024);
+        std::setvbuf(file.Stream(), buffer.data(), _IOFBF, buffer.size());
+        return true;
     }
-    static thread_local std::vector<char> buffer(256 * 1024);
-    std::setvbuf(file, buffer.data(), _IOFBF, buffer.size());
-    return file;
+    error(errIO, -1, "Couldn't open image file '{0:s}'", name.c_str());
+    ++imagesFailed;
+    return false;
 }
 
-void ImageDumpDev::FinishImageFile(FILE* file, const std::string& name) {
-    bool failed = std::ferror(file) != 0;
-    failed = (std::fclose(file) != 0) || failed;
-    if (failed) {
-        error(errIO, -1, "Couldn't write image file '{0:s}'", name.c_str());
-        std::remove(name.c_str());
-        ++imagesFailed;
-    } else {
+void ImageDumpDev::Finish(platform::OutputFile& file, const std::string& name) {
+    if (file.Commit()) {
         ++imagesWritten;
+    } else {
+        error(errIO, -1, "Couldn't write image file '{0:s}'", name.c_str());
+        ++imagesFailed;
     }
+}
+
+void ImageDumpDev::Refuse(int number, const char* reason) {
+    error(errSyntaxError, -1, "Image {0:d} {1:s}", number, reason);
+    ++imagesFailed;
+}
+
+bool ImageDumpDev::tilingPatternFill(GfxState*, Gfx* gfx, Catalog*, GfxTilingPattern* pattern,
+                                     const double* matrix, int, int, int, int, double, double) {
+    // A pattern drawn within itself goes no deeper than a few levels.
+    if (tilingDepth < kDeepestTiling) {
+        ++tilingDepth;
+        gfx->drawForm(pattern->getContentStream(), pattern->getResDict(), matrix, pattern->getBBox());
+        --tilingDepth;
+    }
+    return true;
 }
 
 void ImageDumpDev::drawImageMask(GfxState*, Object*, Stream* str, int width, int height, bool, bool,
@@ -72,6 +127,11 @@ void ImageDumpDev::drawImageMask(GfxState*, Object*, Stream* str, int width, int
 void ImageDumpDev::drawImage(GfxState*, Object*, Stream* str, int width, int height, GfxImageColorMap* colorMap,
                              bool, const int*, bool inlineImg) {
     int number = TakeNumber();
+    if (colorMap->getNumPixelComps() < 1) {
+        // A colour space that gives no samples (a pattern, say) cannot colour an image.
+        Refuse(number, "has a colour space without components");
+        return;
+    }
     if (passJpeg && str->getKind() == strDCT && colorMap->getNumPixelComps() == 3 && !inlineImg &&
         WriteStoredJpeg(str, number))
         return;
@@ -94,77 +154,74 @@ bool ImageDumpDev::WriteStoredJpeg(Stream* str, int number) {
         return false;
     }
     std::string name = FileName(number, "jpg");
-    FILE* file = OpenImageFile(name);
-    if (file) {
+    platform::OutputFile file(name);
+    if (Created(file, name)) {
         for (; got > 0; got = stored->doGetChars(kCopyBlock, block.data()))
-            std::fwrite(block.data(), 1, static_cast<size_t>(got), file);
-        FinishImageFile(file, name);
+            std::fwrite(block.data(), 1, static_cast<size_t>(got), file.Stream());
+        Finish(file, name);
     }
     stored->close();
     return true;
 }
 
 void ImageDumpDev::WritePbm(Stream* str, int width, int height, bool invertBytes, int number) {
-    str->reset();
     const std::int64_t rowBytes = (static_cast<std::int64_t>(width) + 7) / 8;
-    std::int64_t remaining = rowBytes * height;
-    std::vector<unsigned char> block(kCopyBlock);
-    int count = static_cast<int>(std::min<std::int64_t>(remaining, kCopyBlock));
-    std::string name = FileName(number, "pbm");
-    FILE* file = OpenDecodedImageFile(name, ReadPadded(str, block.data(), count) > 0, number);
-    if (!file) {
+    if (rowBytes > kLargestRow) {
+        Refuse(number, "is too wide");
+        return;
+    }
+    str->reset();
+    std::vector<unsigned char> row(static_cast<size_t>(rowBytes));
+    const int size = static_cast<int>(rowBytes);
+    const int firstRow = ReadPadded(str, row.data(), size);
+    if (firstRow == 0) {
+        Refuse(number, "has no data that can be decoded");
         str->close();
         return;
     }
-    std::fprintf(file, "P4\n%d %d\n", width, height);
-    while (true) {
-        if (invertBytes)
-            for (int i = 0; i < count; ++i)
-                block[i] ^= 0xFF;
-        std::fwrite(block.data(), 1, static_cast<size_t>(count), file);
-        remaining -= count;
-        if (remaining <= 0)
-            break;
-        count = static_cast<int>(std::min<std::int64_t>(remaining, kCopyBlock));
-        ReadPadded(str, block.data(), count);
+    std::string name = FileName(number, "pbm");
+    platform::OutputFile file(name);
+    if (Created(file, name)) {
+        auto readRow = [&](unsigned char* out, int y) {
+            const bool lasted = (y == 0 ? firstRow : ReadPadded(str, out, size)) == size;
+            if (invertBytes)
+                for (int i = 0; i < size; ++i)
+                    out[i] ^= 0xFF;
+            return lasted;
+        };
+        WriteRows(file.Stream(), false, width, height, rowBytes, readRow, row.data());
+        Finish(file, name);
     }
-    FinishImageFile(file, name);
     str->close();
 }
 
 void ImageDumpDev::WritePpm(Stream* str, int width, int height, GfxImageColorMap* colorMap, int number) {
     const int components = colorMap->getNumPixelComps();
     if (static_cast<std::int64_t>(width) * std::max(3, components) > kLargestRow) {
-        error(errSyntaxError, -1, "Image {0:d} is too wide", number);
-        ++imagesFailed;
+        Refuse(number, "is too wide");
         return;
     }
     str->reset();
     SampleRowReader rows(str, width, components, colorMap->getBits());
     std::vector<unsigned char> samples(static_cast<size_t>(width) * components);
-    std::string name = FileName(number, "ppm");
-    FILE* file = OpenDecodedImageFile(name, rows.ReadRow(samples.data()) > 0, number);
-    if (!file) {
+    const int firstRow = rows.ReadRow(samples.data());
+    if (firstRow == 0) {
+        Refuse(number, "has no data that can be decoded");
         str->close();
         return;
     }
-    std::fprintf(file, "P6\n%d %d\n255\n", width, height);
-    RgbRowConverter converter(*colorMap, static_cast<long long>(width) * height);
-    std::vector<unsigned char> rgb(3 * static_cast<size_t>(width));
-    for (int y = 0; y < height; ++y) {
-        if (y > 0)
-            rows.ReadRow(samples.data());
-        converter.ConvertRow(samples.data(), width, rgb.data());
-        std::fwrite(rgb.data(), 1, rgb.size(), file);
+    std::string name = FileName(number, "ppm");
+    platform::OutputFile file(name);
+    if (Created(file, name)) {
+        RgbRowConverter converter(*colorMap, static_cast<long long>(width) * height);
+        std::vector<unsigned char> rgb(3 * static_cast<size_t>(width));
+        auto readRow = [&](unsigned char* out, int y) {
+            const int got = y == 0 ? firstRow : rows.ReadRow(samples.data());
+            converter.ConvertRow(samples.data(), width, out);
+            return got == rows.RowBytes();
+        };
+        WriteRows(file.Stream(), true, width, height, 3 * static_cast<std::int64_t>(width), readRow, rgb.data());
+        Finish(file, name);
     }
-    FinishImageFile(file, name);
     str->close();
-}
-
-FILE* ImageDumpDev::OpenDecodedImageFile(const std::string& name, bool hasData, int number) {
-    if (hasData)
-        return OpenImageFile(name);
-    error(errSyntaxError, -1, "Image {0:d} has no data that can be decoded", number);
-    ++imagesFailed;
-    return nullptr;
 }

@@ -3,6 +3,8 @@
 // own instead of drawing it: stored JPEG data copied as .jpg, one-bit images
 // and stencil masks as PBM, everything else as 8-bit RGB PPM. Files are named
 // rootPath + "-NNN" + extension, numbered from 000 in the order images come.
+#include "platform/output_file.h"
+
 #include <OutputDev.h>
 
 #include <cstdio>
@@ -14,7 +16,8 @@ public:
 
     bool isOk() { return isValid; }
     // Images written so far, and images that could not be written (file not
-    // created, write failed, or no data could be decoded).
+    // created, write failed, no data could be decoded, or no colour space
+    // that gives samples).
     int ImagesWritten() const { return imagesWritten; }
     int ImagesFailed() const { return imagesFailed; }
 
@@ -23,14 +26,14 @@ public:
     bool interpretType3Chars() override { return false; }
     // The engine hands images only to devices that want non-text content, so
     // this says yes; vector graphics are ignored by the base class's empty
-    // drawing calls, and shadings and tiling patterns are claimed below and
-    // skipped, so the engine spends no time rendering them.
+    // drawing calls and shadings are claimed below and skipped, so the engine
+    // spends no time rendering them. A tiling pattern's cell is drawn once
+    // per fill, so each image in it is written once per use, not once per tile.
     bool needNonText() override { return true; }
     bool useTilingPatternFill() override { return true; }
-    bool tilingPatternFill(GfxState*, Gfx*, Catalog*, GfxTilingPattern*, const double*, int, int, int, int,
-                           double, double) override {
-        return true;
-    }
+    bool tilingPatternFill(GfxState* state, Gfx* gfx, Catalog* catalog, GfxTilingPattern* pattern,
+                           const double* matrix, int x0, int y0, int x1, int y1, double xStep,
+                           double yStep) override;
     bool useShadedFills(int) override { return true; }
     bool functionShadedFill(GfxState*, GfxFunctionShading*) override { return true; }
     bool axialShadedFill(GfxState*, GfxAxialShading*, double, double) override { return true; }
@@ -48,12 +51,12 @@ private:
     // Takes the next number and names the file with the given extension.
     int TakeNumber();
     std::string FileName(int number, const char* extension) const;
-    FILE* OpenImageFile(const std::string& name);
-    // Closes the file; a failed write removes the incomplete file.
-    void FinishImageFile(FILE* file, const std::string& name);
-    // Opens the file of a decoded image; an image whose stream decoded to
-    // nothing at all (hasData false) gets no file and counts as failed.
-    FILE* OpenDecodedImageFile(const std::string& name, bool hasData, int number);
+    // True when the file was created; otherwise the image counts as failed.
+    bool Created(platform::OutputFile& file, const std::string& name);
+    // Renames the complete file into place; a failed write leaves nothing.
+    void Finish(platform::OutputFile& file, const std::string& name);
+    // Counts an image that yields no file, with the reason on the error channel.
+    void Refuse(int number, const char* reason);
 
     // Copies the stored JPEG data; false (nothing written) when the stored
     // data does not start like a JPEG file.
@@ -67,4 +70,5 @@ private:
     bool isValid = true;
     int imagesWritten = 0;
     int imagesFailed = 0;
+    int tilingDepth = 0; // tiling fills being drawn, one inside another
 };

@@ -4,6 +4,7 @@
 #include "platform/file_system.h"
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 
 bool HasPdfExtension(const std::string& name) { return platform::LowerCaseExtension(name) == ".pdf"; }
@@ -23,31 +24,41 @@ bool JobPaths::AddIfNew(const std::string& path, MessageSink& messages) {
 }
 
 struct JobPaths::Visited {
-    std::set<platform::FileIdentity> folders, files;
+    std::set<platform::FileIdentity> files;
+    int leftOut = 0;
 };
 
-int JobPaths::ImportDirectory(const std::string& dir, MessageSink& messages) {
+int JobPaths::ImportDirectory(const std::string& dir, MessageSink& messages, int* leftOut) {
     Visited visited;
-    return ImportDirectory(dir, messages, visited);
+    const int found = ImportDirectory(dir, messages, visited);
+    if (leftOut)
+        *leftOut += visited.leftOut;
+    return found;
 }
 
 int JobPaths::ImportDirectory(const std::string& dir, MessageSink& messages, Visited& visited) {
-    // Unreadable identities (zero) are never taken for one another.
-    auto firstVisit = [](std::set<platform::FileIdentity>& seen, const std::string& path) {
-        const platform::FileIdentity identity = platform::IdentityOf(path);
-        return identity.inode == 0 || seen.insert(identity).second;
-    };
-    if (!firstVisit(visited.folders, dir))
-        return 0; // a link back into the search
+    int error = 0;
+    const std::vector<platform::DirectoryEntry> entries = platform::ListDirectory(dir, &error);
+    if (error != 0) {
+        messages.ShowMessage("Cannot read the folder " + dir + ": " + std::strerror(error) + ".");
+        ++visited.leftOut;
+        return 0;
+    }
     const std::string prefix = platform::WithTrailingSlash(dir);
     int found = 0;
-    for (const platform::DirectoryEntry& entry : platform::ListDirectory(dir)) {
+    for (const platform::DirectoryEntry& entry : entries) {
         const std::string path = prefix + entry.name;
         if (entry.isDirectory) {
-            found += ImportDirectory(path, messages, visited);
-        } else if (HasPdfExtension(entry.name) && firstVisit(visited.files, path)) {
-            ++found;
-            AddIfNew(path, messages);
+            if (!entry.isLink)
+                found += ImportDirectory(path, messages, visited);
+        } else if (HasPdfExtension(entry.name)) {
+            if (!entry.isRegularFile) {
+                messages.ShowMessage(path + ": not a regular file; it is left out.");
+                ++visited.leftOut;
+            } else if (visited.files.insert(platform::IdentityOf(path)).second) {
+                ++found;
+                AddIfNew(path, messages);
+            }
         }
     }
     return found;

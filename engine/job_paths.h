@@ -23,11 +23,13 @@ public:
     void Clear() { paths_.clear(); }
 
     // Searches dir depth first, in the order the file system lists it, and
-    // adds every file with a ".pdf" extension that is not listed yet. A folder
-    // reached again through a link is not searched again, and a file reached
-    // through several links counts once. Returns how many PDF files it found
-    // (listed before or not).
-    int ImportDirectory(const std::string& dir, MessageSink& messages);
+    // adds every regular file with a ".pdf" extension that is not listed yet.
+    // Links to folders are not followed, so the search never leaves the tree
+    // it was given, and a file reached through several links counts once.
+    // Folders that cannot be read and ".pdf" names that are no regular file
+    // (a pipe, a device) are reported and, when leftOut is given, counted
+    // there. Returns how many PDF files it found (listed before or not).
+    int ImportDirectory(const std::string& dir, MessageSink& messages, int* leftOut = nullptr);
 
 private:
     struct Visited;

@@ -1,6 +1,7 @@
 #include "engine/pdf_engine.h"
 
 #include <Error.h>
+#include <ErrorCodes.h>
 #include <GlobalParams.h>
 #include <PDFDoc.h>
 #include <goo/GooString.h>
@@ -42,8 +43,15 @@ void PreparePdfEngine() {
 std::unique_ptr<PDFDoc> OpenPdfDocument(const std::string& path, const std::string& ownerPassword,
                                         const std::string& userPassword) {
     PreparePdfEngine();
-    return std::make_unique<PDFDoc>(std::make_unique<GooString>(path), Password(ownerPassword),
-                                    Password(userPassword));
+    auto document = std::make_unique<PDFDoc>(std::make_unique<GooString>(path), Password(ownerPassword),
+                                             Password(userPassword));
+    // Passwords given for a whole run meet documents that need none, or only
+    // an owner password they do not match: the engine does not fall back to
+    // an empty user password, so this does.
+    if (!document->isOk() && document->getErrorCode() == errEncrypted &&
+        (!ownerPassword.empty() || !userPassword.empty()))
+        document = std::make_unique<PDFDoc>(std::make_unique<GooString>(path));
+    return document;
 }
 
 double PdfVersion(const std::string& path, PDFDoc& document) {

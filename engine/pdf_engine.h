@@ -13,7 +13,8 @@ class PDFDoc;
 // nothing is ever released while another thread could be using it.
 void PreparePdfEngine();
 
-// Opens a document; an empty password means none. Never null: check isOk().
+// Opens a document; an empty password means none. A document the passwords
+// do not open is tried with none. Never null: check isOk().
 std::unique_ptr<PDFDoc> OpenPdfDocument(const std::string& path, const std::string& ownerPassword = {},
                                         const std::string& userPassword = {});
 

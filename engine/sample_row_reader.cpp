@@ -20,15 +20,18 @@ int SampleRowReader::ReadRow(unsigned char* samples) {
         for (int i = 0; i < values_; ++i)
             samples[i] = p[2 * i];
     } else {
+        // Depths of 9 to 15 bits span two or three bytes and, like 16-bit
+        // samples, keep their eight most significant bits.
         const unsigned mask = (1u << bits_) - 1;
+        const int dropped = std::max(bits_ - 8, 0);
         unsigned buffer = 0;
         int held = 0;
         for (int i = 0; i < values_; ++i) {
-            if (held < bits_) {
+            while (held < bits_) {
                 buffer = (buffer << 8) | *p++;
                 held += 8;
             }
-            samples[i] = static_cast<unsigned char>((buffer >> (held - bits_)) & mask);
+            samples[i] = static_cast<unsigned char>(((buffer >> (held - bits_)) & mask) >> dropped);
             held -= bits_;
         }
     }

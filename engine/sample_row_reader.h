@@ -1,7 +1,7 @@
 #pragma once
 // Reads the decoded rows of an image stream and unpacks them to one byte per
 // sample, most significant bits first, as the engine's colour maps take them
-// (16-bit samples keep their high byte). Rows are read in blocks; bytes past
+// (deeper samples keep their eight most significant bits). Rows are read in blocks; bytes past
 // the end of the data read as 0xFF, the low byte of the engine's end-of-data
 // value, so a short stream still yields whole rows.
 #include <Object.h>

@@ -1,6 +1,8 @@
 #include "platform/file_system.h"
 
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <dirent.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -33,20 +35,52 @@ bool IsDirectoryWritable(const std::string& path) {
     return DirectoryExists(path) && access(path.c_str(), W_OK | X_OK) == 0;
 }
 
-std::vector<DirectoryEntry> ListDirectory(const std::string& path) {
+std::string ReasonNotFound(const std::string& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0)
+        return {};
+    return std::strerror(errno);
+}
+
+std::string ReasonNotReadable(const std::string& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return std::string("Cannot read this file: ") + std::strerror(errno) + ".";
+    if (!S_ISREG(info.st_mode))
+        return "Not a regular file.";
+    // Opened without waiting, as a check only: the PDF engine opens it again.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::string("Cannot read this file: ") + std::strerror(errno) + ".";
+    close(fd);
+    return {};
+}
+
+std::vector<DirectoryEntry> ListDirectory(const std::string& path, int* error) {
     std::vector<DirectoryEntry> entries;
     DIR* dir = opendir(path.c_str());
-    if (!dir)
+    if (!dir) {
+        if (error)
+            *error = errno;
         return entries;
+    }
     std::string prefix = WithTrailingSlash(path);
     while (dirent* entry = readdir(dir)) {
         std::string name = entry->d_name;
         if (name == "." || name == "..")
             continue;
-        bool isDirectory = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK)
-            isDirectory = DirectoryExists(prefix + name);
-        entries.push_back({name, isDirectory});
+        DirectoryEntry listed{name, entry->d_type == DT_DIR, entry->d_type == DT_LNK, entry->d_type == DT_REG};
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat info;
+            const bool known = stat((prefix + name).c_str(), &info) == 0;
+            listed.isDirectory = known && S_ISDIR(info.st_mode);
+            listed.isRegularFile = known && S_ISREG(info.st_mode);
+            if (entry->d_type == DT_UNKNOWN) {
+                struct stat own;
+                listed.isLink = lstat((prefix + name).c_str(), &own) == 0 && S_ISLNK(own.st_mode);
+            }
+        }
+        entries.push_back(listed);
     }
     closedir(dir);
     return entries;

@@ -15,14 +15,25 @@ bool DeleteFile(const std::string& path);
 // True when a file can be created in the directory.
 bool IsDirectoryWritable(const std::string& path);
 
+// Empty when the path names a regular file (links followed) that this
+// process may read; otherwise a sentence that says why not, with the
+// system's reason ("Cannot read this file: Permission denied.").
+std::string ReasonNotReadable(const std::string& path);
+// The system's reason why the path cannot be looked at ("No such file or
+// directory"), or empty when it can.
+std::string ReasonNotFound(const std::string& path);
+
 struct DirectoryEntry {
     std::string name;
-    bool isDirectory = false;
+    bool isDirectory = false; // links followed
+    bool isLink = false;
+    bool isRegularFile = false; // links followed
 };
 
 // The entries of a directory in the order the file system returns them,
-// without "." and "..". Empty when the directory cannot be read.
-std::vector<DirectoryEntry> ListDirectory(const std::string& path);
+// without "." and "..". Empty when the directory cannot be read; then error,
+// when given, receives the system's error number.
+std::vector<DirectoryEntry> ListDirectory(const std::string& path, int* error = nullptr);
 
 // What a path names after links are followed: the same device and inode is
 // the same file or directory, whatever the spelling. Zero when it cannot be read.

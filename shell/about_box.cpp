@@ -4,7 +4,7 @@
 #include "platform/ui/dc.h"
 #include "platform/ui/paint_dc.h"
 #include "shell/app_icon.h"
-#include "shell/product_info.h"
+#include "platform/product_info.h"
 
 #include <QEventLoop>
 

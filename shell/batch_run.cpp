@@ -84,7 +84,7 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
     });
     DialogMessages messages(owner_);
     BarProgress progress(controls_.current, controls_.total);
-    SharedDirectoryNames sharedNames;
+    OutputPlanner planner;
     const int count = static_cast<int>(entries.size());
     if (count == 0)
         Finish(false, entries, settings);
@@ -93,7 +93,7 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
             break;
         const JobEntry& entry = entries[static_cast<size_t>(i - 1)];
         ExtractRequest request{entry.path, entry.ownerPassword, entry.userPassword, i, count};
-        const ExtractResult result = ExtractDocument(request, settings, sharedNames, messages, progress);
+        const ExtractResult result = ExtractDocument(request, settings, planner.Plan(entry.path, settings), messages, progress);
         if (result.outcome == ExtractOutcome::RangeError) {
             Finish(false, entries, settings);
             break;

@@ -5,7 +5,7 @@
 #include "shell/about_box.h"
 #include "shell/commands.h"
 #include "shell/program_resources.h"
-#include "shell/product_info.h"
+#include "platform/product_info.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "shell/splash_window.h"
 
-#include "shell/product_info.h"
+#include "platform/product_info.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -6,8 +6,11 @@
 #include "tests/support/test_support.h"
 
 #include <algorithm>
+#include <climits>
 #include <gtest/gtest.h>
+#include <map>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using testing_support::FixtureDir;
 using testing_support::ListFiles;
@@ -74,7 +77,8 @@ TEST(CliOptions, DefaultsAndChoices) {
 TEST(CliOptions, UsageErrorsHelpAndVersion) {
     std::vector<std::vector<const char*>> errors = {
         {}, {"-f", "webp", "a.pdf"}, {"-q", "0", "a.pdf"}, {"-q", "101", "a.pdf"}, {"-p", "5-3", "a.pdf"},
-        {"-p", "x", "a.pdf"}, {"-p", "0-2", "a.pdf"}, {"--bogus", "a.pdf"}};
+        {"-p", "x", "a.pdf"}, {"-p", "0", "a.pdf"}, {"-p", "-3", "a.pdf"}, {"-p", "3-x", "a.pdf"}, {"--bogus", "a.pdf"},
+        {"-j", "0", "a.pdf"}, {"--time-limit", "-1", "a.pdf"}};
     for (const auto& args : errors) {
         ParsedCommandLine parsed = Parse(args);
         EXPECT_FALSE(parsed.options);
@@ -83,8 +87,24 @@ TEST(CliOptions, UsageErrorsHelpAndVersion) {
     }
     ParsedCommandLine help = Parse({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.output.find("--output-dir"), std::string::npos);
-    EXPECT_NE(Parse({"--version"}).output.find("vellumin-cli"), std::string::npos);
+    for (const char* part : {"  -o, --output-dir DIR ", "(default: jpg)", "(default: 70)", "Exit status:\n  0  ",
+                             "  4  the documents were read", "Examples:\n  vellumin-cli "})
+        EXPECT_NE(help.output.find(part), std::string::npos) << part;
+    EXPECT_EQ(help.output.find("REQUIRED"), std::string::npos);
+    EXPECT_EQ(Parse({"--version"}).output, "vellumin-cli 1.5\n");
+}
+
+TEST(CliOptions, PageRangesFollowTheEnginesRules) {
+    const struct {
+        const char* text;
+        int first, last;
+    } cases[] = {{"3", 3, 3}, {"3-5", 3, 5}, {"0-5", 0, 5}, {"3-", 3, INT_MAX}, {"0-", 0, INT_MAX}};
+    for (const auto& c : cases) {
+        ParsedCommandLine parsed = Parse({"-p", c.text, "a.pdf"});
+        ASSERT_TRUE(parsed.options) << c.text << ": " << parsed.output;
+        EXPECT_EQ(parsed.options->settings.startPage, c.first) << c.text;
+        EXPECT_EQ(parsed.options->settings.endPage, c.last) << c.text;
+    }
 }
 
 TEST(CliRun, ExtractsFoldersOnceAndReportsWhereFilesWent) {
@@ -108,16 +128,29 @@ TEST(CliRun, ExtractsFoldersOnceAndReportsWhereFilesWent) {
               18);
 }
 
+namespace {
+
+// Folders where the TGA files of two images would go, so that they cannot be
+// converted.
+void BlockTwoTargets(const std::string& out, const std::string& title) {
+    mkdir(out.c_str(), 0777);
+    for (const char* number : {"-006.tga", "-007.tga"})
+        mkdir((out + "/" + title + number).c_str(), 0777);
+}
+
+} // namespace
+
 TEST(CliRun, ImagesThatCannotBeConvertedAreKeptAndReported) {
     TempDir dir;
     WriteFile(dir / "good.pdf", testpdf::SampleDocument());
     std::string good = dir / "good.pdf", out = dir / "out";
+    BlockTwoTargets(out, "good");
     CliResult result = RunCommand({"-f", "tga", "-o", out.c_str(), good.c_str()});
-    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.status, 4);
     EXPECT_EQ(result.err, good + ": 2 image(s) could not be converted to tga; their PBM/PGM/PPM files were kept.\n");
     std::vector<std::string> files = ListFiles(out);
     EXPECT_EQ(std::count(files.begin(), files.end(), "good-006.pbm"), 1);
-    EXPECT_EQ(std::count(files.begin(), files.end(), "good-006.tga"), 0);
+    EXPECT_EQ(std::count(files.begin(), files.end(), "good-005.tga"), 1);
 }
 
 TEST(CliRun, FailedConversionsAreReportedOncePerDocument) {
@@ -125,6 +158,8 @@ TEST(CliRun, FailedConversionsAreReportedOncePerDocument) {
     WriteFile(dir / "a.pdf", testpdf::SampleDocument());
     WriteFile(dir / "b.pdf", testpdf::SampleDocument());
     std::string a = dir / "a.pdf", b = dir / "b.pdf", out = dir / "out";
+    BlockTwoTargets(out, "a");
+    BlockTwoTargets(out, "b");
     CliResult result = RunCommand({"-f", "tga", "-o", out.c_str(), a.c_str(), b.c_str()});
     EXPECT_EQ(result.err, a + ": 2 image(s) could not be converted to tga; their PBM/PGM/PPM files were kept.\n" + b +
                               ": 2 image(s) could not be converted to tga; their PBM/PGM/PPM files were kept.\n");
@@ -141,13 +176,15 @@ TEST(CliRun, ExitStatusNamesTheWorstOutcome) {
     EXPECT_EQ(skipped.status, 1);
     EXPECT_NE(skipped.err.find(junk + ": Not a valid pdf file!"), std::string::npos) << skipped.err;
     EXPECT_NE(skipped.err.find(nocopy + ": Copying of images from this document is not allowed."), std::string::npos);
-    EXPECT_NE(skipped.err.find(missing + ": No such file or folder."), std::string::npos);
+    EXPECT_NE(skipped.err.find(missing + ": No such file or directory."), std::string::npos);
     EXPECT_NE(skipped.out.find(good + ": 11 images"), std::string::npos);
 
-    CliResult range = RunCommand({"-o", out.c_str(), "-p", "3-4", good.c_str(), junk.c_str()});
-    EXPECT_EQ(range.status, 3);
-    EXPECT_NE(range.err.find("The '" + good + "' file only contain 2 pages"), std::string::npos);
-    EXPECT_EQ(range.err.find("junk"), std::string::npos); // the run stopped before it
+    for (const char* jobs : {"1", "2"}) {
+        CliResult range = RunCommand({"-j", jobs, "-o", out.c_str(), "-p", "3-4", good.c_str(), junk.c_str()});
+        EXPECT_EQ(range.status, 3);
+        EXPECT_NE(range.err.find("The '" + good + "' file only contain 2 pages"), std::string::npos);
+        EXPECT_EQ(range.err.find("junk"), std::string::npos) << jobs; // the run stopped before it
+    }
 
     EXPECT_EQ(RunCommand({"-o", out.c_str(), "-p", "2-9", good.c_str()}).status, 0);
     EXPECT_EQ(RunCommand({"-o", out.c_str(), "--owner-password", "owner", nocopy.c_str()}).status, 0);
@@ -172,4 +209,156 @@ TEST(CliRun, SummaryPrintsPlainText) {
     EXPECT_EQ(result.out.find(good + "\nSummary:\n\tFile Size: "), 0u) << result.out;
     EXPECT_NE(result.out.find("\tNumber of Pages: 2\n"), std::string::npos);
     EXPECT_FALSE(platform::PathExists(dir / "good"));
+}
+
+namespace {
+
+// A page that draws a form which draws another form many times: a few
+// kilobytes that keep the PDF library busy for a long while.
+std::string SlowPdf() {
+    std::string inner, outer;
+    for (int i = 0; i < 10000; ++i)
+        inner += "1 0 0 1 0 0 cm ";
+    for (int i = 0; i < 20000; ++i)
+        outer += "/A Do ";
+    testpdf::PdfWriter pdf;
+    auto form = [](const std::string& resources, const std::string& content) {
+        const std::string data = testpdf::Deflate(content);
+        return "<< /Type /XObject /Subtype /Form /BBox [0 0 10 10] " + resources + " /Filter /FlateDecode /Length " +
+               std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
+    };
+    const int a = pdf.AddObject(form("", inner));
+    testpdf::PageSpec page;
+    page.images = {pdf.AddObject(form("/Resources << /XObject << /A " + std::to_string(a) + " 0 R >> >>", outer))};
+    pdf.AddPage(page);
+    return pdf.Build();
+}
+
+// A page whose graphics states are saved without end: it takes all the
+// memory it is given.
+std::string GreedyPdf() {
+    std::string content;
+    for (int i = 0; i < 20000000; ++i)
+        content += "q ";
+    testpdf::PageSpec page;
+    page.extraContent = content;
+    testpdf::PdfWriter pdf;
+    pdf.AddPage(page);
+    return pdf.Build();
+}
+
+} // namespace
+
+TEST(CliRun, ADocumentThatTakesTooLongIsStoppedAndTheRunGoesOn) {
+    TempDir dir;
+    WriteFile(dir / "slow.pdf", SlowPdf());
+    WriteFile(dir / "good.pdf", testpdf::SampleDocument());
+    const std::string slow = dir / "slow.pdf", good = dir / "good.pdf", out = dir / "out";
+    CliResult result = RunCommand({"-f", "ppm", "--time-limit", "1", "-o", out.c_str(), slow.c_str(), good.c_str()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, slow + ": Stopped after 1 seconds, the time one document may take (--time-limit).\n");
+    EXPECT_EQ(result.out, good + ": 11 images written to " + out + "/\n");
+}
+
+TEST(CliRun, ADocumentThatTakesTooMuchMemoryIsStoppedAndTheRunGoesOn) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer's reserved memory leaves no room for a memory limit";
+#endif
+    TempDir dir;
+    WriteFile(dir / "greedy.pdf", GreedyPdf());
+    WriteFile(dir / "good.pdf", testpdf::SampleDocument());
+    const std::string greedy = dir / "greedy.pdf", good = dir / "good.pdf", out = dir / "out";
+    CliResult result =
+        RunCommand({"-f", "ppm", "--memory-limit", "200", "-o", out.c_str(), greedy.c_str(), good.c_str()});
+    EXPECT_EQ(result.status, 1);
+    // The library aborts or throws when memory runs out: either way the limit is named.
+    EXPECT_EQ(result.err.find(greedy + ": Stopped"), 0u) << result.err;
+    EXPECT_NE(result.err.find("the 200 MB one document may take (--memory-limit).\n"), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, good + ": 11 images written to " + out + "/\n");
+}
+
+TEST(CliRun, DocumentsSideBySideGiveTheFilesAndLinesOfOneAfterAnother) {
+    TempDir dir;
+    mkdir((dir / "a").c_str(), 0777);
+    mkdir((dir / "b").c_str(), 0777);
+    for (const char* name : {"a/report.pdf", "b/report.pdf", "a/other.pdf", "b/junk.pdf", "a/report.PDF"})
+        WriteFile(dir / name, std::string(name) == "b/junk.pdf" ? "junk" : testpdf::SampleDocument());
+    const std::string a = dir / "a", b = dir / "b";
+    std::map<std::string, std::string> folders[2];
+    CliResult results[2];
+    for (int i = 0; i < 2; ++i) {
+        const std::string out = dir / ("out" + std::to_string(i));
+        results[i] = RunCommand({"-j", i == 0 ? "1" : "3", "-f", "png", "-o", out.c_str(), a.c_str(), b.c_str()});
+        folders[i] = testing_support::FolderContents(out);
+    }
+    EXPECT_EQ(results[0].status, 1);
+    EXPECT_EQ(results[1].status, 1);
+    EXPECT_EQ(folders[0].size(), 4u * 11u);
+    EXPECT_TRUE(folders[0] == folders[1]);
+    auto outputFolder = [](std::string text, const std::string& from, const std::string& to) {
+        for (size_t at; (at = text.find(from)) != std::string::npos;)
+            text.replace(at, from.size(), to);
+        return text;
+    };
+    EXPECT_EQ(outputFolder(results[0].out, "out0", "out"), outputFolder(results[1].out, "out1", "out"));
+    EXPECT_EQ(results[0].err, results[1].err);
+}
+
+TEST(CliRun, DocumentsWithOneTitleInOneFolderGetFoldersOfTheirOwn) {
+    TempDir dir;
+    WriteFile(dir / "report.pdf", testpdf::SampleDocument());
+    WriteFile(dir / "report.PDF", testpdf::SampleDocument());
+    const std::string lower = dir / "report.pdf", upper = dir / "report.PDF";
+    CliResult result = RunCommand({"-f", "ppm", lower.c_str(), upper.c_str()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, lower + ": 11 images written to " + dir / "report/\n" + upper + ": 11 images written to " +
+                              dir / "report-2/\n");
+    EXPECT_EQ(ListFiles(dir / "report").size(), 11u);
+    EXPECT_EQ(ListFiles(dir / "report-2").size(), 11u);
+    EXPECT_EQ(result.err, upper + ": Another document of this run writes to '" + dir / "report/'; the images of this one go to '" +
+                              dir / "report-2/'.\n");
+}
+
+TEST(CliRun, ATitleThatNamesNoFolderOfItsOwnIsReplaced) {
+    TempDir dir;
+    mkdir((dir / "in").c_str(), 0777);
+    WriteFile(dir / "in/...pdf", testpdf::SampleDocument()); // title ".."
+    WriteFile(dir / "mine.ppm", "P6\n1 1\n255\nabc");        // the user's own file, one folder up
+    const std::string document = dir / "in/...pdf";
+    CliResult result = RunCommand({"-f", "png", document.c_str()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ListFiles(dir.path()), (std::vector<std::string>{"in", "mine.ppm"}));
+    EXPECT_EQ(ListFiles(dir / "in/untitled").size(), 11u);
+    EXPECT_EQ(result.err, document + ": The title of this document cannot name its images; they are written as '" +
+                              dir / "in/untitled/-NNN'.\n");
+}
+
+TEST(CliRun, BadInputsNameTheirCauseAndTheRunGoesOn) {
+    TempDir dir;
+    WriteFile(dir / "good.pdf", testpdf::SampleDocument());
+    WriteFile(dir / "empty.pdf", testpdf::PdfWriter().Build());
+    ASSERT_EQ(mkfifo((dir / "pipe.pdf").c_str(), 0666), 0);
+    ASSERT_EQ(symlink("loop.pdf", (dir / "loop.pdf").c_str()), 0);
+    const std::string good = dir / "good.pdf", empty = dir / "empty.pdf", pipe = dir / "pipe.pdf",
+                      loop = dir / "loop.pdf", quoted = "\"" + good + "\"", tooLong = dir / std::string(300, 'x');
+    CliResult result = RunCommand({"-f", "ppm", empty.c_str(), pipe.c_str(), loop.c_str(), tooLong.c_str(),
+                                   quoted.c_str()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, pipe + ": Not a regular file.\n" + loop + ": Too many levels of symbolic links.\n" +
+                              tooLong + ": File name too long.\n" + empty + ": The document has no pages.\n");
+    EXPECT_EQ(result.out, good + ": 11 images written to " + dir / "good/\n");
+
+    const std::string blocked = dir / "good.pdf/out";
+    CliResult noFolder = RunCommand({"-o", blocked.c_str(), good.c_str()});
+    EXPECT_EQ(noFolder.status, 1);
+    EXPECT_EQ(noFolder.err, blocked + ": Cannot make the output folder: Not a directory.\n");
+}
+
+TEST(CliRun, PasswordsForTheRunDoNotShutDocumentsThatNeedNone) {
+    const std::string nocopy = FixtureDir() + "/owner-nocopy.pdf", locked = FixtureDir() + "/user-password.pdf";
+    CliResult extraction = RunCommand({"-f", "ppm", "--user-password", "user", nocopy.c_str()});
+    EXPECT_EQ(extraction.err, nocopy + ": Copying of images from this document is not allowed.\n");
+    CliResult summary = RunCommand({"--summary", "--user-password", "user", nocopy.c_str(), locked.c_str()});
+    EXPECT_EQ(summary.status, 0) << summary.err;
+    EXPECT_EQ(summary.err, "");
 }

@@ -107,9 +107,10 @@ TEST_P(Corpus, ExtractsWithTheExpectedOutcomeAndWellFormedJpegFiles) {
     settings.outputDirectory = dir.path();
     RecordingMessages messages;
     RecordingProgress progress;
-    SharedDirectoryNames names;
+    OutputPlanner planner;
     ExtractResult result =
-        ExtractDocument({CorpusDir() + "/" + entry.file, "", entry.password, 1, 1}, settings, names, messages, progress);
+        ExtractDocument({CorpusDir() + "/" + entry.file, "", entry.password, 1, 1}, settings,
+                        planner.Plan(CorpusDir() + "/" + entry.file, settings), messages, progress);
     if (entry.copyForbidden) {
         EXPECT_EQ(result.outcome, ExtractOutcome::Skipped);
         EXPECT_EQ(messages.messages, std::vector<std::string>{"Copying of images from this document is not allowed."});

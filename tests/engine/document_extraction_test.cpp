@@ -40,11 +40,12 @@ std::string JpegPdf() {
 struct Extraction {
     RecordingMessages messages;
     RecordingProgress progress;
-    SharedDirectoryNames names;
+    OutputPlanner planner;
 
     ExtractResult Extract(const std::string& path, const ConvertSettings& settings, int number = 1, int count = 1,
                           const std::string& owner = {}, const std::string& user = {}) {
-        return ExtractDocument({path, owner, user, number, count}, settings, names, messages, progress);
+        return ExtractDocument({path, owner, user, number, count}, settings, planner.Plan(path, settings), messages,
+                               progress);
     }
 };
 
@@ -97,14 +98,20 @@ TEST(DocumentExtraction, RangeBeyondTheDocumentStopsWithAMessage) {
 TEST(DocumentExtraction, RefusedDocuments) {
     TempDir dir;
     WriteFile(dir / "junk.pdf", "not a pdf");
+    WriteFile(dir / "empty.pdf", PdfWriter().Build()); // a page tree without pages
+    ASSERT_EQ(mkfifo((dir / "pipe.pdf").c_str(), 0666), 0);
     struct Case {
         std::string path, owner, user, message;
     } cases[] = {
         {dir / "junk.pdf", "", "", "Not a valid pdf file!"},
-        {dir / "missing.pdf", "", "", "Not a valid pdf file!"},
+        {dir / "missing.pdf", "", "", "Cannot read this file: No such file or directory."},
+        {dir / "pipe.pdf", "", "", "Not a regular file."},
+        {dir / "empty.pdf", "", "", "The document has no pages."},
         {FixtureDir() + "/user-password.pdf", "", "", "Not a valid pdf file!"},
         {FixtureDir() + "/user-password.pdf", "", "wrong", "Not a valid pdf file!"},
         {FixtureDir() + "/owner-nocopy.pdf", "", "", "Copying of images from this document is not allowed."},
+        // Passwords that do not fit a document that needs none are not held against it.
+        {FixtureDir() + "/owner-nocopy.pdf", "wrong", "wrong", "Copying of images from this document is not allowed."},
     };
     for (const Case& c : cases) {
         Extraction run;
@@ -114,7 +121,7 @@ TEST(DocumentExtraction, RefusedDocuments) {
         EXPECT_EQ(run.messages.messages, std::vector<std::string>{c.message}) << c.path;
         EXPECT_TRUE(run.progress.total.empty());
     }
-    EXPECT_EQ(ListFiles(dir.path()), std::vector<std::string>{"junk.pdf"});
+    EXPECT_EQ(ListFiles(dir.path()), (std::vector<std::string>{"empty.pdf", "junk.pdf", "pipe.pdf"}));
 }
 
 TEST(DocumentExtraction, PasswordsOpenProtectedDocuments) {

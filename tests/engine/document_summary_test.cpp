@@ -101,7 +101,7 @@ TEST(DocumentSummary, InvalidFileStopsAfterTheDescriptionHeading) {
 TEST(DocumentSummary, MissingFileShowsZeroSize) {
     RecordingMessages messages;
     DocumentSummary summary = BuildDocumentSummary("/nonexistent/gone.pdf", messages);
-    EXPECT_EQ(messages.messages, std::vector<std::string>{"Not a valid pdf file!"});
+    EXPECT_EQ(messages.messages, std::vector<std::string>{"Cannot read this file: No such file or directory."});
     ASSERT_EQ(summary.blocks.size(), 5u);
     EXPECT_EQ(summary.blocks[2].text, "\tFile Size: 0 KB (0 Bytes)\n");
 }
@@ -114,9 +114,12 @@ TEST(DocumentSummary, EncryptedDocuments) {
     EXPECT_NE(text.find("\tContent Copying or Extraction: Not Allowed\n"), std::string::npos);
     EXPECT_NE(text.find("\tPrinting: Allowed\n"), std::string::npos);
 
-    // A user password is never given for a summary.
+    // Without its user password the document stays closed; with it, it opens.
     RecordingMessages locked;
     DocumentSummary summary = BuildDocumentSummary(FixtureDir() + "/user-password.pdf", locked);
     EXPECT_EQ(locked.messages, std::vector<std::string>{"Not a valid pdf file!"});
     EXPECT_EQ(summary.blocks.size(), 5u);
+    RecordingMessages opened;
+    EXPECT_GT(BuildDocumentSummary(FixtureDir() + "/user-password.pdf", opened, "", "user").pageCount, 0);
+    EXPECT_TRUE(opened.messages.empty());
 }

@@ -6,6 +6,7 @@
 
 #include <PDFDoc.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 using namespace testpdf;
@@ -149,6 +150,98 @@ TEST(ImageDumpDev, TruncatedDataIsPaddedToTheImageSize) {
     pdf.AddPage({{pdf.AddImage({"/Width 2 /Height 2 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""})}});
     Dump(dir, pdf, false);
     EXPECT_EQ(ReadFile(dir / "out/-000.ppm"), "P6\n2 2\n255\naaabbb\xFF\xFF\xFF\xFF\xFF\xFF");
+}
+
+TEST(ImageDumpDev, TwelveBitSamplesKeepTheirHighByte) {
+    TempDir dir;
+    PdfWriter pdf;
+    // 12-bit gray 0x234 0x567 0x89A 0xBCD
+    pdf.AddPage({{pdf.AddImage({"/Width 4 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 12",
+                                std::string("\x23\x45\x67\x89\xAB\xCD", 6), ""})}});
+    Dump(dir, pdf, false);
+    EXPECT_EQ(ReadFile(dir / "out/-000.ppm"), "P6\n4 1\n255\n###VVV\x89\x89\x89\xBC\xBC\xBC");
+}
+
+TEST(ImageDumpDev, PaddingStopsAtABoundOnceTheDataHasEnded) {
+    // Two rows of data under a declared height of two billion: the padding
+    // stops after 64 MB and the header is rewritten to the rows kept.
+    TempDir dir;
+    PdfWriter pdf;
+    const int width = 4096; // 4 KB per one-bit row, 12 KB per RGB row
+    std::string twoRows(2 * width / 8, '\x0F');
+    int mask = pdf.AddFlateImage("/Width 4096 /Height 2147483647 /ImageMask true", twoRows);
+    int gray = pdf.AddFlateImage("/Width 4096 /Height 2147483647 /ColorSpace /DeviceGray /BitsPerComponent 8",
+                                 std::string(2 * width, 'a'));
+    pdf.AddPage({{mask, gray}});
+    int failed = 0;
+    ASSERT_EQ(Dump(dir, pdf, false, &failed), (std::vector<std::string>{"-000.pbm", "-001.ppm"}));
+    EXPECT_EQ(failed, 0);
+    struct Expected {
+        const char* name;
+        const char* magic;
+        long long rowBytes;
+    } files[] = {{"-000.pbm", "P4\n", width / 8}, {"-001.ppm", "P6\n", 3 * width}};
+    for (const Expected& e : files) {
+        const long long paddedRows = 64ll * 1024 * 1024 / e.rowBytes;
+        const long long rows = 2 + paddedRows;
+        std::string header = std::string(e.magic) + "4096 " + std::to_string(rows);
+        header += std::string(std::string("2147483647").size() - std::to_string(rows).size(), ' ') + "\n";
+        if (e.magic[1] == '6')
+            header += "255\n";
+        std::string content = ReadFile(dir / ("out/" + std::string(e.name)));
+        EXPECT_EQ(content.substr(0, header.size()), header) << e.name;
+        EXPECT_EQ(content.size(), header.size() + rows * e.rowBytes) << e.name;
+    }
+}
+
+TEST(ImageDumpDev, AColourSpaceWithoutComponentsIsRefusedAndKeepsItsNumber) {
+    TempDir dir;
+    PdfWriter pdf;
+    int pattern = pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /Pattern /BitsPerComponent 8", "ab", ""});
+    int gray = pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""});
+    pdf.AddPage({{pattern, gray}});
+    int failed = 0;
+    std::vector<std::string> files = Dump(dir, pdf, true, &failed);
+    EXPECT_EQ(files, std::vector<std::string>{"-001.ppm"});
+    EXPECT_EQ(failed, 1);
+}
+
+TEST(ImageDumpDev, ImagesInTilingPatternsAreWrittenOncePerFill) {
+    TempDir dir;
+    PdfWriter pdf;
+    int gray = pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""});
+    const std::string cell = "q 10 0 0 10 0 0 cm /Im0 Do Q";
+    int tile = pdf.AddObject("<< /Type /Pattern /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10 10] "
+                             "/XStep 10 /YStep 10 /Resources << /XObject << /Im0 " + std::to_string(gray) +
+                             " 0 R >> >> /Length " + std::to_string(cell.size()) + " >>\nstream\n" + cell +
+                             "\nendstream");
+    // A pattern that fills with itself (the next object) stops after a few levels.
+    const std::string self = "/Pattern cs /P0 scn 0 0 10 10 re f";
+    const int selfTile = tile + 1;
+    EXPECT_EQ(pdf.AddObject("<< /Type /Pattern /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10 10] "
+                            "/XStep 10 /YStep 10 /Resources << /Pattern << /P0 " + std::to_string(selfTile) +
+                            " 0 R >> >> /Length " + std::to_string(self.size()) + " >>\nstream\n" + self +
+                            "\nendstream"),
+              selfTile);
+    PageSpec page;
+    page.extraResources = "/Pattern << /P0 " + std::to_string(tile) + " 0 R /P1 " + std::to_string(selfTile) + " 0 R >>";
+    // Two fills of 20 x 20 tiles each, then the self-filling pattern.
+    page.extraContent = "/Pattern cs /P0 scn 0 0 200 200 re f 0 0 200 200 re f /P1 scn 0 0 50 50 re f\n";
+    pdf.AddPage(page);
+    EXPECT_EQ(Dump(dir, pdf, true), (std::vector<std::string>{"-000.ppm", "-001.ppm"}));
+}
+
+TEST(ImageDumpDev, ALinkAtAnImageNameIsReplacedNotFollowed) {
+    TempDir dir;
+    PdfWriter pdf;
+    pdf.AddPage({{pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""})}});
+    WriteFile(dir / "elsewhere", "keep me");
+    mkdir((dir / "out").c_str(), 0777);
+    ASSERT_EQ(symlink((dir / "elsewhere").c_str(), (dir / "out/-000.ppm").c_str()), 0);
+    Dump(dir, pdf, true);
+    EXPECT_EQ(ReadFile(dir / "elsewhere"), "keep me");
+    EXPECT_EQ(ReadFile(dir / "out/-000.ppm"), "P6\n2 1\n255\naaabbb");
+    EXPECT_EQ(ListFiles(dir / "out"), std::vector<std::string>{"-000.ppm"}); // no temporary file left
 }
 
 // Records, for every decoded colour image, the PPM that the plain per-pixel

@@ -49,12 +49,16 @@ TEST(JobPaths, ImportDirectorySearchesSubfoldersForPdfFiles) {
     EXPECT_EQ(messages.messages.size(), 4u);
 }
 
-TEST(JobPaths, LinksAreFollowedOnceAndAFileReachedTwiceCountsOnce) {
+TEST(JobPaths, LinkedFoldersAreNotFollowedAndAFileReachedTwiceCountsOnce) {
+    TempDir outside;
+    WriteFile(outside / "elsewhere.pdf", "");
     TempDir dir;
     mkdir((dir / "sub").c_str(), 0777);
     WriteFile(dir / "sub/a.pdf", "");
     ASSERT_EQ(symlink("..", (dir / "sub/back").c_str()), 0);        // a loop
-    ASSERT_EQ(symlink(".", (dir / "sub/here").c_str()), 0);         // another one
+    ASSERT_EQ(symlink(".", (dir / "sub/here").c_str()), 0);         // two links to the folder itself
+    ASSERT_EQ(symlink(".", (dir / "sub/again").c_str()), 0);
+    ASSERT_EQ(symlink(outside.path().c_str(), (dir / "out").c_str()), 0); // out of the tree
     ASSERT_EQ(symlink("a.pdf", (dir / "sub/alias.pdf").c_str()), 0); // the same file by another name
     JobPaths jobs;
     RecordingMessages messages;
@@ -64,4 +68,23 @@ TEST(JobPaths, LinksAreFollowedOnceAndAFileReachedTwiceCountsOnce) {
     // A folder without PDF files finds none.
     mkdir((dir / "empty").c_str(), 0777);
     EXPECT_EQ(jobs.ImportDirectory(dir / "empty", messages), 0);
+}
+
+TEST(JobPaths, PipesAndUnreadableFoldersAreReportedAndLeftOut) {
+    TempDir dir;
+    ASSERT_EQ(mkfifo((dir / "pipe.pdf").c_str(), 0666), 0);
+    WriteFile(dir / "real.pdf", "");
+    JobPaths jobs;
+    RecordingMessages messages;
+    int leftOut = 0;
+    EXPECT_EQ(jobs.ImportDirectory(dir.path(), messages, &leftOut), 1);
+    EXPECT_EQ(jobs.Paths(), std::vector<std::string>{dir / "real.pdf"});
+    EXPECT_EQ(messages.messages, std::vector<std::string>{dir / "pipe.pdf: not a regular file; it is left out."});
+    // A folder that cannot be read (here a link to itself) names the system's reason.
+    ASSERT_EQ(symlink("loop", (dir / "loop").c_str()), 0);
+    messages.messages.clear();
+    EXPECT_EQ(jobs.ImportDirectory(dir / "loop", messages, &leftOut), 0);
+    EXPECT_EQ(leftOut, 2);
+    EXPECT_EQ(messages.messages,
+              std::vector<std::string>{"Cannot read the folder " + dir / "loop" + ": Too many levels of symbolic links."});
 }

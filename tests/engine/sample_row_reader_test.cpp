@@ -59,3 +59,24 @@ TEST(SampleRowReader, MatchesTheEngineForEveryDepthAndShortData) {
                 }
             }
 }
+
+TEST(SampleRowReader, DepthsOfNineToFifteenBitsKeepTheirHighByte) {
+    struct Case {
+        int bits;
+        std::string data;
+        std::vector<unsigned char> expected;
+    } cases[] = {
+        // 12-bit gray 0x234 0x567 0x89A 0xBCD
+        {12, std::string("\x23\x45\x67\x89\xAB\xCD", 6), {0x23, 0x56, 0x89, 0xBC}},
+        // 9-bit 0x1FF 0x000 0x100 0x0FF, padded to whole bytes
+        {9, std::string("\xFF\x80\x20\x0F\xF0", 5), {0xFF, 0x00, 0x80, 0x7F}},
+        // 15-bit 0x7FFF 0x4000 0x0001 0x2AAA
+        {15, std::string("\xFF\xFF\x00\x00\x00\x0A\xAA\xA0", 8), {0xFF, 0x80, 0x00, 0x55}},
+    };
+    for (const Case& c : cases) {
+        int delivered = 0;
+        auto rows = ReaderRows(c.data, 4, 1, c.bits, 1, &delivered);
+        EXPECT_EQ(rows.front(), c.expected) << c.bits << " bits";
+        EXPECT_EQ(delivered, static_cast<int>(c.data.size()));
+    }
+}

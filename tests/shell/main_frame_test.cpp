@@ -4,7 +4,7 @@
 #include "shell/main_frame.h"
 #include "shell/single_instance.h"
 #include "shell/splash_window.h"
-#include "shell/product_info.h"
+#include "platform/product_info.h"
 #include "shell/program_resources.h"
 #include "tests/support/gui_support.h"
 #include "tests/support/test_support.h"

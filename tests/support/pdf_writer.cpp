@@ -112,7 +112,7 @@ std::string PdfWriter::Build() const {
                                  page.mediaBox;
         if (!page.cropBox.empty())
             pageObject += " /CropBox " + page.cropBox;
-        pageObject += " /Resources << /XObject << " + resources + ">> >> /Contents " +
+        pageObject += " /Resources << /XObject << " + resources + ">> " + page.extraResources + " >> /Contents " +
                       std::to_string(first + 2 * static_cast<int>(i)) + " 0 R >>";
         all.push_back(pageObject);
         kids += std::to_string(first + 2 * static_cast<int>(i) + 1) + " 0 R ";

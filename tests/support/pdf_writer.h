@@ -30,6 +30,7 @@ struct PageSpec {
     std::string extraContent; // appended to the content stream (e.g. an inline image)
     std::string mediaBox = "[0 0 612 792]";
     std::string cropBox;      // empty: none
+    std::string extraResources; // entries appended to the page's resources (e.g. "/Pattern << ... >>")
 };
 
 class PdfWriter {

@@ -1,8 +1,10 @@
 #pragma once
-// The product's name and addresses, kept in one place.
+// The product's name, version and addresses, kept in one place for the
+// desktop program and the command line. The version comes from the build.
 #include <string>
 
-constexpr const char* kProductName = "Vellumin 1.5";
+constexpr const char* kProductVersion = VELLUMIN_VERSION;
+constexpr const char* kProductName = "Vellumin " VELLUMIN_VERSION;
 constexpr const char* kProductLine = "Every image of your PDF files, in the format you choose.";
 constexpr const char* kHomePage = "https://vellumin.example.org/";
 constexpr const char* kDownloadPage = "https://vellumin.example.org/download/";

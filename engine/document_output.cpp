@@ -1,0 +1,36 @@
+#include "engine/document_output.h"
+
+#include "engine/text_format.h"
+#include "platform/file_path_info.h"
+#include "platform/file_system.h"
+
+namespace {
+
+const char* const kUntitled = "untitled";
+
+bool NamesAFolderOfItsOwn(const std::string& title) { return !title.empty() && title != "." && title != ".."; }
+
+} // namespace
+
+DocumentOutput OutputPlanner::Plan(const std::string& path, const ConvertSettings& settings) {
+    DocumentOutput output;
+    const platform::FilePathInfo info(path);
+    const bool safe = NamesAFolderOfItsOwn(info.Title());
+    const std::string title = safe ? info.Title() : kUntitled;
+    if (platform::PathExists(settings.outputDirectory)) {
+        output.outputDirectory = platform::WithTrailingSlash(settings.outputDirectory);
+        output.imageTitle = sharedTitles_.Claim(title);
+        output.imageRoot = output.outputDirectory + output.imageTitle;
+    } else {
+        output.outputDirectory = ownFolders_.Claim(info.Folder() + title) + "/";
+        output.imageRoot = output.outputDirectory;
+        if (output.outputDirectory != info.Folder() + title + "/")
+            output.notice = FormatText("Another document of this run writes to '%s%s/'; the images of this one "
+                                       "go to '%s'.",
+                                       info.Folder().c_str(), title.c_str(), output.outputDirectory.c_str());
+    }
+    if (!safe)
+        output.notice = FormatText("The title of this document cannot name its images; they are written as '%s-NNN'.",
+                                   output.imageRoot.c_str());
+    return output;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Where the images of each document of a run go. Every document is placed
+// before any is extracted, in the order of the run, so that documents that
+// run side by side get the same places as one after another.
+#include "engine/convert_settings.h"
+#include "engine/shared_directory_names.h"
+
+#include <string>
+
+struct DocumentOutput {
+    std::string outputDirectory; // ends with '/'
+    std::string imageRoot;       // prefix of every file name
+    std::string imageTitle;      // the document's title in a shared directory, else empty
+    std::string notice;          // for the person, when the place is not the one the name gives
+};
+
+class OutputPlanner {
+public:
+    // When settings.outputDirectory names an existing directory, documents
+    // share it and each one's files are named after it ("report-000.jpg",
+    // "report-2-000.jpg" for a second "report"). Otherwise a directory named
+    // after the document is made beside it, and a second document of the run
+    // with the same title ("report.PDF" beside "report.pdf") gets its own
+    // ("report-2/"). A title that cannot name a folder ("", "." or "..") is
+    // replaced by "untitled".
+    DocumentOutput Plan(const std::string& path, const ConvertSettings& settings);
+
+private:
+    SharedDirectoryNames sharedTitles_;
+    SharedDirectoryNames ownFolders_;
+};
