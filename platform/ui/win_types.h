@@ -1,9 +1,10 @@
 #pragma once
-// The value types and constants that window code computes with, under their
-// Win32 names and values: rectangles and points, COLORREF colours, fonts,
-// system colour indexes, virtual-key codes, DrawText flags, window styles,
-// messages and their parameter bits, scroll-bar records. Plain C++, so that
-// models and geometry can use them without Qt.
+// Value types and constants for window code: rectangles and points, COLORREF
+// colours, fonts, system colour indexes, virtual-key codes, DrawText flags,
+// window styles, messages and their parameter bits, scroll-bar records. They
+// keep the Win32 names and values, so that window procedures and the
+// arithmetic of models read as they would there. Plain C++, so that models
+// and geometry can use them without Qt.
 #include <cstdint>
 
 using UINT = unsigned int;

@@ -151,6 +151,16 @@ TEST_P(Corpus, RawDumpWritesEveryDecodableImageAtItsSize) {
     }
 }
 
+// Without the corpus (a clone on its own) the suite has no cases: this says
+// so once instead.
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(Corpus);
+
+TEST(CorpusPresence, TheManifestListsDocuments) {
+    if (!HaveCorpus())
+        GTEST_SKIP() << "no corpus of real PDFs at " << CorpusDir() << ": its tests are skipped";
+    EXPECT_FALSE(ReadManifest().empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(RealFiles, Corpus, ::testing::ValuesIn(ReadManifest()),
                          [](const ::testing::TestParamInfo<CorpusEntry>& info) {
                              std::string name = info.param.file.substr(0, info.param.file.size() - 4);

@@ -321,6 +321,8 @@ TEST(ImageDumpDev, ColourConversionEqualsThePerPixelRule) {
 }
 
 TEST(ImageDumpDev, ColourConversionEqualsThePerPixelRuleOnRealFiles) {
+    if (!testing_support::HaveCorpus())
+        GTEST_SKIP() << "no corpus of real PDFs at " << testing_support::CorpusDir();
     for (const char* name : {"flate-16bit-rgb.pdf", "indexed-lab.pdf", "devicen-image.pdf",
                              "separation-cmyk-softmask-forms.pdf", "runlength-cmyk-gray-rgb-dct.pdf",
                              "lzw-runlength-dct-icc-imagemagick.pdf", "flate-gray-rgb-indexed-smask-colorkey.pdf",

@@ -46,7 +46,10 @@ std::vector<std::string> ListFiles(const std::string& dir) {
     return names;
 }
 
-std::string CorpusDir() { return VELLUMIN_CORPUS_DIR; }
+std::string CorpusDir() {
+    const char* chosen = std::getenv("VELLUMIN_CORPUS_DIR");
+    return chosen && *chosen ? chosen : VELLUMIN_CORPUS_DIR;
+}
 std::string FixtureDir() { return VELLUMIN_FIXTURE_DIR; }
 
 std::vector<std::string> CorpusFiles(std::initializer_list<const char*> names) {

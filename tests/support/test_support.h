@@ -49,7 +49,8 @@ public:
     std::vector<std::string> current;
 };
 
-// Folder of the read-only corpus of real PDFs, and of the committed fixtures.
+// Folder of the read-only corpus of real PDFs (VELLUMIN_CORPUS_DIR in the
+// environment overrides the built-in place), and of the committed fixtures.
 std::string CorpusDir();
 std::string FixtureDir();
 // Paths of the named corpus documents; whether the corpus is here at all.
