@@ -78,15 +78,36 @@ constexpr bool kCanLimitMemory = true;
 constexpr int kOutOfMemory = 3;
 constexpr int kFailed = 4;
 
+void SendResult(PipeWriter& pipe, const ExtractResult& result, const ConversionCounts& conversion);
+
 void ExtractAndConvert(int fd, const ExtractRequest& request, const DocumentOutput& output,
                        const ConvertSettings& settings) {
     PipeWriter pipe(fd);
-    const ExtractResult result = ExtractDocument(request, settings, output, pipe, pipe);
     ConversionCounts conversion;
-    if (result.outcome == ExtractOutcome::Extracted && settings.imagesFormat != OUTPUT_PPM_PBM) {
-        pipe.SetTotal("Images Coverting", 100 * request.fileNumber / std::max(request.fileCount, 1));
-        conversion = ConvertDirectory(result.outputDirectory, settings, result.imageTitle);
+    if (settings.imagesFormat == OUTPUT_PPM_PBM) {
+        const ExtractResult result = ExtractDocument(request, settings, output, pipe, pipe);
+        SendResult(pipe, result, conversion);
+        return;
     }
+    // Each image file is converted on a second thread as soon as it is
+    // complete; the pass over the directory then takes the other PNM files
+    // lying there, as it would after the document.
+    BackgroundConversion background(settings);
+    const ExtractResult result = ExtractDocument(request, settings, output, pipe, pipe,
+                                                 [&background](const std::string& path) { background.Add(path); });
+    if (result.outcome == ExtractOutcome::Extracted)
+        pipe.SetTotal("Images Coverting", 100 * request.fileNumber / std::max(request.fileCount, 1));
+    conversion = background.Finish();
+    if (result.outcome == ExtractOutcome::Extracted) {
+        const ConversionCounts rest =
+            ConvertDirectory(result.outputDirectory, settings, result.imageTitle, background.Handled());
+        conversion.converted += rest.converted;
+        conversion.failed += rest.failed;
+    }
+    SendResult(pipe, result, conversion);
+}
+
+void SendResult(PipeWriter& pipe, const ExtractResult& result, const ConversionCounts& conversion) {
     std::ostringstream counts;
     counts << result.imagesWritten << ' ' << result.imagesFailed << ' ' << conversion.converted << ' '
            << conversion.failed << ' ' << result.outputDirectory;

@@ -10,28 +10,28 @@ namespace {
 // that flushes the last run (and, for odd widths, adds a pad byte).
 class BytePacker {
 public:
-    explicit BytePacker(CMemStream& out) : out_(out) {}
+    explicit BytePacker(std::vector<uint8_t>& out) : out_(out) {}
 
     void Reset() { value_ = count_ = 0; }
 
     void Feed(int value) {
         if (value != value_ && count_ > 0) {
             if (count_ == 1 && value_ < 0xC0) {
-                out_.PutC(static_cast<uint8_t>(value_));
+                out_.push_back(static_cast<uint8_t>(value_));
             } else {
-                out_.PutC(static_cast<uint8_t>(0xC0 | count_));
-                out_.PutC(static_cast<uint8_t>(value_));
+                out_.push_back(static_cast<uint8_t>(0xC0 | count_));
+                out_.push_back(static_cast<uint8_t>(value_));
             }
             count_ = 0;
         }
         if (count_ == 63) {
-            out_.PutC(0xFF);
-            out_.PutC(static_cast<uint8_t>(value_));
+            out_.push_back(0xFF);
+            out_.push_back(static_cast<uint8_t>(value_));
             count_ = 0;
         }
         if (value < 0) { // row end: -2 for an odd width, -1 for an even one
             if (value == -2)
-                out_.PutC(0);
+                out_.push_back(0);
             value_ = static_cast<uint8_t>(value);
             count_ = 1;
             return;
@@ -41,13 +41,13 @@ public:
     }
 
 private:
-    CMemStream& out_;
+    std::vector<uint8_t>& out_;
     int value_ = 0;
     int count_ = 0;
 };
 
 // Run-length packing of a whole plane line.
-void PackLine(const std::vector<uint8_t>& line, CMemStream& out) {
+void PackLine(const std::vector<uint8_t>& line, std::vector<uint8_t>& out) {
     size_t i = 0;
     while (i < line.size()) {
         const uint8_t value = line[i];
@@ -55,8 +55,8 @@ void PackLine(const std::vector<uint8_t>& line, CMemStream& out) {
         while (i + count < line.size() && line[i + count] == value && count < 63)
             ++count;
         if (count > 1 || value >= 0xC0)
-            out.PutC(static_cast<uint8_t>(0xC0 | count));
-        out.PutC(value);
+            out.push_back(static_cast<uint8_t>(0xC0 | count));
+        out.push_back(value);
         i += static_cast<size_t>(count);
     }
 }
@@ -96,9 +96,11 @@ bool CRasterImagePCX::Encode(CByteStream* stream) {
         return false;
     }
 
-    CMemStream lines;
-    lines.Open();
+    // Each row is packed on its own and written at once: the file is never
+    // held in memory.
+    std::vector<uint8_t> lines;
     BytePacker packer(lines);
+    bool written = true;
     const int rowEnd = (width & 1) ? -2 : -1;
     // A 1-bit image whose first entry is the brighter one is flipped, so that
     // index 1 always stands for white as the fixed header map says.
@@ -131,9 +133,9 @@ bool CRasterImagePCX::Encode(CByteStream* stream) {
                 PackLine(line, lines);
             }
         }
+        written = written && stream->Write(lines.data(), 1, static_cast<unsigned>(lines.size())) == lines.size();
+        lines.clear();
     }
-    bool written = stream->Write(lines.GetBuffer(false), 1, static_cast<unsigned>(lines.Size())) ==
-                   static_cast<unsigned>(lines.Size());
     if (bpp == 8) {
         uint8_t palette[1 + 768] = {12};
         for (uint32_t i = 0; i < 256; ++i) {

@@ -4,6 +4,7 @@
 #include "engine/document_output.h"
 #include "engine/user_feedback.h"
 
+#include <functional>
 #include <string>
 
 enum class ExtractOutcome {
@@ -31,5 +32,7 @@ struct ExtractResult {
 
 // Renders the chosen pages of one document into image files at the place
 // planned for it (see OutputPlanner), making its directory when missing.
+// imageWritten, when given, hears the name of each image file once complete.
 ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettings& settings,
-                              const DocumentOutput& output, MessageSink& messages, ProgressSink& progress);
+                              const DocumentOutput& output, MessageSink& messages, ProgressSink& progress,
+                              const std::function<void(const std::string&)>& imageWritten = {});

@@ -72,11 +72,12 @@ bool ConvertImageFile(int format, const std::string& path, const ConvertSettings
 }
 
 ConversionCounts ConvertDirectory(const std::string& directory, const ConvertSettings& settings,
-                                  const std::string& imageTitle) {
+                                  const std::string& imageTitle, const std::set<std::string>& skipNames) {
     ConversionCounts counts;
     const std::string prefix = platform::WithTrailingSlash(directory);
     for (const platform::DirectoryEntry& entry : platform::ListDirectory(directory)) {
-        if (entry.isDirectory || !IsPnmName(entry.name) || (!imageTitle.empty() && !IsImageOf(entry.name, imageTitle)))
+        if (entry.isDirectory || !IsPnmName(entry.name) || (!imageTitle.empty() && !IsImageOf(entry.name, imageTitle)) ||
+            skipNames.count(entry.name))
             continue;
         if (ConvertImageFile(settings.imagesFormat, prefix + entry.name, settings))
             ++counts.converted;
@@ -84,4 +85,47 @@ ConversionCounts ConvertDirectory(const std::string& directory, const ConvertSet
             ++counts.failed;
     }
     return counts;
+}
+
+BackgroundConversion::BackgroundConversion(const ConvertSettings& settings)
+    : settings_(settings), worker_([this] { Work(); }) {}
+
+BackgroundConversion::~BackgroundConversion() { Finish(); }
+
+void BackgroundConversion::Add(const std::string& path) {
+    if (!IsPnmName(path))
+        return;
+    handled_.insert(platform::FilePathInfo(path).FileName());
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back(path);
+    ready_.notify_one();
+}
+
+ConversionCounts BackgroundConversion::Finish() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        closing_ = true;
+        ready_.notify_one();
+    }
+    if (worker_.joinable())
+        worker_.join();
+    return counts_;
+}
+
+void BackgroundConversion::Work() {
+    const bool known = settings_.imagesFormat >= OUTPUT_JPG && settings_.imagesFormat <= OUTPUT_PCX;
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (true) {
+        ready_.wait(lock, [this] { return closing_ || !queue_.empty(); });
+        if (queue_.empty())
+            return;
+        const std::string path = queue_.front();
+        queue_.pop_front();
+        lock.unlock();
+        if (ConvertImageFile(settings_.imagesFormat, path, settings_))
+            ++counts_.converted;
+        else if (known)
+            ++counts_.failed;
+        lock.lock();
+    }
 }

@@ -72,7 +72,9 @@ void WriteRows(FILE* file, bool ppm, int width, int height, std::int64_t rowByte
 
 } // namespace
 
-ImageDumpDev::ImageDumpDev(const std::string& root, bool passJpegData) : rootPath(root), passJpeg(passJpegData) {}
+ImageDumpDev::ImageDumpDev(const std::string& root, bool passJpegData,
+                           std::function<void(const std::string&)> written)
+    : rootPath(root), passJpeg(passJpegData), imageWritten(std::move(written)) {}
 
 int ImageDumpDev::TakeNumber() { return nextImageNumber++; }
 
@@ -94,6 +96,8 @@ bool ImageDumpDev::Created(platform::OutputFile& file, const std::string& name) 
 void ImageDumpDev::Finish(platform::OutputFile& file, const std::string& name) {
     if (file.Commit()) {
         ++imagesWritten;
+        if (imageWritten)
+            imageWritten(name);
     } else {
         error(errIO, -1, "Couldn't write image file '{0:s}'", name.c_str());
         ++imagesFailed;

@@ -8,11 +8,14 @@
 #include <OutputDev.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 class ImageDumpDev : public OutputDev {
 public:
-    ImageDumpDev(const std::string& rootPath, bool passJpeg);
+    // imageWritten, when given, hears the name of every file once it is complete.
+    ImageDumpDev(const std::string& rootPath, bool passJpeg,
+                 std::function<void(const std::string&)> imageWritten = {});
 
     bool isOk() { return isValid; }
     // Images written so far, and images that could not be written (file not
@@ -66,6 +69,7 @@ private:
 
     std::string rootPath;
     bool passJpeg;
+    std::function<void(const std::string&)> imageWritten;
     int nextImageNumber = 0;
     bool isValid = true;
     int imagesWritten = 0;

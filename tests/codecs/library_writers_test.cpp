@@ -5,6 +5,7 @@
 
 #include <csetjmp>
 #include <gtest/gtest.h>
+#include <random>
 #include <jpeglib.h>
 #include <png.h>
 #include <tiffio.h>
@@ -214,6 +215,37 @@ TEST(PngWriter, BitmapGrayAndRgbImages) {
     EXPECT_EQ(c.rows[0][0], 0);   // red of the top-left pixel
     EXPECT_EQ(c.rows[0][1], 224); // green
     EXPECT_EQ(c.rows[0][2], 200); // blue
+}
+
+// Flat pictures and noisy ones are compressed differently; both read back
+// pixel for pixel.
+TEST(PngWriter, EveryPixelReadsBackWhateverTheCompression) {
+    testing_support::TempDir dir;
+    std::mt19937 random(5);
+    const struct {
+        const char* name;
+        bool noisy;
+    } pictures[] = {{"flat", false}, {"noisy", true}};
+    for (const auto& picture : pictures) {
+        CRasterImage rgb;
+        rgb.Create(97, 41, 24, 0);
+        for (int32_t y = 0; y < 41; ++y)
+            for (int32_t x = 0; x < 97; ++x) {
+                const uint8_t level = picture.noisy ? static_cast<uint8_t>(random()) : static_cast<uint8_t>(x / 30 * 80);
+                rgb.SetPixelColor(x, y, RGBQUAD{level, static_cast<uint8_t>(level / 2), static_cast<uint8_t>(y), 0});
+            }
+        const std::string path = dir / (std::string(picture.name) + ".png");
+        ASSERT_TRUE(rgb.Save(path.c_str(), RASTER_FORMAT_PNG));
+        PngInfo read;
+        ASSERT_TRUE(ReadPng(path, &read));
+        for (int32_t y = 0; y < 41; ++y)
+            for (int32_t x = 0; x < 97; ++x) {
+                const RGBQUAD c = rgb.GetPixelColor(x, 40 - y); // the file's first row is the image's top
+                ASSERT_EQ(read.rows[y][3 * x], c.rgbRed) << picture.name << " " << x << "," << y;
+                ASSERT_EQ(read.rows[y][3 * x + 1], c.rgbGreen) << picture.name;
+                ASSERT_EQ(read.rows[y][3 * x + 2], c.rgbBlue) << picture.name;
+            }
+    }
 }
 
 TEST(PngWriter, WriteErrorsFail) {

@@ -266,3 +266,28 @@ TEST(FormatConversion, IndependentReaderSeesTheSamePictures) {
         }
     }
 }
+
+// Files handed to the background conversion become the same files as the
+// pass over the directory gives; the pass then leaves them out.
+TEST(FormatConversion, BackgroundConversionGivesTheFilesOfThePass) {
+    TempDir byPass, byBackground;
+    for (const TempDir* dir : {&byPass, &byBackground}) {
+        WriteFile(*dir / "-000.ppm", ColourPpm());
+        WriteFile(*dir / "-001.pbm", BitmapPbm());
+        WriteFile(*dir / "-002.jpg", "stored JPEG data");
+        WriteFile(*dir / "broken.ppm", "P6\n100 100\n255\nshort");
+    }
+    const ConvertSettings settings = Settings(OUTPUT_PNG);
+    const ConversionCounts pass = ConvertDirectory(byPass.path(), settings);
+
+    BackgroundConversion background(settings);
+    for (const char* name : {"-000.ppm", "-001.pbm", "-002.jpg"})
+        background.Add(byBackground / name);
+    const ConversionCounts handed = background.Finish();
+    EXPECT_EQ(handed.converted, 2);
+    EXPECT_EQ(background.Handled(), (std::set<std::string>{"-000.ppm", "-001.pbm"}));
+    const ConversionCounts rest = ConvertDirectory(byBackground.path(), settings, {}, background.Handled());
+    EXPECT_EQ(handed.converted + rest.converted, pass.converted);
+    EXPECT_EQ(handed.failed + rest.failed, pass.failed);
+    EXPECT_TRUE(testing_support::FolderContents(byPass.path()) == testing_support::FolderContents(byBackground.path()));
+}
