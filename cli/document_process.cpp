@@ -89,12 +89,12 @@ void ExtractAndConvert(int fd, const ExtractRequest& request, const DocumentOutp
         SendResult(pipe, result, conversion);
         return;
     }
-    // Each image file is converted on a second thread as soon as it is
-    // complete; the pass over the directory then takes the other PNM files
-    // lying there, as it would after the document.
+    // Each image is converted on a second thread as soon as it is complete,
+    // small ones without the round trip through a file; the pass over the
+    // directory then takes the other PNM files lying there, as it would after
+    // the document.
     BackgroundConversion background(settings);
-    const ExtractResult result = ExtractDocument(request, settings, output, pipe, pipe,
-                                                 [&background](const std::string& path) { background.Add(path); });
+    const ExtractResult result = ExtractDocument(request, settings, output, pipe, pipe, &background);
     if (result.outcome == ExtractOutcome::Extracted)
         pipe.SetTotal("Images Coverting", 100 * request.fileNumber / std::max(request.fileCount, 1));
     conversion = background.Finish();

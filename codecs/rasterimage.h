@@ -169,6 +169,8 @@ public:
 
     // ---- loading and saving
     bool Load(const char* filename, uint32_t type);
+    // The same from a stream that can seek back to its start.
+    bool Load(CByteStream* stream, uint32_t type);
     bool Decode(FILE* file, uint32_t type);
     bool Decode(CByteStream* stream, uint32_t type);
     bool EncodeSafeCheck(CByteStream* stream);

@@ -71,21 +71,20 @@ bool CRasterImage::Decode(FILE* file, uint32_t type) {
 }
 
 bool CRasterImage::Load(const char* filename, uint32_t type) {
+    CFileStream stream;
+    return stream.Open(filename, "rb") && Load(&stream, type);
+}
+
+bool CRasterImage::Load(CByteStream* stream, uint32_t type) {
+    // The hinted format first, then detection from the start of the data.
     if (GetTypeIndexFromId(type) != 0) {
-        FILE* file = std::fopen(filename, "rb");
-        if (!file)
-            return false;
-        bool ok = Decode(file, type);
-        std::fclose(file);
-        if (ok)
+        if (Decode(stream, type))
             return true;
     }
     std::string hintedError = info.szLastError;
-    FILE* file = std::fopen(filename, "rb");
-    if (!file)
+    if (!stream->Seek(0, SEEK_SET))
         return false;
-    bool ok = Decode(file, RASTER_FORMAT_UNKNOWN);
-    std::fclose(file);
+    bool ok = Decode(stream, RASTER_FORMAT_UNKNOWN);
     if (!ok && type != RASTER_FORMAT_UNKNOWN)
         SetLastError(hintedError.c_str());
     return ok;

@@ -10,7 +10,7 @@
 
 ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettings& settings,
                               const DocumentOutput& output, MessageSink& messages, ProgressSink& progress,
-                              const std::function<void(const std::string&)>& imageWritten) {
+                              ImageHandoff* handoff) {
     ExtractResult result;
     // A path in double quotes means the path inside them, as for the summary.
     const std::string path = platform::FilePathInfo(request.path).FullPath();
@@ -58,7 +58,7 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     if (!platform::PathExists(result.outputDirectory))
         platform::CreateDirectory(result.outputDirectory);
 
-    ImageDumpDev device(result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM, imageWritten);
+    ImageDumpDev device(result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM, handoff);
     if (device.isOk()) {
         int p = 100 * request.fileNumber / std::max(request.fileCount, 1);
         progress.SetTotal(FormatText("File %d of %d, %d%%", request.fileNumber, request.fileCount, p), p);

@@ -2,9 +2,9 @@
 // Extracting the images of one document into its output directory.
 #include "engine/convert_settings.h"
 #include "engine/document_output.h"
+#include "engine/image_handoff.h"
 #include "engine/user_feedback.h"
 
-#include <functional>
 #include <string>
 
 enum class ExtractOutcome {
@@ -32,7 +32,7 @@ struct ExtractResult {
 
 // Renders the chosen pages of one document into image files at the place
 // planned for it (see OutputPlanner), making its directory when missing.
-// imageWritten, when given, hears the name of each image file once complete.
+// The images go to the handoff too, when one is given (see ImageDumpDev).
 ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettings& settings,
                               const DocumentOutput& output, MessageSink& messages, ProgressSink& progress,
-                              const std::function<void(const std::string&)>& imageWritten = {});
+                              ImageHandoff* handoff = nullptr);

@@ -11,6 +11,8 @@
 
 namespace {
 
+bool IsTargetFormat(int format) { return format >= OUTPUT_JPG && format <= OUTPUT_PCX; }
+
 struct TargetFormat {
     const char* extension;
     uint32_t codecId;
@@ -41,15 +43,13 @@ bool IsImageOf(const std::string& name, const std::string& title) {
 
 } // namespace
 
-bool ConvertImageFile(int format, const std::string& path, const ConvertSettings& settings) {
-    if (format < OUTPUT_JPG || format > OUTPUT_PCX)
-        return false;
-    CRasterImage image(path.c_str(), RASTER_FORMAT_BMP);
-    if (!image.IsValid())
-        return false;
+namespace {
 
+// Prepares a loaded image for the format and saves it beside the source
+// path, under the source's title; false when no complete target was saved.
+bool SaveConverted(CRasterImage& image, int format, const std::string& sourcePath, const ConvertSettings& settings) {
     const TargetFormat& targetFormat = kTargets[format - OUTPUT_JPG];
-    platform::FilePathInfo info(path);
+    platform::FilePathInfo info(sourcePath);
     const std::string targetPath = info.Folder() + info.Title() + targetFormat.extension;
     // The JPEG and TGA writers take no one-bit images: those become 8-bit
     // gray, so that a person who asked for JPEG files gets JPEG files.
@@ -62,13 +62,45 @@ bool ConvertImageFile(int format, const std::string& path, const ConvertSettings
     } else if (format == OUTPUT_GIF) {
         image.DecreaseBpp(8, false);
     }
-    // The target appears under its name only once complete; the source goes
-    // only then.
+    // The target appears under its name only once complete.
     platform::OutputFile target(targetPath);
-    if (!target.Stream() || !image.Encode(target.Stream(), targetFormat.codecId) || !target.Commit())
+    return target.Stream() && image.Encode(target.Stream(), targetFormat.codecId) && target.Commit();
+}
+
+} // namespace
+
+void ConversionCounts::Count(bool convertedNow, int format) {
+    if (convertedNow)
+        ++converted;
+    else if (IsTargetFormat(format))
+        ++failed;
+}
+
+bool ConvertImageFile(int format, const std::string& path, const ConvertSettings& settings) {
+    if (!IsTargetFormat(format))
         return false;
-    platform::DeleteFile(path);
+    CRasterImage image(path.c_str(), RASTER_FORMAT_BMP);
+    if (!image.IsValid() || !SaveConverted(image, format, path, settings))
+        return false;
+    platform::DeleteFile(path); // only once the target is complete
     return true;
+}
+
+bool ConvertImageBytes(int format, const std::string& path, const std::string& content,
+                       const ConvertSettings& settings) {
+    if (IsTargetFormat(format)) {
+        CMemStream stream(reinterpret_cast<uint8_t*>(const_cast<char*>(content.data())),
+                          static_cast<int32_t>(content.size()));
+        CRasterImage image;
+        if (image.Load(&stream, RASTER_FORMAT_BMP) && SaveConverted(image, format, path, settings))
+            return true;
+    }
+    // Kept as the file it would have been.
+    platform::OutputFile source(path);
+    if (source.Stream())
+        std::fwrite(content.data(), 1, content.size(), source.Stream());
+    source.Commit();
+    return false;
 }
 
 ConversionCounts ConvertDirectory(const std::string& directory, const ConvertSettings& settings,
@@ -79,10 +111,7 @@ ConversionCounts ConvertDirectory(const std::string& directory, const ConvertSet
         if (entry.isDirectory || !IsPnmName(entry.name) || (!imageTitle.empty() && !IsImageOf(entry.name, imageTitle)) ||
             skipNames.count(entry.name))
             continue;
-        if (ConvertImageFile(settings.imagesFormat, prefix + entry.name, settings))
-            ++counts.converted;
-        else if (settings.imagesFormat >= OUTPUT_JPG && settings.imagesFormat <= OUTPUT_PCX)
-            ++counts.failed;
+        counts.Count(ConvertImageFile(settings.imagesFormat, prefix + entry.name, settings), settings.imagesFormat);
     }
     return counts;
 }
@@ -92,12 +121,23 @@ BackgroundConversion::BackgroundConversion(const ConvertSettings& settings)
 
 BackgroundConversion::~BackgroundConversion() { Finish(); }
 
-void BackgroundConversion::Add(const std::string& path) {
+void BackgroundConversion::Written(const std::string& path) {
     if (!IsPnmName(path))
         return;
     handled_.insert(platform::FilePathInfo(path).FileName());
     std::lock_guard<std::mutex> lock(mutex_);
-    queue_.push_back(path);
+    queue_.push_back({path, {}, false});
+    ready_.notify_one();
+}
+
+void BackgroundConversion::Content(const std::string& path, std::string content) {
+    handled_.insert(platform::FilePathInfo(path).FileName());
+    std::unique_lock<std::mutex> lock(mutex_);
+    // At most kQueuedBytes wait, so that a document of large images holds
+    // few of them at once.
+    room_.wait(lock, [&] { return queue_.empty() || queuedBytes_ + content.size() <= kQueuedBytes; });
+    queuedBytes_ += content.size();
+    queue_.push_back({path, std::move(content), true});
     ready_.notify_one();
 }
 
@@ -113,19 +153,20 @@ ConversionCounts BackgroundConversion::Finish() {
 }
 
 void BackgroundConversion::Work() {
-    const bool known = settings_.imagesFormat >= OUTPUT_JPG && settings_.imagesFormat <= OUTPUT_PCX;
     std::unique_lock<std::mutex> lock(mutex_);
     while (true) {
         ready_.wait(lock, [this] { return closing_ || !queue_.empty(); });
         if (queue_.empty())
             return;
-        const std::string path = queue_.front();
+        Item item = std::move(queue_.front());
         queue_.pop_front();
+        queuedBytes_ -= item.content.size();
+        room_.notify_one();
         lock.unlock();
-        if (ConvertImageFile(settings_.imagesFormat, path, settings_))
-            ++counts_.converted;
-        else if (known)
-            ++counts_.failed;
+        const int format = settings_.imagesFormat;
+        counts_.Count(item.inMemory ? ConvertImageBytes(format, item.path, item.content, settings_)
+                                    : ConvertImageFile(format, item.path, settings_),
+                      format);
         lock.lock();
     }
 }

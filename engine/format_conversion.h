@@ -2,6 +2,7 @@
 // The conversion pass: the PBM, PGM and PPM files of an output directory
 // become files of the chosen format.
 #include "engine/convert_settings.h"
+#include "engine/image_handoff.h"
 
 #include <condition_variable>
 #include <deque>
@@ -13,6 +14,10 @@
 struct ConversionCounts {
     int converted = 0;
     int failed = 0; // sources that could not be read or written; they are kept
+
+    // Counts one conversion: a failure counts only for a known format (any
+    // other leaves files alone on purpose).
+    void Count(bool convertedNow, int format);
 };
 
 // Converts one file to settings.imagesFormat (1 to 7) beside it and deletes
@@ -20,6 +25,12 @@ struct ConversionCounts {
 // written, stays as it is and no broken target is left. Any other format
 // leaves the file alone (false).
 bool ConvertImageFile(int format, const std::string& path, const ConvertSettings& settings);
+
+// The same for a PBM, PGM or PPM file that was never written: content holds
+// its bytes, path its name. What cannot be converted is written as that file
+// and kept, as it would have been (false).
+bool ConvertImageBytes(int format, const std::string& path, const std::string& content,
+                       const ConvertSettings& settings);
 
 // Converts every .ppm, .pbm and .pgm file (any case) directly in the
 // directory, as listed before the first conversion. In a directory that
@@ -35,16 +46,26 @@ ConversionCounts ConvertDirectory(const std::string& directory, const ConvertSet
 // in, so that the conversion of a document's images overlaps the decoding of
 // the next ones. Each file is converted by ConvertImageFile, as the pass over
 // the directory would; one image is in memory at a time.
-class BackgroundConversion {
+class BackgroundConversion : public ImageHandoff {
 public:
     explicit BackgroundConversion(const ConvertSettings& settings);
     // Waits for the files handed in.
-    ~BackgroundConversion();
+    ~BackgroundConversion() override;
     BackgroundConversion(const BackgroundConversion&) = delete;
     BackgroundConversion& operator=(const BackgroundConversion&) = delete;
 
     // Queues a file that is complete; other kinds of files are ignored.
-    void Add(const std::string& path);
+    void Written(const std::string& path) override;
+    // Small images are taken in memory: they never make the round trip
+    // through a file, whose creation and removal cost more than their
+    // conversion. Larger ones are converted from their files, one at a time,
+    // so that conversion adds at most one decoded image to the memory a
+    // document takes.
+    bool TakesContent(std::int64_t bytes) const override { return bytes <= static_cast<std::int64_t>(kQueuedBytes); }
+    // Queues the bytes of a PNM file that was not written (see
+    // ConvertImageBytes); waits while too many bytes are queued.
+    void Content(const std::string& path, std::string content) override;
+    static constexpr size_t kQueuedBytes = 1024 * 1024;
     // Waits until every queued file is converted and tells how it went.
     ConversionCounts Finish();
     // Names (without the directory) of the files handed in.
@@ -53,11 +74,19 @@ public:
 private:
     void Work();
 
+    struct Item {
+        std::string path;
+        std::string content;
+        bool inMemory;
+    };
+
     const ConvertSettings settings_;
     std::set<std::string> handled_;
     std::mutex mutex_;
     std::condition_variable ready_;
-    std::deque<std::string> queue_;
+    std::condition_variable room_;
+    std::deque<Item> queue_;
+    size_t queuedBytes_ = 0;
     bool closing_ = false;
     ConversionCounts counts_;
     std::thread worker_;

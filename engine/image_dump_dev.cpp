@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -72,9 +73,8 @@ void WriteRows(FILE* file, bool ppm, int width, int height, std::int64_t rowByte
 
 } // namespace
 
-ImageDumpDev::ImageDumpDev(const std::string& root, bool passJpegData,
-                           std::function<void(const std::string&)> written)
-    : rootPath(root), passJpeg(passJpegData), imageWritten(std::move(written)) {}
+ImageDumpDev::ImageDumpDev(const std::string& root, bool passJpegData, ImageHandoff* imageHandoff)
+    : rootPath(root), passJpeg(passJpegData), handoff(imageHandoff) {}
 
 int ImageDumpDev::TakeNumber() { return nextImageNumber++; }
 
@@ -96,11 +96,36 @@ bool ImageDumpDev::Created(platform::OutputFile& file, const std::string& name) 
 void ImageDumpDev::Finish(platform::OutputFile& file, const std::string& name) {
     if (file.Commit()) {
         ++imagesWritten;
-        if (imageWritten)
-            imageWritten(name);
+        if (handoff)
+            handoff->Written(name);
     } else {
         error(errIO, -1, "Couldn't write image file '{0:s}'", name.c_str());
         ++imagesFailed;
+    }
+}
+
+template <typename Write>
+void ImageDumpDev::Emit(const std::string& name, std::int64_t size, Write write) {
+    if (handoff && handoff->TakesContent(size)) {
+        char* data = nullptr;
+        size_t length = 0;
+        if (FILE* memory = open_memstream(&data, &length)) {
+            write(memory);
+            std::fseek(memory, 0, SEEK_END); // the size is taken at the position
+            const bool complete = std::fclose(memory) == 0;
+            std::string content(data ? data : "", data ? length : 0);
+            std::free(data);
+            if (complete) {
+                ++imagesWritten;
+                handoff->Content(name, std::move(content));
+                return;
+            }
+        }
+    }
+    platform::OutputFile file(name);
+    if (Created(file, name)) {
+        write(file.Stream());
+        Finish(file, name);
     }
 }
 
@@ -183,19 +208,16 @@ void ImageDumpDev::WritePbm(Stream* str, int width, int height, bool invertBytes
         str->close();
         return;
     }
-    std::string name = FileName(number, "pbm");
-    platform::OutputFile file(name);
-    if (Created(file, name)) {
-        auto readRow = [&](unsigned char* out, int y) {
-            const bool lasted = (y == 0 ? firstRow : ReadPadded(str, out, size)) == size;
-            if (invertBytes)
-                for (int i = 0; i < size; ++i)
-                    out[i] ^= 0xFF;
-            return lasted;
-        };
-        WriteRows(file.Stream(), false, width, height, rowBytes, readRow, row.data());
-        Finish(file, name);
-    }
+    auto readRow = [&](unsigned char* out, int y) {
+        const bool lasted = (y == 0 ? firstRow : ReadPadded(str, out, size)) == size;
+        if (invertBytes)
+            for (int i = 0; i < size; ++i)
+                out[i] ^= 0xFF;
+        return lasted;
+    };
+    Emit(FileName(number, "pbm"), rowBytes * height, [&](FILE* file) {
+        WriteRows(file, false, width, height, rowBytes, readRow, row.data());
+    });
     str->close();
 }
 
@@ -214,18 +236,16 @@ void ImageDumpDev::WritePpm(Stream* str, int width, int height, GfxImageColorMap
         str->close();
         return;
     }
-    std::string name = FileName(number, "ppm");
-    platform::OutputFile file(name);
-    if (Created(file, name)) {
-        RgbRowConverter converter(*colorMap, static_cast<long long>(width) * height);
-        std::vector<unsigned char> rgb(3 * static_cast<size_t>(width));
-        auto readRow = [&](unsigned char* out, int y) {
-            const int got = y == 0 ? firstRow : rows.ReadRow(samples.data());
-            converter.ConvertRow(samples.data(), width, out);
-            return got == rows.RowBytes();
-        };
-        WriteRows(file.Stream(), true, width, height, 3 * static_cast<std::int64_t>(width), readRow, rgb.data());
-        Finish(file, name);
-    }
+    RgbRowConverter converter(*colorMap, static_cast<long long>(width) * height);
+    std::vector<unsigned char> rgb(3 * static_cast<size_t>(width));
+    auto readRow = [&](unsigned char* out, int y) {
+        const int got = y == 0 ? firstRow : rows.ReadRow(samples.data());
+        converter.ConvertRow(samples.data(), width, out);
+        return got == rows.RowBytes();
+    };
+    const std::int64_t rgbRow = 3 * static_cast<std::int64_t>(width);
+    Emit(FileName(number, "ppm"), rgbRow * height, [&](FILE* file) {
+        WriteRows(file, true, width, height, rgbRow, readRow, rgb.data());
+    });
     str->close();
 }

@@ -3,19 +3,18 @@
 // own instead of drawing it: stored JPEG data copied as .jpg, one-bit images
 // and stencil masks as PBM, everything else as 8-bit RGB PPM. Files are named
 // rootPath + "-NNN" + extension, numbered from 000 in the order images come.
+#include "engine/image_handoff.h"
 #include "platform/output_file.h"
 
 #include <OutputDev.h>
 
+#include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <string>
 
 class ImageDumpDev : public OutputDev {
 public:
-    // imageWritten, when given, hears the name of every file once it is complete.
-    ImageDumpDev(const std::string& rootPath, bool passJpeg,
-                 std::function<void(const std::string&)> imageWritten = {});
+    ImageDumpDev(const std::string& rootPath, bool passJpeg, ImageHandoff* handoff = nullptr);
 
     bool isOk() { return isValid; }
     // Images written so far, and images that could not be written (file not
@@ -60,6 +59,10 @@ private:
     void Finish(platform::OutputFile& file, const std::string& name);
     // Counts an image that yields no file, with the reason on the error channel.
     void Refuse(int number, const char* reason);
+    // Writes a PBM or PPM image of the given size with write(FILE*), to its
+    // file or, when the handoff takes it, into memory for the handoff.
+    template <typename Write>
+    void Emit(const std::string& name, std::int64_t size, Write write);
 
     // Copies the stored JPEG data; false (nothing written) when the stored
     // data does not start like a JPEG file.
@@ -69,7 +72,7 @@ private:
 
     std::string rootPath;
     bool passJpeg;
-    std::function<void(const std::string&)> imageWritten;
+    ImageHandoff* handoff;
     int nextImageNumber = 0;
     bool isValid = true;
     int imagesWritten = 0;

@@ -280,12 +280,22 @@ TEST(FormatConversion, BackgroundConversionGivesTheFilesOfThePass) {
     const ConvertSettings settings = Settings(OUTPUT_PNG);
     const ConversionCounts pass = ConvertDirectory(byPass.path(), settings);
 
+    // One file written, one image in memory, one damaged image in memory
+    // (kept as the file it would have been).
+    const std::string broken = ReadFile(byBackground / "broken.ppm");
+    platform::DeleteFile(byBackground / "broken.ppm");
+    platform::DeleteFile(byBackground / "-001.pbm");
     BackgroundConversion background(settings);
-    for (const char* name : {"-000.ppm", "-001.pbm", "-002.jpg"})
-        background.Add(byBackground / name);
+    EXPECT_TRUE(background.TakesContent(BitmapPbm().size()));
+    EXPECT_FALSE(background.TakesContent(1ll << 40));
+    background.Written(byBackground / "-000.ppm");
+    background.Written(byBackground / "-002.jpg");
+    background.Content(byBackground / "-001.pbm", BitmapPbm());
+    background.Content(byBackground / "broken.ppm", broken);
     const ConversionCounts handed = background.Finish();
     EXPECT_EQ(handed.converted, 2);
-    EXPECT_EQ(background.Handled(), (std::set<std::string>{"-000.ppm", "-001.pbm"}));
+    EXPECT_EQ(handed.failed, 1);
+    EXPECT_EQ(background.Handled(), (std::set<std::string>{"-000.ppm", "-001.pbm", "broken.ppm"}));
     const ConversionCounts rest = ConvertDirectory(byBackground.path(), settings, {}, background.Handled());
     EXPECT_EQ(handed.converted + rest.converted, pass.converted);
     EXPECT_EQ(handed.failed + rest.failed, pass.failed);
