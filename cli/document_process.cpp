@@ -1,6 +1,7 @@
 #include "cli/document_process.h"
 
 #include "engine/pdf_engine.h"
+#include "platform/output_file.h"
 
 #include <cerrno>
 #include <csignal>
@@ -142,7 +143,7 @@ std::string SignalName(int number) {
 
 DocumentProcess::DocumentProcess(const ExtractRequest& request, const DocumentOutput& output,
                                  const ConvertSettings& settings, const DocumentLimits& limits)
-    : request_(request), limits_(limits), started_(std::chrono::steady_clock::now()) {
+    : request_(request), output_(output), limits_(limits), started_(std::chrono::steady_clock::now()) {
     PreparePdfEngine(); // once, in the parent, before any child exists
     int fds[2];
     if (pipe(fds) != 0) {
@@ -165,9 +166,10 @@ DocumentProcess::DocumentProcess(const ExtractRequest& request, const DocumentOu
 }
 
 DocumentProcess::~DocumentProcess() {
-    if (child_ > 0) {
+    if (child_ > 0) { // a run that stops early stops the documents still running
         kill(child_, SIGKILL);
         waitpid(child_, nullptr, 0);
+        platform::RemoveTemporaryFiles(output_.outputDirectory, child_);
     }
     if (channel_ >= 0)
         close(channel_);
@@ -233,6 +235,7 @@ void DocumentProcess::StopForTime() {
 
 DocumentReport DocumentProcess::Finish() {
     int status = 0;
+    const pid_t child = child_;
     if (child_ > 0) {
         while (waitpid(child_, &status, 0) < 0 && errno == EINTR) {
         }
@@ -245,6 +248,9 @@ DocumentReport DocumentProcess::Finish() {
     if (reported_ || !report_.cutShort.empty())
         return report_;
     report_.extraction.outcome = ExtractOutcome::Skipped;
+    // A file the child was writing stays under its hidden temporary name.
+    if (child > 0)
+        platform::RemoveTemporaryFiles(output_.outputDirectory, child);
     if (stoppedForTime_)
         report_.cutShort = "Stopped after " + std::to_string(limits_.seconds) +
                            " seconds, the time one document may take (--time-limit).";

@@ -55,6 +55,7 @@ private:
     void Dispatch(const std::string& record, DocumentEvents& events);
 
     ExtractRequest request_;
+    DocumentOutput output_;
     DocumentLimits limits_;
     pid_t child_ = -1;
     int channel_ = -1;

@@ -134,8 +134,11 @@ void ImageDumpDev::Refuse(int number, const char* reason) {
     ++imagesFailed;
 }
 
-bool ImageDumpDev::tilingPatternFill(GfxState*, Gfx* gfx, Catalog*, GfxTilingPattern* pattern,
-                                     const double* matrix, int, int, int, int, double, double) {
+// The PDF library does not export the type information of its patterns, so
+// the sanitizer's check of the pattern's dynamic type is left out here.
+__attribute__((no_sanitize("vptr"))) bool
+ImageDumpDev::tilingPatternFill(GfxState*, Gfx* gfx, Catalog*, GfxTilingPattern* pattern, const double* matrix, int,
+                                int, int, int, double, double) {
     // A pattern drawn within itself goes no deeper than a few levels.
     if (tilingDepth < kDeepestTiling) {
         ++tilingDepth;

@@ -1,5 +1,7 @@
 #include "platform/output_file.h"
 
+#include "platform/file_system.h"
+
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
@@ -11,12 +13,20 @@ namespace platform {
 namespace {
 
 // A name in the target's folder that starts with a dot (hidden, and with no
-// image extension, so that no pass over the folder takes it for an image).
+// image extension, so that no pass over the folder takes it for an image):
+// ".NAME.PID-TAG.part".
 std::string TemporaryName(const std::string& target, unsigned long tag) {
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     return folder + "." + name + "." + std::to_string(getpid()) + "-" + std::to_string(tag) + ".part";
+}
+
+bool IsTemporaryOf(const std::string& name, int processId) {
+    const std::string marker = "." + std::to_string(processId) + "-";
+    const std::string end = ".part";
+    return name.size() > end.size() && name[0] == '.' && name.find(marker) != std::string::npos &&
+           name.compare(name.size() - end.size(), end.size(), end) == 0;
 }
 
 } // namespace
@@ -71,6 +81,12 @@ bool OutputFile::Commit() {
         return false;
     }
     return true;
+}
+
+void RemoveTemporaryFiles(const std::string& folder, int processId) {
+    for (const DirectoryEntry& entry : ListDirectory(folder))
+        if (entry.isRegularFile && !entry.isLink && IsTemporaryOf(entry.name, processId))
+            unlink((WithTrailingSlash(folder) + entry.name).c_str());
 }
 
 } // namespace platform

@@ -34,4 +34,8 @@ private:
     int error_ = 0;
 };
 
+// Removes the temporary files that the process with this id left in the
+// folder when it was stopped before it could finish them.
+void RemoveTemporaryFiles(const std::string& folder, int processId);
+
 } // namespace platform

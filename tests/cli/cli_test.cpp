@@ -213,8 +213,8 @@ TEST(CliRun, SummaryPrintsPlainText) {
 
 namespace {
 
-// A page that draws a form which draws another form many times: a few
-// kilobytes that keep the PDF library busy for a long while.
+// A page that draws an image, then a form which draws another form many
+// times: a few kilobytes that keep the PDF library busy for a long while.
 std::string SlowPdf() {
     std::string inner, outer;
     for (int i = 0; i < 10000; ++i)
@@ -229,7 +229,8 @@ std::string SlowPdf() {
     };
     const int a = pdf.AddObject(form("", inner));
     testpdf::PageSpec page;
-    page.images = {pdf.AddObject(form("/Resources << /XObject << /A " + std::to_string(a) + " 0 R >> >>", outer))};
+    page.images = {pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""}),
+                   pdf.AddObject(form("/Resources << /XObject << /A " + std::to_string(a) + " 0 R >> >>", outer))};
     pdf.AddPage(page);
     return pdf.Build();
 }
@@ -258,6 +259,10 @@ TEST(CliRun, ADocumentThatTakesTooLongIsStoppedAndTheRunGoesOn) {
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, slow + ": Stopped after 1 seconds, the time one document may take (--time-limit).\n");
     EXPECT_EQ(result.out, good + ": 11 images written to " + out + "/\n");
+    // What was complete stays; nothing half-written is left, under any name.
+    const std::vector<std::string> files = ListFiles(out);
+    EXPECT_EQ(std::count(files.begin(), files.end(), "slow-000.ppm"), 1);
+    EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const std::string& f) { return f[0] == '.'; }), 0);
 }
 
 TEST(CliRun, ADocumentThatTakesTooMuchMemoryIsStoppedAndTheRunGoesOn) {
