@@ -22,7 +22,7 @@ measure() {
     shift
     rm -rf "$out"
     /usr/bin/time -f "%e %M" -o "$work/time" "$@" -o "$out" > /dev/null 2>&1 || true
-    cat "$work/time"
+    tail -n 1 "$work/time" # after "Command exited with non-zero status" when it did
 }
 
 # Best time and its peak over RUNS runs.
@@ -57,12 +57,13 @@ for pdf in "$@"; do
         extra=""
         if [ "$format" = ppm ]; then
             dump_memory=$cm
-            largest=$(find "$work/cur" -type f -printf '%s\n' | sort -n | tail -1)
+            largest=$(find "$work/cur" -type f -printf '%s\n' 2>/dev/null | sort -n | tail -1)
+            largest=${largest:-0}
         else
-            extra=$(awk "BEGIN{printf \"%.2f of %.1f MB\", ($cm - $dump_memory) * 1024 / $largest, $largest / 1048576}")
+            extra=$(awk "BEGIN{if ($largest > 0) printf \"%.2f of %.1f MB\", ($cm - $dump_memory) * 1024 / $largest, $largest / 1048576}")
         fi
         printf '%-44s %-4s %9.2f %9.2f %7.2f %10.1f %10.1f %14s  %s\n' "$(basename "$pdf")" "$format" "$rt" "$ct" \
-            "$(awk "BEGIN{print $ct / $rt}")" "$(awk "BEGIN{print $rm / 1024}")" "$(awk "BEGIN{print $cm / 1024}")" \
+            "$(awk "BEGIN{if ($rt > 0) print $ct / $rt; else print 0}")" "$(awk "BEGIN{print $rm / 1024}")" "$(awk "BEGIN{print $cm / 1024}")" \
             "$extra" "$(same_files "$work/ref" "$work/cur" "$format")"
     done
 done
