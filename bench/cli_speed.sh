@@ -53,7 +53,7 @@ for pdf in "$@"; do
     dump_memory=0 largest=1
     for format in ppm png; do
         read -r rt rm < <(best "$work/ref" "$reference" -f "$format" "$pdf")
-        read -r ct cm < <(best "$work/cur" "$current" -j 1 -f "$format" "$pdf")
+        read -r ct cm < <(best "$work/cur" "$current" -f "$format" "$pdf") # its default -j
         extra=""
         if [ "$format" = ppm ]; then
             dump_memory=$cm

@@ -217,7 +217,13 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
     };
     while (reported < next || next < count) {
         for (; next < count && running() < options.jobs; ++next) {
-            const ExtractRequest request{documents[next], options.ownerPassword, options.userPassword, next + 1, count};
+            ExtractRequest request{documents[next], options.ownerPassword, options.userPassword, next + 1, count};
+            // In the raw dump, processors that documents leave free render
+            // pages side by side; a converting run has its second thread
+            // converting already, and counting the pages' images first would
+            // only add to its work.
+            if (settings.imagesFormat == OUTPUT_PPM_PBM)
+                request.pageThreads = std::max(1, options.jobs / std::min(options.jobs, count));
             slots[next].process = std::make_unique<DocumentProcess>(request, outputs[next], settings, limits);
             slots[next].log = std::make_unique<DocumentLog>(progress);
         }

@@ -1,6 +1,6 @@
 #include "engine/document_extraction.h"
 
-#include "engine/image_dump_dev.h"
+#include "engine/page_rendering.h"
 #include "engine/pdf_engine.h"
 #include "engine/text_format.h"
 #include "platform/file_path_info.h"
@@ -58,20 +58,13 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     if (!platform::PathExists(result.outputDirectory))
         platform::CreateDirectory(result.outputDirectory);
 
-    ImageDumpDev device(result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM, handoff);
-    if (device.isOk()) {
-        int p = 100 * request.fileNumber / std::max(request.fileCount, 1);
-        progress.SetTotal(FormatText("File %d of %d, %d%%", request.fileNumber, request.fileCount, p), p);
-        const int m = last - first + 1;
-        for (int page = first; page <= last; ++page) {
-            document->displayPage(&device, page, 72, 72, 0, false, false, false);
-            const int k = page - first + 1;
-            const int q = 100 * k / m;
-            progress.SetCurrent(FormatText("Page %d of %d, %d%%", k, m, q), q);
-        }
-    }
+    int p = 100 * request.fileNumber / std::max(request.fileCount, 1);
+    progress.SetTotal(FormatText("File %d of %d, %d%%", request.fileNumber, request.fileCount, p), p);
+    const ImageDestination destination{result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM, handoff};
+    const RenderedImages rendered = RenderPages(*document, path, request.ownerPassword, request.userPassword,
+                                                {first, last}, destination, progress, request.pageThreads);
     result.outcome = ExtractOutcome::Extracted;
-    result.imagesWritten = device.ImagesWritten();
-    result.imagesFailed = device.ImagesFailed();
+    result.imagesWritten = rendered.written;
+    result.imagesFailed = rendered.failed;
     return result;
 }

@@ -19,6 +19,7 @@ struct ExtractRequest {
     std::string userPassword;
     int fileNumber = 1; // 1-based position in the run, for the progress texts
     int fileCount = 1;
+    int pageThreads = 1; // pages rendered side by side; 1 renders them in order on the calling thread
 };
 
 struct ExtractResult {

@@ -124,15 +124,15 @@ BackgroundConversion::~BackgroundConversion() { Finish(); }
 void BackgroundConversion::Written(const std::string& path) {
     if (!IsPnmName(path))
         return;
+    std::lock_guard<std::mutex> lock(mutex_); // pages may be rendered on several threads
     handled_.insert(platform::FilePathInfo(path).FileName());
-    std::lock_guard<std::mutex> lock(mutex_);
     queue_.push_back({path, {}, false});
     ready_.notify_one();
 }
 
 void BackgroundConversion::Content(const std::string& path, std::string content) {
-    handled_.insert(platform::FilePathInfo(path).FileName());
     std::unique_lock<std::mutex> lock(mutex_);
+    handled_.insert(platform::FilePathInfo(path).FileName());
     // At most kQueuedBytes wait, so that a document of large images holds
     // few of them at once.
     room_.wait(lock, [&] { return queue_.empty() || queuedBytes_ + content.size() <= kQueuedBytes; });

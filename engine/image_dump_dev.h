@@ -17,6 +17,9 @@ public:
     ImageDumpDev(const std::string& rootPath, bool passJpeg, ImageHandoff* handoff = nullptr);
 
     bool isOk() { return isValid; }
+    // The next image takes this number (a device that renders some pages of
+    // a document only).
+    void StartNumbersAt(int number) { nextImageNumber = number; }
     // Images written so far, and images that could not be written (file not
     // created, write failed, no data could be decoded, or no colour space
     // that gives samples).

@@ -10,3 +10,8 @@ QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 suppressions=$root/tests
     ./tests/platform_ui_tests --gtest_filter='WindowThreads*:UiServices*' "$@"
 QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 suppressions=$root/tests/tsan.supp" \
     ./tests/shell_tests --gtest_filter='BatchRun*:OptionsView.TheFolder*' "$@"
+# One document's pages side by side, converted on a second thread.
+out=$(mktemp -d)
+TSAN_OPTIONS="halt_on_error=1 suppressions=$root/tests/tsan.supp" \
+    ./cli/vellumin-cli -j 2 -f png -o "$out" "$root/resources/sample.pdf"
+rm -rf "$out"

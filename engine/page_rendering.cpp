@@ -1,0 +1,123 @@
+#include "engine/page_rendering.h"
+
+#include "engine/image_dump_dev.h"
+#include "engine/pdf_engine.h"
+#include "engine/text_format.h"
+
+#include <PDFDoc.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+void Render(PDFDoc& document, OutputDev& device, int page) {
+    document.displayPage(&device, page, 72, 72, 0, false, false, false);
+}
+
+// Takes every image in memory and drops it.
+class Discard : public ImageHandoff {
+public:
+    void Written(const std::string&) override {}
+    bool TakesContent(std::int64_t) const override { return true; }
+    void Content(const std::string&, std::string) override {}
+};
+
+// Counts the images the dump device would be given: it answers the engine as
+// the device does, so the engine hands it the same images in the same order.
+// Images in the page's own content (inline images) are read as the device
+// reads them, because the engine finds the content that follows by where
+// their data ended; the others are not decoded.
+class ImageCounter : public ImageDumpDev {
+public:
+    ImageCounter() : ImageDumpDev("", false, &discard_) {}
+    int count = 0;
+    void drawImageMask(GfxState* state, Object* ref, Stream* str, int width, int height, bool invert,
+                       bool interpolate, bool inlineImg) override {
+        ++count;
+        if (inlineImg)
+            ImageDumpDev::drawImageMask(state, ref, str, width, height, invert, interpolate, inlineImg);
+    }
+    void drawImage(GfxState* state, Object* ref, Stream* str, int width, int height, GfxImageColorMap* colorMap,
+                   bool interpolate, const int* maskColors, bool inlineImg) override {
+        ++count;
+        if (inlineImg)
+            ImageDumpDev::drawImage(state, ref, str, width, height, colorMap, interpolate, maskColors, inlineImg);
+    }
+
+private:
+    Discard discard_;
+};
+
+// The Current indicator's steps, in order, from any thread.
+class PageProgress {
+public:
+    PageProgress(ProgressSink& progress, int pages) : progress_(progress), pages_(pages) {}
+    void PageDone() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const int k = ++done_;
+        const int q = 100 * k / pages_;
+        progress_.SetCurrent(FormatText("Page %d of %d, %d%%", k, pages_, q), q);
+    }
+
+private:
+    ProgressSink& progress_;
+    const int pages_;
+    int done_ = 0;
+    std::mutex mutex_;
+};
+
+} // namespace
+
+RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std::string& ownerPassword,
+                           const std::string& userPassword, PageRange pages, const ImageDestination& destination,
+                           ProgressSink& progress, int threads) {
+    const int count = pages.last - pages.first + 1;
+    PageProgress steps(progress, count);
+    RenderedImages rendered;
+    if (threads <= 1 || count <= 1) {
+        ImageDumpDev device(destination.root, destination.passJpeg, destination.handoff);
+        for (int page = pages.first; page <= pages.last; ++page) {
+            Render(document, device, page);
+            steps.PageDone();
+        }
+        return {device.ImagesWritten(), device.ImagesFailed()};
+    }
+
+    // The number of each page's first image.
+    std::vector<int> firstNumber(static_cast<size_t>(count));
+    ImageCounter counter;
+    for (int i = 0; i < count; ++i) {
+        firstNumber[static_cast<size_t>(i)] = counter.count;
+        Render(document, counter, pages.first + i);
+    }
+
+    // Pages are taken in order by whichever thread is free.
+    std::atomic<int> next{0};
+    std::mutex totals;
+    auto work = [&](PDFDoc& own) {
+        ImageDumpDev device(destination.root, destination.passJpeg, destination.handoff);
+        for (int i; (i = next++) < count;) {
+            device.StartNumbersAt(firstNumber[static_cast<size_t>(i)]);
+            Render(own, device, pages.first + i);
+            steps.PageDone();
+        }
+        std::lock_guard<std::mutex> lock(totals);
+        rendered.written += device.ImagesWritten();
+        rendered.failed += device.ImagesFailed();
+    };
+    std::vector<std::thread> helpers;
+    for (int t = 1; t < threads; ++t)
+        helpers.emplace_back([&] {
+            std::unique_ptr<PDFDoc> own = OpenPdfDocument(path, ownerPassword, userPassword);
+            if (own->isOk())
+                work(*own);
+        });
+    work(document);
+    for (std::thread& helper : helpers)
+        helper.join();
+    return rendered;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// Rendering the chosen pages of a document into image dump devices, in order
+// on the calling thread, or on several threads side by side with the same
+// files: a first pass counts the images of each page without decoding them,
+// so that every page knows the number its first image takes.
+#include "engine/image_handoff.h"
+#include "engine/user_feedback.h"
+
+#include <string>
+
+class PDFDoc;
+
+struct PageRange {
+    int first = 1;
+    int last = 1;
+};
+
+struct ImageDestination {
+    std::string root;             // prefix of every file name
+    bool passJpeg = true;         // stored JPEG data is copied
+    ImageHandoff* handoff = nullptr;
+};
+
+struct RenderedImages {
+    int written = 0;
+    int failed = 0;
+};
+
+// Renders the pages, reporting "Page k of m, q%" to the Current indicator
+// after each. With threads > 1, the other threads open the document at path
+// with the passwords on their own.
+RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std::string& ownerPassword,
+                           const std::string& userPassword, PageRange pages, const ImageDestination& destination,
+                           ProgressSink& progress, int threads);
