@@ -182,32 +182,18 @@ void WaitForDocuments(std::vector<DocumentSlot>& slots) {
     }
 }
 
-} // namespace
-
-int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) {
-    TerminalProgress progress(err, errIsTerminal || options.forceProgress, errIsTerminal);
-    StderrMessages messages(err, &progress);
-
-    int leftOut = 0;
-    const std::vector<std::string> documents = GatherDocuments(options.inputs, messages, &leftOut);
-    const ExitCode gathered = leftOut ? ExitCode::Skipped : ExitCode::Success;
-    if (options.summaryOnly)
-        return static_cast<int>(Worse(gathered, PrintSummaries(documents, options, out, messages)));
-
+// Extracts the documents, up to options.jobs at once, and reports each in
+// the order given; answers the worst status.
+ExitCode ExtractDocuments(const std::vector<std::string>& documents, const CliOptions& options, FILE* out,
+                          StderrMessages& messages, TerminalProgress& progress) {
     const ConvertSettings& settings = options.settings;
-    if (!settings.outputDirectory.empty() && !platform::CreateDirectoryPath(settings.outputDirectory)) {
-        messages.SetDocument(settings.outputDirectory);
-        messages.ShowMessage(std::string("Cannot make the output folder: ") + std::strerror(errno) + ".");
-        return static_cast<int>(ExitCode::Skipped);
-    }
-
     // Every document's place is settled in the order given, before any runs.
     OutputPlanner planner;
     std::vector<DocumentOutput> outputs;
     for (const std::string& path : documents)
         outputs.push_back(planner.Plan(path, settings));
 
-    ExitCode status = gathered;
+    ExitCode status = ExitCode::Success;
     const DocumentLimits limits{options.memoryLimitMb, options.timeLimitSeconds};
     const int count = static_cast<int>(documents.size());
     std::vector<DocumentSlot> slots(static_cast<size_t>(count));
@@ -238,8 +224,30 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
             status = Worse(status, outcome);
             slot.process.reset();
             if (outcome == ExitCode::RangeError)
-                return static_cast<int>(status); // the documents after it are stopped unreported
+                return status; // the documents after it are stopped unreported
         }
     }
-    return static_cast<int>(status);
+    return status;
+}
+
+} // namespace
+
+int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) {
+    TerminalProgress progress(err, errIsTerminal || options.forceProgress, errIsTerminal);
+    StderrMessages messages(err, &progress);
+
+    int leftOut = 0;
+    const std::vector<std::string> documents = GatherDocuments(options.inputs, messages, &leftOut);
+    const ExitCode gathered = leftOut ? ExitCode::Skipped : ExitCode::Success;
+    if (options.summaryOnly)
+        return static_cast<int>(Worse(gathered, PrintSummaries(documents, options, out, messages)));
+
+    const ConvertSettings& settings = options.settings;
+    int error = 0;
+    if (!settings.outputDirectory.empty() && !platform::CreateDirectoryPath(settings.outputDirectory, &error)) {
+        messages.SetDocument(settings.outputDirectory);
+        messages.ShowMessage(std::string("Cannot make the output folder: ") + std::strerror(error) + ".");
+        return static_cast<int>(ExitCode::Skipped);
+    }
+    return static_cast<int>(Worse(gathered, ExtractDocuments(documents, options, out, messages, progress)));
 }

@@ -22,11 +22,16 @@ bool DirectoryExists(const std::string& path) {
 
 bool CreateDirectory(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
 
-bool CreateDirectoryPath(const std::string& path) {
+bool CreateDirectoryPath(const std::string& path, int* error) {
     for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
         mkdir(path.substr(0, slash).c_str(), 0777);
-    mkdir(path.c_str(), 0777);
-    return DirectoryExists(path);
+    const bool made = mkdir(path.c_str(), 0777) == 0;
+    const int reason = made ? 0 : errno;
+    if (DirectoryExists(path))
+        return true;
+    if (error)
+        *error = reason ? reason : ENOTDIR;
+    return false;
 }
 
 bool DeleteFile(const std::string& path) { return unlink(path.c_str()) == 0; }

@@ -9,8 +9,9 @@ bool PathExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // Creates one directory level; false when it could not be made.
 bool CreateDirectory(const std::string& path);
-// Creates the directory with every missing parent; true when it exists afterwards.
-bool CreateDirectoryPath(const std::string& path);
+// Creates the directory with every missing parent; true when it exists
+// afterwards. Otherwise error, when given, receives the system's error number.
+bool CreateDirectoryPath(const std::string& path, int* error = nullptr);
 bool DeleteFile(const std::string& path);
 // True when a file can be created in the directory.
 bool IsDirectoryWritable(const std::string& path);
