@@ -2,7 +2,10 @@
 // The output device that writes every image the engine meets to a file of its
 // own instead of drawing it: stored JPEG data copied as .jpg, one-bit images
 // and stencil masks as PBM, everything else as 8-bit RGB PPM. Files are named
-// rootPath + "-NNN" + extension, numbered from 000 in the order images come.
+// rootPath + "-NNN" + extension, numbered from 000 in the order images come,
+// and appear under their names only once complete. With a handoff, each
+// finished image is handed on too, and a PBM or PPM image the handoff takes
+// in memory is not written at all.
 #include "engine/image_handoff.h"
 #include "platform/output_file.h"
 
