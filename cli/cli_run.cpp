@@ -149,14 +149,15 @@ struct DocumentSlot {
     DocumentReport report;
 };
 
-// Waits until one of the running documents says something or runs out of
-// time, and handles that.
-void WaitForDocuments(std::vector<DocumentSlot>& slots) {
+// Waits until one of the running documents among slots[first, end) says
+// something or runs out of time, and handles that.
+void WaitForDocuments(std::vector<DocumentSlot>& slots, int first, int end) {
     std::vector<pollfd> channels;
     std::vector<DocumentSlot*> running;
     long long timeout = -1;
-    for (DocumentSlot& slot : slots) {
-        if (!slot.process || slot.ended)
+    for (int i = first; i < end; ++i) {
+        DocumentSlot& slot = slots[static_cast<size_t>(i)];
+        if (slot.ended)
             continue;
         running.push_back(&slot);
         channels.push_back({slot.process->Channel(), POLLIN, 0});
@@ -198,8 +199,10 @@ ExitCode ExtractDocuments(const std::vector<std::string>& documents, const CliOp
     const int count = static_cast<int>(documents.size());
     std::vector<DocumentSlot> slots(static_cast<size_t>(count));
     int next = 0, reported = 0;
-    auto running = [&slots] {
-        return std::count_if(slots.begin(), slots.end(), [](const DocumentSlot& s) { return s.process && !s.ended; });
+    // Only documents started and not yet reported can still be running.
+    auto running = [&] {
+        return std::count_if(slots.begin() + reported, slots.begin() + next,
+                             [](const DocumentSlot& s) { return !s.ended; });
     };
     while (reported < next || next < count) {
         for (; next < count && running() < options.jobs; ++next) {
@@ -213,7 +216,7 @@ ExitCode ExtractDocuments(const std::vector<std::string>& documents, const CliOp
             slots[next].process = std::make_unique<DocumentProcess>(request, outputs[next], settings, limits);
             slots[next].log = std::make_unique<DocumentLog>(progress);
         }
-        WaitForDocuments(slots);
+        WaitForDocuments(slots, reported, next);
         // Reported in the order given.
         for (; reported < next && slots[reported].ended; ++reported) {
             DocumentSlot& slot = slots[reported];
