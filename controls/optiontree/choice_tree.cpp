@@ -81,12 +81,13 @@ void CChoiceTree::LayOut() {
     const RECT client = GetClientRect();
     if (client.right <= 0 || client.bottom <= 0)
         return;
+    // The width first: the list's resize re-clamps the divider against it.
+    SetControlWidth(client.right);
     const bool pane = GetOptions() & CT_SHOWINFOPANE;
     info_.ShowWindow(pane);
     if (pane)
         info_.MoveWindow(RECT{0, client.bottom - CT_INFO_HEIGHT, client.right, client.bottom});
     list_.MoveWindow(RECT{0, 0, client.right, pane ? client.bottom - CT_INFO_HEIGHT : client.bottom});
-    SetControlWidth(client.right);
     Repaint();
 }
 

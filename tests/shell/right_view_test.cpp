@@ -296,6 +296,23 @@ TEST(OptionsView, TheDividerIsDraggedWithinItsBounds) {
     }
 }
 
+TEST(OptionsView, NarrowingThePaneKeepsTheDividerInside) {
+    OptionsPane pane;
+    ASSERT_EQ(pane.Tree().GetColumn(), 150);
+    // Each width in turn, as a splitter narrows and widens the pane: the
+    // divider stays 16 pixels inside the tree and is not given back.
+    struct Case {
+        int width, divider;
+    } cases[] = {{140, 124}, {100, 84}, {300, 84}};
+    for (const Case& c : cases) {
+        pane.view.resize(c.width, 420);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(pane.Tree().GetClientRect().right, c.width);
+        EXPECT_EQ(pane.Tree().GetColumn(), c.divider) << c.width;
+        EXPECT_EQ(pane.Tree().FindItem(CRightView::kPageRange)->GetAttributeRect().left, c.divider + 5) << c.width;
+    }
+}
+
 TEST(OptionsView, AResetRebuildsTheDefaultTree) {
     ConvertSettings changed;
     changed.imagesFormat = 4;
