@@ -276,6 +276,43 @@ TEST(DataGrid, ColumnsResizeByDraggingAndDoubleClickingTheirDividers) {
     EXPECT_GT(widest, static_cast<int>(header->GetTextExtent("File Name", &canvas).cx));
 }
 
+TEST(DataGrid, ADoubleClickOnAStillDividerAutoSizes) {
+    // The pointer goes straight to the divider and clicks twice without
+    // moving in between: the ordinary double click.
+    FileListGrid list;
+    list.grid.SetFixedColumnCount(1); // row dividers lie in the fixed column
+    list.grid.SetRowResize(true);
+    list.grid.SetItemText(2, 1, "a name\nof two lines");
+    QImage scratch(1, 1, QImage::Format_RGB32);
+    QPainter painter(&scratch);
+    CDC dc(&painter);
+    CDCGridCanvas canvas(&dc);
+    auto widest = [&](int col) {
+        int extent = 0;
+        for (int row = 0; row < list.grid.GetRowCount(); ++row)
+            extent = std::max(extent, static_cast<int>(list.grid.GetCell(row, col)->GetCellExtent(&canvas).cx));
+        return extent;
+    };
+    auto tallest = [&](int row) {
+        int extent = 0;
+        for (int col = 0; col < list.grid.GetColumnCount(); ++col)
+            extent = std::max(extent, static_cast<int>(list.grid.GetCell(row, col)->GetCellExtent(&canvas).cy));
+        return extent;
+    };
+    auto doubleClick = [&](QPoint at) {
+        QTest::mouseClick(list.Client(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list.Client(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(list.Client(), Qt::LeftButton, {}, at);
+    };
+    list.grid.SetColumnWidth(1, 300);
+    doubleClick(QPoint(25 + 300 - 1, 8)); // right of column 1
+    EXPECT_EQ(list.grid.GetColumnWidth(1), widest(1));
+    ASSERT_NE(widest(1), 300);
+    doubleClick(QPoint(12, 18 + 18 + 18 - 1)); // below row 2
+    EXPECT_EQ(list.grid.GetRowHeight(2), tallest(2));
+    ASSERT_NE(tallest(2), 18);
+}
+
 TEST(DataGrid, ScrollingByBarKeysAndWheel) {
     FileListGrid list(40, 660, 200); // 40 rows of 18 under a header: the bar shows
     EXPECT_TRUE(list.grid.IsScrollBarShown(SB_VERT));
