@@ -92,6 +92,21 @@ if [ ! -s "$joblog" ] || [ ! -f "$list" ]; then
     mv "$list.new" "$list"
 fi
 
+# Each document runs alone, so nothing gives a second document of one title
+# in one output folder its "-2" name: such a list is refused, not written over.
+clash=$(tr '\0' '\n' < "$list" | awk -v shared="${output:+1}" '{
+    name = $0; sub(/.*\//, "", name)
+    title = name; sub(/\.[^.]*$/, "", title)
+    key = shared ? title : substr($0, 1, length($0) - length(name)) title
+    if ((key in first) && first[key] != $0) { print first[key] " and " $0; exit }
+    first[key] = $0
+}')
+if [ -n "$clash" ]; then
+    echo "$(basename "$0"): $clash would write to the same place; run vellumin-cli --files-from on such a list (with --shard K/N to spread it)." >&2
+    rm -f "$list"
+    exit 2
+fi
+
 parallel_options=(--joblog "$joblog" --resume-failed --null --arg-file "$list" --quote
                   --memfree "$memfree")
 [ "$timeout" = 0 ] || parallel_options+=(--timeout "$timeout")
