@@ -6,9 +6,15 @@ bool CChoiceTreeItem::IsCategory() const { return tree_ && parent_ == tree_->Get
 
 void CChoiceTreeItem::Expand(bool expand) {
     expanded_ = expand;
+    TellExpansion(expand);
+}
+
+// The descendants keep their own flags, so a parent expanded again shows
+// them as they were.
+void CChoiceTreeItem::TellExpansion(bool expand) {
     OnExpand(expand);
     for (CChoiceTreeItem* child = child_; child; child = child->sibling_)
-        child->Expand(expand);
+        child->TellExpansion(expand);
 }
 
 void CChoiceTreeItem::Select(bool select) {

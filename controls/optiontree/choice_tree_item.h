@@ -84,6 +84,8 @@ public:
 
 private:
     friend class CChoiceTreeModel;
+    // OnExpand on this item and every descendant, their flags untouched.
+    void TellExpansion(bool expand);
     std::string label_, info_;
     int id_ = 0;
     CChoiceTreeItem* parent_ = nullptr;
