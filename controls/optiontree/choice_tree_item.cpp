@@ -17,6 +17,12 @@ void CChoiceTreeItem::TellExpansion(bool expand) {
         child->TellExpansion(expand);
 }
 
+COLORREF CChoiceTreeItem::Resolved(COLORREF colour, int systemIndex) const {
+    if (colour != CLR_DEFAULT)
+        return colour;
+    return tree_ ? tree_->SysColor(systemIndex) : ClassicTreeColor(systemIndex);
+}
+
 void CChoiceTreeItem::Select(bool select) {
     selected_ = select;
     if (select)

@@ -129,6 +129,17 @@ TEST(ChoiceTreeModel, CollapsingAParentLeavesItsDescendantsAsTheyWere) {
     EXPECT_EQ(DumpChoiceTree(tree), "  [Output]\n    Format = \n      Depth = \n    Quality = \n");
 }
 
+TEST(ChoiceTreeModel, UnsetColoursAreRealColoursWithoutAWindow) {
+    CChoiceTreeItem loose; // not yet in a tree
+    SampleTree sample;     // a tree without a window
+    for (const CChoiceTreeItem* item : {static_cast<const CChoiceTreeItem*>(&loose),
+                                        static_cast<const CChoiceTreeItem*>(sample.mode)}) {
+        EXPECT_EQ(item->GetValueBackgroundColor(), RGB(255, 255, 255));
+        EXPECT_EQ(item->GetCategoryBackgroundColor(), RGB(192, 192, 192));
+        EXPECT_EQ(item->GetLabelTextColor(), RGB(0, 0, 0));
+    }
+}
+
 TEST(ChoiceTreeModel, HitTestingTheRows) {
     SampleTree sample;
     sample.tree.SetColumn(150);
