@@ -219,6 +219,31 @@ TEST(DataGrid, PasteFromTheKeyboard) {
     EXPECT_EQ(list.grid.GetItemText(1, 4), "pw");
 }
 
+TEST(DataGrid, PastingAnEmptyClipboardLeavesTheSelection) {
+    struct Case {
+        std::string clipboard;
+        CGridCellRange selectionAfter;
+        std::string ownerAfter;
+    } cases[] = {
+        {"", CGridCellRange(1, 4, 3, 5), "a"},  // no text: nothing at all happens
+        {"pw", CGridCellRange(1, 4, 1, 4), "pw"}, // text: the pasted cells are the selection
+    };
+    for (const Case& c : cases) {
+        RecordingServices services;
+        FileListGrid list;
+        list.grid.SetListMode(false); // cells are selected, not rows
+        list.grid.SetSingleRowSelection(false);
+        list.grid.SetItemText(1, 4, "a");
+        list.Click(1, 4);
+        list.Click(3, 5, Qt::ShiftModifier);
+        ASSERT_EQ(list.grid.GetSelectedCellRange(), CGridCellRange(1, 4, 3, 5));
+        services.clipboard = c.clipboard;
+        list.Key(Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(list.grid.GetSelectedCellRange(), c.selectionAfter) << c.clipboard;
+        EXPECT_EQ(list.grid.GetItemText(1, 4), c.ownerAfter) << c.clipboard;
+    }
+}
+
 TEST(DataGrid, DeleteAndCutEmptyTheEditableSelectedCells) {
     RecordingServices services;
     FileListGrid list;
