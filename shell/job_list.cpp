@@ -107,12 +107,16 @@ void CJobList::RemoveSelected() {
     const CGridCellRange range = grid_.GetSelectedCellRange();
     if (!grid_.IsValid(range))
         return;
+    // Deleting a row clears the grid's selection, so the rows go on a list first.
+    std::vector<int> selectedRows;
+    for (int row = std::max(range.minRow, 1); row <= range.maxRow; ++row)
+        if (grid_.IsCellSelected(row, 0))
+            selectedRows.push_back(row);
     // From the bottom up, so that the rows still to remove keep their numbers.
-    for (int row = range.maxRow; row >= range.minRow; --row)
-        if (row >= 1 && grid_.IsCellSelected(row, 0)) {
-            grid_.DeleteRow(row);
-            jobs_.RemoveAt(static_cast<size_t>(row - 1));
-        }
+    for (auto row = selectedRows.rbegin(); row != selectedRows.rend(); ++row) {
+        grid_.DeleteRow(*row);
+        jobs_.RemoveAt(static_cast<size_t>(*row - 1));
+    }
     grid_.Refresh();
     if (onClearSummary)
         onClearSummary();

@@ -90,6 +90,13 @@ private:
     void AutoSizeAt(POINT point);
     RECT TrackerAt(POINT point) const;
     bool CellHasTextAt(CGridCellRef cell, POINT point) const;
+    // Over a column divider, a row divider (each where resizing it is
+    // allowed) or neither.
+    MouseMode DividerModeAt(POINT point) const;
+    // Sets the mode of a pointer over a divider (or over none) with its cursor.
+    void SetHoverMode(MouseMode mode);
+    // With no mouse operation under way, takes the mode of a divider under the point.
+    void EnterDividerMode(POINT point);
 
     CFont font_;
     int wheelLines_ = 3;

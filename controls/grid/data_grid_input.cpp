@@ -25,6 +25,27 @@ bool CDataGrid::CellHasTextAt(CGridCellRef cell, POINT point) const {
     return point.x >= rect.left && point.x <= rect.right && point.y >= rect.top && point.y <= rect.bottom;
 }
 
+MouseMode CDataGrid::DividerModeAt(POINT point) const {
+    if (GetColumnResize() && MouseOverColumnResizeArea(point))
+        return MouseMode::OverColDivide;
+    if (GetRowResize() && MouseOverRowResizeArea(point))
+        return MouseMode::OverRowDivide;
+    return MouseMode::None;
+}
+
+void CDataGrid::SetHoverMode(MouseMode mode) {
+    ::SetCursor(mode == MouseMode::OverColDivide   ? Cursor::SizeWE
+                : mode == MouseMode::OverRowDivide ? Cursor::SizeNS
+                                                   : Cursor::Arrow);
+    mouseMode_ = mode;
+}
+
+void CDataGrid::EnterDividerMode(POINT point) {
+    const MouseMode divider = DividerModeAt(point);
+    if (mouseMode_ == MouseMode::None && divider != MouseMode::None)
+        SetHoverMode(divider);
+}
+
 void CDataGrid::OnLButtonDown(UINT, POINT point) {
     SetFocus();
     pressPoint_ = point;
@@ -62,15 +83,7 @@ void CDataGrid::OnLButtonDown(UINT, POINT point) {
             SetFocusCell(pressCell_);
     }
     SetCapture();
-    if (mouseMode_ == MouseMode::None) {
-        if (GetColumnResize() && MouseOverColumnResizeArea(point)) {
-            ::SetCursor(Cursor::SizeWE);
-            mouseMode_ = MouseMode::OverColDivide;
-        } else if (GetRowResize() && MouseOverRowResizeArea(point)) {
-            ::SetCursor(Cursor::SizeNS);
-            mouseMode_ = MouseMode::OverRowDivide;
-        }
-    }
+    EnterDividerMode(point);
     if (mouseMode_ == MouseMode::OverColDivide || mouseMode_ == MouseMode::OverRowDivide) {
         StartResize(point);
     } else {
@@ -134,20 +147,8 @@ void CDataGrid::OnMouseMove(UINT, POINT point) {
         }
     } else {
         // Hovering over a divider changes the cursor and the mode.
-        if (GetColumnResize() && MouseOverColumnResizeArea(point)) {
-            if (mouseMode_ != MouseMode::OverColDivide) {
-                ::SetCursor(Cursor::SizeWE);
-                mouseMode_ = MouseMode::OverColDivide;
-            }
-        } else if (GetRowResize() && MouseOverRowResizeArea(point)) {
-            if (mouseMode_ != MouseMode::OverRowDivide) {
-                ::SetCursor(Cursor::SizeNS);
-                mouseMode_ = MouseMode::OverRowDivide;
-            }
-        } else if (mouseMode_ != MouseMode::None) {
-            ::SetCursor(Cursor::Arrow);
-            mouseMode_ = MouseMode::None;
-        }
+        if (const MouseMode divider = DividerModeAt(point); divider != mouseMode_)
+            SetHoverMode(divider);
         if (mouseMode_ == MouseMode::None) {
             const CGridCellRef cell = GetCellFromPt(point);
             if (CGridCellBase* object = GetCell(cell.row, cell.col))
@@ -196,6 +197,9 @@ void CDataGrid::OnLButtonDblClk(UINT, POINT point) {
     const CGridCellRef cell = GetCellFromPt(point);
     if (!IsValid(cell))
         return;
+    // The first click's release left no mode, and a pointer that stayed
+    // still sent no move to set one again: the point tells a divider.
+    EnterDividerMode(point);
     if (mouseMode_ == MouseMode::OverColDivide || mouseMode_ == MouseMode::OverRowDivide) {
         AutoSizeAt(point);
     } else if (mouseMode_ == MouseMode::None) {

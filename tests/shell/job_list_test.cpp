@@ -166,6 +166,41 @@ TEST(JobList, RemovingARowKeepsEveryRowWithItsEntry) {
     EXPECT_EQ(form.grid.GetItemText(0, 1), "File Name");
 }
 
+TEST(JobList, RemoveSelectedTakesEverySelectedRowWithItsEntry) {
+    // Ways of selecting several rows at once; the removal must take all of
+    // them, although deleting the first row clears the grid's selection.
+    struct Case {
+        const char* how;
+        std::function<void(Form&)> select;
+        Lines left;
+    } cases[] = {
+        {"Ctrl+A",
+         [](Form& form) {
+             QTest::mouseClick(form.grid.ClientWidget(), Qt::LeftButton, {}, QPoint(100, 18 + 9)); // row 1
+             QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+         },
+         {}},
+        {"a click on column 0's header",
+         [](Form& form) { QTest::mouseClick(form.grid.ClientWidget(), Qt::LeftButton, {}, QPoint(12, 9)); }, {}},
+        {"rows 2 to 4", [](Form& form) { form.grid.SetSelectedRange(2, 0, 4, 5); }, {"/d/1.pdf", "/d/5.pdf"}},
+    };
+    for (const Case& c : cases) {
+        RecordingServices services;
+        Form form;
+        for (int i = 1; i <= 5; ++i)
+            services.files.push_back("/d/" + std::to_string(i) + ".pdf");
+        form.jobs.OpenFile();
+        for (int row = 1; row <= 5; ++row)
+            form.grid.SetItemText(row, 4, "pw" + std::to_string(row));
+        c.select(form);
+        form.jobs.RemoveSelected();
+        EXPECT_EQ(form.jobs.Paths(), c.left) << c.how;
+        EXPECT_EQ(form.grid.GetRowCount(), static_cast<int>(c.left.size()) + 1) << c.how;
+        for (size_t i = 0; i < c.left.size(); ++i) // each row still beside its own entry
+            EXPECT_EQ(form.grid.GetItemText(static_cast<int>(i) + 1, 4), "pw" + c.left[i].substr(3, 1)) << c.how;
+    }
+}
+
 TEST(BatchRun, ARunGivesTheFilesTheCommandLineGives) {
     if (!HaveCorpus())
         GTEST_SKIP() << "the corpus of real PDFs (../shared/corpus) is not here";
