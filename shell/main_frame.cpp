@@ -82,7 +82,7 @@ void CMainFrame::CreateCoolBar() {
             MenuItem item;
             item.text = entry.text;
             item.command = entry.command;
-            item.type = entry.command == 0 ? MFT_SEPARATOR : 0;
+            item.type = entry.command == 0 ? UINT{MFT_SEPARATOR} : 0u;
             top.submenu->items.push_back(item);
         }
         menu->items.push_back(top);
@@ -92,7 +92,7 @@ void CMainFrame::CreateCoolBar() {
     // The menus run the frame's commands, enabled by the same rule as its keys.
     bar.SetCommandHandler([this](unsigned id) { OnCommand(id); });
     bar.SetCommandState([this](unsigned id) { return IsCommandEnabled(id); });
-    coolBar_->Create(this, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT | RBS_TOOLTIPS,
+    coolBar_->Create(this, uint32_t{WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN} | RBS_VARHEIGHT | RBS_TOOLTIPS,
                      CBRS_TOP, AFX_IDW_TOOLBAR);
     setMenuWidget(coolBar_);
 }

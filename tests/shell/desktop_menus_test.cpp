@@ -114,9 +114,16 @@ TEST(DesktopMenus, TheWindowWithTheFileMenuOpen) {
     QRect menuPlace;
     RECT body{}, button = bar.GetItemRect(0);
     MenuScript s(bar);
-    s.Then([&] { before = Screen(); })
+    // The screen is read once the X server has drawn what was asked.
+    s.Then([&] {
+         QTest::qWait(150);
+         before = Screen();
+     })
         .Then([&] { s.ClickButton(0); })
         .Then([&] {
+            if (!bar.OpenMenu() || !QTest::qWaitForWindowExposed(bar.OpenMenu()))
+                return;
+            QTest::qWait(150);
             during = Screen();
             menuPlace = bar.OpenMenu()->geometry();
             body = bar.OpenMenu()->Body();
