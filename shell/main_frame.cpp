@@ -14,7 +14,6 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QTextEdit>
 #include <QUrl>
 
@@ -57,7 +56,7 @@ CMainFrame::CMainFrame(ConvertSettings& settings, const std::string& helpPage)
     splitter_.setStyleSheet("QSplitter, QSplitter::handle { background: rgb(227, 246, 253); }");
     setCentralWidget(&splitter_);
     options_->BuildOptionTree();
-    BuildMenu();
+    CreateCoolBar();
     for (const Accelerator& accelerator : LoadAccelerators()) {
         const QKeyCombination combination = QKeySequence(QString::fromStdString(accelerator.keys))[0];
         accelerators_.push_back({combination.key(), combination.keyboardModifiers(), accelerator.command});
@@ -73,31 +72,29 @@ CMainFrame::~CMainFrame() {
     delete options_;
 }
 
-void CMainFrame::BuildMenu() {
+void CMainFrame::CreateCoolBar() {
+    auto menu = std::make_shared<Menu>();
     for (const MenuPopup& popup : LoadMenu(165)) {
-        QMenu* menu = menuBar()->addMenu(QString::fromStdString(popup.text));
-        for (const PopupMenuEntry& item : popup.items) {
-            if (item.command == 0) {
-                menu->addSeparator();
-                continue;
-            }
-            QAction* action = menu->addAction(QString::fromStdString(item.text));
-            const unsigned id = item.command;
-            connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
-            actions_[id] = action;
+        MenuItem top;
+        top.text = popup.text;
+        top.submenu = std::make_shared<Menu>();
+        for (const PopupMenuEntry& entry : popup.items) {
+            MenuItem item;
+            item.text = entry.text;
+            item.command = entry.command;
+            item.type = entry.command == 0 ? UINT{MFT_SEPARATOR} : 0u;
+            top.submenu->items.push_back(item);
         }
-        connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandStates(); });
+        menu->items.push_back(top);
     }
-}
-
-QAction* CMainFrame::Action(unsigned id) const {
-    auto found = actions_.find(id);
-    return found == actions_.end() ? nullptr : found->second;
-}
-
-void CMainFrame::UpdateCommandStates() {
-    for (const auto& [id, action] : actions_)
-        action->setEnabled(IsCommandEnabled(id));
+    coolBar_ = new CCustomCoolBar(menu, this);
+    CMenuBar& bar = coolBar_->MenuBar();
+    // The menus run the frame's commands, enabled by the same rule as its keys.
+    bar.SetCommandHandler([this](unsigned id) { OnCommand(id); });
+    bar.SetCommandState([this](unsigned id) { return IsCommandEnabled(id); });
+    coolBar_->Create(this, uint32_t{WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN} | RBS_VARHEIGHT | RBS_TOOLTIPS,
+                     CBRS_TOP, AFX_IDW_TOOLBAR);
+    setMenuWidget(coolBar_);
 }
 
 bool CMainFrame::IsCommandEnabled(unsigned id) const { return IsFormCommand(id) ? form_->IsCommandEnabled(id) : true; }

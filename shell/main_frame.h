@@ -1,18 +1,16 @@
 #pragma once
-// CMainFrame: the main window: the menu bar of menu 165 with its accelerator
-// keys, a splitter with the file list form on the left (at least 640 pixels)
+// CMainFrame: the main window: the cool bar at the top whose menu bar shows
+// menu 165 in flat menus, the accelerator keys, a splitter with the file list form on the left (at least 640 pixels)
 // and the options pane on the right. List and run commands go to the form,
 // which also says when they are enabled; the frame's own commands reset the
 // options, open the help and web pages, write a mail and show the About box.
 // Closing the window during a run stops it and waits for its worker.
+#include "controls/bars/custom_cool_bar.h"
 #include "shell/file_list_form.h"
 #include "shell/right_view.h"
 
 #include <QMainWindow>
 #include <QSplitter>
-#include <map>
-
-class QAction;
 
 enum : unsigned {
     ID_RESET_OPTIONS = 32785, ID_APP_EXIT = 57665, ID_HELP_ONLINE = 32861, ID_TELL_FRIEND = 32865,
@@ -29,23 +27,22 @@ public:
     CFileListForm& Form() { return *form_; }
     CRightView& Options() { return *options_; }
     QSplitter& Splitter() { return splitter_; }
-    // The menu's action for a command (null when it has none).
-    QAction* Action(unsigned id) const;
+    CCustomCoolBar& CoolBar() { return *coolBar_; }
+    CMenuBar& MenuBar() { return coolBar_->MenuBar(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void BuildMenu();
-    void UpdateCommandStates();
+    void CreateCoolBar();
 
     ConvertSettings& settings_;
     std::string helpPage_;
     QSplitter splitter_;
     CRightView* options_;
     CFileListForm* form_;
-    std::map<unsigned, QAction*> actions_;
+    CCustomCoolBar* coolBar_ = nullptr;
     struct Key {
         int key;
         Qt::KeyboardModifiers modifiers;

@@ -214,9 +214,12 @@ LRESULT CDataGrid::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         OnTimer(wParam);
         return 0;
     case WM_CAPTURECHANGED:
-        if (reinterpret_cast<CWnd*>(lParam) != this && timer_) {
-            KillTimer(timer_);
-            timer_ = 0;
+        if (reinterpret_cast<CWnd*>(lParam) != this) {
+            ClipCursor(nullptr); // a divider drag cut short leaves the pointer free
+            if (timer_) {
+                KillTimer(timer_);
+                timer_ = 0;
+            }
         }
         return 0;
     case WM_KEYDOWN:

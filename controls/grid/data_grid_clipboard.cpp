@@ -66,10 +66,11 @@ std::string CDataGrid::CopyTextFromGrid() const {
 }
 
 bool CDataGrid::PasteTextToGrid(CGridCellRef start, const std::string& text, bool selectPasted) {
-    if (!IsValid(start) || !IsCellEditable(start.row, start.col))
+    std::string remaining = text.substr(0, text.find('\0'));
+    // A clipboard without text changes nothing, the selection included.
+    if (remaining.empty() || !IsValid(start) || !IsCellEditable(start.row, start.col))
         return false;
     CGridCellRange pasted(start.row, start.col, -1, -1);
-    std::string remaining = text.substr(0, text.find('\0'));
     int lineNo = 0;
     bool lastLine = false;
     while (!lastLine) {

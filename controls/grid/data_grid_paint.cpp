@@ -267,6 +267,17 @@ void CDataGrid::StartResize(POINT point) {
         if (index < 0 || !GetCellOrigin(columns ? 0 : index, columns ? index : 0, &start))
             return;
     }
+    // The pointer is held between the resized column's own left edge (where
+    // it is hidden) and a width of the client area less the fixed columns;
+    // rows alike downwards.
+    const RECT client = GetClientRect();
+    POINT low = columns ? POINT{start.x, client.top} : POINT{client.left, start.y};
+    POINT high = columns ? POINT{start.x + 1 + client.right - GetFixedColumnWidth(), client.bottom}
+                         : POINT{client.right, start.y + 1 + client.bottom - GetFixedRowHeight()};
+    ClientToScreen(&low);
+    ClientToScreen(&high);
+    const RECT confine{low.x, low.y, high.x, high.y};
+    ClipCursor(&confine);
 }
 
 void CDataGrid::TrackResize(POINT point) {

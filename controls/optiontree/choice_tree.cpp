@@ -20,10 +20,6 @@ SharedFonts& Fonts() {
     return fonts;
 }
 
-COLORREF Resolve(COLORREF colour, int systemIndex) {
-    return colour == CLR_DEFAULT ? GetSysColor(systemIndex) : colour;
-}
-
 } // namespace
 
 // ---- the outer window
@@ -133,6 +129,8 @@ void CChoiceTree::Repaint() {
     info_.Invalidate(false);
 }
 
+COLORREF CChoiceTree::SysColor(int index) const { return GetSysColor(index); }
+
 void CChoiceTree::SetScrollBar(int maximum, int page, int position) {
     if (!list_.IsWindow())
         return;
@@ -235,10 +233,10 @@ int CChoiceTreeList::DrawItem(CDC& dc, CChoiceTreeItem* item, const RECT& client
     if (category) {
         const bool shade = (tree_->GetOptions() & CT_SHADECATEGORIES) || !enabled;
         dc.FillSolidRect(RECT{client.left + CT_MARGIN, top, right, top + height},
-                         shade ? Resolve(item->GetCategoryBackgroundColor(), COLOR_BTNFACE) : GetSysColor(COLOR_WINDOW));
+                         shade ? item->GetCategoryBackgroundColor() : GetSysColor(COLOR_WINDOW));
     } else {
         dc.FillSolidRect(RECT{divider, top, right - 2, top + height - 1},
-                         Resolve(item->GetValueBackgroundColor(), COLOR_WINDOW));
+                         item->GetValueBackgroundColor());
     }
     if (item->GetChild()) {
         const int left = 4, boxTop = origin.y + 5 - scroll;
@@ -255,7 +253,7 @@ int CChoiceTreeList::DrawItem(CDC& dc, CChoiceTreeItem* item, const RECT& client
     }
     if (!category) {
         dc.SelectClipRect(&label);
-        dc.FillSolidRect(label, Resolve(item->GetLabelBackgroundColor(), COLOR_WINDOW));
+        dc.FillSolidRect(label, item->GetLabelBackgroundColor());
     }
     const std::string& text = item->GetLabelText();
     item->SetLabelTextRect(RECT{});
@@ -263,7 +261,7 @@ int CChoiceTreeList::DrawItem(CDC& dc, CChoiceTreeItem* item, const RECT& client
         RECT textRect{label.left + 5, label.top, label.right, label.bottom};
         const QFont& font = category ? CChoiceTree::BoldFont() : CChoiceTree::NormalFont();
         dc.SelectFont(font);
-        COLORREF colour = Resolve(item->GetLabelTextColor(), COLOR_BTNTEXT);
+        COLORREF colour = item->GetLabelTextColor();
         if (item->IsSelected()) {
             dc.FillSolidRect(RECT{CT_MARGIN, top, label.right + 5, top + height}, GetSysColor(COLOR_HIGHLIGHT));
             colour = GetSysColor(COLOR_BTNHIGHLIGHT);

@@ -65,6 +65,7 @@ public:
     LRESULT SendNotify(int code, CChoiceTreeItem* item) override;
     void Repaint() override;
     void SetScrollBar(int maximum, int page, int position) override;
+    COLORREF SysColor(int index) const override;
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

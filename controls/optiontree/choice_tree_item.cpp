@@ -6,9 +6,21 @@ bool CChoiceTreeItem::IsCategory() const { return tree_ && parent_ == tree_->Get
 
 void CChoiceTreeItem::Expand(bool expand) {
     expanded_ = expand;
+    TellExpansion(expand);
+}
+
+// The descendants keep their own flags, so a parent expanded again shows
+// them as they were.
+void CChoiceTreeItem::TellExpansion(bool expand) {
     OnExpand(expand);
     for (CChoiceTreeItem* child = child_; child; child = child->sibling_)
-        child->Expand(expand);
+        child->TellExpansion(expand);
+}
+
+COLORREF CChoiceTreeItem::Resolved(COLORREF colour, int systemIndex) const {
+    if (colour != CLR_DEFAULT)
+        return colour;
+    return tree_ ? tree_->SysColor(systemIndex) : ClassicTreeColor(systemIndex);
 }
 
 void CChoiceTreeItem::Select(bool select) {

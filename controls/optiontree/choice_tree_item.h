@@ -57,17 +57,19 @@ public:
     void SetTopAlignedLabel(bool on) { topAlignedLabel_ = on; }
     bool IsTopAlignedLabel() const { return topAlignedLabel_; }
 
-    // ---- colours (CLR_DEFAULT: the system colour of that role)
+    // ---- colours: RGB values. One never set (or set to CLR_DEFAULT) is the
+    // system colour of its role, read when asked, so that a change of the
+    // system colours shows at the next paint.
     void SetValueBackgroundColor(COLORREF c) { valueBack_ = c; }
     void SetValueTextColor(COLORREF c) { valueText_ = c; }
     void SetCategoryBackgroundColor(COLORREF c) { categoryBack_ = c; }
     void SetLabelTextColor(COLORREF c) { labelText_ = c; }
     void SetLabelBackgroundColor(COLORREF c) { labelBack_ = c; }
-    COLORREF GetValueBackgroundColor() const { return valueBack_; }
-    COLORREF GetValueTextColor() const { return valueText_; }
-    COLORREF GetCategoryBackgroundColor() const { return categoryBack_; }
-    COLORREF GetLabelTextColor() const { return labelText_; }
-    COLORREF GetLabelBackgroundColor() const { return labelBack_; }
+    COLORREF GetValueBackgroundColor() const { return Resolved(valueBack_, COLOR_WINDOW); }
+    COLORREF GetValueTextColor() const { return Resolved(valueText_, COLOR_BTNTEXT); }
+    COLORREF GetCategoryBackgroundColor() const { return Resolved(categoryBack_, COLOR_BTNFACE); }
+    COLORREF GetLabelTextColor() const { return Resolved(labelText_, COLOR_BTNTEXT); }
+    COLORREF GetLabelBackgroundColor() const { return Resolved(labelBack_, COLOR_WINDOW); }
 
     // ---- links and geometry
     CChoiceTreeItem* GetParent() const { return parent_; }
@@ -84,6 +86,10 @@ public:
 
 private:
     friend class CChoiceTreeModel;
+    // The colour as set, or the tree's system colour of the role.
+    COLORREF Resolved(COLORREF colour, int systemIndex) const;
+    // OnExpand on this item and every descendant, their flags untouched.
+    void TellExpansion(bool expand);
     std::string label_, info_;
     int id_ = 0;
     CChoiceTreeItem* parent_ = nullptr;

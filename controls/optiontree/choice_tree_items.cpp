@@ -26,9 +26,7 @@ void DrawValueText(CChoiceTreeItem* item, CDC* dc, const RECT& rect, const std::
     const bool grey = item->IsReadOnly() || (tree && !tree->isEnabled());
     dc->SelectFont(CChoiceTree::NormalFont());
     dc->SetBkMode(TRANSPARENT);
-    dc->SetTextColor(grey ? GetSysColor(COLOR_GRAYTEXT)
-                          : (item->GetValueTextColor() == CLR_DEFAULT ? GetSysColor(COLOR_BTNTEXT)
-                                                                      : item->GetValueTextColor()));
+    dc->SetTextColor(grey ? GetSysColor(COLOR_GRAYTEXT) : item->GetValueTextColor());
     RECT area = rect;
     dc->DrawText(text, area, format | DT_NOPREFIX);
 }

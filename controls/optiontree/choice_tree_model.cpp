@@ -210,6 +210,14 @@ void CChoiceTreeModel::EnsureVisible(CChoiceTreeItem* item) {
     ScrollTo(top < view.top ? top : top + 2 * item->height_ - listHeight_);
 }
 
+COLORREF ClassicTreeColor(int index) {
+    switch (index) {
+    case COLOR_WINDOW: return RGB(255, 255, 255);
+    case COLOR_BTNFACE: return RGB(192, 192, 192);
+    default: return RGB(0, 0, 0);
+    }
+}
+
 std::string DumpChoiceTree(CChoiceTreeModel& tree) {
     std::string dump;
     std::function<void(CChoiceTreeItem*, int)> row = [&](CChoiceTreeItem* item, int depth) {

@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+// The classic colours of the roles items take from the system: window,
+// button face and button text (black for other indexes).
+COLORREF ClassicTreeColor(int index);
+
 class CChoiceTreeModel {
 public:
     CChoiceTreeModel();
@@ -64,6 +68,8 @@ public:
     virtual LRESULT SendNotify(int, CChoiceTreeItem*) { return 0; }
     virtual void Repaint() {}
     virtual void SetScrollBar(int /*maximum*/, int /*page*/, int /*position*/) {}
+    // The system colour of a Win32 colour index (the classic one here).
+    virtual COLORREF SysColor(int index) const { return ClassicTreeColor(index); }
 
 private:
     void DeleteChildren(CChoiceTreeItem* item);

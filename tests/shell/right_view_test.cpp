@@ -208,6 +208,42 @@ TEST(OptionsView, BandColourMarginDividerAndGreyReadOnlyText) {
     EXPECT_EQ(list.pixel(7, 9), qRgb(0, 0, 0));
 }
 
+TEST(OptionsView, ItemColoursAreTheSystemColoursOfTheirRoles) {
+    // A kind that paints its value cell with the colours the item gives it.
+    struct FilledItem : CChoiceTreeItem {
+        void DrawAttribute(CDC* dc, const RECT& rect) override {
+            dc->FillSolidRect(rect, GetValueBackgroundColor());
+            dc->FillSolidRect(RECT{rect.left + 2, rect.top + 2, rect.left + 6, rect.top + 6}, GetValueTextColor());
+        }
+    };
+    OptionsPane pane;
+    auto* item = pane.Tree().InsertItem(new FilledItem, pane.Tree().GetRootItem()->GetChild());
+    item->SetLabelText("Filled");
+    struct Case {
+        COLORREF (CChoiceTreeItem::*get)() const;
+        int role;
+    } cases[] = {
+        {&CChoiceTreeItem::GetValueBackgroundColor, COLOR_WINDOW},
+        {&CChoiceTreeItem::GetValueTextColor, COLOR_BTNTEXT},
+        {&CChoiceTreeItem::GetCategoryBackgroundColor, COLOR_BTNFACE},
+        {&CChoiceTreeItem::GetLabelTextColor, COLOR_BTNTEXT},
+        {&CChoiceTreeItem::GetLabelBackgroundColor, COLOR_WINDOW},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ((item->*c.get)(), GetSysColor(c.role)) << c.role;
+    item->SetValueTextColor(RGB(200, 0, 0)); // a colour of its own stays
+    EXPECT_EQ(item->GetValueTextColor(), RGB(200, 0, 0));
+
+    pane.Tree().RecomputeScrollRange();
+    pane.Tree().Layout();
+    pane.Tree().Repaint();
+    const QImage list = pane.List()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const RECT& cell = item->GetAttributeRect();
+    ASSERT_LT(cell.top, list.height());
+    EXPECT_EQ(list.pixel(cell.left + 20, cell.top + 8), qRgb(255, 255, 255)); // the window colour, not black
+    EXPECT_EQ(list.pixel(cell.left + 3, cell.top + 3), qRgb(200, 0, 0));
+}
+
 TEST(OptionsView, AListLeftForAnotherWindowStaysOpenUntilTheFocusReturns) {
     OptionsPane pane;
     pane.Click(pane.Value(CRightView::kOpenResults));

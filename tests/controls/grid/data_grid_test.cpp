@@ -219,6 +219,31 @@ TEST(DataGrid, PasteFromTheKeyboard) {
     EXPECT_EQ(list.grid.GetItemText(1, 4), "pw");
 }
 
+TEST(DataGrid, PastingAnEmptyClipboardLeavesTheSelection) {
+    struct Case {
+        std::string clipboard;
+        CGridCellRange selectionAfter;
+        std::string ownerAfter;
+    } cases[] = {
+        {"", CGridCellRange(1, 4, 3, 5), "a"},  // no text: nothing at all happens
+        {"pw", CGridCellRange(1, 4, 1, 4), "pw"}, // text: the pasted cells are the selection
+    };
+    for (const Case& c : cases) {
+        RecordingServices services;
+        FileListGrid list;
+        list.grid.SetListMode(false); // cells are selected, not rows
+        list.grid.SetSingleRowSelection(false);
+        list.grid.SetItemText(1, 4, "a");
+        list.Click(1, 4);
+        list.Click(3, 5, Qt::ShiftModifier);
+        ASSERT_EQ(list.grid.GetSelectedCellRange(), CGridCellRange(1, 4, 3, 5));
+        services.clipboard = c.clipboard;
+        list.Key(Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(list.grid.GetSelectedCellRange(), c.selectionAfter) << c.clipboard;
+        EXPECT_EQ(list.grid.GetItemText(1, 4), c.ownerAfter) << c.clipboard;
+    }
+}
+
 TEST(DataGrid, DeleteAndCutEmptyTheEditableSelectedCells) {
     RecordingServices services;
     FileListGrid list;
@@ -274,6 +299,52 @@ TEST(DataGrid, ColumnsResizeByDraggingAndDoubleClickingTheirDividers) {
         widest = std::max(widest, static_cast<int>(list.grid.GetCell(row, 1)->GetCellExtent(&canvas).cx));
     EXPECT_EQ(list.grid.GetColumnWidth(1), widest);
     EXPECT_GT(widest, static_cast<int>(header->GetTextExtent("File Name", &canvas).cx));
+}
+
+TEST(DataGrid, ADividerDragStaysWithinTheClientArea) {
+    FileListGrid list;
+    const int clientWidth = list.grid.GetClientRect().right;
+    // Released far beyond the right edge: at most as wide as the client area
+    // less the fixed columns (none here).
+    QTest::mouseMove(list.Client(), QPoint(168, 8));
+    QTest::mousePress(list.Client(), Qt::LeftButton, {}, QPoint(168, 8));
+    QTest::mouseMove(list.Client(), QPoint(600, 8));
+    QTest::mouseRelease(list.Client(), Qt::LeftButton, {}, QPoint(168 + 1000, 8));
+    EXPECT_EQ(list.grid.GetColumnWidth(1), clientWidth);
+    // The confinement ends with the drag.
+    POINT far{100000, 100000}, reported;
+    PinCursorPos(&far);
+    GetCursorPos(&reported);
+    PinCursorPos(nullptr);
+    EXPECT_EQ(reported.x, far.x);
+
+    // Past the column's own left edge still hides it.
+    list.grid.SetColumnWidth(1, 144);
+    QTest::mouseMove(list.Client(), QPoint(168, 8));
+    QTest::mousePress(list.Client(), Qt::LeftButton, {}, QPoint(168, 8));
+    QTest::mouseRelease(list.Client(), Qt::LeftButton, {}, QPoint(3, 8));
+    EXPECT_EQ(list.grid.GetColumnWidth(1), 0);
+
+    // Rows alike, below the fixed rows' height.
+    FileListGrid rows;
+    rows.grid.SetFixedColumnCount(1);
+    rows.grid.SetRowResize(true);
+    const int clientHeight = rows.grid.GetClientRect().bottom;
+    QTest::mouseMove(rows.Client(), QPoint(12, 35));
+    QTest::mousePress(rows.Client(), Qt::LeftButton, {}, QPoint(12, 35));
+    QTest::mouseRelease(rows.Client(), Qt::LeftButton, {}, QPoint(12, 35 + 2000));
+    EXPECT_EQ(rows.grid.GetRowHeight(1), clientHeight - 18);
+
+    // Another window taking the mouse in the middle of a drag frees the pointer.
+    list.grid.SetColumnWidth(1, 144);
+    QTest::mouseMove(list.Client(), QPoint(168, 8));
+    QTest::mousePress(list.Client(), Qt::LeftButton, {}, QPoint(168, 8));
+    list.owner.SetCapture();
+    PinCursorPos(&far);
+    GetCursorPos(&reported);
+    PinCursorPos(nullptr);
+    EXPECT_EQ(reported.x, far.x);
+    CWnd::ReleaseCapture();
 }
 
 TEST(DataGrid, ADoubleClickOnAStillDividerAutoSizes) {

@@ -87,6 +87,59 @@ TEST(ChoiceTreeModel, TheDividerStaysInsideTheControl) {
     EXPECT_EQ(sample.tree.GetColumn(), 300 - 16);
 }
 
+TEST(ChoiceTreeModel, CollapsingAParentLeavesItsDescendantsAsTheyWere) {
+    // An item that notes what it is told about expansion.
+    struct NotedItem : CChoiceTreeItem {
+        std::vector<std::string>* notes;
+        explicit NotedItem(std::vector<std::string>* n) : notes(n) {}
+        void OnExpand(bool expanded) override { notes->push_back(GetLabelText() + (expanded ? " +" : " -")); }
+    };
+    std::vector<std::string> told;
+    NotedTree tree;
+    auto add = [&](const std::string& label, CChoiceTreeItem* parent) {
+        auto* item = tree.InsertItem(new NotedItem(&told), parent);
+        item->SetLabelText(label);
+        return item;
+    };
+    CChoiceTreeItem* output = add("Output", nullptr);
+    CChoiceTreeItem* format = add("Format", output);
+    CChoiceTreeItem* depth = add("Depth", format);
+    add("Quality", output);
+    tree.SetControlWidth(300);
+    tree.SetListSize(300, 200);
+    tree.ExpandAllItems();
+    format->Expand(false);
+    const std::string before = DumpChoiceTree(tree);
+    EXPECT_EQ(before, "  [Output]\n    Format = \n    Quality = \n");
+
+    told.clear();
+    output->Expand(false); // every descendant is told, none changes its flag
+    EXPECT_EQ(told, (std::vector<std::string>{"Output -", "Format -", "Depth -", "Quality -"}));
+    EXPECT_FALSE(output->IsExpanded());
+    EXPECT_FALSE(format->IsExpanded());
+    EXPECT_TRUE(depth->IsExpanded());
+    output->Expand(true);
+    EXPECT_FALSE(format->IsExpanded()); // still collapsed, as it was
+    EXPECT_EQ(DumpChoiceTree(tree), before);
+
+    format->Expand(true);
+    output->Expand(false);
+    output->Expand(true);
+    EXPECT_TRUE(format->IsExpanded()); // still expanded, as it was
+    EXPECT_EQ(DumpChoiceTree(tree), "  [Output]\n    Format = \n      Depth = \n    Quality = \n");
+}
+
+TEST(ChoiceTreeModel, UnsetColoursAreRealColoursWithoutAWindow) {
+    CChoiceTreeItem loose; // not yet in a tree
+    SampleTree sample;     // a tree without a window
+    for (const CChoiceTreeItem* item : {static_cast<const CChoiceTreeItem*>(&loose),
+                                        static_cast<const CChoiceTreeItem*>(sample.mode)}) {
+        EXPECT_EQ(item->GetValueBackgroundColor(), RGB(255, 255, 255));
+        EXPECT_EQ(item->GetCategoryBackgroundColor(), RGB(192, 192, 192));
+        EXPECT_EQ(item->GetLabelTextColor(), RGB(0, 0, 0));
+    }
+}
+
 TEST(ChoiceTreeModel, HitTestingTheRows) {
     SampleTree sample;
     sample.tree.SetColumn(150);

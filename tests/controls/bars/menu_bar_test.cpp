@@ -1,0 +1,234 @@
+// The menu bar in a window: buttons from the menu, menus opened by click and
+// by keys, switching with Left, Right and the mouse, Esc, a second click,
+// commands run once and only when enabled, the window's own menu bar hidden.
+#include "controls/bars/custom_cool_bar.h"
+#include "controls/bars/flat_menu_window.h"
+#include "tests/support/gui_support.h"
+#include "tests/support/menu_script.h"
+
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <set>
+
+namespace {
+
+std::shared_ptr<Menu> Popup(const std::vector<std::pair<std::string, unsigned>>& items) {
+    auto menu = std::make_shared<Menu>();
+    for (const auto& [text, command] : items) {
+        MenuItem item;
+        item.text = text;
+        item.command = command;
+        item.type = command == 0 ? MFT_SEPARATOR : 0;
+        menu->items.push_back(item);
+    }
+    return menu;
+}
+
+std::shared_ptr<Menu> TestMenu() {
+    auto menu = std::make_shared<Menu>();
+    const std::vector<std::pair<std::string, std::shared_ptr<Menu>>> tops = {
+        {"&File", Popup({{"&Open File...\tCtrl+O", 1}, {"", 0}, {"E&xit", 2}})},
+        {"&Edit", Popup({{"&Copy", 3}, {"&Paste", 4}})},
+        {"&Help", Popup({{"&About", 5}})},
+    };
+    for (const auto& [text, popup] : tops) {
+        MenuItem item;
+        item.text = text;
+        item.submenu = popup;
+        menu->items.push_back(item);
+    }
+    return menu;
+}
+
+// A main window whose cool bar shows the test menu; commands are written
+// down, and those in `disabled` are greyed.
+struct Window {
+    QMainWindow frame;
+    CCustomCoolBar* coolBar;
+    std::vector<unsigned> commands;
+    std::set<unsigned> disabled;
+    explicit Window(std::shared_ptr<Menu> menu = TestMenu()) {
+        coolBar = new CCustomCoolBar(menu, &frame);
+        Bar().SetCommandHandler([this](unsigned id) { commands.push_back(id); });
+        Bar().SetCommandState([this](unsigned id) { return disabled.count(id) == 0; });
+        coolBar->Create(&frame, WS_CHILD | WS_VISIBLE, CBRS_TOP, AFX_IDW_TOOLBAR);
+        frame.setMenuWidget(coolBar);
+        frame.setCentralWidget(new QWidget);
+        frame.resize(500, 300);
+        ShowExposed(&frame);
+    }
+    CMenuBar& Bar() { return coolBar->MenuBar(); }
+};
+
+} // namespace
+
+TEST(MenuBar, ButtonsAreTheTopLevelItems) {
+    Window w;
+    CMenuBar& bar = w.Bar();
+    ASSERT_EQ(bar.ButtonCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(bar.GetButton(i).idCommand, i); // the button's index, not a menu command
+        EXPECT_TRUE(bar.IsButtonEnabled(i));
+    }
+    EXPECT_EQ(bar.String(bar.GetButton(1).iString), "&Edit");
+    // Buttons sit side by side at their measured widths, the band as high as a button.
+    EXPECT_EQ(bar.GetItemRect(1).left, bar.GetItemRect(0).right);
+    EXPECT_NE(bar.GetItemRect(0).Width(), bar.GetItemRect(2).Width());
+    EXPECT_EQ(w.coolBar->height(), bar.GetItemRect(0).Height());
+    EXPECT_EQ(DescribeMenuBar(bar), "TRACK_NONE hot=-1");
+}
+
+TEST(MenuBar, TwoItemsWithOneTextShareOneStringAndEmptyTextsGetNoButton) {
+    auto menu = TestMenu();
+    MenuItem again = menu->items[0];
+    MenuItem empty;
+    menu->items.push_back(again);
+    menu->items.push_back(empty);
+    Window w(menu);
+    EXPECT_EQ(w.Bar().ButtonCount(), 4);
+    EXPECT_EQ(w.Bar().StringCount(), 3);
+    EXPECT_EQ(w.Bar().GetButton(3).iString, w.Bar().GetButton(0).iString);
+    // Loading no menu leaves no buttons and gives back the one before.
+    EXPECT_EQ(w.Bar().LoadMenu(nullptr), menu);
+    EXPECT_EQ(w.Bar().ButtonCount(), 0);
+}
+
+TEST(MenuBar, TheWindowsOwnMenuBarIsHidden) {
+    QMainWindow frame;
+    frame.menuBar()->addMenu("&Old");
+    frame.setCentralWidget(new QWidget);
+    frame.resize(400, 200);
+    ShowExposed(&frame);
+    ASSERT_TRUE(frame.menuBar()->isVisible());
+    auto* bar = new CMenuBar(frame.centralWidget());
+    bar->Create(WS_CHILD | WS_VISIBLE, RECT{}, nullptr, AFX_IDW_TOOLBAR);
+    bar->LoadMenu(TestMenu());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(frame.menuBar()->isVisible());
+    bar->hideFrameMenu = false;
+    frame.menuBar()->show();
+    bar->LoadMenu(TestMenu());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(frame.menuBar()->isVisible());
+}
+
+TEST(MenuBar, ClickThenRightAndLeftSwitchMenusWrappingAround) {
+    Window w;
+    MenuScript s(w.Bar());
+    std::vector<std::string> seen;
+    auto note = [&] { seen.push_back(DescribeMenuBar(w.Bar())); };
+    s.Then([&] { s.ClickButton(0); })
+        .Then(note)
+        .Then([&] { s.KeyToMenu(Qt::Key_Right); })
+        .Then(note)
+        .Then([&] { s.KeyToMenu(Qt::Key_Right); })
+        .Then(note)
+        .Then([&] { s.KeyToMenu(Qt::Key_Right); }) // from the last to the first
+        .Then(note)
+        .Then([&] { s.KeyToMenu(Qt::Key_Left); }) // from the first to the last
+        .Then(note)
+        .Then([&] { s.KeyToMenu(Qt::Key_Escape); })
+        .Then(note);
+    ASSERT_TRUE(s.Run());
+    EXPECT_EQ(seen, (std::vector<std::string>{"TRACK_POPUP hot=0 open=&File", "TRACK_POPUP hot=1 open=&Edit",
+                                              "TRACK_POPUP hot=2 open=&Help", "TRACK_POPUP hot=0 open=&File",
+                                              "TRACK_POPUP hot=2 open=&Help", "TRACK_BUTTON hot=2"}));
+    EXPECT_TRUE(w.commands.empty());
+}
+
+TEST(MenuBar, EscLeavesTheButtonHotAndTheMouseMovesIt) {
+    Window w;
+    MenuScript s(w.Bar());
+    std::vector<std::string> seen;
+    auto note = [&] { seen.push_back(DescribeMenuBar(w.Bar())); };
+    s.Then([&] { s.ClickButton(1); })
+        .Then([&] { s.KeyToMenu(Qt::Key_Escape); })
+        .Then(note)
+        .Then([&] { s.MoveOverButton(2); })
+        .Then(note)
+        .Then([&] { s.KeyToWindow(Qt::Key_Escape); })
+        .Then(note);
+    ASSERT_TRUE(s.Run());
+    EXPECT_EQ(seen, (std::vector<std::string>{"TRACK_BUTTON hot=1", "TRACK_BUTTON hot=2", "TRACK_NONE hot=-1"}));
+}
+
+TEST(MenuBar, SlidingToAnotherButtonSwitchesAndASecondClickCloses) {
+    Window w;
+    MenuScript s(w.Bar());
+    std::vector<std::string> seen;
+    auto note = [&] { seen.push_back(DescribeMenuBar(w.Bar())); };
+    s.Then([&] { s.ClickButton(0); })
+        .Then([&] { s.MoveOverButton(1); })
+        .Then(note)
+        .Then([&] { s.MoveOverButton(1); }) // the same point again: nothing
+        .Then(note)
+        .Then([&] { s.ClickButton(1); }) // the open menu's button: closes, opens nothing
+        .Then(note);
+    ASSERT_TRUE(s.Run());
+    EXPECT_EQ(seen, (std::vector<std::string>{"TRACK_POPUP hot=1 open=&Edit", "TRACK_POPUP hot=1 open=&Edit",
+                                              "TRACK_NONE hot=-1"}));
+}
+
+TEST(MenuBar, AChosenCommandRunsOnceAndAGreyedOneNever) {
+    Window w;
+    w.disabled = {3};
+    ASSERT_TRUE(ChooseMenuCommand(w.Bar(), 4));
+    EXPECT_EQ(w.commands, (std::vector<unsigned>{4}));
+    // The greyed item takes no click; the menu stays open until Esc.
+    MenuScript s(w.Bar());
+    bool greyed = false;
+    s.Then([&] { s.ClickButton(1); })
+        .Then([&] {
+            greyed = w.Bar().OpenMenu() && w.Bar().OpenMenu()->GetMenu().items[0].IsDisabled();
+            s.ClickItem(3);
+        })
+        .Then([&] { s.KeyToMenu(Qt::Key_Escape); });
+    ASSERT_TRUE(s.Run());
+    EXPECT_TRUE(greyed);
+    EXPECT_EQ(w.commands, (std::vector<unsigned>{4}));
+}
+
+TEST(MenuBar, KeysOpenMenusAndChooseItems) {
+    Window w;
+    MenuScript s(w.Bar());
+    std::vector<std::string> seen;
+    auto note = [&] { seen.push_back(DescribeMenuBar(w.Bar())); };
+    s.Then([&] { s.KeyToWindow(Qt::Key_F, Qt::AltModifier); })
+        .Then(note)
+        .Then([&] { s.KeyToMenu(Qt::Key_Escape); })
+        .Then([&] { s.KeyToWindow(Qt::Key_Escape); })
+        .Then([&] { s.KeyToWindow(Qt::Key_F10); })
+        .Then(note)
+        .Then([&] { s.KeyToWindow(Qt::Key_Right); })
+        .Then(note)
+        .Then([&] { s.KeyToWindow(Qt::Key_Down); })
+        .Then(note)
+        .Then([&] { s.KeyToMenu(Qt::Key_Down); }) // Copy highlighted first, then Paste
+        .Then([&] { s.KeyToMenu(Qt::Key_Return); })
+        .Then(note)
+        .Then([&] { s.KeyToWindow(Qt::Key_H, Qt::AltModifier); })
+        .Then([&] { s.KeyToMenu(Qt::Key_A); }); // the item's mnemonic chooses it
+    ASSERT_TRUE(s.Run());
+    EXPECT_EQ(seen, (std::vector<std::string>{"TRACK_POPUP hot=0 open=&File", "TRACK_BUTTON hot=0",
+                                              "TRACK_BUTTON hot=1", "TRACK_POPUP hot=1 open=&Edit",
+                                              "TRACK_NONE hot=-1"}));
+    EXPECT_EQ(w.commands, (std::vector<unsigned>{4, 5}));
+}
+
+TEST(MenuBar, AltAloneHoldsTheBarAndAgainLetsItGo) {
+    Window w;
+    QWidget* target = w.frame.centralWidget();
+    QTest::keyPress(target, Qt::Key_Alt);
+    QTest::keyRelease(target, Qt::Key_Alt, Qt::AltModifier);
+    EXPECT_EQ(DescribeMenuBar(w.Bar()), "TRACK_BUTTON hot=0");
+    QTest::keyPress(target, Qt::Key_Alt);
+    QTest::keyRelease(target, Qt::Key_Alt, Qt::AltModifier);
+    EXPECT_EQ(DescribeMenuBar(w.Bar()), "TRACK_NONE hot=-1");
+    // Alt used with another key is no press of Alt alone.
+    QTest::keyPress(target, Qt::Key_Alt);
+    QTest::keyClick(target, Qt::Key_Z, Qt::AltModifier);
+    QTest::keyRelease(target, Qt::Key_Alt, Qt::AltModifier);
+    EXPECT_EQ(DescribeMenuBar(w.Bar()), "TRACK_NONE hot=-1");
+}
