@@ -26,6 +26,17 @@ bool ParsePageRange(const std::string& text, int* first, int* last) {
     return *last >= std::max(*first, 1);
 }
 
+// "K/N" with K < N.
+bool ParseShard(const std::string& text, Shard* shard) {
+    static const std::regex form("([0-9]{1,18})/([0-9]{1,18})");
+    std::smatch parts;
+    if (!std::regex_match(text, parts, form))
+        return false;
+    shard->index = std::stoll(parts[1]);
+    shard->count = std::stoll(parts[2]);
+    return shard->count >= 1 && shard->index < shard->count;
+}
+
 int DefaultJobs() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
 
 } // namespace
@@ -58,6 +69,16 @@ std::string HelpText() {
            "      --time-limit SECONDS   time one document may take, 0 for no limit\n"
            "                             (default: 600)\n"
            "      --summary              print each document's summary instead of extracting\n"
+           "      --files-from FILE      also take the documents listed in FILE, one path per\n"
+           "                             line, read as the run goes ('-': standard input)\n"
+           "      --null                 the list's paths end with a NUL character, not a line\n"
+           "                             break (as find -print0 writes them)\n"
+           "      --shard K/N            take only the documents whose place in the list,\n"
+           "                             counted from 0, is K modulo N\n"
+           "      --skip-done            skip the documents whose done marker matches the\n"
+           "                             document and the options; rerun the others\n"
+           "      --no-markers           leave no done marker beside the finished documents\n"
+           "      --results FILE.jsonl   write one JSON line per document as it ends\n"
            "      --progress             show progress even when standard error is no terminal\n"
            "  -h, --help                 print this help and exit\n"
            "      --version              print the version and exit\n"
@@ -74,7 +95,9 @@ std::string HelpText() {
            "  vellumin-cli report.pdf            the images of report.pdf into report/, as JPEG\n"
            "  vellumin-cli -f png -p 3- -o imgs scans/\n"
            "                                     every PDF file below scans/, from page 3 on,\n"
-           "                                     into imgs/ as PNG\n";
+           "                                     into imgs/ as PNG\n"
+           "  find scans -name '*.pdf' -print0 | vellumin-cli --files-from - --null --skip-done\n"
+           "                                     every listed document not yet done\n";
 }
 
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
@@ -82,6 +105,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     options.jobs = DefaultJobs();
     std::string format = "jpg";
     std::string pages;
+    std::string shard;
+    bool noMarkers = false;
     bool gray = false, help = false, version = false;
 
     CLI::App app{"", "vellumin-cli"};
@@ -98,6 +123,12 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     app.add_option("--memory-limit", options.memoryLimitMb)->check(CLI::Range(0, INT_MAX));
     app.add_option("--time-limit", options.timeLimitSeconds)->check(CLI::Range(0, INT_MAX));
     app.add_flag("--summary", options.summaryOnly);
+    app.add_option("--files-from", options.filesFrom);
+    app.add_flag("--null", options.nullSeparated);
+    app.add_option("--shard", shard);
+    app.add_flag("--skip-done", options.skipDone);
+    app.add_flag("--no-markers", noMarkers);
+    app.add_option("--results", options.resultsPath);
     app.add_flag("--progress", options.forceProgress);
     app.add_flag("-h,--help", help);
     app.add_flag("--version", version);
@@ -121,8 +152,13 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
         parsed.output = std::string("vellumin-cli ") + kProductVersion + "\n";
         return parsed;
     }
-    if (options.inputs.empty())
+    if (options.inputs.empty() && options.filesFrom.empty())
         return usageError("no PDF file or folder given");
+    if (options.nullSeparated && options.filesFrom.empty())
+        return usageError("--null: no list given (--files-from)");
+    if (!shard.empty() && !ParseShard(shard, &options.shard))
+        return usageError("--shard: expected K/N with N >= 1 and K < N, got '" + shard + "'");
+    options.writeMarkers = !noMarkers;
     if (!pages.empty()) {
         options.settings.pageRange = 1;
         if (!ParsePageRange(pages, &options.settings.startPage, &options.settings.endPage))

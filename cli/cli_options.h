@@ -6,8 +6,22 @@
 #include <string>
 #include <vector>
 
+// Which documents of the list a run takes: those whose place, counted from
+// 0, is index modulo count.
+struct Shard {
+    long long index = 0;
+    long long count = 1;
+    bool Takes(long long place) const { return place % count == index; }
+};
+
 struct CliOptions {
     std::vector<std::string> inputs; // PDF files and folders, as given
+    std::string filesFrom;           // a file listing documents, one per line; "-" for standard input
+    bool nullSeparated = false;      // the list's paths end with NUL, not with a line break
+    Shard shard;
+    bool skipDone = false;           // skip documents whose done marker matches
+    bool writeMarkers = true;        // leave a done marker beside each finished document
+    std::string resultsPath;         // one JSON line per document, when given
     ConvertSettings settings;        // output directory, format, quality, gray, pages
     std::string ownerPassword;
     std::string userPassword;

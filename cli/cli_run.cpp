@@ -1,7 +1,11 @@
 #include "cli/cli_run.h"
 
+#include "cli/document_list.h"
+#include "cli/document_outcome.h"
 #include "cli/document_process.h"
+#include "cli/done_marker.h"
 #include "cli/exit_code.h"
+#include "cli/json_lines_file.h"
 #include "cli/terminal_progress.h"
 #include "engine/document_summary.h"
 #include "engine/job_paths.h"
@@ -10,8 +14,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <deque>
 #include <memory>
+#include <optional>
 #include <poll.h>
 
 namespace {
@@ -88,19 +95,6 @@ std::vector<std::string> GatherDocuments(const std::vector<std::string>& inputs,
     return jobs.Paths();
 }
 
-ExitCode PrintSummaries(const std::vector<std::string>& documents, const CliOptions& options, FILE* out,
-                        StderrMessages& messages) {
-    bool anyInvalid = false;
-    for (const std::string& path : documents) {
-        messages.SetDocument(path);
-        DocumentSummary summary = BuildDocumentSummary(path, messages, options.ownerPassword, options.userPassword);
-        std::fprintf(out, "%s\n\n", SummaryPlainText(summary).c_str());
-        std::fflush(out);
-        anyInvalid = anyInvalid || summary.pageCount == 0;
-    }
-    return anyInvalid ? ExitCode::Skipped : ExitCode::Success;
-}
-
 // The worse of two statuses: a stopped run, then a skipped document, then
 // lost images.
 ExitCode Worse(ExitCode a, ExitCode b) {
@@ -115,48 +109,54 @@ ExitCode Worse(ExitCode a, ExitCode b) {
     return rank(b) > rank(a) ? b : a;
 }
 
-// Prints what became of one document and answers its status.
-ExitCode ReportDocument(const std::string& path, const DocumentReport& report, const ConvertSettings& settings,
-                        FILE* out, StderrMessages& messages, TerminalProgress& progress) {
-    messages.SetDocument(path);
-    if (!report.cutShort.empty()) {
-        messages.ShowMessage(report.cutShort);
-        return ExitCode::Skipped;
+ExitCode PrintSummaries(DocumentList& list, const CliOptions& options, FILE* out, StderrMessages& messages) {
+    ExitCode status = ExitCode::Success;
+    for (ListedDocument entry; list.NextWaiting(&entry);) {
+        if (!options.shard.Takes(entry.place) || entry.repeated)
+            continue;
+        messages.SetDocument(entry.path);
+        if (!entry.problem.empty()) {
+            messages.ShowMessage(entry.problem);
+            status = ExitCode::Skipped;
+            continue;
+        }
+        DocumentSummary summary =
+            BuildDocumentSummary(entry.path, messages, options.ownerPassword, options.userPassword);
+        std::fprintf(out, "%s\n\n", SummaryPlainText(summary).c_str());
+        std::fflush(out);
+        if (summary.pageCount == 0)
+            status = ExitCode::Skipped;
     }
-    const ExtractResult& result = report.extraction;
-    if (result.outcome == ExtractOutcome::RangeError)
-        return ExitCode::RangeError;
-    if (result.outcome == ExtractOutcome::Skipped)
-        return ExitCode::Skipped;
-    progress.Break();
-    std::fprintf(out, "%s: %d image%s written to %s\n", path.c_str(), result.imagesWritten,
-                 result.imagesWritten == 1 ? "" : "s", result.outputDirectory.c_str());
-    std::fflush(out); // the line stays even when the run is stopped later
-    if (result.imagesFailed > 0)
-        messages.ShowMessage(std::to_string(result.imagesFailed) + " image(s) could not be written.");
-    if (report.conversion.failed > 0)
-        messages.ShowMessage(std::to_string(report.conversion.failed) + " image(s) could not be converted to " +
-                             OutputFormatLabel(settings.imagesFormat) + "; their PBM/PGM/PPM files were kept.");
-    return result.imagesFailed > 0 || report.conversion.failed > 0 ? ExitCode::ImagesLost : ExitCode::Success;
+    return status;
 }
 
-// One document of the run: its process while it runs, what it said, and how
-// it ended.
+// One document of the run, from the moment it is taken from the list until
+// it is reported: its process while it runs, what it said, and how it ended.
+// A document that needs no run (not found, already done) is settled at once.
 struct DocumentSlot {
+    ListedDocument entry;
+    DocumentOutput output;
+    nlohmann::json markerKey;
     std::unique_ptr<DocumentProcess> process;
     std::unique_ptr<DocumentLog> log;
     bool ended = false;
     DocumentReport report;
+    std::optional<DocumentOutcome> settled;  // known without a run: not found, unreadable
+    std::optional<DocumentOutcome> done;     // what its matching marker recorded
+    std::chrono::steady_clock::time_point started;
+    double seconds = 0;
 };
 
-// Waits until one of the running documents among slots[first, end) says
-// something or runs out of time, and handles that.
-void WaitForDocuments(std::vector<DocumentSlot>& slots, int first, int end) {
+// Waits until one of the running documents says something or runs out of
+// time, or the list (when listChannel is not -1) has more, and handles that.
+void WaitForDocuments(std::deque<DocumentSlot>& slots, int listChannel) {
     std::vector<pollfd> channels;
     std::vector<DocumentSlot*> running;
     long long timeout = -1;
-    for (int i = first; i < end; ++i) {
-        DocumentSlot& slot = slots[static_cast<size_t>(i)];
+    if (listChannel >= 0)
+        channels.push_back({listChannel, POLLIN, 0});
+    const size_t firstDocument = channels.size();
+    for (DocumentSlot& slot : slots) {
         if (slot.ended)
             continue;
         running.push_back(&slot);
@@ -172,65 +172,252 @@ void WaitForDocuments(std::vector<DocumentSlot>& slots, int first, int end) {
     for (size_t i = 0; i < running.size(); ++i) {
         DocumentSlot& slot = *running[i];
         bool open = slot.process->Channel() >= 0;
-        if (open && channels[i].revents != 0)
+        if (open && channels[firstDocument + i].revents != 0)
             open = slot.process->Read(*slot.log);
         if (open && slot.process->MillisecondsLeft() == 0)
             slot.process->StopForTime();
         if (!open) {
             slot.report = slot.process->Finish();
             slot.ended = true;
+            slot.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - slot.started).count();
         }
     }
 }
 
-// Extracts the documents, up to options.jobs at once, and reports each in
-// the order given; answers the worst status.
-ExitCode ExtractDocuments(const std::vector<std::string>& documents, const CliOptions& options, FILE* out,
-                          StderrMessages& messages, TerminalProgress& progress) {
-    const ConvertSettings& settings = options.settings;
-    // Every document's place is settled in the order given, before any runs.
-    OutputPlanner planner;
-    std::vector<DocumentOutput> outputs;
-    for (const std::string& path : documents)
-        outputs.push_back(planner.Plan(path, settings));
+// Extracts the documents of the list that the shard takes, up to
+// options.jobs at once, and reports each in the order of the list.
+class ExtractionRun {
+public:
+    ExtractionRun(const CliOptions& options, int knownCount, FILE* out, StderrMessages& messages,
+                  TerminalProgress& progress, JsonLinesFile& results)
+        : options_(options), settings_(options.settings), knownCount_(knownCount), out_(out), messages_(messages),
+          progress_(progress), results_(results) {}
 
-    ExitCode status = ExitCode::Success;
-    const DocumentLimits limits{options.memoryLimitMb, options.timeLimitSeconds};
-    const int count = static_cast<int>(documents.size());
-    std::vector<DocumentSlot> slots(static_cast<size_t>(count));
-    int next = 0, reported = 0;
-    // Only documents started and not yet reported can still be running.
-    auto running = [&] {
-        return std::count_if(slots.begin() + reported, slots.begin() + next,
-                             [](const DocumentSlot& s) { return !s.ended; });
-    };
-    while (reported < next || next < count) {
-        for (; next < count && running() < options.jobs; ++next) {
-            ExtractRequest request{documents[next], options.ownerPassword, options.userPassword, next + 1, count};
-            // In the raw dump, processors that documents leave free render
-            // pages side by side; a converting run has its second thread
-            // converting already, and counting the pages' images first would
-            // only add to its work.
-            if (settings.imagesFormat == OUTPUT_PPM_PBM)
-                request.pageThreads = std::max(1, options.jobs / std::min(options.jobs, count));
-            slots[next].process = std::make_unique<DocumentProcess>(request, outputs[next], settings, limits);
-            slots[next].log = std::make_unique<DocumentLog>(progress);
+    // Answers the worst status.
+    ExitCode Run(DocumentList& list) {
+        // Documents whose report waits for a slow one before them are held
+        // back at a bound, so that memory stays small on any list.
+        const size_t mostWaiting = 64 + 4 * static_cast<size_t>(options_.jobs);
+        DocumentList::State state = DocumentList::State::Ready;
+        while (true) {
+            state = state == DocumentList::State::Ended ? state : DocumentList::State::Ready;
+            while (state == DocumentList::State::Ready && Running() < options_.jobs && slots_.size() < mostWaiting)
+                state = TakeNext(list);
+            if (slots_.empty() && state == DocumentList::State::Ended)
+                break;
+            const bool listWaiting = state == DocumentList::State::Waiting;
+            if (Running() > 0 || listWaiting)
+                WaitForDocuments(slots_, listWaiting ? list.Channel() : -1);
+            for (; !slots_.empty() && slots_.front().ended; slots_.pop_front()) {
+                const DocumentOutcome outcome = Report(slots_.front());
+                status_ = Worse(status_, outcome.status);
+                if (outcome.status == ExitCode::RangeError)
+                    return status_; // the documents after it are stopped unreported
+            }
         }
-        WaitForDocuments(slots, reported, next);
-        // Reported in the order given.
-        for (; reported < next && slots[reported].ended; ++reported) {
-            DocumentSlot& slot = slots[reported];
-            messages.SetDocument(documents[reported]);
-            for (const std::string& text : slot.log->messages)
-                messages.ShowMessage(text);
-            const ExitCode outcome = ReportDocument(documents[reported], slot.report, settings, out, messages, progress);
-            status = Worse(status, outcome);
+        if (std::string error; list.ReadFailed(&error)) {
+            messages_.SetDocument({});
+            messages_.ShowMessage(error);
+            status_ = Worse(status_, ExitCode::Skipped);
+        }
+        return status_;
+    }
+
+private:
+    long Running() const {
+        return std::count_if(slots_.begin(), slots_.end(), [](const DocumentSlot& s) { return !s.ended; });
+    }
+
+    // Takes the next entry of the list when there is one. Every document is
+    // placed, taken by the shard or not, so that each gets the place a run
+    // over the whole list would give it.
+    DocumentList::State TakeNext(DocumentList& list) {
+        ListedDocument entry;
+        if (const DocumentList::State state = list.Next(&entry); state != DocumentList::State::Ready)
+            return state;
+        DocumentOutput output;
+        if (entry.problem.empty() && !entry.repeated)
+            output = planner_.Plan(entry.path, settings_);
+        if (!options_.shard.Takes(entry.place))
+            return DocumentList::State::Ready;
+        DocumentSlot& slot = slots_.emplace_back();
+        slot.entry = entry;
+        slot.output = output;
+        if (!entry.problem.empty() || entry.repeated) {
+            if (entry.problem.empty())
+                slot.ended = true; // told in its turn, and nothing more
+            else
+                Settle(slot, "skipped", ExitCode::Skipped, entry.problem);
+            return DocumentList::State::Ready;
+        }
+        slot.markerKey = MarkerKey(entry.path, settings_);
+        if (options_.skipDone) {
+            if ((slot.done = MatchingMarker(output, slot.markerKey))) {
+                slot.ended = true;
+                return DocumentList::State::Ready;
+            }
+            RemovePartialOutput(output); // what a run stopped midway left
+        }
+        Start(slot);
+        return DocumentList::State::Ready;
+    }
+
+    void Settle(DocumentSlot& slot, const std::string& outcome, ExitCode status, const std::string& reason) {
+        slot.settled = DocumentOutcome{};
+        slot.settled->outcome = outcome;
+        slot.settled->status = status;
+        slot.settled->reason = reason;
+        slot.ended = true;
+    }
+
+    void Start(DocumentSlot& slot) {
+        slot.started = std::chrono::steady_clock::now();
+        ++started_;
+        const int count = std::max(knownCount_, started_);
+        ExtractRequest request{slot.entry.path, options_.ownerPassword, options_.userPassword, started_, count};
+        // In the raw dump, processors that documents leave free render
+        // pages side by side; a converting run has its second thread
+        // converting already, and counting the pages' images first would
+        // only add to its work.
+        if (settings_.imagesFormat == OUTPUT_PPM_PBM)
+            request.pageThreads = std::max(1, options_.jobs / std::min(options_.jobs, count));
+        slot.process = std::make_unique<DocumentProcess>(request, slot.output, settings_,
+                                                         DocumentLimits{options_.memoryLimitMb, options_.timeLimitSeconds});
+        slot.log = std::make_unique<DocumentLog>(progress_);
+    }
+
+    // Prints what became of the document, leaves its marker and its results
+    // line, and answers its outcome.
+    DocumentOutcome Report(DocumentSlot& slot) {
+        DocumentOutcome outcome;
+        if (slot.entry.repeated) {
+            messages_.SetDocument({});
+            messages_.ShowMessage("File: " + slot.entry.path + " have been imported!");
+            return outcome;
+        }
+        messages_.SetDocument(slot.entry.path);
+        if (slot.settled) {
+            outcome = *slot.settled;
+            messages_.ShowMessage(outcome.reason);
+        } else if (slot.done) {
+            outcome = ReportDone(slot);
+        } else {
+            outcome = ReportRun(slot);
             slot.process.reset();
-            if (outcome == ExitCode::RangeError)
-                return status; // the documents after it are stopped unreported
+            if (options_.writeMarkers && IsFinal(outcome) && !WriteMarker(slot.output, slot.markerKey, outcome) &&
+                outcome.outcome == "extracted")
+                messages_.ShowMessage("Cannot write its done marker; a run with --skip-done will extract it again.");
+        }
+        outcome.path = slot.entry.path;
+        outcome.output = slot.output.imageRoot;
+        outcome.seconds = slot.seconds;
+        WriteResult(outcome);
+        return outcome;
+    }
+
+    // A document passed over because its marker matches. The recorded status
+    // stands, so that a rerun answers what the run that did it answered.
+    DocumentOutcome ReportDone(const DocumentSlot& slot) {
+        DocumentOutcome outcome = *slot.done;
+        if (!outcome.reason.empty())
+            messages_.ShowMessage(outcome.reason);
+        outcome.outcome = "already done";
+        progress_.Break();
+        std::fprintf(out_, "%s: already done\n", slot.entry.path.c_str());
+        std::fflush(out_);
+        return outcome;
+    }
+
+    DocumentOutcome ReportRun(const DocumentSlot& slot) {
+        for (const std::string& text : slot.log->messages)
+            messages_.ShowMessage(text);
+        const DocumentReport& report = slot.report;
+        const ExtractResult& result = report.extraction;
+        DocumentOutcome outcome;
+        outcome.peakMemoryKb = report.peakMemoryKb;
+        outcome.written = result.imagesWritten;
+        outcome.failed = result.imagesFailed;
+        outcome.converted = report.conversion.converted;
+        outcome.conversionFailed = report.conversion.failed;
+        const std::string lastMessage = slot.log->messages.empty() ? "" : slot.log->messages.back();
+        if (!report.cutShort.empty()) {
+            messages_.ShowMessage(report.cutShort);
+            outcome.outcome = "stopped";
+            outcome.status = ExitCode::Skipped;
+            outcome.reason = report.cutShort;
+        } else if (result.outcome == ExtractOutcome::RangeError) {
+            outcome.outcome = "range error";
+            outcome.status = ExitCode::RangeError;
+            outcome.reason = lastMessage;
+        } else if (result.outcome == ExtractOutcome::Skipped) {
+            outcome.outcome = "skipped";
+            outcome.status = ExitCode::Skipped;
+            outcome.reason = lastMessage;
+        } else {
+            PrintExtracted(slot.entry.path, report);
+            const bool lost = result.imagesFailed > 0 || report.conversion.failed > 0;
+            outcome.outcome = lost ? "images lost" : "extracted";
+            outcome.status = lost ? ExitCode::ImagesLost : ExitCode::Success;
+        }
+        return outcome;
+    }
+
+    void PrintExtracted(const std::string& path, const DocumentReport& report) {
+        const ExtractResult& result = report.extraction;
+        progress_.Break();
+        std::fprintf(out_, "%s: %d image%s written to %s\n", path.c_str(), result.imagesWritten,
+                     result.imagesWritten == 1 ? "" : "s", result.outputDirectory.c_str());
+        std::fflush(out_); // the line stays even when the run is stopped later
+        if (result.imagesFailed > 0)
+            messages_.ShowMessage(std::to_string(result.imagesFailed) + " image(s) could not be written.");
+        if (report.conversion.failed > 0)
+            messages_.ShowMessage(std::to_string(report.conversion.failed) + " image(s) could not be converted to " +
+                                  OutputFormatLabel(settings_.imagesFormat) + "; their PBM/PGM/PPM files were kept.");
+    }
+
+    void WriteResult(const DocumentOutcome& outcome) {
+        if (!results_.IsOpen())
+            return;
+        nlohmann::json line = {{"path", outcome.path}, {"output", outcome.output}};
+        line.update(OutcomeFields(outcome));
+        line["seconds"] = outcome.seconds;
+        line["peak_memory_kb"] = outcome.peakMemoryKb;
+        if (std::string error; !results_.Write(line, &error) && !resultsFailed_) {
+            resultsFailed_ = true;
+            messages_.SetDocument(options_.resultsPath);
+            messages_.ShowMessage("Cannot write the results: " + error + ".");
+            status_ = Worse(status_, ExitCode::Skipped);
         }
     }
-    return status;
+
+    const CliOptions& options_;
+    const ConvertSettings& settings_;
+    const int knownCount_;
+    FILE* out_;
+    StderrMessages& messages_;
+    TerminalProgress& progress_;
+    JsonLinesFile& results_;
+    OutputPlanner planner_;
+    std::deque<DocumentSlot> slots_; // taken and not yet reported, in the order of the list
+    int started_ = 0;
+    bool resultsFailed_ = false;
+    ExitCode status_ = ExitCode::Success;
+};
+
+// Fails with a message when a file the run needs cannot be opened.
+bool OpenRunFiles(const CliOptions& options, DocumentList& list, JsonLinesFile& results, StderrMessages& messages) {
+    std::string error;
+    if (!options.filesFrom.empty() && !list.OpenList(options.filesFrom, options.nullSeparated, &error)) {
+        messages.SetDocument(options.filesFrom);
+        messages.ShowMessage("Cannot read the list: " + error + ".");
+        return false;
+    }
+    if (!options.resultsPath.empty() && !options.summaryOnly && !results.Open(options.resultsPath, &error)) {
+        messages.SetDocument(options.resultsPath);
+        messages.ShowMessage("Cannot open the results file: " + error + ".");
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -240,10 +427,16 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
     StderrMessages messages(err, &progress);
 
     int leftOut = 0;
-    const std::vector<std::string> documents = GatherDocuments(options.inputs, messages, &leftOut);
-    const ExitCode gathered = leftOut ? ExitCode::Skipped : ExitCode::Success;
+    std::vector<std::string> gathered = GatherDocuments(options.inputs, messages, &leftOut);
+    const ExitCode gatheredStatus = leftOut ? ExitCode::Skipped : ExitCode::Success;
+    // The whole count is known only without a list and a shard.
+    const int knownCount = options.filesFrom.empty() && options.shard.count == 1 ? static_cast<int>(gathered.size()) : 0;
+    DocumentList list(std::move(gathered));
+    JsonLinesFile results;
+    if (!OpenRunFiles(options, list, results, messages))
+        return static_cast<int>(ExitCode::Skipped);
     if (options.summaryOnly)
-        return static_cast<int>(Worse(gathered, PrintSummaries(documents, options, out, messages)));
+        return static_cast<int>(Worse(gatheredStatus, PrintSummaries(list, options, out, messages)));
 
     const ConvertSettings& settings = options.settings;
     int error = 0;
@@ -252,5 +445,6 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
         messages.ShowMessage(std::string("Cannot make the output folder: ") + std::strerror(error) + ".");
         return static_cast<int>(ExitCode::Skipped);
     }
-    return static_cast<int>(Worse(gathered, ExtractDocuments(documents, options, out, messages, progress)));
+    ExtractionRun run(options, knownCount, out, messages, progress, results);
+    return static_cast<int>(Worse(gatheredStatus, run.Run(list)));
 }

@@ -237,8 +237,10 @@ DocumentReport DocumentProcess::Finish() {
     int status = 0;
     const pid_t child = child_;
     if (child_ > 0) {
-        while (waitpid(child_, &status, 0) < 0 && errno == EINTR) {
+        rusage usage{};
+        while (wait4(child_, &status, 0, &usage) < 0 && errno == EINTR) {
         }
+        report_.peakMemoryKb = usage.ru_maxrss;
         child_ = -1;
     }
     if (channel_ >= 0) {

@@ -25,6 +25,7 @@ struct DocumentReport {
     ExtractResult extraction;
     ConversionCounts conversion;
     std::string cutShort; // why the document stopped before its end; empty when it finished
+    long long peakMemoryKb = 0; // the child's largest resident size
 };
 
 class DocumentProcess {

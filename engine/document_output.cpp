@@ -4,6 +4,9 @@
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace {
 
 const char* const kUntitled = "untitled";
@@ -33,4 +36,14 @@ DocumentOutput OutputPlanner::Plan(const std::string& path, const ConvertSetting
         output.notice = FormatText("The title of this document cannot name its images; they are written as '%s-NNN'.",
                                    output.imageRoot.c_str());
     return output;
+}
+
+bool IsImageFileOf(const std::string& name, const std::string& title) {
+    if (name.compare(0, title.size() + 1, title + "-") != 0)
+        return false;
+    size_t digits = title.size() + 1, end = name.find('.', digits);
+    if (end == std::string::npos || end == digits)
+        return false;
+    return std::all_of(name.begin() + static_cast<long>(digits), name.begin() + static_cast<long>(end),
+                       [](unsigned char c) { return std::isdigit(c) != 0; });
 }

@@ -29,3 +29,7 @@ private:
     SharedDirectoryNames sharedTitles_;
     SharedDirectoryNames ownFolders_;
 };
+
+// Whether a file name in a document's output folder is one of its images:
+// the title (empty in a folder of its own), "-", digits, an extension.
+bool IsImageFileOf(const std::string& name, const std::string& title);

@@ -1,6 +1,7 @@
 #include "engine/format_conversion.h"
 
 #include "codecs/rasterimage.h"
+#include "engine/document_output.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
@@ -27,18 +28,6 @@ const TargetFormat kTargets[] = {
 bool IsPnmName(const std::string& name) {
     const std::string extension = platform::LowerCaseExtension(name);
     return extension == ".ppm" || extension == ".pbm" || extension == ".pgm";
-}
-
-// Whether name is one of the dump device's files for the title:
-// title, "-", digits, extension.
-bool IsImageOf(const std::string& name, const std::string& title) {
-    if (name.compare(0, title.size() + 1, title + "-") != 0)
-        return false;
-    size_t digits = title.size() + 1, end = name.find('.', digits);
-    if (end == std::string::npos || end == digits)
-        return false;
-    return std::all_of(name.begin() + static_cast<long>(digits), name.begin() + static_cast<long>(end),
-                       [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
 } // namespace
@@ -108,7 +97,7 @@ ConversionCounts ConvertDirectory(const std::string& directory, const ConvertSet
     ConversionCounts counts;
     const std::string prefix = platform::WithTrailingSlash(directory);
     for (const platform::DirectoryEntry& entry : platform::ListDirectory(directory)) {
-        if (entry.isDirectory || !IsPnmName(entry.name) || (!imageTitle.empty() && !IsImageOf(entry.name, imageTitle)) ||
+        if (entry.isDirectory || !IsPnmName(entry.name) || (!imageTitle.empty() && !IsImageFileOf(entry.name, imageTitle)) ||
             skipNames.count(entry.name))
             continue;
         counts.Count(ConvertImageFile(settings.imagesFormat, prefix + entry.name, settings), settings.imagesFormat);

@@ -4,8 +4,9 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 # Independent readers that the tests check written files with; a fixed font
-# and an X server for the window tests.
-install_missing imagemagick netpbm fonts-dejavu-core xvfb xauth
+# and an X server for the window tests; GNU parallel for the test of the
+# examples/parallel-extract.sh recipe.
+install_missing imagemagick netpbm fonts-dejavu-core xvfb xauth parallel
 
 build_tree "$root/build"
 (cd "$root/build" && ctest --output-on-failure -j"$(nproc)")

@@ -1,6 +1,7 @@
 #include "cli/cli_options.h"
 #include "cli/cli_run.h"
 #include "platform/file_system.h"
+#include "tests/support/cli_output.h"
 #include "tests/support/pdf_writer.h"
 #include "tests/support/sample_document.h"
 #include "tests/support/test_support.h"
@@ -13,8 +14,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using testing_support::CliResult;
 using testing_support::FixtureDir;
 using testing_support::ListFiles;
+using testing_support::ListOutputFiles;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
@@ -25,31 +28,7 @@ ParsedCommandLine Parse(std::vector<const char*> args) {
     return ParseCommandLine(static_cast<int>(args.size()), args.data());
 }
 
-std::string Contents(FILE* file) {
-    std::string text;
-    std::rewind(file);
-    for (int c; (c = std::fgetc(file)) != EOF;)
-        text += static_cast<char>(c);
-    return text;
-}
-
-struct CliResult {
-    int status;
-    std::string out, err;
-};
-
-CliResult RunCommand(std::vector<const char*> args) {
-    ParsedCommandLine parsed = Parse(args);
-    if (!parsed.options)
-        return {parsed.exitCode, "", parsed.output};
-    FILE* out = std::tmpfile();
-    FILE* err = std::tmpfile();
-    int status = RunCli(*parsed.options, out, err, false);
-    CliResult result{status, Contents(out), Contents(err)};
-    std::fclose(out);
-    std::fclose(err);
-    return result;
-}
+CliResult RunCommand(std::vector<const char*> args) { return testing_support::RunCliCommand(std::move(args)); }
 
 } // namespace
 
@@ -79,7 +58,8 @@ TEST(CliOptions, UsageErrorsHelpAndVersion) {
     std::vector<std::vector<const char*>> errors = {
         {}, {"-f", "webp", "a.pdf"}, {"-q", "0", "a.pdf"}, {"-q", "101", "a.pdf"}, {"-p", "5-3", "a.pdf"},
         {"-p", "x", "a.pdf"}, {"-p", "0", "a.pdf"}, {"-p", "-3", "a.pdf"}, {"-p", "3-x", "a.pdf"}, {"--bogus", "a.pdf"},
-        {"-j", "0", "a.pdf"}, {"--time-limit", "-1", "a.pdf"}};
+        {"-j", "0", "a.pdf"}, {"--time-limit", "-1", "a.pdf"}, {"--shard", "3/3", "a.pdf"}, {"--shard", "0/0", "a.pdf"},
+        {"--shard", "1", "a.pdf"}, {"--shard", "-1/3", "a.pdf"}, {"--null", "a.pdf"}};
     for (const auto& args : errors) {
         ParsedCommandLine parsed = Parse(args);
         EXPECT_FALSE(parsed.options);
@@ -119,7 +99,7 @@ TEST(CliRun, ExtractsFoldersOnceAndReportsWhereFilesWent) {
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "File: " + file + " have been imported!\n");
     EXPECT_NE(result.out.find(file + ": 11 images written to " + out + "/"), std::string::npos) << result.out;
-    std::vector<std::string> files = ListFiles(out);
+    std::vector<std::string> files = ListOutputFiles(out);
     EXPECT_EQ(files.size(), 22u);
     EXPECT_EQ(files.front(), "sample-000.jpg");
     EXPECT_EQ(files[1], "sample-001.png");
@@ -214,28 +194,6 @@ TEST(CliRun, SummaryPrintsPlainText) {
 
 namespace {
 
-// A page that draws an image, then a form which draws another form many
-// times: a few kilobytes that keep the PDF library busy for a long while.
-std::string SlowPdf() {
-    std::string inner, outer;
-    for (int i = 0; i < 10000; ++i)
-        inner += "1 0 0 1 0 0 cm ";
-    for (int i = 0; i < 20000; ++i)
-        outer += "/A Do ";
-    testpdf::PdfWriter pdf;
-    auto form = [](const std::string& resources, const std::string& content) {
-        const std::string data = testpdf::Deflate(content);
-        return "<< /Type /XObject /Subtype /Form /BBox [0 0 10 10] " + resources + " /Filter /FlateDecode /Length " +
-               std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
-    };
-    const int a = pdf.AddObject(form("", inner));
-    testpdf::PageSpec page;
-    page.images = {pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""}),
-                   pdf.AddObject(form("/Resources << /XObject << /A " + std::to_string(a) + " 0 R >> >>", outer))};
-    pdf.AddPage(page);
-    return pdf.Build();
-}
-
 // A page whose graphics states are saved without end: it takes all the
 // memory it is given.
 std::string GreedyPdf() {
@@ -253,7 +211,7 @@ std::string GreedyPdf() {
 
 TEST(CliRun, ADocumentThatTakesTooLongIsStoppedAndTheRunGoesOn) {
     TempDir dir;
-    WriteFile(dir / "slow.pdf", SlowPdf());
+    WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
     WriteFile(dir / "good.pdf", testpdf::SampleDocument());
     const std::string slow = dir / "slow.pdf", good = dir / "good.pdf", out = dir / "out";
     CliResult result = RunCommand({"-f", "ppm", "--time-limit", "1", "-o", out.c_str(), slow.c_str(), good.c_str()});
@@ -261,7 +219,7 @@ TEST(CliRun, ADocumentThatTakesTooLongIsStoppedAndTheRunGoesOn) {
     EXPECT_EQ(result.err, slow + ": Stopped after 1 seconds, the time one document may take (--time-limit).\n");
     EXPECT_EQ(result.out, good + ": 11 images written to " + out + "/\n");
     // What was complete stays; nothing half-written is left, under any name.
-    const std::vector<std::string> files = ListFiles(out);
+    const std::vector<std::string> files = ListOutputFiles(out);
     EXPECT_EQ(std::count(files.begin(), files.end(), "slow-000.ppm"), 1);
     EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const std::string& f) { return f[0] == '.'; }), 0);
 }
@@ -299,7 +257,9 @@ TEST(CliRun, DocumentsSideBySideGiveTheFilesAndLinesOfOneAfterAnother) {
     }
     EXPECT_EQ(results[0].status, 1);
     EXPECT_EQ(results[1].status, 1);
-    EXPECT_EQ(folders[0].size(), 4u * 11u);
+    EXPECT_EQ(std::count_if(folders[0].begin(), folders[0].end(),
+                            [](const auto& file) { return !testing_support::IsDoneMarker(file.first); }),
+              4 * 11);
     EXPECT_TRUE(folders[0] == folders[1]);
     auto outputFolder = [](std::string text, const std::string& from, const std::string& to) {
         for (size_t at; (at = text.find(from)) != std::string::npos;)
@@ -360,8 +320,8 @@ TEST(CliRun, DocumentsWithOneTitleInOneFolderGetFoldersOfTheirOwn) {
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, lower + ": 11 images written to " + dir / "report/\n" + upper + ": 11 images written to " +
                               dir / "report-2/\n");
-    EXPECT_EQ(ListFiles(dir / "report").size(), 11u);
-    EXPECT_EQ(ListFiles(dir / "report-2").size(), 11u);
+    EXPECT_EQ(ListOutputFiles(dir / "report").size(), 11u);
+    EXPECT_EQ(ListOutputFiles(dir / "report-2").size(), 11u);
     EXPECT_EQ(result.err, upper + ": Another document of this run writes to '" + dir / "report/'; the images of this one go to '" +
                               dir / "report-2/'.\n");
 }
@@ -375,7 +335,7 @@ TEST(CliRun, ATitleThatNamesNoFolderOfItsOwnIsReplaced) {
     CliResult result = RunCommand({"-f", "png", document.c_str()});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(ListFiles(dir.path()), (std::vector<std::string>{"in", "mine.ppm"}));
-    EXPECT_EQ(ListFiles(dir / "in/untitled").size(), 11u);
+    EXPECT_EQ(ListOutputFiles(dir / "in/untitled").size(), 11u);
     EXPECT_EQ(result.err, document + ": The title of this document cannot name its images; they are written as '" +
                               dir / "in/untitled/-NNN'.\n");
 }

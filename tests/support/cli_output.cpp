@@ -9,9 +9,35 @@
 
 namespace testing_support {
 
+namespace {
+
+std::string Contents(FILE* file) {
+    std::string text;
+    std::rewind(file);
+    for (int c; (c = std::fgetc(file)) != EOF;)
+        text += static_cast<char>(c);
+    return text;
+}
+
+} // namespace
+
+CliResult RunCliCommand(std::vector<const char*> args) {
+    args.insert(args.begin(), "vellumin-cli");
+    ParsedCommandLine parsed = ParseCommandLine(static_cast<int>(args.size()), args.data());
+    if (!parsed.options)
+        return {parsed.exitCode, "", parsed.output};
+    FILE* out = std::tmpfile();
+    FILE* err = std::tmpfile();
+    const int status = RunCli(*parsed.options, out, err, false);
+    CliResult result{status, Contents(out), Contents(err)};
+    std::fclose(out);
+    std::fclose(err);
+    return result;
+}
+
 std::map<std::string, std::string> CliOutput(const std::vector<std::string>& documents, const std::string& folder,
                                              const char* format) {
-    std::vector<const char*> args{"vellumin-cli", "-f", format, "-o", folder.c_str()};
+    std::vector<const char*> args{"vellumin-cli", "--no-markers", "-f", format, "-o", folder.c_str()};
     for (const std::string& document : documents)
         args.push_back(document.c_str());
     ParsedCommandLine parsed = ParseCommandLine(static_cast<int>(args.size()), args.data());

@@ -31,4 +31,26 @@ std::string SampleDocument() {
     return pdf.Build();
 }
 
+// A page that draws an image, then a form which draws another form many
+// times: a few kilobytes that keep the PDF library busy for a long while.
+std::string SlowDocument() {
+    std::string inner, outer;
+    for (int i = 0; i < 10000; ++i)
+        inner += "1 0 0 1 0 0 cm ";
+    for (int i = 0; i < 20000; ++i)
+        outer += "/A Do ";
+    PdfWriter pdf;
+    auto form = [](const std::string& resources, const std::string& content) {
+        const std::string data = Deflate(content);
+        return "<< /Type /XObject /Subtype /Form /BBox [0 0 10 10] " + resources + " /Filter /FlateDecode /Length " +
+               std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
+    };
+    const int a = pdf.AddObject(form("", inner));
+    PageSpec page;
+    page.images = {pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""}),
+                   pdf.AddObject(form("/Resources << /XObject << /A " + std::to_string(a) + " 0 R >> >>", outer))};
+    pdf.AddPage(page);
+    return pdf.Build();
+}
+
 } // namespace testpdf

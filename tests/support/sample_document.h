@@ -11,4 +11,8 @@ namespace testpdf {
 // Page 2: the RGB JPEG again.
 std::string SampleDocument();
 
+// A page that draws an image, then a form which draws another form many
+// times: a few kilobytes that keep the PDF library busy for a long while.
+std::string SlowDocument();
+
 } // namespace testpdf

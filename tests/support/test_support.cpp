@@ -61,6 +61,17 @@ std::vector<std::string> CorpusFiles(std::initializer_list<const char*> names) {
 
 bool HaveCorpus() { return !ListFiles(CorpusDir()).empty(); }
 
+bool IsDoneMarker(const std::string& name) {
+    const std::string end = "vellumin-done.json";
+    return name[0] == '.' && name.size() > end.size() && name.compare(name.size() - end.size(), end.size(), end) == 0;
+}
+
+std::vector<std::string> ListOutputFiles(const std::string& dir) {
+    std::vector<std::string> files = ListFiles(dir);
+    files.erase(std::remove_if(files.begin(), files.end(), IsDoneMarker), files.end());
+    return files;
+}
+
 std::map<std::string, std::string> FolderContents(const std::string& dir) {
     std::map<std::string, std::string> files;
     for (const std::string& name : ListFiles(dir))

@@ -1,0 +1,16 @@
+#include "cli/document_outcome.h"
+
+nlohmann::json OutcomeFields(const DocumentOutcome& outcome) {
+    nlohmann::json fields = {
+        {"outcome", outcome.outcome},
+        {"exit_status", static_cast<int>(outcome.status)},
+        {"counts",
+         {{"written", outcome.written},
+          {"failed", outcome.failed},
+          {"converted", outcome.converted},
+          {"conversion_failed", outcome.conversionFailed}}},
+    };
+    if (!outcome.reason.empty())
+        fields["reason"] = outcome.reason;
+    return fields;
+}

@@ -1,0 +1,24 @@
+#pragma once
+// A file of JSON values, one per line, each line appended with a single
+// write so that a line is on disk as soon as it is written, and processes
+// that append to the same file never mix their lines.
+#include <nlohmann/json.hpp>
+#include <string>
+
+class JsonLinesFile {
+public:
+    JsonLinesFile() = default;
+    ~JsonLinesFile();
+    JsonLinesFile(const JsonLinesFile&) = delete;
+    JsonLinesFile& operator=(const JsonLinesFile&) = delete;
+
+    // Opens the file for appending, making it when missing. False, with the
+    // system's reason in error, when it cannot.
+    bool Open(const std::string& path, std::string* error);
+    bool IsOpen() const { return fd_ >= 0; }
+    // Appends the value as one line; false, with the reason, when the write failed.
+    bool Write(const nlohmann::json& value, std::string* error);
+
+private:
+    int fd_ = -1;
+};

@@ -1,0 +1,270 @@
+// Runs over lists of documents: lists read as a stream, shards, done markers
+// and the results file.
+#include "tests/support/cli_output.h"
+#include "tests/support/pdf_writer.h"
+#include "tests/support/sample_document.h"
+#include "tests/support/test_support.h"
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using testing_support::CliResult;
+using testing_support::FolderContents;
+using testing_support::ListFiles;
+using testing_support::ReadFile;
+using testing_support::RunCliCommand;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace {
+
+// The results file's lines, parsed.
+std::vector<nlohmann::json> ResultLines(const std::string& path) {
+    std::vector<nlohmann::json> lines;
+    std::istringstream in(ReadFile(path));
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(nlohmann::json::parse(line));
+    return lines;
+}
+
+std::string Joined(const std::vector<std::string>& paths, char separator) {
+    std::string text;
+    for (const std::string& path : paths)
+        text += path + separator;
+    return text;
+}
+
+bool HasFile(const std::string& folder, const std::string& name) {
+    const std::vector<std::string> files = ListFiles(folder);
+    return std::find(files.begin(), files.end(), name) != files.end();
+}
+
+} // namespace
+
+TEST(FilesFrom, ListedDocumentsRunInOrderAndLinesThatNameNoDocumentAreReported) {
+    TempDir dir;
+    mkdir((dir / "sub").c_str(), 0777);
+    WriteFile(dir / "a.pdf", testpdf::SampleDocument());
+    WriteFile(dir / "b.pdf", testpdf::SampleDocument());
+    const std::string a = dir / "a.pdf", b = dir / "b.pdf", missing = dir / "missing.pdf", sub = dir / "sub";
+    const std::vector<std::string> entries = {a, missing, "", b, a, sub};
+    for (const char separator : {'\n', '\0'}) {
+        SCOPED_TRACE(separator == '\n' ? "lines" : "NUL-ended");
+        const std::string list = dir / "list", out = dir / (separator == '\n' ? "out-lines" : "out-nul");
+        WriteFile(list, Joined(entries, separator));
+        std::vector<const char*> args = {"-f", "ppm", "-o", out.c_str(), "--files-from", list.c_str()};
+        if (separator == '\0')
+            args.push_back("--null");
+        const CliResult result = RunCliCommand(args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, a + ": 11 images written to " + out + "/\n" + b + ": 11 images written to " + out + "/\n");
+        EXPECT_EQ(result.err, missing + ": No such file or directory.\n" + list + ", line 3: Names no file.\n" +
+                                  "File: " + a + " have been imported!\n" + sub +
+                                  ": A folder: the list takes one PDF file per line.\n");
+    }
+    const std::string nowhere = dir / "nowhere";
+    const CliResult noList = RunCliCommand({"--files-from", nowhere.c_str()});
+    EXPECT_EQ(noList.status, 1);
+    EXPECT_EQ(noList.err, nowhere + ": Cannot read the list: No such file or directory.\n");
+}
+
+// Shards cut the list by place; every shard places every document as a run
+// over the whole list would, so two documents of one title keep their names.
+TEST(Shard, ThreeShardsCoverTheListExactlyOnceWithTheWholeRunsPlaces) {
+    TempDir dir;
+    mkdir((dir / "x").c_str(), 0777);
+    std::vector<std::string> entries;
+    for (const char* name : {"report.pdf", "x/report.pdf", "one.pdf", "two.pdf", "x/one.pdf", "three.pdf", "four.pdf"}) {
+        WriteFile(dir / name, testpdf::SampleDocument());
+        entries.push_back(dir / name);
+    }
+    entries.insert(entries.begin() + 3, dir / "missing.pdf");
+    entries.push_back(entries[0]); // listed twice: run once, by one shard
+    const std::string list = dir / "list", whole = dir / "whole", sharded = dir / "sharded";
+    WriteFile(list, Joined(entries, '\n'));
+    ASSERT_EQ(RunCliCommand({"-f", "png", "-o", whole.c_str(), "--files-from", list.c_str()}).status, 1);
+
+    std::map<std::string, int> runs;
+    for (const char* shard : {"0/3", "1/3", "2/3"}) {
+        const std::string results = dir / (std::string("results-") + shard[0]);
+        RunCliCommand({"-f", "png", "-o", sharded.c_str(), "--files-from", list.c_str(), "--shard", shard,
+                       "--results", results.c_str()});
+        for (const nlohmann::json& line : ResultLines(results))
+            ++runs[line["path"].get<std::string>()];
+    }
+    std::map<std::string, int> once;
+    for (size_t i = 0; i + 1 < entries.size(); ++i)
+        once[entries[i]] = 1;
+    EXPECT_EQ(runs, once);
+    EXPECT_EQ(FolderContents(sharded), FolderContents(whole));
+    EXPECT_TRUE(HasFile(whole, "report-2-000.jpg"));
+}
+
+// What --skip-done reruns and what it passes over, in one table: each case
+// changes one thing after a first run of three documents.
+TEST(SkipDone, RerunsADocumentWhoseMarkerIsMissingOrDoesNotMatchAndSkipsTheOthers) {
+    const struct {
+        const char* name;
+        const char* change;       // what is done between the runs
+        std::vector<const char*> rerunOptions;
+        int rerun;                // which documents run again: bits 0..2
+    } cases[] = {
+        {"all done", "", {"--skip-done"}, 0},
+        {"marker removed", "remove a's marker", {"--skip-done"}, 1},
+        {"document changed", "touch b", {"--skip-done"}, 2},
+        {"quality changed", "", {"--skip-done", "-q", "50"}, 7},
+        {"pages changed", "", {"--skip-done", "-p", "2"}, 7},
+        {"without --skip-done", "", {}, 7},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string out = dir / "out";
+        std::vector<std::string> paths;
+        for (const char* name : {"a.pdf", "b.pdf", "c.pdf"}) {
+            WriteFile(dir / name, testpdf::SampleDocument());
+            paths.push_back(dir / name);
+        }
+        std::vector<const char*> args = {"-o", out.c_str(), paths[0].c_str(), paths[1].c_str(), paths[2].c_str()};
+        ASSERT_EQ(RunCliCommand(args).status, 0);
+        ASSERT_TRUE(HasFile(out, ".a.vellumin-done.json"));
+        if (std::string(c.change) == "remove a's marker") {
+            unlink((out + "/.a.vellumin-done.json").c_str());
+            // What a run stopped midway leaves: a file half written and one
+            // that a later image would have replaced.
+            WriteFile(out + "/.a-004.jpg.99999-1.part", "half");
+            WriteFile(out + "/a-003.jpg", "stale");
+        } else if (std::string(c.change) == "touch b") {
+            const timespec times[2] = {{0, UTIME_NOW}, {1000000000, 0}};
+            utimensat(AT_FDCWD, paths[1].c_str(), times, 0);
+        }
+        const std::map<std::string, std::string> before = FolderContents(out);
+        args.insert(args.begin(), c.rerunOptions.begin(), c.rerunOptions.end());
+        const CliResult rerun = RunCliCommand(args);
+        EXPECT_EQ(rerun.status, 0) << rerun.err;
+        std::string expected;
+        for (int i = 0; i < 3; ++i) {
+            const bool runs = (c.rerun >> i & 1) != 0;
+            const int images = std::string(c.name) == "pages changed" ? 1 : 11;
+            expected += paths[i] + (runs ? ": " + std::to_string(images) + " image" + (images == 1 ? "" : "s") +
+                                                " written to " + out + "/\n"
+                                         : std::string(": already done\n"));
+        }
+        EXPECT_EQ(rerun.out, expected);
+        if (std::string(c.change) == "remove a's marker") {
+            std::map<std::string, std::string> after = FolderContents(out);
+            EXPECT_EQ(after.count(".a-004.jpg.99999-1.part"), 0u);
+            after.erase(".a.vellumin-done.json");
+            std::map<std::string, std::string> whole = before;
+            whole.erase(".a-004.jpg.99999-1.part");
+            whole["a-003.jpg"] = after["a-003.jpg"];
+            EXPECT_NE(after["a-003.jpg"], "stale");
+            EXPECT_EQ(after, whole);
+            EXPECT_TRUE(HasFile(out, ".a.vellumin-done.json"));
+        }
+    }
+}
+
+TEST(SkipDone, AnInvalidDocumentIsDoneWithItsStatusAndNoMarkersMeansNone) {
+    TempDir dir;
+    WriteFile(dir / "junk.pdf", "junk");
+    WriteFile(dir / "good.pdf", testpdf::SampleDocument());
+    const std::string junk = dir / "junk.pdf", good = dir / "good.pdf", out = dir / "out", bare = dir / "bare";
+    const CliResult first = RunCliCommand({"-o", out.c_str(), junk.c_str(), good.c_str()});
+    EXPECT_EQ(first.status, 1);
+    const CliResult again = RunCliCommand({"--skip-done", "-o", out.c_str(), junk.c_str(), good.c_str()});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(again.out, junk + ": already done\n" + good + ": already done\n");
+    EXPECT_EQ(again.err, junk + ": Not a valid pdf file!\n");
+
+    ASSERT_EQ(RunCliCommand({"--no-markers", "-o", bare.c_str(), good.c_str()}).status, 0);
+    const std::vector<std::string> files = ListFiles(bare);
+    EXPECT_EQ(files.size(), 11u);
+    EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const std::string& f) { return f[0] == '.'; }), 0);
+}
+
+TEST(Results, OneLinePerDocumentWithItsOutcomeCountsAndCosts) {
+    TempDir dir;
+    WriteFile(dir / "good.pdf", testpdf::SampleDocument());
+    WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
+    const std::string good = dir / "good.pdf", slow = dir / "slow.pdf", missing = dir / "missing.pdf",
+                      out = dir / "out", results = dir / "results.jsonl";
+    const CliResult run = RunCliCommand({"-f", "png", "--time-limit", "1", "-o", out.c_str(), "--results",
+                                         results.c_str(), good.c_str(), slow.c_str(), missing.c_str()});
+    EXPECT_EQ(run.status, 1);
+    const std::vector<nlohmann::json> lines = ResultLines(results);
+    ASSERT_EQ(lines.size(), 2u) << "a path missing on the command line is no document of the run";
+    const nlohmann::json& extracted = lines[0];
+    EXPECT_EQ(extracted["path"], good);
+    EXPECT_EQ(extracted["output"], out + "/good");
+    EXPECT_EQ(extracted["outcome"], "extracted");
+    EXPECT_EQ(extracted["exit_status"], 0);
+    EXPECT_EQ(extracted["counts"], nlohmann::json({{"written", 11}, {"failed", 0}, {"converted", 9},
+                                                   {"conversion_failed", 0}}));
+    EXPECT_GT(extracted["seconds"].get<double>(), 0);
+    EXPECT_GT(extracted["peak_memory_kb"].get<long long>(), 1000);
+    const nlohmann::json& stopped = lines[1];
+    EXPECT_EQ(stopped["outcome"], "stopped");
+    EXPECT_EQ(stopped["exit_status"], 1);
+    EXPECT_EQ(stopped["reason"], "Stopped after 1 seconds, the time one document may take (--time-limit).");
+    EXPECT_GE(stopped["seconds"].get<double>(), 1.0);
+    // No marker for a document stopped midway: a run with --skip-done does it again.
+    EXPECT_FALSE(HasFile(out, ".slow.vellumin-done.json"));
+    EXPECT_TRUE(HasFile(out, ".good.vellumin-done.json"));
+
+    // A second run appends its lines to the same file.
+    RunCliCommand({"--skip-done", "-f", "png", "-o", out.c_str(), "--results", results.c_str(), good.c_str()});
+    const std::vector<nlohmann::json> more = ResultLines(results);
+    ASSERT_EQ(more.size(), 3u);
+    EXPECT_EQ(more[2]["outcome"], "already done");
+    EXPECT_EQ(more[2]["counts"], extracted["counts"]);
+}
+
+// The list comes from a pipe that stays open: the first document is done,
+// marked and in the results file before the list has ended.
+TEST(FilesFrom, StandardInputIsReadAsTheRunGoes) {
+    TempDir dir;
+    WriteFile(dir / "first.pdf", testpdf::SampleDocument());
+    WriteFile(dir / "second.pdf", testpdf::SampleDocument());
+    const std::string out = dir / "out", results = dir / "results.jsonl";
+    int input[2];
+    ASSERT_EQ(pipe(input), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(input[0], STDIN_FILENO);
+        close(input[0]);
+        close(input[1]);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        execl(VELLUMIN_CLI_PATH, "vellumin-cli", "--null", "--files-from", "-", "-o", out.c_str(), "--results",
+              results.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(input[0]);
+    const std::string first = dir / "first.pdf", second = dir / "second.pdf";
+    ASSERT_EQ(write(input[1], first.c_str(), first.size() + 1), static_cast<ssize_t>(first.size() + 1));
+    bool firstDone = false;
+    for (int i = 0; i < 600 && !firstDone; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        firstDone = HasFile(out, ".first.vellumin-done.json") && ResultLines(results).size() == 1;
+    }
+    EXPECT_TRUE(firstDone) << "the first document waited for the end of the list";
+    ASSERT_EQ(write(input[1], second.c_str(), second.size() + 1), static_cast<ssize_t>(second.size() + 1));
+    close(input[1]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ResultLines(results).size(), 2u);
+    EXPECT_TRUE(HasFile(out, "second-010.jpg"));
+}
