@@ -203,17 +203,19 @@ public:
             state = state == DocumentList::State::Ended ? state : DocumentList::State::Ready;
             while (state == DocumentList::State::Ready && Running() < options_.jobs && slots_.size() < mostWaiting)
                 state = TakeNext(list);
-            if (slots_.empty() && state == DocumentList::State::Ended)
-                break;
-            const bool listWaiting = state == DocumentList::State::Waiting;
-            if (Running() > 0 || listWaiting)
-                WaitForDocuments(slots_, listWaiting ? list.Channel() : -1);
+            // Reported in the order of the list, before any wait, so that
+            // what is known is told while a list from a pipe is waited for.
             for (; !slots_.empty() && slots_.front().ended; slots_.pop_front()) {
                 const DocumentOutcome outcome = Report(slots_.front());
                 status_ = Worse(status_, outcome.status);
                 if (outcome.status == ExitCode::RangeError)
                     return status_; // the documents after it are stopped unreported
             }
+            if (slots_.empty() && state == DocumentList::State::Ended)
+                break;
+            const bool listWaiting = state == DocumentList::State::Waiting;
+            if (Running() > 0 || listWaiting)
+                WaitForDocuments(slots_, listWaiting ? list.Channel() : -1);
         }
         if (std::string error; list.ReadFailed(&error)) {
             messages_.SetDocument({});

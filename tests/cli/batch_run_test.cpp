@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -252,19 +253,27 @@ TEST(FilesFrom, StandardInputIsReadAsTheRunGoes) {
         _exit(127);
     }
     close(input[0]);
-    const std::string first = dir / "first.pdf", second = dir / "second.pdf";
+    const std::string missing = dir / "missing.pdf", first = dir / "first.pdf", second = dir / "second.pdf";
+    auto waitUntil = [](const std::function<bool()>& condition) {
+        for (int i = 0; i < 600; ++i) {
+            if (condition())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    };
+    // A path that names nothing is told at once, though no document runs.
+    ASSERT_EQ(write(input[1], missing.c_str(), missing.size() + 1), static_cast<ssize_t>(missing.size() + 1));
+    EXPECT_TRUE(waitUntil([&] { return ResultLines(results).size() == 1; }))
+        << "the missing path waited for the rest of the list";
     ASSERT_EQ(write(input[1], first.c_str(), first.size() + 1), static_cast<ssize_t>(first.size() + 1));
-    bool firstDone = false;
-    for (int i = 0; i < 600 && !firstDone; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        firstDone = HasFile(out, ".first.vellumin-done.json") && ResultLines(results).size() == 1;
-    }
-    EXPECT_TRUE(firstDone) << "the first document waited for the end of the list";
+    EXPECT_TRUE(waitUntil([&] { return HasFile(out, ".first.vellumin-done.json") && ResultLines(results).size() == 2; }))
+        << "the first document waited for the end of the list";
     ASSERT_EQ(write(input[1], second.c_str(), second.size() + 1), static_cast<ssize_t>(second.size() + 1));
     close(input[1]);
     int status = 0;
     waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(ResultLines(results).size(), 2u);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(ResultLines(results).size(), 3u);
     EXPECT_TRUE(HasFile(out, "second-010.jpg"));
 }

@@ -69,7 +69,8 @@ TEST(CliOptions, UsageErrorsHelpAndVersion) {
     ParsedCommandLine help = Parse({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* part : {"  -o, --output-dir DIR ", "(default: jpg)", "(default: 70)", "Exit status:\n  0  ",
-                             "  4  the documents were read", "Examples:\n  vellumin-cli "})
+                             "  4  the documents were read", "Examples:\n  vellumin-cli ",
+                             "      --files-from FILE ", "      --shard K/N ", "      --skip-done ", "      --results FILE.jsonl "})
         EXPECT_NE(help.output.find(part), std::string::npos) << part;
     EXPECT_EQ(help.output.find("REQUIRED"), std::string::npos);
     EXPECT_EQ(Parse({"--version"}).output, "vellumin-cli 1.5\n");
