@@ -109,6 +109,14 @@ bool DrawFlatMenuItem(QPainter& target, const RECT& rect, const MenuItem& item, 
             painter.drawText(ToQRect(RECT{r.left, r.top, r.right - kAcceleratorMargin, r.bottom}),
                              Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
                              QString::fromStdString(item.Accelerator()));
+            if (item.submenu) {
+                // The arrow of a cascade, where an accelerator would end.
+                const int tip = r.right - kAcceleratorMargin, middle = (r.top + r.bottom) / 2;
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(ToQColor(textColour));
+                const QPoint arrow[] = {QPoint(tip - 4, middle - 4), QPoint(tip, middle), QPoint(tip - 4, middle + 4)};
+                painter.drawPolygon(arrow, 3);
+            }
             painter.setFont(font);
         }
     }

@@ -20,6 +20,11 @@ constexpr int kFrame = 3;
 // mark), which keeps the widest text apart from its accelerator.
 constexpr int kCheckMarkRoom = 13;
 
+CFlatMenuWindow::Watcher& CurrentWatcher() {
+    static CFlatMenuWindow::Watcher watcher;
+    return watcher;
+}
+
 QFont MenuFont() {
     NONCLIENTMETRICS metrics;
     SystemParametersInfo(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics);
@@ -35,6 +40,14 @@ CFlatMenuWindow::CFlatMenuWindow(std::shared_ptr<Menu> menu, ImageLookup images,
     setAttribute(Qt::WA_NoMouseReplay);
     setMouseTracking(true); // the item under the mouse is highlighted
     Create(0, RECT{}, nullptr, 0);
+    if (CurrentWatcher())
+        CurrentWatcher()(this);
+}
+
+CFlatMenuWindow::Watcher CFlatMenuWindow::SetWatcher(Watcher watcher) {
+    Watcher previous = std::move(CurrentWatcher());
+    CurrentWatcher() = std::move(watcher);
+    return previous;
 }
 
 CFlatMenuWindow::~CFlatMenuWindow() { DestroyWindow(); }
@@ -92,6 +105,8 @@ unsigned CFlatMenuWindow::Track() {
 void CFlatMenuWindow::Close(unsigned command) {
     if (!open_)
         return;
+    if (cascade_)
+        cascade_->Close();
     open_ = false;
     chosen_ = command;
     hide();
@@ -142,7 +157,33 @@ int CFlatMenuWindow::ItemAt(POINT client) const {
 void CFlatMenuWindow::Choose(int index) {
     if (index < 0 || menu_->items[index].IsDisabled() || menu_->items[index].IsSeparator())
         return;
+    if (menu_->items[index].submenu) {
+        PostMessage(WM_FLATMENU_OPENCASCADE, static_cast<WPARAM>(index));
+        return;
+    }
     Close(menu_->items[index].command);
+}
+
+void CFlatMenuWindow::OpenCascade(int index) {
+    if (cascade_ || !open_)
+        return;
+    const RECT item = ItemRect(index);
+    POINT corner{item.right, item.top - kFrame};
+    ClientToScreen(&corner);
+    CFlatMenuWindow cascade(menu_->items[index].submenu, images_, nullptr);
+    cascade.parentMenu_ = this;
+    cascade.Place(corner, RECT{}, true);
+    cascade_ = &cascade;
+    const unsigned command = cascade.Track();
+    cascade_ = nullptr;
+    if (command != 0 || cascade.closeAll_) {
+        Close(command);
+        return;
+    }
+    // Back in this menu: its highlighted item is the one selected again.
+    const int highlighted = highlighted_;
+    highlighted_ = -1;
+    Highlight(highlighted);
 }
 
 QImage CFlatMenuWindow::Picture() {
@@ -184,6 +225,14 @@ LRESULT CFlatMenuWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
         case VK_RETURN:
         case VK_SPACE: Choose(highlighted_); break;
         case VK_ESCAPE: Close(); break;
+        case VK_RIGHT:
+            if (highlighted_ >= 0 && menu_->items[highlighted_].submenu)
+                Choose(highlighted_);
+            break;
+        case VK_LEFT:
+            if (parentMenu_)
+                Close();
+            break;
         default: break;
         }
         return 0;
@@ -200,15 +249,28 @@ LRESULT CFlatMenuWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
             Highlight(item);
         return 0;
     }
-    case WM_LBUTTONDOWN:
-        if (!Body().PtInRect(PointFromParam(lParam)))
-            Close();
+    case WM_LBUTTONDOWN: {
+        POINT screen = PointFromParam(lParam);
+        if (Body().PtInRect(screen))
+            return 0;
+        // Outside a cascade but on the menu it came from: back to that menu.
+        ClientToScreen(&screen);
+        if (parentMenu_) {
+            POINT inParent = screen;
+            parentMenu_->ScreenToClient(&inParent);
+            closeAll_ = !parentMenu_->Body().PtInRect(inParent);
+        }
+        Close();
         return 0;
+    }
     case WM_LBUTTONUP:
         Choose(ItemAt(PointFromParam(lParam)));
         return 0;
     case WM_CANCELMODE:
         Close();
+        return 0;
+    case WM_FLATMENU_OPENCASCADE:
+        OpenCascade(static_cast<int>(wParam));
         return 0;
     default:
         return CWnd::WindowProc(message, wParam, lParam);

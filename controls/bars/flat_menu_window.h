@@ -4,8 +4,11 @@
 // the line that joins it to its pressed menu-bar button, and a 4-pixel
 // shadow over a snapshot of what lies behind. It runs its own loop until it
 // closes: arrows move the highlight, Return or a click chooses, a mnemonic
-// letter chooses its item, Esc or a click outside closes it. Highlighting
-// sends it WM_MENUSELECT, so a hook on the window can follow the menu.
+// letter chooses its item, Esc or a click outside closes it. An item with a
+// submenu opens it beside itself (Right, Return or a click); Left or Esc
+// closes that cascade again. Highlighting sends
+// the window WM_MENUSELECT, so a hook on the window can follow the menu; a
+// watcher hears of every menu window made, as a thread's message hook would.
 #include "controls/bars/flat_menu_model.h"
 #include "platform/ui/wnd.h"
 
@@ -15,6 +18,8 @@
 #include <memory>
 
 enum : UINT { WM_CANCELMODE = 0x001F, WM_MENUSELECT = 0x011F, WM_MENUCHAR = 0x0120 };
+// Opens the cascade of the item in wParam once the input asking for it is handled.
+enum : UINT { WM_FLATMENU_OPENCASCADE = WM_USER + 1102 };
 
 class CFlatMenuWindow : public CWnd {
 public:
@@ -23,6 +28,10 @@ public:
 
     CFlatMenuWindow(std::shared_ptr<Menu> menu, ImageLookup images, QWidget* context);
     ~CFlatMenuWindow() override;
+
+    // Told of each menu window as it is made (null: nobody); returns the previous watcher.
+    using Watcher = std::function<void(CFlatMenuWindow*)>;
+    static Watcher SetWatcher(Watcher watcher);
 
     // Places the menu with its top-left at a screen point, prepared for
     // drawing; dropped: the pressed menu-bar button on screen (empty: none).
@@ -33,6 +42,8 @@ public:
     void Close(unsigned command = 0);
 
     const Menu& GetMenu() const { return *menu_; }
+    // The cascade open from this menu, null when none is.
+    CFlatMenuWindow* OpenCascade() const { return cascade_; }
     int Highlighted() const { return highlighted_; }
     void Highlight(int index);
     // An item's rectangle in client coordinates; the menu body without the shadow.
@@ -51,6 +62,8 @@ private:
     int ItemAt(POINT client) const;
     void MoveHighlight(int step);
     void Choose(int index);
+    // Opens the highlighted item's submenu beside it and serves it until it closes.
+    void OpenCascade(int index);
     void Paint(QPainter& painter);
 
     std::shared_ptr<Menu> menu_;
@@ -62,5 +75,8 @@ private:
     QImage backdrop_;
     unsigned chosen_ = 0;
     bool open_ = false;
+    bool closeAll_ = false; // a cascade closed for a click outside every menu
+    CFlatMenuWindow* parentMenu_ = nullptr;
+    CFlatMenuWindow* cascade_ = nullptr;
     QEventLoop loop_;
 };

@@ -114,14 +114,19 @@ void CMenuBar::TrackPopup(int button, bool byKeyboard) {
         POINT topLeft{place.left, place.bottom - 1};
         ClientToScreen(&topLeft);
         RECT dropped{topLeft.x, topLeft.y - place.Height() + 1, topLeft.x + place.Width() - kShadowSize, topLeft.y + 1};
-        CFlatMenuWindow* menuWindow = new CFlatMenuWindow(popup, images_, this);
+        // Every menu window made while this one is open is watched: it and its cascades.
+        const CFlatMenuWindow::Watcher previous = CFlatMenuWindow::SetWatcher([this](CFlatMenuWindow* window) {
+            inputHooks_.push_back(std::make_unique<MenuInputHook>(*this));
+            inputHooks_.back()->HookWindow(window);
+        });
+        auto menuWindow = std::make_unique<CFlatMenuWindow>(popup, images_, this);
         menuWindow->Place(topLeft, dropped, byKeyboard);
-        openMenu_ = menuWindow;
-        inputHook_.HookWindow(menuWindow);
+        openMenu_ = menuWindow.get();
         const unsigned command = menuWindow->Track();
-        inputHook_.HookWindow(nullptr);
+        CFlatMenuWindow::SetWatcher(previous);
+        inputHooks_.clear();
         openMenu_ = nullptr;
-        delete menuWindow;
+        menuWindow.reset();
 
         PressButton(button, false);
         const int next = tracking_.EndPopup();
@@ -148,7 +153,7 @@ int CMenuBar::MnemonicButton(UINT character) const {
     return HIWORD(found) == MNC_EXECUTE ? LOWORD(found) : -1;
 }
 
-bool CMenuBar::OnMenuInput(UINT message, WPARAM wParam, LPARAM lParam) {
+bool CMenuBar::OnMenuInput(CWnd* menuWindow, UINT message, WPARAM wParam, LPARAM lParam) {
     auto cancel = [this] {
         if (openMenu_)
             openMenu_->PostMessage(WM_CANCELMODE);
@@ -169,7 +174,7 @@ bool CMenuBar::OnMenuInput(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN: {
         POINT screen = PointFromParam(lParam);
-        openMenu_->ClientToScreen(&screen);
+        menuWindow->ClientToScreen(&screen);
         POINT here = screen;
         ScreenToClient(&here);
         const int button = HitTest(here);
@@ -196,7 +201,7 @@ bool CMenuBar::OnMenuInput(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CMenuBar::MenuInputHook::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (bar_.OnMenuInput(message, wParam, lParam))
+    if (bar_.OnMenuInput(HookedWindow(), message, wParam, lParam))
         return 0;
     return CWndHook::WindowProc(message, wParam, lParam);
 }

@@ -5,7 +5,7 @@
 // highlighted; while it is open, sliding the mouse to another button or
 // pressing Left and Right switches menus, Esc leaves the button hot, and a
 // click on the open menu's button closes it. The menu's input is watched
-// through a hook on the menu window. A chosen command goes to the command
+// through hooks on the menu windows. A chosen command goes to the command
 // handler, and each item is enabled by the command-state rule, both given
 // by the window that owns the menu.
 #include "controls/bars/flat_menu_model.h"
@@ -61,8 +61,8 @@ private:
         CMenuBar& bar_;
     };
 
-    // An input of the open menu; true swallows it.
-    bool OnMenuInput(UINT message, WPARAM wParam, LPARAM lParam);
+    // An input of an open menu window; true swallows it.
+    bool OnMenuInput(CWnd* menuWindow, UINT message, WPARAM wParam, LPARAM lParam);
     int ButtonAtScreen(POINT screen) const;
     // The button whose item has mnemonic character, -1 for none.
     int MnemonicButton(UINT character) const;
@@ -72,7 +72,8 @@ private:
 
     std::shared_ptr<Menu> menu_;
     MenuBarTracking tracking_;
-    MenuInputHook inputHook_{*this};
+    // One hook on each menu window open from the bar: the menu and its cascades.
+    std::vector<std::unique_ptr<MenuInputHook>> inputHooks_;
     QPointer<CFlatMenuWindow> openMenu_;
     std::function<void(unsigned)> onCommand_;
     std::function<bool(unsigned)> isEnabled_;

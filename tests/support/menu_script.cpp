@@ -61,9 +61,17 @@ void MenuScript::MoveOverButton(int index) {
     SendMouse(target, QEvent::MouseMove, bar_.ClientWidget()->mapToGlobal(Center(bar_.GetItemRect(index))));
 }
 
+// The menu that takes the input: the innermost cascade, or the bar's menu.
+CFlatMenuWindow* InnermostMenu(const CMenuBar& bar) {
+    CFlatMenuWindow* menu = bar.OpenMenu();
+    while (menu && menu->OpenCascade())
+        menu = menu->OpenCascade();
+    return menu;
+}
+
 void MenuScript::KeyToMenu(Qt::Key key, Qt::KeyboardModifiers modifiers) {
-    if (bar_.OpenMenu())
-        QTest::keyClick(bar_.OpenMenu(), key, modifiers);
+    if (CFlatMenuWindow* menu = InnermostMenu(bar_))
+        QTest::keyClick(menu, key, modifiers);
 }
 
 void MenuScript::KeyToWindow(Qt::Key key, Qt::KeyboardModifiers modifiers) {
@@ -72,7 +80,7 @@ void MenuScript::KeyToWindow(Qt::Key key, Qt::KeyboardModifiers modifiers) {
 }
 
 void MenuScript::ClickItem(unsigned command) {
-    CFlatMenuWindow* menu = bar_.OpenMenu();
+    CFlatMenuWindow* menu = InnermostMenu(bar_);
     if (!menu)
         return;
     const auto& items = menu->GetMenu().items;
@@ -97,6 +105,13 @@ bool ChooseMenuCommand(CMenuBar& bar, unsigned command) {
                 return script.Run();
             }
     return false;
+}
+
+int OpenMenuDepth(const CMenuBar& bar) {
+    int depth = 0;
+    for (CFlatMenuWindow* menu = bar.OpenMenu(); menu; menu = menu->OpenCascade())
+        ++depth;
+    return depth;
 }
 
 std::string DescribeMenuBar(const CMenuBar& bar) {

@@ -21,9 +21,9 @@ public:
     // Steps a user takes.
     void ClickButton(int index);                  // on the bar
     void MoveOverButton(int index);               // over the bar, while a menu is open
-    void KeyToMenu(Qt::Key key, Qt::KeyboardModifiers modifiers = {});
+    void KeyToMenu(Qt::Key key, Qt::KeyboardModifiers modifiers = {}); // to the innermost open menu
     void KeyToWindow(Qt::Key key, Qt::KeyboardModifiers modifiers = {});
-    void ClickItem(unsigned command);             // in the open menu
+    void ClickItem(unsigned command);             // in the innermost open menu
 
 private:
     CMenuBar& bar_;
@@ -32,6 +32,12 @@ private:
 
 // Opens the menu that holds command and clicks its item.
 bool ChooseMenuCommand(CMenuBar& bar, unsigned command);
+
+class CFlatMenuWindow;
+// The innermost menu open from the bar (a cascade's), null when none is.
+CFlatMenuWindow* InnermostMenu(const CMenuBar& bar);
+// How many menus are open from the bar: its menu and the cascades.
+int OpenMenuDepth(const CMenuBar& bar);
 
 // The bar as a line: "TRACK_POPUP hot=1 open=&Edit".
 std::string DescribeMenuBar(const CMenuBar& bar);

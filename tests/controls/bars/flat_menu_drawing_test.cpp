@@ -1,14 +1,16 @@
 // Pixels of the flat menus, with the classic system colours pinned: the
 // image column and the text area, the separator, the selection, the grey
 // silhouette of a disabled item, the frame lines and the line that joins a
-// menu to its pressed button, the shadow's four levels, and the pressed
-// menu-bar button with its shadow strip.
+// menu to its pressed button, the shadow's four levels, the pressed
+// menu-bar button with its shadow strip, and the mnemonics' underline.
 #include "controls/bars/flat_menu_draw.h"
 #include "controls/bars/flat_menu_window.h"
 #include "platform/ui/dc.h"
 #include "platform/ui/system_colors.h"
+#include "platform/ui/system_metrics.h"
 #include "tests/support/gui_support.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -42,7 +44,7 @@ struct Popup {
             MenuItem item;
             item.text = text;
             item.command = command;
-            item.type = command ? 0 : MFT_SEPARATOR;
+            item.type = command ? 0u : UINT{MFT_SEPARATOR};
             item.state = state;
             menu->items.push_back(item);
         }
@@ -193,4 +195,28 @@ TEST(FlatMenuDrawing, ThePressedMenuBarButtonWithItsShadowStrip) {
     EXPECT_COLOR(picture, 0, 0, Colors().selectionOutline);
     EXPECT_COLOR(picture, 2, 2, Colors().selectionFill);
     EXPECT_COLOR(picture, 47, 10, band);
+}
+
+TEST(FlatMenuDrawing, MnemonicsAreUnderlinedAsTheKeyboardCuesSay) {
+    MenuItem item;
+    item.text = "&Open";
+    auto draw = [&](bool noAccelUnderline) {
+        QImage picture(80, 20, QImage::Format_RGB32);
+        QPainter painter(&picture);
+        MenuItemDrawState state;
+        state.noAccelUnderline = noAccelUnderline;
+        DrawFlatMenuItem(painter, RECT{0, 0, 80, 20}, item, state, nullptr, QApplication::font());
+        return picture;
+    };
+    // Opened from the keyboard the mnemonic is underlined; opened with the
+    // mouse it is not, while the desktop hides keyboard cues...
+    const QImage underlined = draw(false);
+    EXPECT_NE(draw(true), underlined);
+    // ...and is when the desktop shows them.
+    SystemSettings settings = ClassicSystemSettings();
+    settings.keyboardCues = 1;
+    PinSystemSettings(settings);
+    const QImage withCues = draw(true);
+    PinSystemSettings(ClassicSystemSettings());
+    EXPECT_EQ(withCues, underlined);
 }

@@ -20,7 +20,7 @@ std::shared_ptr<Menu> Popup(const std::vector<std::pair<std::string, unsigned>>&
         MenuItem item;
         item.text = text;
         item.command = command;
-        item.type = command == 0 ? MFT_SEPARATOR : 0;
+        item.type = command == 0 ? UINT{MFT_SEPARATOR} : 0u;
         menu->items.push_back(item);
     }
     return menu;
@@ -28,8 +28,11 @@ std::shared_ptr<Menu> Popup(const std::vector<std::pair<std::string, unsigned>>&
 
 std::shared_ptr<Menu> TestMenu() {
     auto menu = std::make_shared<Menu>();
+    auto file = Popup({{"&Open File...\tCtrl+O", 1}, {"", 0}, {"E&xit", 2}, {"&Recent", 0}});
+    file->items[3].type = 0;
+    file->items[3].submenu = Popup({{"&a.pdf", 6}, {"&b.pdf", 7}});
     const std::vector<std::pair<std::string, std::shared_ptr<Menu>>> tops = {
-        {"&File", Popup({{"&Open File...\tCtrl+O", 1}, {"", 0}, {"E&xit", 2}})},
+        {"&File", file},
         {"&Edit", Popup({{"&Copy", 3}, {"&Paste", 4}})},
         {"&Help", Popup({{"&About", 5}})},
     };
@@ -231,4 +234,30 @@ TEST(MenuBar, AltAloneHoldsTheBarAndAgainLetsItGo) {
     QTest::keyClick(target, Qt::Key_Z, Qt::AltModifier);
     QTest::keyRelease(target, Qt::Key_Alt, Qt::AltModifier);
     EXPECT_EQ(DescribeMenuBar(w.Bar()), "TRACK_NONE hot=-1");
+}
+
+TEST(MenuBar, ACascadeTakesRightAndLeftFromTheBar) {
+    Window w;
+    MenuScript s(w.Bar());
+    std::vector<std::string> seen;
+    auto note = [&] { seen.push_back(DescribeMenuBar(w.Bar()) + " depth=" + std::to_string(OpenMenuDepth(w.Bar()))); };
+    s.Then([&] { s.ClickButton(0); })
+        .Then([&] { s.KeyToMenu(Qt::Key_Up); }) // Recent, the last item, which opens a cascade
+        .Then([&] { s.KeyToMenu(Qt::Key_Right); })
+        .Then(note) // Right opened the cascade instead of the next menu
+        .Then([&] { s.KeyToMenu(Qt::Key_Left); })
+        .Then(note) // Left closed the cascade instead of switching menus
+        .Then([&] { s.KeyToMenu(Qt::Key_Right); })
+        .Then([&] { s.KeyToMenu(Qt::Key_Right); })
+        .Then(note) // on a's item Right switches to the next menu
+        .Then([&] { s.KeyToMenu(Qt::Key_Left); })
+        .Then([&] { s.KeyToMenu(Qt::Key_Up); })
+        .Then([&] { s.KeyToMenu(Qt::Key_Return); })
+        .Then([&] { s.ClickItem(7); });
+    ASSERT_TRUE(s.Run());
+    EXPECT_EQ(seen, (std::vector<std::string>{"TRACK_POPUP hot=0 open=&File depth=2", "TRACK_POPUP hot=0 open=&File depth=1",
+                                              "TRACK_POPUP hot=1 open=&Edit depth=1"}));
+    // A command chosen in a cascade closes every menu and runs once.
+    EXPECT_EQ(w.commands, (std::vector<unsigned>{7}));
+    EXPECT_EQ(OpenMenuDepth(w.Bar()), 0);
 }
