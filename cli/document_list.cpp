@@ -10,6 +10,15 @@
 #include <poll.h>
 #include <unistd.h>
 
+namespace {
+
+// Longer than any path the system takes: such a line is passed over as it
+// is read rather than held, so that a list without separators (a list of
+// lines read with --null) cannot take the memory.
+constexpr size_t kLongestLine = 65536;
+
+} // namespace
+
 DocumentList::DocumentList(std::vector<std::string> gathered) : gathered_(std::move(gathered)) {
     seen_.insert(gathered_.begin(), gathered_.end());
 }
@@ -36,15 +45,21 @@ bool DocumentList::OpenList(const std::string& listPath, bool nullSeparated, std
     return true;
 }
 
-DocumentList::State DocumentList::NextLine(std::string* line) {
+DocumentList::State DocumentList::NextLine(std::string* line, bool* tooLong) {
     for (;;) {
         const size_t end = buffer_.find(separator_, bufferStart_);
-        if (end != std::string::npos || (listEnded_ && bufferStart_ < buffer_.size())) {
+        if (end != std::string::npos || (listEnded_ && (bufferStart_ < buffer_.size() || skippingLongLine_))) {
             const size_t stop = end == std::string::npos ? buffer_.size() : end;
             line->assign(buffer_, bufferStart_, stop - bufferStart_);
+            *tooLong = skippingLongLine_ || line->size() > kLongestLine;
+            skippingLongLine_ = false;
             bufferStart_ = stop + 1;
             ++lineNumber_;
             return State::Ready;
+        }
+        if (bufferStart_ < buffer_.size() && buffer_.size() - bufferStart_ > kLongestLine) {
+            skippingLongLine_ = true;
+            bufferStart_ = buffer_.size();
         }
         if (fd_ < 0 || listEnded_)
             return State::Ended;
@@ -76,14 +91,15 @@ DocumentList::State DocumentList::Next(ListedDocument* entry) {
         return State::Ready;
     }
     std::string line;
-    if (const State state = NextLine(&line); state != State::Ready)
+    bool tooLong = false;
+    if (const State state = NextLine(&line, &tooLong); state != State::Ready)
         return state;
     entry->place = place_++;
     entry->problem.clear();
     entry->repeated = false;
-    if (line.empty()) {
+    if (line.empty() || tooLong) {
         entry->path = listName_ + ", line " + std::to_string(lineNumber_);
-        entry->problem = "Names no file.";
+        entry->problem = tooLong ? "Too long to name a file." : "Names no file.";
         return State::Ready;
     }
     entry->path = platform::FilePathInfo(line).FullPath();

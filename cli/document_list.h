@@ -42,13 +42,15 @@ public:
     bool ReadFailed(std::string* error) const;
 
 private:
-    State NextLine(std::string* line);
+    // tooLong: the line was longer than a path can be; it is not kept.
+    State NextLine(std::string* line, bool* tooLong);
 
     std::vector<std::string> gathered_;
     size_t nextGathered_ = 0;
     int fd_ = -1;
     bool ownsList_ = false;
     bool listEnded_ = false;
+    bool skippingLongLine_ = false;
     char separator_ = '\n';
     std::string listName_;
     long long lineNumber_ = 0;

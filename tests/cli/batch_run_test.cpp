@@ -57,7 +57,7 @@ TEST(FilesFrom, ListedDocumentsRunInOrderAndLinesThatNameNoDocumentAreReported) 
     WriteFile(dir / "a.pdf", testpdf::SampleDocument());
     WriteFile(dir / "b.pdf", testpdf::SampleDocument());
     const std::string a = dir / "a.pdf", b = dir / "b.pdf", missing = dir / "missing.pdf", sub = dir / "sub";
-    const std::vector<std::string> entries = {a, missing, "", b, a, sub};
+    const std::vector<std::string> entries = {a, missing, "", b, a, sub, std::string(100000, 'x'), b};
     for (const char separator : {'\n', '\0'}) {
         SCOPED_TRACE(separator == '\n' ? "lines" : "NUL-ended");
         const std::string list = dir / "list", out = dir / (separator == '\n' ? "out-lines" : "out-nul");
@@ -70,7 +70,8 @@ TEST(FilesFrom, ListedDocumentsRunInOrderAndLinesThatNameNoDocumentAreReported) 
         EXPECT_EQ(result.out, a + ": 11 images written to " + out + "/\n" + b + ": 11 images written to " + out + "/\n");
         EXPECT_EQ(result.err, missing + ": No such file or directory.\n" + list + ", line 3: Names no file.\n" +
                                   "File: " + a + " have been imported!\n" + sub +
-                                  ": A folder: the list takes one PDF file per line.\n");
+                                  ": A folder: the list takes one PDF file per line.\n" + list +
+                                  ", line 7: Too long to name a file.\nFile: " + b + " have been imported!\n");
     }
     const std::string nowhere = dir / "nowhere";
     const CliResult noList = RunCliCommand({"--files-from", nowhere.c_str()});
