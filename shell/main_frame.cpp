@@ -92,9 +92,20 @@ void CMainFrame::CreateCoolBar() {
     // The menus run the frame's commands, enabled by the same rule as its keys.
     bar.SetCommandHandler([this](unsigned id) { OnCommand(id); });
     bar.SetCommandState([this](unsigned id) { return IsCommandEnabled(id); });
+    bar.SetImageSource([this](unsigned id) { return MenuImage(id); });
     coolBar_->Create(this, uint32_t{WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN} | RBS_VARHEIGHT | RBS_TOOLTIPS,
                      CBRS_TOP, AFX_IDW_TOOLBAR);
     setMenuWidget(coolBar_);
+}
+
+const QImage* CMainFrame::MenuImage(unsigned id) const {
+    // The window classes have no meta-object of their own, so findChildren
+    // cannot tell them apart: every widget is asked what it is.
+    for (const QWidget* widget : findChildren<QWidget*>())
+        if (const auto* toolbar = dynamic_cast<const CSizedToolBar*>(widget))
+            if (const QImage* image = toolbar->CommandImage(id))
+                return image;
+    return nullptr;
 }
 
 bool CMainFrame::IsCommandEnabled(unsigned id) const { return IsFormCommand(id) ? form_->IsCommandEnabled(id) : true; }

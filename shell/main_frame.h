@@ -28,6 +28,9 @@ public:
     CRightView& Options() { return *options_; }
     QSplitter& Splitter() { return splitter_; }
     CCustomCoolBar& CoolBar() { return *coolBar_; }
+    // A menu item's image: that of the first toolbar in the window with a
+    // button for the command (null: none).
+    const QImage* MenuImage(unsigned id) const;
     CMenuBar& MenuBar() { return coolBar_->MenuBar(); }
 
 protected:

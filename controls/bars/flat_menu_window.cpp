@@ -71,6 +71,9 @@ void CFlatMenuWindow::Place(POINT screen, const RECT& dropped, bool byKeyboard) 
                    return QFontMetrics(font).horizontalAdvance(QString::fromStdString(text));
                },
                false);
+    itemImages_.clear();
+    for (const MenuItem& item : menu_->items)
+        itemImages_.push_back(images_ && !item.IsSeparator() ? images_(item.command) : nullptr);
     int width = 0, height = 0;
     for (const MenuItem& item : menu_->items) {
         const SIZE size = MeasureMenuItem(item.itemData);
@@ -203,7 +206,8 @@ void CFlatMenuWindow::Paint(QPainter& painter) {
         state.selected = i == highlighted_;
         state.noAccelUnderline = !byKeyboard_;
         const MenuItem& item = menu_->items[i];
-        DrawFlatMenuItem(painter, ItemRect(i), item, state, images_ ? images_(item.command) : nullptr, font_);
+        DrawFlatMenuItem(painter, ItemRect(i), item, state, i < static_cast<int>(itemImages_.size()) ? itemImages_[i] : nullptr,
+                         font_);
     }
     DrawMenuFrame(painter, Body(), droppedLeft_, droppedRight_);
 }

@@ -68,6 +68,7 @@ private:
 
     std::shared_ptr<Menu> menu_;
     ImageLookup images_;
+    std::vector<const QImage*> itemImages_; // looked up when the menu is placed
     QFont font_;
     int highlighted_ = -1;
     bool byKeyboard_ = false;

@@ -1,5 +1,6 @@
 // The main window: its menu from the resources, the accelerators, the pane
 // split, the single-instance rule and the splash.
+#include "controls/bars/flat_menu_window.h"
 #include "shell/commands.h"
 #include "shell/main_frame.h"
 #include "shell/single_instance.h"
@@ -255,4 +256,38 @@ TEST(MainFrame, TheWindowWithThreeDocumentsAndASummary) {
     const std::string summary = f.frame.Form().Summary().TextEdit()->toPlainText().toStdString();
     EXPECT_NE(summary.find("b.pdf"), std::string::npos) << summary;
     EXPECT_NE(summary.find("Pages:"), std::string::npos) << summary;
+}
+
+// A menu item shows the image of the first toolbar in the window with a
+// button for its command.
+TEST(MainFrame, MenuItemsTakeTheirImagesFromTheWindowsToolbars) {
+    Frame f;
+    EXPECT_EQ(f.frame.MenuImage(ID_OPEN_FILE), nullptr);
+    auto* toolbar = new CFlatToolBar(&f.frame);
+    toolbar->Create(WS_CHILD, RECT{}, nullptr, 2);
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    toolbar->SetImageList({red});
+    TBBUTTON button;
+    button.idCommand = ID_OPEN_FILE;
+    button.iBitmap = 0;
+    toolbar->AddButton(button);
+    ASSERT_NE(f.frame.MenuImage(ID_OPEN_FILE), nullptr);
+    EXPECT_EQ(f.frame.MenuImage(ID_OPEN_FILE)->pixel(0, 0), red.pixel(0, 0));
+    EXPECT_EQ(f.frame.MenuImage(ID_APP_EXIT), nullptr);
+
+    bool shown = false;
+    MenuScript s(f.frame.MenuBar());
+    s.Then([&] { s.ClickButton(0); })
+        .Then([&] {
+            CFlatMenuWindow* menu = f.frame.MenuBar().OpenMenu();
+            const QImage picture = menu->Picture();
+            const RECT open = menu->ItemRect(0);
+            shown = picture.pixel(open.left + 3, open.top + 3) == qRgb(255, 0, 0) ||
+                    picture.pixel(open.left + 2, open.top + 2) == qRgb(255, 0, 0);
+        })
+        .Then([&] { s.KeyToMenu(Qt::Key_Escape); })
+        .Then([&] { s.KeyToWindow(Qt::Key_Escape); });
+    ASSERT_TRUE(s.Run());
+    EXPECT_TRUE(shown);
 }
