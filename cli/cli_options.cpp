@@ -78,7 +78,7 @@ std::string HelpText() {
            "      --skip-done            skip the documents whose done marker matches the\n"
            "                             document and the options; rerun the others\n"
            "      --no-markers           leave no done marker beside the finished documents\n"
-           "      --results FILE.jsonl   write one JSON line per document as it ends\n"
+           "      --results FILE.jsonl   append one JSON line per document as it ends\n"
            "      --progress             show progress even when standard error is no terminal\n"
            "  -h, --help                 print this help and exit\n"
            "      --version              print the version and exit\n"
