@@ -2,7 +2,7 @@
 
 #include "cli/document_list.h"
 #include "cli/document_outcome.h"
-#include "cli/document_process.h"
+#include "engine/document_process.h"
 #include "cli/done_marker.h"
 #include "cli/exit_code.h"
 #include "cli/json_lines_file.h"
