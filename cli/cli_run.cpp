@@ -260,6 +260,7 @@ private:
             }
             RemovePartialOutput(output); // what a run stopped midway left
         }
+        RemoveMarker(output);
         Start(slot);
         return DocumentList::State::Ready;
     }
