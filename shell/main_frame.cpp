@@ -1,5 +1,6 @@
 #include "shell/main_frame.h"
 
+#include "controls/bars/flat_menu_window.h"
 #include "engine/settings_store.h"
 #include "platform/ui/ui_services.h"
 #include "shell/about_box.h"
@@ -62,9 +63,12 @@ CMainFrame::CMainFrame(ConvertSettings& settings, const std::string& helpPage)
         accelerators_.push_back({combination.key(), combination.keyboardModifiers(), accelerator.command});
     }
     qApp->installEventFilter(this);
+    // Every pop-up menu of the window has the look of its menus.
+    SetPopupMenuPresenter(TrackFlatPopupMenu);
 }
 
 CMainFrame::~CMainFrame() {
+    SetPopupMenuPresenter(nullptr);
     qApp->removeEventFilter(this);
     form_->Run().StopAndWait();
     splitter_.setParent(nullptr); // the panes go with the splitter, before the frame
