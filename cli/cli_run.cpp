@@ -371,11 +371,8 @@ private:
         std::fprintf(out_, "%s: %d image%s written to %s\n", path.c_str(), result.imagesWritten,
                      result.imagesWritten == 1 ? "" : "s", result.outputDirectory.c_str());
         std::fflush(out_); // the line stays even when the run is stopped later
-        if (result.imagesFailed > 0)
-            messages_.ShowMessage(std::to_string(result.imagesFailed) + " image(s) could not be written.");
-        if (report.conversion.failed > 0)
-            messages_.ShowMessage(std::to_string(report.conversion.failed) + " image(s) could not be converted to " +
-                                  OutputFormatLabel(settings_.imagesFormat) + "; their PBM/PGM/PPM files were kept.");
+        for (const std::string& loss : DescribeLosses(report, settings_.imagesFormat))
+            messages_.ShowMessage(loss);
     }
 
     void WriteResult(const DocumentOutcome& outcome) {

@@ -1,6 +1,18 @@
 #include "engine/document_run.h"
 
+#include "engine/convert_settings.h"
+
 #include <algorithm>
+
+std::vector<std::string> DescribeLosses(const DocumentReport& report, int format) {
+    std::vector<std::string> losses;
+    if (report.extraction.imagesFailed > 0)
+        losses.push_back(std::to_string(report.extraction.imagesFailed) + " image(s) could not be written.");
+    if (report.conversion.failed > 0)
+        losses.push_back(std::to_string(report.conversion.failed) + " image(s) could not be converted to " +
+                         OutputFormatLabel(format) + "; their PBM/PGM/PPM files were kept.");
+    return losses;
+}
 
 DocumentReport RunDocument(const ExtractRequest& request, const DocumentOutput& output,
                            const ConvertSettings& settings, DocumentEvents& events) {
@@ -17,7 +29,7 @@ DocumentReport RunDocument(const ExtractRequest& request, const DocumentOutput& 
     report.extraction = ExtractDocument(request, settings, output, events, events, &background);
     const ExtractResult& result = report.extraction;
     if (result.outcome == ExtractOutcome::Extracted)
-        events.SetTotal("Images Coverting", 100 * request.fileNumber / std::max(request.fileCount, 1));
+        events.SetTotal("Images Converting", FinishedPercent(request));
     report.conversion = background.Finish();
     if (result.outcome == ExtractOutcome::Extracted) {
         const ConversionCounts rest =

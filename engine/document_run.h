@@ -9,6 +9,7 @@
 #include "engine/user_feedback.h"
 
 #include <string>
+#include <vector>
 
 // What a front end hears of a document while it runs.
 class DocumentEvents : public MessageSink, public ProgressSink {};
@@ -20,6 +21,11 @@ struct DocumentReport {
     std::string cutShort; // why the document stopped before its end; empty when it finished
     long long peakMemoryKb = 0; // the child's largest resident size, when it ran in one
 };
+
+// The losses of a finished document, one sentence each: images that could
+// not be written, and images kept as PBM/PGM/PPM files because they could not
+// be converted to the format; none when nothing was lost.
+std::vector<std::string> DescribeLosses(const DocumentReport& report, int format);
 
 DocumentReport RunDocument(const ExtractRequest& request, const DocumentOutput& output,
                            const ConvertSettings& settings, DocumentEvents& events);
