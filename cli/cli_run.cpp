@@ -2,7 +2,7 @@
 
 #include "cli/document_list.h"
 #include "cli/document_outcome.h"
-#include "cli/document_process.h"
+#include "engine/document_process.h"
 #include "cli/done_marker.h"
 #include "cli/exit_code.h"
 #include "cli/json_lines_file.h"
@@ -260,6 +260,7 @@ private:
             }
             RemovePartialOutput(output); // what a run stopped midway left
         }
+        RemoveMarker(output);
         Start(slot);
         return DocumentList::State::Ready;
     }
@@ -370,11 +371,8 @@ private:
         std::fprintf(out_, "%s: %d image%s written to %s\n", path.c_str(), result.imagesWritten,
                      result.imagesWritten == 1 ? "" : "s", result.outputDirectory.c_str());
         std::fflush(out_); // the line stays even when the run is stopped later
-        if (result.imagesFailed > 0)
-            messages_.ShowMessage(std::to_string(result.imagesFailed) + " image(s) could not be written.");
-        if (report.conversion.failed > 0)
-            messages_.ShowMessage(std::to_string(report.conversion.failed) + " image(s) could not be converted to " +
-                                  OutputFormatLabel(settings_.imagesFormat) + "; their PBM/PGM/PPM files were kept.");
+        for (const std::string& loss : DescribeLosses(report, settings_.imagesFormat))
+            messages_.ShowMessage(loss);
     }
 
     void WriteResult(const DocumentOutcome& outcome) {

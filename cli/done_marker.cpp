@@ -92,6 +92,8 @@ std::optional<DocumentOutcome> MatchingMarker(const DocumentOutput& output, cons
     }
 }
 
+void RemoveMarker(const DocumentOutput& output) { unlink(MarkerPath(output).c_str()); }
+
 void RemovePartialOutput(const DocumentOutput& output) {
     const std::string marker = MarkerPath(output);
     const std::string markerName = marker.substr(output.outputDirectory.size());

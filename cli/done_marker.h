@@ -32,6 +32,10 @@ bool WriteMarker(const DocumentOutput& output, const nlohmann::json& key, const 
 // The recorded outcome when the document's marker matches the key.
 std::optional<DocumentOutcome> MatchingMarker(const DocumentOutput& output, const nlohmann::json& key);
 
+// Removes the document's marker: a run that starts makes the files it
+// described out of date until it ends.
+void RemoveMarker(const DocumentOutput& output);
+
 // Removes what an unfinished run of the document left in its output place:
 // its image files, the temporary files of any process, and its marker.
 void RemovePartialOutput(const DocumentOutput& output);

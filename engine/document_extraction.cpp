@@ -8,6 +8,10 @@
 
 #include <PDFDoc.h>
 
+int FinishedPercent(const ExtractRequest& request) {
+    return 100 * (request.fileNumber - 1) / std::max(request.fileCount, 1);
+}
+
 ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettings& settings,
                               const DocumentOutput& output, MessageSink& messages, ProgressSink& progress,
                               ImageHandoff* handoff) {
@@ -58,7 +62,7 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     if (!platform::PathExists(result.outputDirectory))
         platform::CreateDirectory(result.outputDirectory);
 
-    int p = 100 * request.fileNumber / std::max(request.fileCount, 1);
+    const int p = FinishedPercent(request);
     progress.SetTotal(FormatText("File %d of %d, %d%%", request.fileNumber, request.fileCount, p), p);
     const ImageDestination destination{result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM, handoff};
     const RenderedImages rendered = RenderPages(*document, path, request.ownerPassword, request.userPassword,

@@ -31,6 +31,10 @@ struct ExtractResult {
     int imagesFailed = 0;
 };
 
+// The share of the run finished when this document starts, in percent: the
+// documents before it.
+int FinishedPercent(const ExtractRequest& request);
+
 // Renders the chosen pages of one document into image files at the place
 // planned for it (see OutputPlanner), making its directory when missing.
 // The images go to the handoff too, when one is given (see ImageDumpDev).

@@ -1,19 +1,25 @@
 #include "shell/batch_run.h"
 #include "shell/program_resources.h"
 
-#include "engine/document_extraction.h"
-#include "engine/format_conversion.h"
+#include "engine/document_run.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
 #include "platform/ui/ui_services.h"
 
 namespace {
 
-// The engine's two indicators, shown on the bars through their messages.
-class BarProgress : public ProgressSink {
+// What the document run says, shown on the two bars through their messages
+// and in message boxes. Once Stop was asked for, the Total bar says that the
+// run stops after the current document instead of its own texts.
+class BarEvents : public DocumentEvents {
 public:
-    BarProgress(CPercentProgressCtrl* current, CPercentProgressCtrl* total) : current_(current), total_(total) {}
-    void SetTotal(const std::string& text, int position) override { Show(total_, text, position); }
+    BarEvents(QWidget* owner, CPercentProgressCtrl* current, CPercentProgressCtrl* total,
+              const std::atomic<bool>& stop)
+        : messages_(owner), current_(current), total_(total), stop_(stop) {}
+    void ShowMessage(const std::string& text) override { messages_.ShowMessage(text); }
+    void SetTotal(const std::string& text, int position) override {
+        Show(total_, stop_ ? ResourceString("run.stopping") : text, position);
+    }
     void SetCurrent(const std::string& text, int position) override { Show(current_, text, position); }
 
 private:
@@ -21,8 +27,42 @@ private:
         bar->SetPos(position);
         bar->SetWindowText(text);
     }
+    DialogMessages messages_;
     CPercentProgressCtrl* current_;
     CPercentProgressCtrl* total_;
+    const std::atomic<bool>& stop_;
+};
+
+// The counts of a run's documents, for the summary at its end.
+struct RunTally {
+    int extracted = 0; // documents whose pages were rendered
+    int skipped = 0;
+    int written = 0;
+    int converted = 0;
+    std::vector<std::string> losses; // "document: what was lost", one line each
+
+    void Add(const std::string& path, const DocumentReport& report, int format) {
+        if (report.extraction.outcome != ExtractOutcome::Extracted) {
+            ++skipped;
+            return;
+        }
+        ++extracted;
+        written += report.extraction.imagesWritten;
+        converted += report.conversion.converted;
+        for (const std::string& loss : DescribeLosses(report, format))
+            losses.push_back(path + ": " + loss);
+    }
+
+    std::string Summary(const std::string& end, int format) const {
+        std::string text = end + "\n" + std::to_string(extracted) + " document(s) extracted, " +
+                           std::to_string(skipped) + " skipped.\n" + std::to_string(written) + " image(s) written";
+        if (format != OUTPUT_PPM_PBM)
+            text += ", " + std::to_string(converted) + " converted to " + OutputFormatLabel(format);
+        text += ".";
+        for (const std::string& loss : losses)
+            text += "\n" + loss;
+        return text;
+    }
 };
 
 } // namespace
@@ -48,11 +88,19 @@ void CBatchRun::StartConvert() {
 void CBatchRun::StopConvert() {
     controls_.enableButtons(true);
     converting_ = false;
-    for (CPercentProgressCtrl* bar : {controls_.current, controls_.total}) {
-        bar->SetPos(0);
-        bar->SetWindowText(ResourceString("run.stopped"));
-    }
     stop_ = true;
+    // The current document is finished first; the bars say so until the
+    // worker ends.
+    if (WorkerRunning())
+        controls_.total->SetWindowText(ResourceString("run.stopping"));
+    else
+        ShowEnd(ResourceString("run.stopped"), 0);
+}
+
+void CBatchRun::ShowEnd(const std::string& text, int totalPosition) {
+    controls_.current->SetWindowText(text);
+    controls_.total->SetPos(totalPosition);
+    controls_.total->SetWindowText(text);
 }
 
 void CBatchRun::StopAndWait() {
@@ -82,31 +130,42 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
             controls_.readOptions();
         settings = settings_;
     });
-    DialogMessages messages(owner_);
-    BarProgress progress(controls_.current, controls_.total);
+    BarEvents events(owner_, controls_.current, controls_.total, stop_);
     OutputPlanner planner;
+    RunTally tally;
     const int count = static_cast<int>(entries.size());
-    if (count == 0)
-        Finish(false, entries, settings);
-    for (int i = 1; i <= count; ++i) {
-        if (stop_)
-            break;
-        const JobEntry& entry = entries[static_cast<size_t>(i - 1)];
-        ExtractRequest request{entry.path, entry.ownerPassword, entry.userPassword, i, count};
-        const ExtractResult result = ExtractDocument(request, settings, planner.Plan(entry.path, settings), messages, progress);
-        if (result.outcome == ExtractOutcome::RangeError) {
-            Finish(false, entries, settings);
+    std::string end = ResourceString("run.finished");
+    bool openFolder = count > 0 && settings.openResult == 0;
+    int finished = 0;
+    for (; finished < count; ++finished) {
+        if (stop_) {
+            end = ResourceString("run.stopped");
+            openFolder = false;
             break;
         }
-        if (result.outcome == ExtractOutcome::Extracted && settings.imagesFormat != OUTPUT_PPM_PBM) {
-            controls_.total->SetWindowText(ResourceString("run.converting_images"));
-            ConvertDirectory(result.outputDirectory, settings, result.imageTitle);
+        const JobEntry& entry = entries[static_cast<size_t>(finished)];
+        ExtractRequest request{entry.path, entry.ownerPassword, entry.userPassword, finished + 1, count};
+        const DocumentReport report = RunDocument(request, planner.Plan(entry.path, settings), settings, events);
+        if (report.extraction.outcome == ExtractOutcome::RangeError) {
+            end = ResourceString("run.range_error");
+            openFolder = false;
+            break;
         }
+        tally.Add(entry.path, report, settings.imagesFormat);
         controls_.current->SetWindowText(ResourceString("run.finished"));
-        if (i == count) {
-            controls_.total->SetWindowText(ResourceString("run.finished"));
-            Finish(true, entries, settings);
-        }
+        controls_.total->SetPos(100 * (finished + 1) / count);
     }
+    ShowEnd(end, count > 0 ? 100 * finished / count : 0);
+    if (count > 0 && controls_.showReport) {
+        const std::string summary = tally.Summary(end, settings.imagesFormat);
+        CallOnUiThread([&] { controls_.showReport(summary); });
+    }
+    if (!tally.losses.empty()) {
+        std::string text = ResourceString("run.losses");
+        for (const std::string& loss : tally.losses)
+            text += "\n" + loss;
+        events.ShowMessage(text);
+    }
+    Finish(openFolder, entries, settings);
     workerDone_ = true;
 }

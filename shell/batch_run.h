@@ -1,8 +1,9 @@
 #pragma once
 // A batch run: the checked documents of the job list, one after another on
-// a worker thread, each extracted and then converted to the chosen format,
-// with both progress bars moving; Stop ends the run between documents, and
-// the output folder opens at the end. The worker reaches the windows only
+// a worker thread, each processed by the engine's document run, with both
+// progress bars moving; Stop ends the run between documents. At the end both
+// bars say how it ended, its counts are shown, a message names the documents
+// that lost images, and the output folder opens when the settings ask. The worker reaches the windows only
 // through messages; the entries and their passwords are taken at Start.
 #include "controls/util/percent_progress_ctrl.h"
 #include "engine/convert_settings.h"
@@ -20,6 +21,7 @@ public:
         CPercentProgressCtrl* total;   // documents of the run
         std::function<void(bool)> enableButtons;
         std::function<void()> readOptions; // copies the option tree into the settings
+        std::function<void(const std::string&)> showReport; // the run's counts at its end
     };
     CBatchRun(CJobList& jobs, ConvertSettings& settings, Controls controls, QWidget* owner);
     // Waits for a worker that is still finishing a document.
@@ -37,6 +39,8 @@ public:
 
 private:
     void Worker(std::vector<JobEntry> entries);
+    // Both bars say how the run ended.
+    void ShowEnd(const std::string& text, int totalPosition);
     void Finish(bool openFolder, const std::vector<JobEntry>& entries, const ConvertSettings& settings);
 
     CJobList& jobs_;

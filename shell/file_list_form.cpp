@@ -42,7 +42,8 @@ CFileListForm::CFileListForm(ConvertSettings& settings, CRightView* options)
                                [this] {
                                    if (options_)
                                        options_->ReadOptionsFromTree();
-                               }},
+                               },
+                               [this](const std::string& report) { summary_.ShowText(report); }},
            this) {
     grid_.Create(RECT{0, 0, 10, 10}, this, kGridId, WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP);
     summary_.SetDlgCtrlID(1004);

@@ -1,5 +1,6 @@
 #include "shell/main_frame.h"
 
+#include "controls/bars/flat_menu_window.h"
 #include "engine/settings_store.h"
 #include "platform/ui/ui_services.h"
 #include "shell/about_box.h"
@@ -41,9 +42,12 @@ CMainFrame::CMainFrame(ConvertSettings& settings, const std::string& helpPage)
     }
     form_->beforeRun = [this] { options_->CommitEditing(); };
     qApp->installEventFilter(this);
+    // Every pop-up menu of the window has the look of its menus.
+    SetPopupMenuPresenter(TrackFlatPopupMenu);
 }
 
 CMainFrame::~CMainFrame() {
+    SetPopupMenuPresenter(nullptr);
     qApp->removeEventFilter(this);
     options_->CommitEditing(); // a choice still in its editor is kept
     form_->Run().StopAndWait();

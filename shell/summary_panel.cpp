@@ -27,6 +27,8 @@ void CContextRichEdit::ShowSummary(const DocumentSummary& summary) {
     text_->moveCursor(QTextCursor::Start);
 }
 
+void CContextRichEdit::ShowText(const std::string& text) { text_->setPlainText(QString::fromLocal8Bit(text.c_str())); }
+
 void CContextRichEdit::Clear() { text_->clear(); }
 
 std::string CContextRichEdit::GetSelectedText() const {

@@ -13,6 +13,8 @@ class CContextRichEdit : public CWnd {
 public:
     explicit CContextRichEdit(QWidget* parent = nullptr);
     void ShowSummary(const DocumentSummary& summary);
+    // Plain text, such as the counts at the end of a run.
+    void ShowText(const std::string& text);
     void Clear();
     std::string GetSelectedText() const;
     std::string GetPlainText() const;

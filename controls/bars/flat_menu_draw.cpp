@@ -6,7 +6,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
-#include <QPainterPath>
+#include <algorithm>
 
 namespace {
 
@@ -177,40 +177,20 @@ void DrawMenuFrame(QPainter& painter, const RECT& body, int droppedLeft, int dro
 }
 
 void DrawMenuShadow(QImage& window, const RECT& body, const QImage& backdrop) {
-    auto shade = [&](int x, int y, int level) {
-        if (x >= window.width() || y >= window.height())
-            return;
-        const QRgb behind = backdrop.valid(x, y) ? backdrop.pixel(x, y) : ToQColor(GetSysColor(COLOR_BTNFACE)).rgb();
-        const COLORREF darker = DarkenForShadow(RGB(qRed(behind), qGreen(behind), qBlue(behind)), level);
-        window.setPixel(x, y, ToQColor(darker).rgb());
-    };
-    auto plain = [&](int x, int y) {
-        if (window.valid(x, y))
-            window.setPixel(x, y, backdrop.valid(x, y) ? backdrop.pixel(x, y)
-                                                        : ToQColor(GetSysColor(COLOR_BTNFACE)).rgb());
-    };
-    // Bottom band from 4 pixels right of the left edge, right band from 4
-    // pixels below the top; each begins on a diagonal.
-    for (int level = 0; level < kShadowSize; ++level) {
-        const int y = body.bottom + level;
-        for (int x = body.left; x < body.right + kShadowSize; ++x) {
-            const int along = x - (body.left + kShadowSize);
-            if (x >= body.right && x - body.right > level)
-                shade(x, y, x - body.right); // the corner both bands meet in
-            else if (x >= body.right)
-                shade(x, y, level);
-            else if (along >= level)
-                shade(x, y, level);
-            else
-                plain(x, y);
+    const QRgb face = ToQColor(GetSysColor(COLOR_BTNFACE)).rgb();
+    for (int y = body.top; y < window.height(); ++y)
+        for (int x = body.left; x < window.width(); ++x) {
+            const int right = x - body.right, below = y - body.bottom; // >= 0 inside a band
+            if (right < 0 && below < 0)
+                continue; // the menu itself
+            // Level across the band; the corner takes the outer of its two.
+            // Each band begins 4 pixels in, on a diagonal, so its end is round.
+            const int level = std::max(right, below);
+            const bool shaded = (right >= 0 && below >= 0) ||
+                                (below >= 0 && x - (body.left + kShadowSize) >= level) ||
+                                (right >= 0 && y - (body.top + kShadowSize) >= level);
+            const QRgb behind = backdrop.valid(x, y) ? backdrop.pixel(x, y) : face;
+            const COLORREF colour = RGB(qRed(behind), qGreen(behind), qBlue(behind));
+            window.setPixel(x, y, ToQColor(shaded ? DarkenForShadow(colour, level) : colour).rgb());
         }
-        const int x = body.right + level;
-        for (int yy = body.top; yy < body.bottom; ++yy) {
-            const int along = yy - (body.top + kShadowSize);
-            if (along >= level)
-                shade(x, yy, level);
-            else
-                plain(x, yy);
-        }
-    }
 }

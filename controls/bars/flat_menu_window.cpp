@@ -82,14 +82,29 @@ void CFlatMenuWindow::Place(POINT screen, const RECT& dropped, bool byKeyboard) 
     }
     byKeyboard_ = byKeyboard;
     // The menu hangs 1 pixel over its button, so its top line joins the button.
-    const int x = screen.x, y = screen.y;
-    droppedLeft_ = dropped.IsRectEmpty() ? 0 : dropped.left - x;
-    droppedRight_ = dropped.IsRectEmpty() ? 0 : dropped.right - x;
-    const QRect place(x, y, width + kCheckMarkRoom + 2 * kFrame + kShadowSize, height + 2 * kFrame + kShadowSize);
+    QRect place(screen.x, screen.y, width + kCheckMarkRoom + 2 * kFrame + kShadowSize,
+                height + 2 * kFrame + kShadowSize);
+    QScreen* screenAt = QGuiApplication::screenAt(QPoint(screen.x, screen.y));
+    bool joined = !dropped.IsRectEmpty();
+    if (screenAt) {
+        // The whole menu stays on the screen: moved left at its right edge,
+        // and above its button (or point) where there is no room below.
+        const QRect area = screenAt->geometry();
+        if (place.right() > area.right())
+            place.moveRight(area.right());
+        if (place.bottom() > area.bottom()) {
+            place.moveBottom((joined ? dropped.top : screen.y) - 1);
+            joined = false;
+        }
+        place.moveLeft(std::max(place.left(), area.left()));
+        place.moveTop(std::max(place.top(), area.top()));
+    }
+    droppedLeft_ = joined ? dropped.left - place.x() : 0;
+    droppedRight_ = joined ? dropped.right - place.x() : 0;
     setGeometry(place);
-    if (QScreen* screenAt = QGuiApplication::screenAt(QPoint(x, y)))
-        backdrop_ = screenAt->grabWindow(0, x - screenAt->geometry().x(), y - screenAt->geometry().y(), place.width(),
-                                         place.height())
+    if (screenAt)
+        backdrop_ = screenAt->grabWindow(0, place.x() - screenAt->geometry().x(), place.y() - screenAt->geometry().y(),
+                                         place.width(), place.height())
                         .toImage();
     highlighted_ = -1;
 }
@@ -279,4 +294,19 @@ LRESULT CFlatMenuWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
     default:
         return CWnd::WindowProc(message, wParam, lParam);
     }
+}
+
+unsigned TrackFlatPopupMenu(QWidget* owner, const std::vector<PopupMenuEntry>& entries, int x, int y) {
+    auto menu = std::make_shared<Menu>();
+    for (const PopupMenuEntry& entry : entries) {
+        MenuItem item;
+        item.text = entry.text;
+        item.command = entry.command;
+        item.type = entry.command == 0 ? UINT{MFT_SEPARATOR} : 0u;
+        item.state = entry.enabled ? 0u : UINT{MFS_GRAYED | MFS_DISABLED};
+        menu->items.push_back(item);
+    }
+    CFlatMenuWindow window(menu, nullptr, owner);
+    window.Place(POINT{x, y}, RECT{}, false);
+    return window.Track();
 }

@@ -10,6 +10,7 @@
 // the window WM_MENUSELECT, so a hook on the window can follow the menu; a
 // watcher hears of every menu window made, as a thread's message hook would.
 #include "controls/bars/flat_menu_model.h"
+#include "platform/ui/ui_services.h"
 #include "platform/ui/wnd.h"
 
 #include <QEventLoop>
@@ -81,3 +82,7 @@ private:
     CFlatMenuWindow* cascade_ = nullptr;
     QEventLoop loop_;
 };
+
+// A pop-up menu of entries in the flat look at a screen point: the command
+// chosen, 0 for none (the desktop services' presenter in the program).
+unsigned TrackFlatPopupMenu(QWidget* owner, const std::vector<PopupMenuEntry>& entries, int x, int y);

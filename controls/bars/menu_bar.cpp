@@ -141,11 +141,6 @@ void CMenuBar::TrackPopup(int button, bool byKeyboard) {
     }
 }
 
-int CMenuBar::ButtonAtScreen(POINT screen) const {
-    ScreenToClient(&screen);
-    return HitTest(screen);
-}
-
 int CMenuBar::MnemonicButton(UINT character) const {
     if (!menu_)
         return -1;

@@ -63,7 +63,6 @@ private:
 
     // An input of an open menu window; true swallows it.
     bool OnMenuInput(CWnd* menuWindow, UINT message, WPARAM wParam, LPARAM lParam);
-    int ButtonAtScreen(POINT screen) const;
     // The button whose item has mnemonic character, -1 for none.
     int MnemonicButton(UINT character) const;
     bool OnKeyInWindow(QKeyEvent* key);

@@ -140,7 +140,7 @@ SIZE CSizedToolBar::CalcFixedLayout(bool stretch, bool horizontal) {
 SIZE CSizedToolBar::CalcDynamicLayout(int length, uint32_t mode) {
     const RECT insets = BorderInsets();
     if (length < 0)
-        WrapToolBar(buttons_, (mode & (LM_HORZ | LM_HORZDOCK)) ? 32767 : 0, flat_);
+        WrapToolBar(buttons_, (mode & (LM_HORZ | LM_HORZDOCK)) ? 32767 : 0);
     else if (mode & LM_LENGTHY)
         SizeToFitHeight(buttons_, length - insets.top - insets.bottom, flat_);
     else

@@ -37,8 +37,7 @@ SIZE ButtonLayoutSize(const MeasuredButton& measured, bool flat) {
     return size;
 }
 
-int WrapToolBar(std::vector<MeasuredButton>& buttons, int width, bool flat) {
-    (void)flat; // wrap bits are cleared before each width is read, so none applies
+int WrapToolBar(std::vector<MeasuredButton>& buttons, int width) {
     for (MeasuredButton& measured : buttons)
         measured.button.fsState &= ~TBSTATE_WRAP;
     int rows = 1;
@@ -99,14 +98,14 @@ SIZE WrappedToolBarSize(const std::vector<MeasuredButton>& buttons, bool flat) {
 }
 
 void SizeToFitHeight(std::vector<MeasuredButton>& buttons, int height, bool flat) {
-    WrapToolBar(buttons, 0, flat);
+    WrapToolBar(buttons, 0);
     SIZE narrow = WrappedToolBarSize(buttons, flat);
-    WrapToolBar(buttons, 32767, flat);
+    WrapToolBar(buttons, 32767);
     SIZE wide = WrappedToolBarSize(buttons, flat);
     // Widths stay below 32768, so a bisection ends within 16 steps; the bound
     // keeps a layout whose width does not grow with its limit from cycling.
     for (int step = 0; step < 32 && narrow.cx < wide.cx; ++step) {
-        WrapToolBar(buttons, (narrow.cx + wide.cx) / 2, flat);
+        WrapToolBar(buttons, (narrow.cx + wide.cx) / 2);
         const SIZE middle = WrappedToolBarSize(buttons, flat);
         if (middle.cy > height) {
             if (middle.cx == narrow.cx && middle.cy == narrow.cy)
@@ -114,7 +113,7 @@ void SizeToFitHeight(std::vector<MeasuredButton>& buttons, int height, bool flat
             narrow = middle;
         } else if (middle.cy < height) {
             if (middle.cx == wide.cx && middle.cy == wide.cy) {
-                WrapToolBar(buttons, narrow.cx, flat);
+                WrapToolBar(buttons, narrow.cx);
                 return;
             }
             wide = middle;
@@ -122,17 +121,17 @@ void SizeToFitHeight(std::vector<MeasuredButton>& buttons, int height, bool flat
             return;
         }
     }
-    WrapToolBar(buttons, wide.cx, flat);
+    WrapToolBar(buttons, wide.cx);
 }
 
 void SizeToFitWidth(std::vector<MeasuredButton>& buttons, int width, bool flat) {
     int high = width;
-    const int target = WrapToolBar(buttons, high, flat);
+    const int target = WrapToolBar(buttons, high);
     int low = 0;
-    if (WrapToolBar(buttons, low, flat) != target) {
+    if (WrapToolBar(buttons, low) != target) {
         while (low < high) {
             const int middle = (low + high) / 2;
-            if (WrapToolBar(buttons, middle, flat) == target) {
+            if (WrapToolBar(buttons, middle) == target) {
                 high = middle;
             } else {
                 if (low == middle)
@@ -140,9 +139,9 @@ void SizeToFitWidth(std::vector<MeasuredButton>& buttons, int width, bool flat) 
                 low = middle;
             }
         }
-        WrapToolBar(buttons, high, flat);
+        WrapToolBar(buttons, high);
     }
-    WrapToolBar(buttons, WrappedToolBarSize(buttons, flat).cx, flat);
+    WrapToolBar(buttons, WrappedToolBarSize(buttons, flat).cx);
 }
 
 SIZE CoolBarFixedLayout(SIZE current, bool stretch, bool horizontal) {

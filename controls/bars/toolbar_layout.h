@@ -47,7 +47,7 @@ SIZE ButtonLayoutSize(const MeasuredButton& button, bool flat);
 // Sets the wrap bits for width limit: an overflowing row breaks after the
 // last visible separator without a command before the overflowing button,
 // or else after the button before it. Returns the number of rows.
-int WrapToolBar(std::vector<MeasuredButton>& buttons, int width, bool flat);
+int WrapToolBar(std::vector<MeasuredButton>& buttons, int width);
 
 // The size of the toolbar as wrapped: widest row, rows' heights added up.
 SIZE WrappedToolBarSize(const std::vector<MeasuredButton>& buttons, bool flat);

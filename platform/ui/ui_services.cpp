@@ -64,6 +64,8 @@ public:
     }
     unsigned TrackPopupMenu(QWidget* owner, const std::vector<PopupMenuEntry>& entries, int x, int y) override {
         return OnUiThread([&] {
+            if (presenter)
+                return presenter(owner, entries, x, y);
             QMenu menu(owner);
             for (const PopupMenuEntry& entry : entries) {
                 if (entry.command == 0) {
@@ -78,6 +80,7 @@ public:
             return chosen ? chosen->data().toUInt() : 0u;
         });
     }
+    PopupMenuPresenter presenter;
 };
 
 DesktopServices desktop;
@@ -86,6 +89,11 @@ UiServices* installed = nullptr;
 } // namespace
 
 UiServices& Services() { return installed ? *installed : desktop; }
+
+PopupMenuPresenter SetPopupMenuPresenter(PopupMenuPresenter presenter) {
+    std::swap(desktop.presenter, presenter);
+    return presenter;
+}
 
 UiServices* SetServices(UiServices* services) {
     UiServices* previous = installed;

@@ -1,6 +1,7 @@
 #pragma once
 // Services of the desktop that tests replace: message boxes, opening a
 // folder, document or web address, the clipboard, file and folder dialogs.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,3 +41,9 @@ public:
 UiServices& Services();
 // Installs replacements (null restores the desktop's); returns the previous ones.
 UiServices* SetServices(UiServices* services);
+
+// What shows the desktop's pop-up menus: a window of the program's own look
+// when one is set (null: a plain menu). Returns the previous one.
+using PopupMenuPresenter =
+    std::function<unsigned(QWidget* owner, const std::vector<PopupMenuEntry>& entries, int x, int y)>;
+PopupMenuPresenter SetPopupMenuPresenter(PopupMenuPresenter presenter);

@@ -278,3 +278,22 @@ TEST(FilesFrom, StandardInputIsReadAsTheRunGoes) {
     EXPECT_EQ(ResultLines(results).size(), 3u);
     EXPECT_TRUE(HasFile(out, "second-010.jpg"));
 }
+
+// A marker tells of the files that the last run of the document left: a run
+// that loses images leaves no marker of an earlier run that did not.
+TEST(SkipDone, ARunThatLosesImagesTakesAwayTheMarkerOfAnEarlierRun) {
+    TempDir dir;
+    WriteFile(dir / "good.pdf", testpdf::SampleDocument());
+    const std::string good = dir / "good.pdf", out = dir / "out";
+    ASSERT_EQ(RunCliCommand({"-f", "tga", "-o", out.c_str(), good.c_str()}).status, 0);
+    ASSERT_TRUE(HasFile(out, ".good.vellumin-done.json"));
+    for (const char* name : {"/good-006.tga", "/good-007.tga"}) {
+        unlink((out + name).c_str());
+        mkdir((out + name).c_str(), 0777); // where the converted file would go
+    }
+    EXPECT_EQ(RunCliCommand({"-f", "tga", "-o", out.c_str(), good.c_str()}).status, 4);
+    EXPECT_FALSE(HasFile(out, ".good.vellumin-done.json"));
+    const CliResult rerun = RunCliCommand({"--skip-done", "-f", "tga", "-o", out.c_str(), good.c_str()});
+    EXPECT_EQ(rerun.status, 4);
+    EXPECT_EQ(rerun.out, good + ": 11 images written to " + out + "/\n");
+}

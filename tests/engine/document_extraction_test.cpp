@@ -63,7 +63,7 @@ TEST(DocumentExtraction, RangeIsClampedToTheDocument) {
     EXPECT_EQ(result.outcome, ExtractOutcome::Extracted);
     EXPECT_EQ(result.outputDirectory, dir / "four/");
     EXPECT_EQ(result.imagesWritten, 3 + 4);
-    EXPECT_EQ(run.progress.total, std::vector<std::string>{"File 1 of 1, 100%@100"});
+    EXPECT_EQ(run.progress.total, std::vector<std::string>{"File 1 of 1, 0%@0"});
     EXPECT_EQ(run.progress.current, (std::vector<std::string>{"Page 1 of 2, 50%@50", "Page 2 of 2, 100%@100"}));
     EXPECT_TRUE(run.messages.messages.empty());
 }
@@ -76,7 +76,7 @@ TEST(DocumentExtraction, AllPagesIgnoresTheSelectedRange) {
     settings.endPage = 1;
     Extraction run;
     EXPECT_EQ(run.Extract(dir / "two.pdf", settings, 2, 3).imagesWritten, 3);
-    EXPECT_EQ(run.progress.total, std::vector<std::string>{"File 2 of 3, 66%@66"});
+    EXPECT_EQ(run.progress.total, std::vector<std::string>{"File 2 of 3, 33%@33"});
 }
 
 TEST(DocumentExtraction, RangeBeyondTheDocumentStopsWithAMessage) {

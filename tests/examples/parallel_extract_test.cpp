@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -21,9 +22,13 @@ using testing_support::TempDir;
 namespace {
 
 // Starts the recipe with the arguments in its own process, output to a file.
+// GNU parallel keeps its own files beside that file, not in the home folder.
 pid_t StartRecipe(const std::vector<std::string>& args, const std::string& log) {
+    const std::string parallelHome = log.substr(0, log.rfind('/')) + "/.parallel-home";
     const pid_t child = fork();
     if (child == 0) {
+        mkdir(parallelHome.c_str(), 0777);
+        setenv("PARALLEL_HOME", parallelHome.c_str(), 1);
         const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
         dup2(fd, STDOUT_FILENO);
         dup2(fd, STDERR_FILENO);

@@ -39,9 +39,11 @@ struct Form {
     CJobList jobs{grid, &window};
     ConvertSettings settings;
     Lines buttons; // "enabled" / "disabled" as the run switches them
+    std::string report; // the counts shown at the end of a run
     CBatchRun run{jobs, settings,
                   CBatchRun::Controls{&current, &total,
-                                      [this](bool on) { buttons.push_back(on ? "enabled" : "disabled"); }, {}},
+                                      [this](bool on) { buttons.push_back(on ? "enabled" : "disabled"); }, {},
+                                      [this](const std::string& text) { report = text; }},
                   &window};
 
     Form() {
@@ -79,6 +81,32 @@ private:
     std::function<void()> action_;
 };
 
+// Writes down every text a bar shows, with its position at that moment.
+class BarTexts : public CWndHook {
+public:
+    explicit BarTexts(CPercentProgressCtrl* bar) : bar_(bar) { HookWindow(bar); }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        const LRESULT result = CWndHook::WindowProc(message, wParam, lParam);
+        if (message == WM_SETTEXT && lParam)
+            texts.push_back(std::string(reinterpret_cast<const char*>(lParam)) + "@" + std::to_string(bar_->GetPos()));
+        return result;
+    }
+    Lines texts;
+
+private:
+    CPercentProgressCtrl* bar_;
+};
+
+// Copies of the project's two-page sample under the given names.
+Lines SampleCopies(const TempDir& dir, const Lines& names) {
+    const std::string sample = ReadFile(std::string(VELLUMIN_SOURCE_DIR) + "/resources/sample.pdf");
+    Lines paths;
+    for (const std::string& name : names) {
+        WriteFile(dir / name, sample);
+        paths.push_back(dir / name);
+    }
+    return paths;
+}
 
 } // namespace
 
@@ -237,10 +265,16 @@ TEST(BatchRun, StopEndsTheRunAfterTheCurrentDocument) {
     form.settings.outputDirectory = dir.path();
     services.files = CorpusFiles({"dct-gray-pdf20.pdf", "jpx-rgb.pdf", "ccitt-g4-pdf11.pdf"});
     form.jobs.OpenFile();
+    BarTexts total(&form.total);
     OnText stop(&form.current, "Page", [&] { form.run.StopConvert(); }); // during the first document's pages
     form.run.StartConvert();
+    // While the document is finished the Total bar says the run stops after
+    // it; at the end both bars say it stopped.
+    EXPECT_NE(std::find(total.texts.begin(), total.texts.end(), "Convert stops after this document.@0"),
+              total.texts.end());
     EXPECT_EQ(form.Text(form.total), "Convert stopped.");
-    EXPECT_EQ(form.Text(form.current), "Convert Finished");
+    EXPECT_EQ(form.Text(form.current), "Convert stopped.");
+    EXPECT_NE(form.report.find("1 document(s) extracted"), std::string::npos) << form.report;
     const Lines written = ListFiles(dir.path());
     ASSERT_FALSE(written.empty());
     for (const std::string& name : written)
@@ -283,7 +317,7 @@ TEST(BatchRun, ClosingTheWindowMidRunFinishesTheDocumentFirst) {
     form->jobs.OpenFile();
     // The window closes while the first document converts: the run stops and
     // the worker is waited for before the windows go.
-    OnText close(&form->total, "Images Coverting", [&] { form->run.StopConvert(); });
+    OnText close(&form->total, "Images Converting", [&] { form->run.StopConvert(); });
     form->run.StartConvert();
     form->run.StopAndWait();
     form.reset();
@@ -447,6 +481,65 @@ TEST(BatchRun, ARangeErrorEndsTheRunWithoutOpeningTheFolder) {
     EXPECT_NE(services.messages[0].find("dct-gray-pdf20"), std::string::npos) << services.messages[0];
     EXPECT_TRUE(services.opened.empty());
     EXPECT_EQ(form.buttons.back(), "enabled");
+    EXPECT_EQ(form.Text(form.total), "Convert stopped: page range error.");
+    EXPECT_EQ(form.Text(form.current), "Convert stopped: page range error.");
     for (const std::string& name : ListFiles(dir.path()))
         EXPECT_EQ(name.rfind("sample-", 0), 0u) << name; // the third document was not started
+}
+
+TEST(BatchRun, TheTotalBarCountsFinishedDocuments) {
+    RecordingServices services;
+    TempDir dir;
+    services.files = SampleCopies(dir, {"one.pdf", "two.pdf"});
+    Form form;
+    form.settings.imagesFormat = 2; // bmp
+    form.settings.outputDirectory = dir / "out";
+    mkdir(form.settings.outputDirectory.c_str(), 0777);
+    form.jobs.OpenFile();
+    BarTexts total(&form.total), current(&form.current);
+    form.run.StartConvert();
+    EXPECT_EQ(total.texts, (Lines{"File 1 of 2, 0%@0", "Images Converting@0", "File 2 of 2, 50%@50",
+                                  "Images Converting@50", "Convert Finished@100"}));
+    EXPECT_EQ(current.texts.back(), "Convert Finished@100");
+    EXPECT_EQ(form.report, "Convert Finished\n2 document(s) extracted, 0 skipped.\n"
+                           "22 image(s) written, 18 converted to bmp.");
+    EXPECT_TRUE(services.messages.empty());
+}
+
+TEST(BatchRun, OpenResultsNoLeavesTheFolderClosed) {
+    RecordingServices services;
+    TempDir dir;
+    services.files = SampleCopies(dir, {"one.pdf"});
+    Form form;
+    form.settings.imagesFormat = 0;
+    form.settings.outputDirectory = dir / "out";
+    form.settings.openResult = 1; // "No"
+    mkdir(form.settings.outputDirectory.c_str(), 0777);
+    form.jobs.OpenFile();
+    form.run.StartConvert();
+    EXPECT_EQ(form.Text(form.total), "Convert Finished");
+    EXPECT_FALSE(ListFiles(dir / "out").empty());
+    EXPECT_TRUE(services.opened.empty());
+}
+
+TEST(BatchRun, LostImagesAreNamedWithTheirCauseAtTheEnd) {
+    // Folders stand where the first document's image files go, so none of
+    // its eleven images can be written; the refused second loses none.
+    RecordingServices services;
+    TempDir dir;
+    mkdir((dir / "out").c_str(), 0777);
+    for (int i = 0; i < 11; ++i)
+        for (const char* extension : {"jpg", "ppm", "pbm"})
+            mkdir((dir / "out/lost-0" + (i < 10 ? "0" : "") + std::to_string(i) + "." + extension).c_str(), 0777);
+    services.files = SampleCopies(dir, {"lost.pdf"});
+    services.files.push_back(FixtureDir() + "/owner-nocopy.pdf");
+    Form form;
+    form.settings.imagesFormat = 0;
+    form.settings.outputDirectory = dir / "out";
+    form.jobs.OpenFile();
+    form.run.StartConvert();
+    const std::string loss = dir / "lost.pdf" + ": 11 image(s) could not be written.";
+    EXPECT_EQ(services.messages,
+              (Lines{"Copying of images from this document is not allowed.", "Some images were lost:\n" + loss}));
+    EXPECT_EQ(form.report, "Convert Finished\n1 document(s) extracted, 1 skipped.\n0 image(s) written.\n" + loss);
 }

@@ -2,7 +2,8 @@
 // image column and the text area, the separator, the selection, the grey
 // silhouette of a disabled item, the frame lines and the line that joins a
 // menu to its pressed button, the shadow's four levels, the pressed
-// menu-bar button with its shadow strip, and the mnemonics' underline.
+// menu-bar button with its shadow strip, the mnemonics' underline; and a
+// menu kept on the screen.
 #include "controls/bars/flat_menu_draw.h"
 #include "controls/bars/flat_menu_window.h"
 #include "platform/ui/dc.h"
@@ -11,6 +12,8 @@
 #include "tests/support/gui_support.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -219,4 +222,18 @@ TEST(FlatMenuDrawing, MnemonicsAreUnderlinedAsTheKeyboardCuesSay) {
     const QImage withCues = draw(true);
     PinSystemSettings(ClassicSystemSettings());
     EXPECT_EQ(withCues, underlined);
+}
+
+TEST(FlatMenuWindow, AMenuStaysOnTheScreen) {
+    const QRect area = QGuiApplication::primaryScreen()->geometry();
+    // Below a button at the bottom right corner: moved left, and above the button.
+    const RECT button{area.right() - 20, area.bottom() - 20, area.right() + 1, area.bottom() - 2};
+    Popup p(button);
+    p.window->Place(POINT{button.left, button.bottom - 1}, button, false);
+    const QRect place = p.window->geometry();
+    EXPECT_TRUE(area.contains(place)) << place.x() << "," << place.y() << " " << place.width() << "x" << place.height();
+    EXPECT_EQ(place.bottom(), button.top - 1);
+    // Away from the edges the menu hangs where it was asked to.
+    p.window->Place(POINT{100, 120}, RECT{}, false);
+    EXPECT_EQ(p.window->geometry().topLeft(), QPoint(100, 120));
 }

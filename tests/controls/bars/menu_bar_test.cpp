@@ -1,6 +1,7 @@
 // The menu bar in a window: buttons from the menu, menus opened by click and
 // by keys, switching with Left, Right and the mouse, Esc, a second click,
-// commands run once and only when enabled, the window's own menu bar hidden.
+// commands run once and only when enabled, the window's own menu bar hidden;
+// cascades; and pop-up menus of entries in the same look.
 #include "controls/bars/custom_cool_bar.h"
 #include "controls/bars/flat_menu_window.h"
 #include "tests/support/gui_support.h"
@@ -9,6 +10,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -260,4 +262,29 @@ TEST(MenuBar, ACascadeTakesRightAndLeftFromTheBar) {
     // A command chosen in a cascade closes every menu and runs once.
     EXPECT_EQ(w.commands, (std::vector<unsigned>{7}));
     EXPECT_EQ(OpenMenuDepth(w.Bar()), 0);
+}
+
+TEST(FlatPopupMenu, EntriesAtAPointGreyedOnesNotChosen) {
+    const std::vector<PopupMenuEntry> entries = {{11, "&Open\tCtrl+O", true}, {0, "", true}, {12, "&Remove", false},
+                                                 {13, "&Invert", true}};
+    std::vector<std::string> seen;
+    // The menu runs its own loop: what a user does happens from timers.
+    QTimer::singleShot(100, [&] {
+        auto* menu = dynamic_cast<CFlatMenuWindow*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        seen.push_back(std::to_string(menu->x()) + "," + std::to_string(menu->y()));
+        for (const MenuItem& item : menu->GetMenu().items)
+            seen.push_back(item.IsSeparator() ? "-" : item.IsDisabled() ? "(" + item.text + ")" : item.text);
+        QTest::keyClick(menu, Qt::Key_R); // greyed: nothing
+        QTest::keyClick(menu, Qt::Key_I);
+    });
+    EXPECT_EQ(TrackFlatPopupMenu(nullptr, entries, 50, 60), 13u);
+    EXPECT_EQ(seen, (std::vector<std::string>{"50,60", "&Open\tCtrl+O", "-", "(&Remove)", "&Invert"}));
+    // Esc chooses nothing.
+    QTimer::singleShot(100, [] {
+        if (QWidget* menu = QApplication::activePopupWidget())
+            QTest::keyClick(menu, Qt::Key_Escape);
+    });
+    EXPECT_EQ(TrackFlatPopupMenu(nullptr, entries, 50, 60), 0u);
 }

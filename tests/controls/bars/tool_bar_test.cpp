@@ -61,6 +61,8 @@ TEST(CoolBar, BandsInARowAndTheHeightFollowsThem) {
     second->Create(WS_CHILD | WS_VISIBLE, RECT{}, cool, 2);
     ASSERT_TRUE(cool->InsertBand(second, 50, 40, 2047, 1));
     QCoreApplication::processEvents();
+    ASSERT_EQ(cool->BandCount(), 2);
+    EXPECT_EQ(cool->BandChild(1), second);
     // The taller band sets the height once; the window lays out below it.
     EXPECT_EQ(cool->height(), 40);
     EXPECT_EQ(cool->HeightChanges(), 2);

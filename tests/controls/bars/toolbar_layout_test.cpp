@@ -69,28 +69,28 @@ TEST(ToolbarLayout, WrapsAtMeasuredWidthsPreferringPlainSeparators) {
     };
     for (const Case& c : cases) {
         std::vector<MeasuredButton> buttons = Buttons(c.buttons);
-        EXPECT_EQ(WrapToolBar(buttons, c.width, true), c.rows) << c.what;
+        EXPECT_EQ(WrapToolBar(buttons, c.width), c.rows) << c.what;
         EXPECT_EQ(Wraps(buttons), c.wraps) << c.what;
     }
 }
 
 TEST(ToolbarLayout, WrappingAgainClearsOldBreaks) {
     std::vector<MeasuredButton> buttons = Buttons({"40", "|", "40", "|", "40"});
-    WrapToolBar(buttons, 0, true);
+    WrapToolBar(buttons, 0);
     EXPECT_EQ(Wraps(buttons), (std::vector<int>{1, 3}));
-    EXPECT_EQ(WrapToolBar(buttons, 32767, true), 1);
+    EXPECT_EQ(WrapToolBar(buttons, 32767), 1);
     EXPECT_TRUE(Wraps(buttons).empty());
 }
 
 TEST(ToolbarLayout, SizeOfAWrappedBar) {
     std::vector<MeasuredButton> buttons = Buttons({"40", "60", "|", "100"});
     buttons[3].size.cy = 30;
-    WrapToolBar(buttons, 32767, true);
+    WrapToolBar(buttons, 32767);
     EXPECT_EQ(WrappedToolBarSize(buttons, true).cx, 208);
     EXPECT_EQ(WrappedToolBarSize(buttons, true).cy, 30);
     // Broken at the separator: rows of 100 and 100, the separator adds its
     // height less 3 between them.
-    WrapToolBar(buttons, 150, true);
+    WrapToolBar(buttons, 150);
     const SIZE size = WrappedToolBarSize(buttons, true);
     EXPECT_EQ(size.cx, 100);
     EXPECT_EQ(size.cy, 22 + 19 + 30);

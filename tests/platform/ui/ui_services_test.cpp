@@ -51,3 +51,22 @@ TEST(UiServices, TestsInstallTheirOwn) {
     Services().SetClipboardText("copied");
     EXPECT_EQ(Services().GetClipboardText(), "copied");
 }
+
+TEST(UiServices, ThePopUpMenusPresenterShowsTheDesktopsMenus) {
+    std::vector<std::string> shown;
+    SetPopupMenuPresenter([&](QWidget*, const std::vector<PopupMenuEntry>& entries, int x, int y) {
+        for (const PopupMenuEntry& entry : entries)
+            shown.push_back(entry.command == 0 ? "-" : entry.enabled ? entry.text : "(" + entry.text + ")");
+        shown.push_back(std::to_string(x) + "," + std::to_string(y));
+        return 7u;
+    });
+    const std::vector<PopupMenuEntry> entries = {{7, "&Open", true}, {0, "", true}, {8, "&Close", false}};
+    EXPECT_EQ(Services().TrackPopupMenu(nullptr, entries, 30, 40), 7u);
+    EXPECT_EQ(shown, (std::vector<std::string>{"&Open", "-", "(&Close)", "30,40"}));
+    // Taken away, the presenter is asked no more; installed services still come first.
+    SetPopupMenuPresenter(nullptr);
+    RecordingServices recording;
+    recording.menuAnswer = 8;
+    EXPECT_EQ(Services().TrackPopupMenu(nullptr, entries, 30, 40), 8u);
+    EXPECT_EQ(shown.size(), 4u);
+}

@@ -1,4 +1,4 @@
-#include "cli/document_process.h"
+#include "engine/document_process.h"
 
 #include "engine/pdf_engine.h"
 #include "platform/output_file.h"
@@ -79,40 +79,18 @@ constexpr bool kCanLimitMemory = true;
 constexpr int kOutOfMemory = 3;
 constexpr int kFailed = 4;
 
-void SendResult(PipeWriter& pipe, const ExtractResult& result, const ConversionCounts& conversion);
-
-void ExtractAndConvert(int fd, const ExtractRequest& request, const DocumentOutput& output,
-                       const ConvertSettings& settings) {
-    PipeWriter pipe(fd);
-    ConversionCounts conversion;
-    if (settings.imagesFormat == OUTPUT_PPM_PBM) {
-        const ExtractResult result = ExtractDocument(request, settings, output, pipe, pipe);
-        SendResult(pipe, result, conversion);
-        return;
-    }
-    // Each image is converted on a second thread as soon as it is complete,
-    // small ones without the round trip through a file; the pass over the
-    // directory then takes the other PNM files lying there, as it would after
-    // the document.
-    BackgroundConversion background(settings);
-    const ExtractResult result = ExtractDocument(request, settings, output, pipe, pipe, &background);
-    if (result.outcome == ExtractOutcome::Extracted)
-        pipe.SetTotal("Images Coverting", 100 * request.fileNumber / std::max(request.fileCount, 1));
-    conversion = background.Finish();
-    if (result.outcome == ExtractOutcome::Extracted) {
-        const ConversionCounts rest =
-            ConvertDirectory(result.outputDirectory, settings, result.imageTitle, background.Handled());
-        conversion.converted += rest.converted;
-        conversion.failed += rest.failed;
-    }
-    SendResult(pipe, result, conversion);
-}
-
 void SendResult(PipeWriter& pipe, const ExtractResult& result, const ConversionCounts& conversion) {
     std::ostringstream counts;
     counts << result.imagesWritten << ' ' << result.imagesFailed << ' ' << conversion.converted << ' '
            << conversion.failed << ' ' << result.outputDirectory;
     pipe.Send('R', static_cast<int>(result.outcome), counts.str());
+}
+
+void ExtractAndConvert(int fd, const ExtractRequest& request, const DocumentOutput& output,
+                       const ConvertSettings& settings) {
+    PipeWriter pipe(fd);
+    const DocumentReport report = RunDocument(request, output, settings, pipe);
+    SendResult(pipe, report.extraction, report.conversion);
 }
 
 // The child's whole life: nothing it throws may unwind into the code that

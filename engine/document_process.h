@@ -1,13 +1,12 @@
 #pragma once
-// One document of a command-line run, extracted and converted in a child
-// process of its own. The PDF library's decoders can take without bound the
+// One document extracted and converted (RunDocument) in a child process of
+// its own. The PDF library's decoders can take without bound the
 // memory or the time of a damaged file; in a child, under a memory limit and
 // watched for time, such a document is stopped and reported while the rest
 // of the run goes on, and several documents can run side by side. The child
 // tells its messages, progress and result through a pipe, so that only the
 // parent writes to the terminal, one whole line at a time.
-#include "engine/document_extraction.h"
-#include "engine/format_conversion.h"
+#include "engine/document_run.h"
 
 #include <chrono>
 #include <string>
@@ -16,16 +15,6 @@
 struct DocumentLimits {
     int memoryMb = 0; // address space of the child; 0 for none
     int seconds = 0;  // 0 for none
-};
-
-// What the parent hears of a document while it runs.
-class DocumentEvents : public MessageSink, public ProgressSink {};
-
-struct DocumentReport {
-    ExtractResult extraction;
-    ConversionCounts conversion;
-    std::string cutShort; // why the document stopped before its end; empty when it finished
-    long long peakMemoryKb = 0; // the child's largest resident size
 };
 
 class DocumentProcess {
