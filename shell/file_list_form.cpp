@@ -6,6 +6,7 @@
 #include "platform/ui/input_state.h"
 #include "platform/ui/ui_services.h"
 #include "shell/commands.h"
+#include "shell/editor_keys.h"
 #include "shell/form_icons.h"
 #include "shell/program_resources.h"
 
@@ -64,6 +65,7 @@ CFileListForm::CFileListForm(ConvertSettings& settings, CRightView* options)
     jobs_.SetUpGrid();
     jobs_.onResetBars = [this] { ResetBars(); };
     jobs_.onClearSummary = [this] { summary_.Clear(); };
+    AddCommands();
     DragAcceptFiles(true);
     qApp->installEventFilter(this); // the form's keys, wherever the focus is inside it
 }
@@ -112,61 +114,55 @@ void CFileListForm::LayOut() {
     total_.MoveWindow(RECT{L + 145, B - 20, R, B - 8});
 }
 
-bool CFileListForm::IsCommandEnabled(unsigned id) const {
-    const bool entries = grid_.GetRowCount() > 1;
-    const bool running = run_.IsConverting();
-    switch (id) {
-    case ID_OPEN_FILE:
-    case ID_IMPORT_DIRECTORY: return !running;
-    case ID_REMOVE_SELECTED:
-    case ID_REMOVE_ALL:
-    case ID_SELECT_CURRENT:
-    case ID_SELECT_ALL_ITEMS:
-    case ID_CLEAR_ALL_SELECTED:
-    case ID_INVERT_SELECT:
-    case ID_START_CONVERT: return entries && !running;
-    case ID_OPEN_FILE_DIRECTORY:
-    case ID_OPEN_WITH_APP:
-    case ID_STOP_CONVERT: return entries;
-    default: return false;
-    }
+void CFileListForm::AddCommands() {
+    const auto idle = [this] { return !run_.IsConverting(); };
+    const auto idleWithEntries = [this] { return grid_.GetRowCount() > 1 && !run_.IsConverting(); };
+    const auto withEntries = [this] { return grid_.GetRowCount() > 1; };
+    commands_.Add(ID_OPEN_FILE, [this] { jobs_.OpenFile(); }, idle);
+    commands_.Add(ID_IMPORT_DIRECTORY, [this] { jobs_.ImportDirectoryCommand(); }, idle);
+    commands_.Add(ID_OPEN_FILE_DIRECTORY, [this] { jobs_.OpenFileDirectory(); }, withEntries);
+    commands_.Add(ID_OPEN_WITH_APP, [this] { jobs_.OpenWithAssociatedApp(); }, withEntries);
+    commands_.Add(ID_REMOVE_ALL, [this] { jobs_.RemoveAll(); }, idleWithEntries);
+    commands_.Add(ID_REMOVE_SELECTED, [this] { jobs_.RemoveSelected(); }, idleWithEntries);
+    commands_.Add(ID_SELECT_CURRENT, [this] { jobs_.SelectCurrentItem(); }, idleWithEntries);
+    commands_.Add(ID_CLEAR_ALL_SELECTED, [this] { jobs_.ClearAllSelected(); }, idleWithEntries);
+    commands_.Add(ID_INVERT_SELECT, [this] { jobs_.InvertSelect(); }, idleWithEntries);
+    commands_.Add(ID_SELECT_ALL_ITEMS, [this] { jobs_.SelectAllItems(); }, idleWithEntries);
+    commands_.Add(ID_START_CONVERT, [this] { StartConvert(); }, idleWithEntries);
+    commands_.Add(ID_STOP_CONVERT, [this] { run_.StopConvert(); }, withEntries);
 }
 
-void CFileListForm::OnCommand(unsigned id) {
-    switch (id) {
-    case ID_OPEN_FILE: jobs_.OpenFile(); break;
-    case ID_IMPORT_DIRECTORY: jobs_.ImportDirectoryCommand(); break;
-    case ID_OPEN_FILE_DIRECTORY: jobs_.OpenFileDirectory(); break;
-    case ID_OPEN_WITH_APP: jobs_.OpenWithAssociatedApp(); break;
-    case ID_REMOVE_ALL: jobs_.RemoveAll(); break;
-    case ID_REMOVE_SELECTED: jobs_.RemoveSelected(); break;
-    case ID_SELECT_CURRENT: jobs_.SelectCurrentItem(); break;
-    case ID_CLEAR_ALL_SELECTED: jobs_.ClearAllSelected(); break;
-    case ID_INVERT_SELECT: jobs_.InvertSelect(); break;
-    case ID_SELECT_ALL_ITEMS: jobs_.SelectAllItems(); break;
-    case ID_START_CONVERT: run_.StartConvert(); break;
-    case ID_STOP_CONVERT: run_.StopConvert(); break;
-    default: break;
-    }
+void CFileListForm::StartConvert() {
+    // A password being typed counts, as when Start is clicked and the editor loses the focus.
+    grid_.EndEditing();
+    if (beforeRun)
+        beforeRun();
+    run_.StartConvert();
 }
 
-bool CFileListForm::HandleKey(int key, bool control) {
+bool CFileListForm::IsCommandEnabled(unsigned id) const { return commands_.IsEnabled(id); }
+
+void CFileListForm::OnCommand(unsigned id) { commands_.Run(id); }
+
+unsigned CFileListForm::CommandForKey(const QKeyEvent& key) {
     static const struct {
         int key;
-        bool control;
+        Qt::KeyboardModifiers modifiers;
         unsigned command;
     } table[] = {
-        {'O', true, ID_OPEN_FILE},          {'E', true, ID_OPEN_FILE_DIRECTORY}, {'W', true, ID_OPEN_WITH_APP},
-        {'D', true, ID_IMPORT_DIRECTORY},   {'A', true, ID_SELECT_ALL_ITEMS},    {'I', true, ID_INVERT_SELECT},
-        {'X', true, ID_CLEAR_ALL_SELECTED}, {VK_DELETE, true, ID_REMOVE_ALL},    {VK_DELETE, false, ID_REMOVE_SELECTED},
-        {VK_SPACE, false, ID_SELECT_CURRENT}, {VK_F1 + 4, false, ID_START_CONVERT},
+        {Qt::Key_O, Qt::ControlModifier, ID_OPEN_FILE},          {Qt::Key_E, Qt::ControlModifier, ID_OPEN_FILE_DIRECTORY},
+        {Qt::Key_W, Qt::ControlModifier, ID_OPEN_WITH_APP},      {Qt::Key_D, Qt::ControlModifier, ID_IMPORT_DIRECTORY},
+        {Qt::Key_A, Qt::ControlModifier, ID_SELECT_ALL_ITEMS},   {Qt::Key_I, Qt::ControlModifier, ID_INVERT_SELECT},
+        {Qt::Key_X, Qt::ControlModifier, ID_CLEAR_ALL_SELECTED}, {Qt::Key_Delete, Qt::ControlModifier, ID_REMOVE_ALL},
+        {Qt::Key_Delete, Qt::NoModifier, ID_REMOVE_SELECTED},    {Qt::Key_Space, Qt::NoModifier, ID_SELECT_CURRENT},
+        {Qt::Key_F5, Qt::NoModifier, ID_START_CONVERT},          {Qt::Key_F5, Qt::ShiftModifier, ID_STOP_CONVERT},
     };
+    const Qt::KeyboardModifiers modifiers =
+        key.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     for (const auto& entry : table)
-        if (entry.key == key && entry.control == control) {
-            OnCommand(entry.command);
-            return true;
-        }
-    return false;
+        if (entry.key == key.key() && entry.modifiers == modifiers)
+            return entry.command;
+    return 0;
 }
 
 bool CFileListForm::eventFilter(QObject* watched, QEvent* event) {
@@ -175,24 +171,14 @@ bool CFileListForm::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || !isAncestorOf(widget) || widget != QApplication::focusWidget())
         return false;
-    // Keys typed into a cell's editor stay there: a row is never removed while it is edited.
-    if (dynamic_cast<CGridInPlaceEdit*>(CWnd::WindowOf(widget)))
+    const auto& key = *static_cast<QKeyEvent*>(event);
+    const unsigned command = CommandForKey(key);
+    // An editor (a cell's password, the summary's text) keeps its own keys.
+    if (!command || FocusTakesKey(widget, key))
         return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    const bool control = key->modifiers() & Qt::ControlModifier;
-    int virtualKey = 0;
-    switch (key->key()) {
-    case Qt::Key_Delete: virtualKey = VK_DELETE; break;
-    case Qt::Key_Space: virtualKey = VK_SPACE; break;
-    case Qt::Key_F5: virtualKey = (key->modifiers() & Qt::ShiftModifier) ? 0 : VK_F1 + 4; break;
-    default:
-        if (key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z)
-            virtualKey = key->key();
-    }
-    // The key still goes its normal way afterwards.
-    if (virtualKey)
-        HandleKey(virtualKey, control);
-    return false;
+    // The key is spent on its command, greyed or not: the grid's own keys do not run as well.
+    OnCommand(command);
+    return true;
 }
 
 void CFileListForm::ShowSummary(int row, int col) {
@@ -222,11 +208,10 @@ void CFileListForm::ShowContextMenu(POINT screen) {
     const RECT gridClient = grid_.GetClientRect();
     if (at.x < 0 || at.y < 0 || at.x >= gridClient.right || at.y >= gridClient.bottom || grid_.GetRowCount() < 2)
         return;
-    // Menu 137; while a run is under way only the folder, application and Stop items stay.
+    // Menu 137, its items enabled as their commands are.
     std::vector<PopupMenuEntry> menu = LoadMenu(137).front().items;
     for (PopupMenuEntry& entry : menu)
-        entry.enabled = !run_.IsConverting() || entry.command == ID_OPEN_FILE_DIRECTORY ||
-                        entry.command == ID_OPEN_WITH_APP || entry.command == ID_STOP_CONVERT;
+        entry.enabled = commands_.IsEnabled(entry.command);
     activateWindow();
     if (const unsigned command = Services().TrackPopupMenu(this, menu, screen.x, screen.y))
         OnCommand(command);

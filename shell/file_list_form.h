@@ -8,21 +8,29 @@
 #include "controls/bars/icon_button.h"
 #include "controls/bars/label_static.h"
 #include "shell/batch_run.h"
+#include "shell/command_table.h"
 #include "shell/right_view.h"
 #include "shell/summary_panel.h"
 
+#include <functional>
 #include <memory>
+
+class QKeyEvent;
 
 class CFileListForm : public CWnd {
 public:
     CFileListForm(ConvertSettings& settings, CRightView* options);
     ~CFileListForm() override;
 
-    // Runs a list or run command (the frame forwards its menu commands here).
+    // Runs a list or run command when it is enabled: buttons, keys, the
+    // context menu and the frame's menus all come here.
     void OnCommand(unsigned id);
     bool IsCommandEnabled(unsigned id) const;
-    // Handles one of the form's keys; false for other keys.
-    bool HandleKey(int virtualKey, bool control);
+    // The command of one of the form's keys; 0 for other keys.
+    static unsigned CommandForKey(const QKeyEvent& key);
+    // Called as a run starts, before the options are read (the frame commits
+    // the option being edited).
+    std::function<void()> beforeRun;
 
     CDataGrid& Grid() { return grid_; }
     CJobList& Jobs() { return jobs_; }
@@ -37,6 +45,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void AddCommands();
+    void StartConvert();
     void LayOut();
     void ResetBars();
     void EnableRunButtons(bool enable);
@@ -52,4 +62,5 @@ private:
     CLabelStatic currentLabel_, totalLabel_;
     std::vector<std::unique_ptr<CIconButton>> buttons_;
     CBatchRun run_;
+    CommandTable commands_;
 };

@@ -1,5 +1,5 @@
 // vellumin: the desktop program. One instance per user: a second start
-// brings the first window to the front and ends.
+// hands its documents to the first window, brings it to the front and ends.
 #include "shell/app_icon.h"
 #include "shell/desktop_program.h"
 #include "shell/single_instance.h"
@@ -32,15 +32,17 @@ int main(int argc, char** argv) {
 
     const ProgramArguments arguments = ParseProgramArguments(argc, argv);
     CSingleInstance instance(QFileInfo(QString::fromLocal8Bit(argv[0])).baseName().toStdString());
-    if (instance.OtherIsRunning())
+    if (instance.OtherIsRunning(arguments.documents))
         return 0;
 
     CDesktopProgram program(arguments, HelpPage());
     CMainFrame& frame = program.Frame();
-    instance.Listen([&frame] {
+    instance.Listen([&frame](const std::vector<std::string>& documents) {
         frame.showNormal();
         frame.raise();
         frame.activateWindow();
+        // As dropped files: folders imported, documents already listed refused.
+        frame.Form().Jobs().Drop(documents);
     });
     program.Show();
     return app.exec();

@@ -5,39 +5,16 @@
 #include "platform/ui/ui_services.h"
 #include "shell/about_box.h"
 #include "shell/commands.h"
+#include "shell/editor_keys.h"
 #include "shell/program_resources.h"
 #include "platform/product_info.h"
 
-#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QKeyEvent>
 #include <QKeySequence>
-#include <QLineEdit>
-#include <QTextEdit>
 #include <QUrl>
 
-namespace {
-
-bool IsFormCommand(unsigned id) {
-    switch (id) {
-    case ID_OPEN_FILE: case ID_IMPORT_DIRECTORY: case ID_OPEN_FILE_DIRECTORY: case ID_OPEN_WITH_APP:
-    case ID_REMOVE_ALL: case ID_REMOVE_SELECTED: case ID_SELECT_CURRENT: case ID_CLEAR_ALL_SELECTED:
-    case ID_INVERT_SELECT: case ID_START_CONVERT: case ID_STOP_CONVERT: case ID_SELECT_ALL_ITEMS:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// A widget that types text: keys without Ctrl belong to it.
-bool TypesText(const QWidget* widget) {
-    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QTextEdit*>(widget) ||
-           qobject_cast<const QComboBox*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget);
-}
-
-} // namespace
 
 CMainFrame::CMainFrame(ConvertSettings& settings, const std::string& helpPage)
     : settings_(settings), helpPage_(helpPage), options_(new CRightView(settings)),
@@ -57,11 +34,13 @@ CMainFrame::CMainFrame(ConvertSettings& settings, const std::string& helpPage)
     splitter_.setStyleSheet("QSplitter, QSplitter::handle { background: rgb(227, 246, 253); }");
     setCentralWidget(&splitter_);
     options_->BuildOptionTree();
+    AddCommands();
     CreateCoolBar();
     for (const Accelerator& accelerator : LoadAccelerators()) {
         const QKeyCombination combination = QKeySequence(QString::fromStdString(accelerator.keys))[0];
         accelerators_.push_back({combination.key(), combination.keyboardModifiers(), accelerator.command});
     }
+    form_->beforeRun = [this] { options_->CommitEditing(); };
     qApp->installEventFilter(this);
     // Every pop-up menu of the window has the look of its menus.
     SetPopupMenuPresenter(TrackFlatPopupMenu);
@@ -70,6 +49,7 @@ CMainFrame::CMainFrame(ConvertSettings& settings, const std::string& helpPage)
 CMainFrame::~CMainFrame() {
     SetPopupMenuPresenter(nullptr);
     qApp->removeEventFilter(this);
+    options_->CommitEditing(); // a choice still in its editor is kept
     form_->Run().StopAndWait();
     splitter_.setParent(nullptr); // the panes go with the splitter, before the frame
     delete form_;
@@ -112,42 +92,37 @@ const QImage* CMainFrame::MenuImage(unsigned id) const {
     return nullptr;
 }
 
-bool CMainFrame::IsCommandEnabled(unsigned id) const { return IsFormCommand(id) ? form_->IsCommandEnabled(id) : true; }
-
-void CMainFrame::OnCommand(unsigned id) {
-    if (!IsCommandEnabled(id))
-        return;
-    if (IsFormCommand(id)) {
-        form_->OnCommand(id);
-        return;
-    }
-    switch (id) {
-    case ID_RESET_OPTIONS:
-        ResetSettings(settings_);
-        options_->BuildOptionTree();
-        break;
-    case ID_APP_EXIT:
-        close();
-        break;
-    case ID_HELP_ONLINE:
+void CMainFrame::AddCommands() {
+    // The form's commands, under its rules.
+    for (unsigned id : {ID_OPEN_FILE, ID_IMPORT_DIRECTORY, ID_OPEN_FILE_DIRECTORY, ID_OPEN_WITH_APP, ID_REMOVE_ALL,
+                        ID_REMOVE_SELECTED, ID_SELECT_CURRENT, ID_CLEAR_ALL_SELECTED, ID_INVERT_SELECT,
+                        ID_START_CONVERT, ID_STOP_CONVERT, ID_SELECT_ALL_ITEMS})
+        commands_.Add(id, [this, id] { form_->OnCommand(id); }, [this, id] { return form_->IsCommandEnabled(id); });
+    const auto always = [] { return true; };
+    commands_.Add(ID_RESET_OPTIONS, [this] { ResetOptions(); }, [this] { return !form_->Run().IsConverting(); });
+    commands_.Add(ID_APP_EXIT, [this] { close(); }, always);
+    commands_.Add(ID_HELP_ONLINE, [this] {
         Services().OpenWithDesktop(QUrl::fromLocalFile(QString::fromStdString(helpPage_)).toString().toStdString());
-        break;
-    case ID_TELL_FRIEND:
-        Services().OpenWithDesktop(InvitationMail());
-        break;
-    case ID_CHECK_VERSION:
-    case ID_HOME_PAGE:
-        Services().OpenWithDesktop(kHomePage);
-        break;
-    case ID_APP_ABOUT: {
+    }, always);
+    commands_.Add(ID_TELL_FRIEND, [] { Services().OpenWithDesktop(InvitationMail()); }, always);
+    commands_.Add(ID_CHECK_VERSION, [] { Services().OpenWithDesktop(kHomePage); }, always);
+    commands_.Add(ID_HOME_PAGE, [] { Services().OpenWithDesktop(kHomePage); }, always);
+    commands_.Add(ID_APP_ABOUT, [this] {
         CAboutBox about;
         about.DoModal(this);
-        break;
-    }
-    default:
-        break;
-    }
+    }, always);
 }
+
+void CMainFrame::ResetOptions() {
+    if (Services().MessageBox(this, ResourceString("options.reset_question"), kProductName, MB_YESNO) != IDYES)
+        return;
+    ResetSettings(settings_);
+    options_->BuildOptionTree();
+}
+
+bool CMainFrame::IsCommandEnabled(unsigned id) const { return commands_.IsEnabled(id); }
+
+void CMainFrame::OnCommand(unsigned id) { commands_.Run(id); }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || watched != QApplication::focusWidget())
@@ -160,12 +135,10 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     for (const Key& accelerator : accelerators_) {
         if (accelerator.key != key->key() || accelerator.modifiers != modifiers)
             continue;
-        // Inside the form, the form takes its own keys (all but Shift+F5);
-        // keys without Ctrl belong to a text being typed.
-        if (form_->isAncestorOf(focus) && accelerator.command != ID_STOP_CONVERT)
+        // Inside the form, the form runs its own keys; an editor keeps its keys.
+        if ((form_->isAncestorOf(focus) && CFileListForm::CommandForKey(*key)) || FocusTakesKey(focus, *key))
             return false;
-        if (!(modifiers & Qt::ControlModifier) && TypesText(focus))
-            return false;
+        // The key is spent on its command, even a greyed one.
         OnCommand(accelerator.command);
         return true;
     }
@@ -175,5 +148,6 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // A run under way stops first: its document is finished before the windows go.
     form_->Run().StopAndWait();
+    options_->CommitEditing();
     event->accept();
 }

@@ -6,6 +6,7 @@
 // options, open the help and web pages, write a mail and show the About box.
 // Closing the window during a run stops it and waits for its worker.
 #include "controls/bars/custom_cool_bar.h"
+#include "shell/command_table.h"
 #include "shell/file_list_form.h"
 #include "shell/right_view.h"
 
@@ -22,8 +23,11 @@ public:
     CMainFrame(ConvertSettings& settings, const std::string& helpPage);
     ~CMainFrame() override;
 
+    // Runs a command of the window's table when it is enabled; the menus,
+    // the keys and the form's buttons go through the same rule.
     void OnCommand(unsigned id);
     bool IsCommandEnabled(unsigned id) const;
+    const CommandTable& Commands() const { return commands_; }
     CFileListForm& Form() { return *form_; }
     CRightView& Options() { return *options_; }
     QSplitter& Splitter() { return splitter_; }
@@ -38,7 +42,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void AddCommands();
     void CreateCoolBar();
+    // Asks first; a reset rebuilds the options from the defaults.
+    void ResetOptions();
 
     ConvertSettings& settings_;
     std::string helpPage_;
@@ -46,6 +53,7 @@ private:
     CRightView* options_;
     CFileListForm* form_;
     CCustomCoolBar* coolBar_ = nullptr;
+    CommandTable commands_;
     struct Key {
         int key;
         Qt::KeyboardModifiers modifiers;

@@ -1,6 +1,7 @@
 #include "shell/right_view.h"
 #include "shell/program_resources.h"
 
+#include <QApplication>
 #include <cstdlib>
 
 namespace {
@@ -24,7 +25,24 @@ int ComboValue(CChoiceTreeItem* item) {
 
 } // namespace
 
-CRightView::~CRightView() { DestroyWindow(); }
+CRightView::CRightView(ConvertSettings& settings) : settings_(settings) {
+    focusWatch_ = QObject::connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        // A drop-down's own list is part of its editor; no focus at all is another window's turn.
+        if (old && now && tree_.isAncestorOf(old) && !isAncestorOf(now) && now->window()->windowType() != Qt::Popup)
+            CommitEditing();
+    });
+}
+
+CRightView::~CRightView() {
+    QObject::disconnect(focusWatch_);
+    DestroyWindow();
+}
+
+void CRightView::CommitEditing() {
+    for (int id = 1; id <= 16 && tree_.FindItem(id); ++id)
+        if (CChoiceTreeItem* item = tree_.FindItem(id); item->IsEditing())
+            item->CommitChanges();
+}
 
 void CRightView::BuildOptionTree() {
     if (!treeCreated_) {

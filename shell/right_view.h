@@ -8,7 +8,7 @@
 
 class CRightView : public CWnd {
 public:
-    explicit CRightView(ConvertSettings& settings) : settings_(settings) {}
+    explicit CRightView(ConvertSettings& settings);
     ~CRightView() override;
 
     // Item identifiers, in insertion order.
@@ -22,6 +22,9 @@ public:
     // Copies every value into the settings; from a worker thread too (the
     // read runs on the user-interface thread).
     void ReadOptionsFromTree();
+    // Commits the value of the option being edited, as leaving its editor
+    // does: when the focus leaves the tree, a run starts or the window closes.
+    void CommitEditing();
     CChoiceTree& Tree() { return tree_; }
 
 protected:
@@ -35,4 +38,5 @@ private:
     ConvertSettings& settings_;
     CChoiceTree tree_;
     bool treeCreated_ = false;
+    QMetaObject::Connection focusWatch_;
 };

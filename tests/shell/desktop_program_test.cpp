@@ -2,6 +2,7 @@
 // Xvfb): documents dropped on the list, png chosen in the options, F5, and
 // the same files as the command line; the choice is there at the next start.
 #include "shell/desktop_program.h"
+#include "shell/single_instance.h"
 #include "tests/support/cli_output.h"
 #include "tests/support/gui_support.h"
 #include "tests/support/test_support.h"
@@ -11,6 +12,7 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QMimeData>
+#include <QProcess>
 #include <QTimer>
 #include <QTest>
 #include <QUrl>
@@ -195,4 +197,35 @@ TEST(DesktopProgram, DocumentsNamedOnTheCommandLineComeInAsDroppedFiles) {
     // Relative names are made absolute against the folder the program started in.
     EXPECT_EQ(program.Frame().Form().Jobs().Paths(), std::vector<std::string>{dir / "sample.pdf"});
     EXPECT_EQ(services.messages, std::vector<std::string>{"File: " + (dir / "sample.pdf") + " have been imported!"});
+}
+
+// A second start of the real program, as a file manager starts it with a
+// document named relative to its folder, hands the document's absolute path
+// to the first instance (played here by the test) and ends.
+TEST(DesktopProgram, ASecondStartHandsItsDocumentsToTheFirstWindow) {
+    TempDir work;
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QByteArray::fromStdString(work.path())); // where both look for the instance socket
+    std::filesystem::create_directory(work / "docs");
+    std::filesystem::copy_file(std::string(VELLUMIN_SOURCE_DIR) + "/resources/sample.pdf", work / "docs/a b.pdf");
+
+    CSingleInstance first("vellumin");
+    std::vector<std::vector<std::string>> handoffs;
+    first.Listen([&](const std::vector<std::string>& documents) { handoffs.push_back(documents); });
+    QProcess second;
+    second.setWorkingDirectory(QString::fromStdString(work / "docs"));
+    second.start(VELLUMIN_PROGRAM, {"--no-splash", "--settings", QString::fromStdString(work / "second.ini"), "a b.pdf"});
+    QElapsedTimer clock;
+    clock.start();
+    while ((second.state() != QProcess::NotRunning || handoffs.empty()) && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (savedTmp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", savedTmp);
+    EXPECT_EQ(second.state(), QProcess::NotRunning) << "the second start ended by itself";
+    EXPECT_EQ(second.exitCode(), 0);
+    ASSERT_EQ(handoffs.size(), 1u);
+    EXPECT_EQ(handoffs[0], (std::vector<std::string>{work / "docs/a b.pdf"}));
+    EXPECT_FALSE(std::filesystem::exists(work / "second.ini"));
 }

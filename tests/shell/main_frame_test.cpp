@@ -111,27 +111,38 @@ TEST(MainFrame, AcceleratorsRunTheirCommands) {
     EXPECT_TRUE(f.frame.IsCommandEnabled(ID_OPEN_FILE));
 }
 
-TEST(MainFrame, AResetRebuildsTheOptions) {
+TEST(MainFrame, AResetAsksFirstThenRebuildsTheOptions) {
+    RecordingServices services;
     Frame f;
     f.settings.imagesFormat = 4;
     f.frame.Options().BuildOptionTree();
+    services.answer = IDNO;
+    f.frame.OnCommand(ID_RESET_OPTIONS);
+    EXPECT_EQ(services.messages, (Lines{"Reset all the convert options?"}));
+    EXPECT_EQ(f.settings.imagesFormat, 4); // No keeps every option
+    services.answer = IDYES;
     f.frame.OnCommand(ID_RESET_OPTIONS);
     EXPECT_EQ(f.settings.imagesFormat, 1);
     EXPECT_NE(DumpChoiceTree(f.frame.Options().Tree()).find("Output Mode = jpg"), std::string::npos);
 }
 
-TEST(SingleInstance, ASecondStartRaisesTheFirst) {
+TEST(SingleInstance, ASecondStartHandsItsDocumentsToTheFirst) {
     CSingleInstance first("vellumin-test-instance");
     EXPECT_FALSE(first.OtherIsRunning());
     int raised = 0;
-    first.Listen([&] { ++raised; });
+    Lines handed;
+    first.Listen([&](const Lines& documents) {
+        ++raised;
+        handed = documents;
+    });
     CSingleInstance second("vellumin-test-instance");
-    EXPECT_TRUE(second.OtherIsRunning());
+    EXPECT_TRUE(second.OtherIsRunning({"/d/a.pdf", "/d/with space\nand line\n.pdf"}));
     QElapsedTimer clock;
     clock.start();
     while (raised == 0 && clock.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_EQ(raised, 1);
+    EXPECT_EQ(handed, (Lines{"/d/a.pdf", "/d/with space\nand line\n.pdf"}));
 }
 
 TEST(Splash, AKeyPressEndsItAndIsTaken) {
@@ -173,7 +184,7 @@ TEST(MainFrame, EveryAcceleratorFromTheListAndFromTheOptions) {
         {Qt::Key_X, Qt::ControlModifier, "rows 3, checked"},            // Clear All Selected
         {Qt::Key_I, Qt::ControlModifier, "rows 3, checked b c"},        // Invert Select
         {Qt::Key_F5, Qt::NoModifier, "rows 3, checked a | opened DIR/"}, // Start Convert: a's images, then their folder
-        {Qt::Key_F1, Qt::NoModifier, "rows 3, checked a"},              // F1 has no accelerator
+        {Qt::Key_F1, Qt::NoModifier, "rows 3, checked a | opened file:///usr/share/doc/vellumin/help.html"}, // Online Help
     };
     for (bool fromOptions : {false, true}) {
         for (const auto& c : cases) {

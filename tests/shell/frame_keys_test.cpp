@@ -1,0 +1,184 @@
+// The keys of the main window: one press runs its command once from wherever
+// the focus is, no command runs while it is greyed, and a key an editor takes
+// stays with the editor.
+#include "controls/optiontree/choice_tree_items.h"
+#include "shell/commands.h"
+#include "shell/main_frame.h"
+#include "tests/support/gui_support.h"
+#include "tests/support/test_support.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTextEdit>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct Frame {
+    ConvertSettings settings;
+    CMainFrame frame{settings, "/usr/share/doc/vellumin/help.html"};
+    Frame() {
+        frame.resize(1024, 700);
+        ShowExposed(&frame);
+    }
+    CFileListForm& Form() { return frame.Form(); }
+};
+
+// Files that are not PDF documents: each one a run meets gives one message box.
+struct BrokenDocuments {
+    testing_support::TempDir dir;
+    std::vector<std::string> paths;
+    explicit BrokenDocuments(int count) {
+        for (int i = 0; i < count; ++i) {
+            const std::string path = dir / ("broken" + std::to_string(i) + ".pdf");
+            std::ofstream(path) << "not a document";
+            paths.push_back(path);
+        }
+    }
+};
+
+void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    QCoreApplication::processEvents();
+}
+
+// Opens the editor of an option and leaves the focus in it.
+void FocusOptionEditor(CMainFrame& frame, int id) {
+    CChoiceTreeItem* item = frame.Options().Tree().FindItem(id);
+    ASSERT_NE(item, nullptr);
+    frame.Options().Tree().GetListWindow()->SetFocus();
+    item->Select(true);
+    item->Activate();
+    QCoreApplication::processEvents();
+}
+
+// Services whose message boxes, shown while the run is under way, let the
+// test act at that moment.
+struct DuringTheRun : RecordingServices {
+    std::function<void()> atFirstMessage;
+    int fileDialogs = 0;
+    int MessageBox(QWidget* owner, const std::string& text, const std::string& title, int type) override {
+        if (messages.empty() && atFirstMessage)
+            atFirstMessage();
+        return RecordingServices::MessageBox(owner, text, title, type);
+    }
+    std::vector<std::string> OpenFileDialog(QWidget* owner, const std::string& filter) override {
+        ++fileDialogs;
+        return RecordingServices::OpenFileDialog(owner, filter);
+    }
+};
+
+} // namespace
+
+// F5 starts one run from each place the focus can be: one document that
+// cannot be read gives exactly one message box.
+TEST(FrameKeys, F5RunsTheBatchOnceFromEveryFocus) {
+    const std::vector<std::pair<const char*, std::function<void(Frame&)>>> places = {
+        {"list", [](Frame& f) { f.Form().Grid().SetFocus(); }},
+        {"summary", [](Frame& f) { f.Form().Summary().TextEdit()->setFocus(); }},
+        {"Start button", [](Frame& f) { f.Form().Button(ID_START_CONVERT).SetFocus(); }},
+        {"option tree", [](Frame& f) { f.frame.Options().Tree().GetListWindow()->SetFocus(); }},
+        {"option editor", [](Frame& f) { FocusOptionEditor(f.frame, CRightView::kJpegQuality); }},
+        {"cell editor",
+         [](Frame& f) {
+             f.Form().Grid().SetFocus();
+             f.Form().Grid().OnEditCell(1, 4, POINT{0, 0}, 0);
+         }},
+    };
+    for (const auto& [name, focus] : places) {
+        RecordingServices services;
+        BrokenDocuments documents(1);
+        Frame f;
+        services.files = documents.paths;
+        f.frame.OnCommand(ID_OPEN_FILE);
+        focus(f);
+        QCoreApplication::processEvents();
+        Press(Qt::Key_F5);
+        EXPECT_EQ(services.messages.size(), 1u) << "F5 from the " << name;
+    }
+}
+
+// While a run is under way, the keys, menus and buttons of the commands it
+// greys do nothing: the list keeps its documents, no file dialog opens.
+TEST(FrameKeys, GreyedCommandsCannotBeReachedDuringARun) {
+    DuringTheRun services;
+    BrokenDocuments documents(3);
+    Frame f;
+    services.files = documents.paths;
+    f.frame.OnCommand(ID_OPEN_FILE);
+    Lines greyed;
+    services.atFirstMessage = [&] {
+        for (unsigned id : std::initializer_list<unsigned>{ID_OPEN_FILE, ID_IMPORT_DIRECTORY, ID_REMOVE_SELECTED,
+                                                          ID_REMOVE_ALL, ID_START_CONVERT,
+                            ID_CLEAR_ALL_SELECTED, ID_RESET_OPTIONS})
+            if (!f.frame.IsCommandEnabled(id))
+                greyed.push_back(std::to_string(id));
+        for (bool fromOptions : {false, true}) {
+            if (fromOptions)
+                f.frame.Options().Tree().GetListWindow()->SetFocus();
+            else
+                f.Form().Grid().SetFocus();
+            Press(Qt::Key_Delete);
+            Press(Qt::Key_Delete, Qt::ControlModifier);
+            Press(Qt::Key_O, Qt::ControlModifier);
+            Press(Qt::Key_X, Qt::ControlModifier);
+        }
+        f.Form().OnCommand(ID_REMOVE_ALL); // as the context menu or a button would
+        f.frame.OnCommand(ID_REMOVE_SELECTED); // as the menu would
+    };
+    f.Form().Grid().SetFocus();
+    Press(Qt::Key_F5);
+    EXPECT_EQ(greyed.size(), 7u);
+    EXPECT_EQ(f.Form().Jobs().Paths(), documents.paths);
+    EXPECT_EQ(f.Form().Jobs().CheckedEntries().size(), 3u);
+    EXPECT_EQ(services.fileDialogs, 1); // the one before the run
+    EXPECT_EQ(services.messages.size(), 3u); // every document of the run was met
+}
+
+// A key belongs to the innermost window that takes it.
+TEST(FrameKeys, EditorsKeepTheirKeysAndTheListsKeysRunOnce) {
+    RecordingServices services;
+    BrokenDocuments documents(3);
+    Frame f;
+    services.files = documents.paths;
+    f.frame.OnCommand(ID_OPEN_FILE);
+    CDataGrid& grid = f.Form().Grid();
+
+    // Ctrl+X in the list clears the checks and leaves the password cell alone.
+    grid.SetItemText(1, 4, "secret");
+    grid.SetFocus();
+    grid.SetFocusCell(1, 4);
+    grid.SetSelectedRange(1, 4, 1, 4);
+    Press(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_TRUE(f.Form().Jobs().CheckedEntries().empty());
+    EXPECT_EQ(grid.GetItemText(1, 4), "secret");
+    EXPECT_EQ(services.clipboard, "");
+
+    // Ctrl+A checks every document and highlights no more rows than before.
+    Press(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(f.Form().Jobs().CheckedEntries().size(), 3u);
+    const CGridCellRange selected = grid.GetSelectedCellRange();
+    EXPECT_EQ(selected.minRow, selected.maxRow);
+
+    // In an option's editor, Ctrl+A and Ctrl+X select and cut its text.
+    FocusOptionEditor(f.frame, CRightView::kJpegQuality);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    const QString before = editor->text();
+    ASSERT_FALSE(before.isEmpty());
+    Press(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(editor->selectedText(), before);
+    Press(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(editor->text(), "");
+    EXPECT_EQ(f.Form().Jobs().CheckedEntries().size(), 3u);
+    // Then F5 still runs.
+    editor->setText(before);
+    Press(Qt::Key_F5);
+    EXPECT_EQ(services.messages.size(), 3u);
+}
