@@ -183,6 +183,13 @@ void DocumentProcess::StopForTime() {
     }
 }
 
+void DocumentProcess::Cancel() {
+    if (child_ > 0 && !cancelled_) {
+        kill(child_, SIGKILL);
+        cancelled_ = true;
+    }
+}
+
 DocumentReport DocumentProcess::Finish() {
     int status = 0;
     const pid_t child = child_;
@@ -203,20 +210,22 @@ DocumentReport DocumentProcess::Finish() {
     // A file the child was writing stays under its hidden temporary name.
     if (child > 0)
         platform::RemoveTemporaryFiles(output_.outputDirectory, child);
-    if (stoppedForTime_)
+    if (cancelled_)
+        report_.cutShort = "Stopped on request.";
+    else if (stoppedForTime_)
         report_.cutShort = "Stopped after " + std::to_string(limits_.seconds) +
-                           " seconds, the time one document may take (--time-limit).";
+                           " seconds, the time one document may take (" + limits_.timeSetting + ").";
     else if (WIFSIGNALED(status))
         report_.cutShort = "Stopped by signal " + std::to_string(WTERMSIG(status)) + " (" +
                            SignalName(WTERMSIG(status)) + ")" +
                            (kCanLimitMemory && limits_.memoryMb > 0
                                 ? "; most often the document needed more than the " +
-                                      std::to_string(limits_.memoryMb) + " MB one document may take (--memory-limit)."
+                                      std::to_string(limits_.memoryMb) + " MB one document may take (" + limits_.memorySetting + ")."
                                 : ".");
     else if (WEXITSTATUS(status) == kWorkerOutOfMemory)
         report_.cutShort = "Stopped: it needed more memory than " +
                            (limits_.memoryMb > 0 ? "the " + std::to_string(limits_.memoryMb) +
-                                                       " MB one document may take (--memory-limit)."
+                                                       " MB one document may take (" + limits_.memorySetting + ")."
                                                  : std::string("there is."));
     else
         report_.cutShort = "Stopped before its end (status " + std::to_string(WEXITSTATUS(status)) + ").";

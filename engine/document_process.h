@@ -33,6 +33,8 @@ public:
     long long MillisecondsLeft() const;
     // Stops a child that ran out of time.
     void StopForTime();
+    // Ends the child at once, when the person asks for it.
+    void Cancel();
     // Waits for the child to end and tells how the document went.
     DocumentReport Finish();
 
@@ -48,6 +50,7 @@ private:
     int channel_ = -1;
     std::string pending_;
     bool stoppedForTime_ = false;
+    bool cancelled_ = false;
     bool reported_ = false;
     DocumentReport report_;
     std::chrono::steady_clock::time_point started_;

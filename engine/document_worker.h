@@ -15,6 +15,9 @@
 struct DocumentLimits {
     int memoryMb = 0; // address space of the child; 0 for none
     int seconds = 0;  // 0 for none
+    // Where each limit is set, named when a document is stopped by it.
+    std::string memorySetting = "--memory-limit";
+    std::string timeSetting = "--time-limit";
 };
 
 constexpr int kWorkerChannel = 3;
