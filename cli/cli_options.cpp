@@ -8,6 +8,7 @@
 #include <climits>
 #include <regex>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -35,6 +36,15 @@ bool ParseShard(const std::string& text, Shard* shard) {
     shard->index = std::stoll(parts[1]);
     shard->count = std::stoll(parts[2]);
     return shard->count >= 1 && shard->index < shard->count;
+}
+
+// The names -f takes: the engine's format labels, with "ppm" for the raw
+// dump, whose label ("ppm/pbm") would read as a path.
+std::vector<std::string> FormatNames() {
+    std::vector<std::string> names{"ppm"};
+    for (int format = OUTPUT_PPM_PBM + 1; format < OUTPUT_FORMAT_COUNT; ++format)
+        names.push_back(OutputFormatLabel(format));
+    return names;
 }
 
 int DefaultJobs() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
@@ -113,7 +123,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     app.set_help_flag();
     app.add_option("inputs", options.inputs);
     app.add_option("-o,--output-dir", options.settings.outputDirectory);
-    app.add_option("-f,--format", format)->check(CLI::IsMember({"ppm", "jpg", "bmp", "gif", "png", "tif", "tga", "pcx"}));
+    app.add_option("-f,--format", format)->check(CLI::IsMember(FormatNames()));
     app.add_option("-q,--quality", options.settings.jpegQuality)->check(CLI::Range(1, 100));
     app.add_flag("--gray", gray);
     app.add_option("-p,--pages", pages);
