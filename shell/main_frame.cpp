@@ -154,7 +154,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // A run under way stops first: its document is finished before the windows go.
+    // A run under way ends first, its current document at once, before the windows go.
     form_->Run().StopAndWait();
     options_->CommitEditing();
     event->accept();
