@@ -237,3 +237,16 @@ TEST(FrameKeys, TabGoesRoundTheWindowAndEveryStopTakesKeys) {
     Press(Qt::Key_Space);
     EXPECT_EQ(form.Jobs().Paths(), Lines{documents.paths[0]});
 }
+
+// A drop-down editor of the options shows no scroll bar beside its cell.
+TEST(FrameKeys, DropDownEditorsHaveNoStrayScrollBar) {
+    Frame f;
+    for (int id : {CRightView::kPageRange, CRightView::kOutputMode, CRightView::kJpegGrayScale}) {
+        auto* item = dynamic_cast<CChoiceTreeItemComboBox*>(f.frame.Options().Tree().FindItem(id));
+        ASSERT_NE(item, nullptr);
+        FocusOptionEditor(f.frame, id);
+        ASSERT_NE(item->GetWindow(), nullptr);
+        EXPECT_FALSE(item->GetWindow()->IsScrollBarShown(SB_VERT)) << "option " << id;
+        EXPECT_FALSE(item->GetWindow()->IsScrollBarShown(SB_HORZ)) << "option " << id;
+    }
+}
