@@ -250,3 +250,19 @@ TEST(FrameKeys, DropDownEditorsHaveNoStrayScrollBar) {
         EXPECT_FALSE(item->GetWindow()->IsScrollBarShown(SB_HORZ)) << "option " << id;
     }
 }
+
+// The option tree has a focused row as soon as it takes the focus, so the
+// arrows move at once.
+TEST(FrameKeys, TheOptionTreeGetsAFocusedRowWithTheFocus) {
+    Frame f;
+    CChoiceTree& tree = f.frame.Options().Tree();
+    ASSERT_EQ(tree.GetFocusedItem(), nullptr);
+    f.Form().Summary().TextEdit()->setFocus();
+    Press(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), tree.GetListWindow());
+    ASSERT_NE(tree.GetFocusedItem(), nullptr);
+    EXPECT_EQ(tree.GetFocusedItem()->GetItemID(), CRightView::kGeneral);
+    Press(Qt::Key_Down);
+    ASSERT_NE(tree.GetFocusedItem(), nullptr);
+    EXPECT_EQ(tree.GetFocusedItem()->GetItemID(), CRightView::kPageRange);
+}
