@@ -143,6 +143,8 @@ void CFileListForm::AddCommands() {
 
 void CFileListForm::StartConvert() {
     // A password being typed counts, as when Start is clicked and the editor loses the focus.
+    if (auto* edit = dynamic_cast<CGridInPlaceEdit*>(CWnd::WindowOf(QApplication::focusWidget())))
+        edit->EndEdit();
     grid_.EndEditing();
     if (beforeRun)
         beforeRun();

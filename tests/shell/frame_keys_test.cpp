@@ -266,3 +266,21 @@ TEST(FrameKeys, TheOptionTreeGetsAFocusedRowWithTheFocus) {
     ASSERT_NE(tree.GetFocusedItem(), nullptr);
     EXPECT_EQ(tree.GetFocusedItem()->GetItemID(), CRightView::kPageRange);
 }
+
+// F5 in a password cell's editor keeps what was typed, as a click on Start does.
+TEST(FrameKeys, F5InACellEditorCommitsThePasswordAndStarts) {
+    RecordingServices services;
+    BrokenDocuments documents(1);
+    Frame f;
+    services.files = documents.paths;
+    f.frame.OnCommand(ID_OPEN_FILE);
+    f.Form().Grid().SetFocus();
+    f.Form().Grid().OnEditCell(1, 4, POINT{0, 0}, 0);
+    QCoreApplication::processEvents();
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "pw");
+    Press(Qt::Key_F5);
+    EXPECT_EQ(f.Form().Grid().GetItemText(1, 4), "pw");
+    EXPECT_EQ(services.messages.size(), 1u); // the run met the document
+}
