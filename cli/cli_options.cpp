@@ -79,6 +79,11 @@ std::string HelpText() {
            "      --time-limit SECONDS   time one document may take, 0 for no limit\n"
            "                             (default: 600)\n"
            "      --summary              print each document's summary instead of extracting\n"
+           "      --list                 list each document's images instead of extracting:\n"
+           "                             page, number, type, size, colour, encoding, object,\n"
+           "                             placed size, resolution, stored size; nothing decoded\n"
+           "      --json, --csv          with --list: one JSON object per image and line, or\n"
+           "                             CSV with a header line\n"
            "      --files-from FILE      also take the documents listed in FILE, one path per\n"
            "                             line, read as the run goes ('-': standard input)\n"
            "      --null                 the list's paths end with a NUL character, not a line\n"
@@ -107,7 +112,9 @@ std::string HelpText() {
            "                                     every PDF file below scans/, from page 3 on,\n"
            "                                     into imgs/ as PNG\n"
            "  find scans -name '*.pdf' -print0 | vellumin-cli --files-from - --null --skip-done\n"
-           "                                     every listed document not yet done\n";
+           "                                     every listed document not yet done\n"
+           "  vellumin-cli --list --csv report.pdf > images.csv\n"
+           "                                     the images of report.pdf as a table, not extracted\n";
 }
 
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
@@ -118,6 +125,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     std::string shard;
     bool noMarkers = false;
     bool gray = false, help = false, version = false;
+    bool list = false, json = false, csv = false;
 
     CLI::App app{"", "vellumin-cli"};
     app.set_help_flag();
@@ -133,6 +141,9 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     app.add_option("--memory-limit", options.memoryLimitMb)->check(CLI::Range(0, INT_MAX));
     app.add_option("--time-limit", options.timeLimitSeconds)->check(CLI::Range(0, INT_MAX));
     app.add_flag("--summary", options.summaryOnly);
+    app.add_flag("--list", list);
+    app.add_flag("--json", json);
+    app.add_flag("--csv", csv);
     app.add_option("--files-from", options.filesFrom);
     app.add_flag("--null", options.nullSeparated);
     app.add_option("--shard", shard);
@@ -168,6 +179,17 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
         return usageError("--null: no list given (--files-from)");
     if (!shard.empty() && !ParseShard(shard, &options.shard))
         return usageError("--shard: expected K/N with N >= 1 and K < N, got '" + shard + "'");
+    if ((json || csv) && !list)
+        return usageError(std::string(json ? "--json" : "--csv") + ": only with --list");
+    if (json && csv)
+        return usageError("--json and --csv: choose one");
+    if (list && options.summaryOnly)
+        return usageError("--list and --summary: choose one");
+    if (list && (options.skipDone || !options.resultsPath.empty()))
+        return usageError(std::string(options.skipDone ? "--skip-done" : "--results") +
+                          ": --list extracts nothing, so there is nothing done to record");
+    if (list)
+        options.list = json ? ListFormat::Json : csv ? ListFormat::Csv : ListFormat::Table;
     options.writeMarkers = !noMarkers;
     if (!pages.empty()) {
         options.settings.pageRange = 1;

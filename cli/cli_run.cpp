@@ -5,6 +5,7 @@
 #include "engine/document_process.h"
 #include "cli/done_marker.h"
 #include "cli/exit_code.h"
+#include "cli/image_list.h"
 #include "cli/json_lines_file.h"
 #include "cli/terminal_progress.h"
 #include "engine/document_summary.h"
@@ -226,6 +227,8 @@ public:
     }
 
 private:
+    bool Listing() const { return options_.list != ListFormat::None; }
+
     long Running() const {
         return std::count_if(slots_.begin(), slots_.end(), [](const DocumentSlot& s) { return !s.ended; });
     }
@@ -260,7 +263,8 @@ private:
             }
             RemovePartialOutput(output); // what a run stopped midway left
         }
-        RemoveMarker(output);
+        if (!Listing())
+            RemoveMarker(output);
         Start(slot);
         return DocumentList::State::Ready;
     }
@@ -278,11 +282,12 @@ private:
         ++started_;
         const int count = std::max(knownCount_, started_);
         ExtractRequest request{slot.entry.path, options_.ownerPassword, options_.userPassword, started_, count};
+        request.listOnly = Listing() ? 1 : 0;
         // In the raw dump, processors that documents leave free render
         // pages side by side; a converting run has its second thread
         // converting already, and counting the pages' images first would
         // only add to its work.
-        if (settings_.imagesFormat == OUTPUT_PPM_PBM)
+        if (settings_.imagesFormat == OUTPUT_PPM_PBM && !Listing())
             request.pageThreads = std::max(1, options_.jobs / std::min(options_.jobs, count));
         slot.process = std::make_unique<DocumentProcess>(request, slot.output, settings_,
                                                          DocumentLimits{options_.memoryLimitMb, options_.timeLimitSeconds});
@@ -307,7 +312,7 @@ private:
         } else {
             outcome = ReportRun(slot);
             slot.process.reset();
-            if (options_.writeMarkers && IsFinal(outcome) && !WriteMarker(slot.output, slot.markerKey, outcome) &&
+            if (options_.writeMarkers && !Listing() && IsFinal(outcome) && !WriteMarker(slot.output, slot.markerKey, outcome) &&
                 outcome.outcome == "extracted")
                 messages_.ShowMessage("Cannot write its done marker; a run with --skip-done will extract it again.");
         }
@@ -356,6 +361,9 @@ private:
             outcome.outcome = "skipped";
             outcome.status = ExitCode::Skipped;
             outcome.reason = lastMessage;
+        } else if (Listing()) {
+            PrintList(slot.entry.path, report.images);
+            outcome.outcome = "listed";
         } else {
             PrintExtracted(slot.entry.path, report);
             const bool lost = result.imagesFailed > 0 || report.conversion.failed > 0;
@@ -373,6 +381,22 @@ private:
         std::fflush(out_); // the line stays even when the run is stopped later
         for (const std::string& loss : DescribeLosses(report, settings_.imagesFormat))
             messages_.ShowMessage(loss);
+    }
+
+    void PrintList(const std::string& path, const std::vector<ImageEntry>& images) {
+        progress_.Break();
+        std::string text;
+        if (options_.list == ListFormat::Table) {
+            text = ImageTable(path, images) + "\n";
+        } else {
+            for (const ImageEntry& image : images)
+                text += options_.list == ListFormat::Csv
+                            ? CsvRow(path, image, false)
+                            : ImageLine(path, image).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+                                  "\n";
+        }
+        std::fputs(text.c_str(), out_);
+        std::fflush(out_);
     }
 
     void WriteResult(const DocumentOutcome& outcome) {
@@ -440,7 +464,9 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
 
     const ConvertSettings& settings = options.settings;
     int error = 0;
-    if (!settings.outputDirectory.empty() && !platform::CreateDirectoryPath(settings.outputDirectory, &error)) {
+    if (options.list == ListFormat::Csv)
+        std::fputs(CsvHeader(false).c_str(), out);
+    if (options.list == ListFormat::None && !settings.outputDirectory.empty() && !platform::CreateDirectoryPath(settings.outputDirectory, &error)) {
         messages.SetDocument(settings.outputDirectory);
         messages.ShowMessage(std::string("Cannot make the output folder: ") + std::strerror(error) + ".");
         return static_cast<int>(ExitCode::Skipped);

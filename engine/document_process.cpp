@@ -152,6 +152,12 @@ void DocumentProcess::Dispatch(const std::string& record, DocumentEvents& events
     case 'M': events.ShowMessage(text); break;
     case 'T': events.SetTotal(text, static_cast<int>(number)); break;
     case 'C': events.SetCurrent(text, static_cast<int>(number)); break;
+    case 'I': {
+        const nlohmann::json image = nlohmann::json::parse(text, nullptr, false);
+        if (image.is_object())
+            report_.images.push_back(ImageEntryFromJson(image));
+        break;
+    }
     case 'R': {
         std::istringstream counts(text);
         ExtractResult& result = report_.extraction;

@@ -1,6 +1,7 @@
 #include "engine/document_run.h"
 
 #include "engine/convert_settings.h"
+#include "engine/document_listing.h"
 
 #include <algorithm>
 
@@ -17,6 +18,10 @@ std::vector<std::string> DescribeLosses(const DocumentReport& report, int format
 DocumentReport RunDocument(const ExtractRequest& request, const DocumentOutput& output,
                            const ConvertSettings& settings, DocumentEvents& events) {
     DocumentReport report;
+    if (request.listOnly) {
+        report.extraction.outcome = ListDocumentImages(request, settings, events, events, &report.images);
+        return report;
+    }
     if (settings.imagesFormat == OUTPUT_PPM_PBM) {
         report.extraction = ExtractDocument(request, settings, output, events, events);
         return report;

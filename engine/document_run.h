@@ -5,6 +5,7 @@
 // complete, then the pass over what is left in its directory. Run inside a
 // child process by DocumentProcess, or directly.
 #include "engine/document_extraction.h"
+#include "engine/image_entry.h"
 #include "engine/format_conversion.h"
 #include "engine/user_feedback.h"
 
@@ -20,6 +21,7 @@ struct DocumentReport {
     ConversionCounts conversion;
     std::string cutShort; // why the document stopped before its end; empty when it finished
     long long peakMemoryKb = 0; // the child's largest resident size, when it ran in one
+    std::vector<ImageEntry> images; // the catalogue of a listing run
 };
 
 // The losses of a finished document, one sentence each: images that could
@@ -27,5 +29,6 @@ struct DocumentReport {
 // be converted to the format; none when nothing was lost.
 std::vector<std::string> DescribeLosses(const DocumentReport& report, int format);
 
+// Extracts the document, or lists its images when the request says so.
 DocumentReport RunDocument(const ExtractRequest& request, const DocumentOutput& output,
                            const ConvertSettings& settings, DocumentEvents& events);

@@ -94,6 +94,7 @@ void VisitJob(ExtractRequest& request, DocumentOutput& output, ConvertSettings& 
     visit("fileNumber", request.fileNumber);
     visit("fileCount", request.fileCount);
     visit("pageThreads", request.pageThreads);
+    visit("listOnly", request.listOnly);
     visit("outputDirectory", output.outputDirectory);
     visit("imageRoot", output.imageRoot);
     visit("imageTitle", output.imageTitle);
@@ -161,6 +162,8 @@ int RunDocumentWorker(int input, int channel) {
     }
     try {
         const DocumentReport report = RunDocument(request, output, settings, writer);
+        for (const ImageEntry& image : report.images)
+            writer.Send('I', 0, ImageEntryJson(image).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
         std::ostringstream counts;
         counts << report.extraction.imagesWritten << ' ' << report.extraction.imagesFailed << ' '
                << report.conversion.converted << ' ' << report.conversion.failed << ' '

@@ -6,7 +6,8 @@
 // The job is lines, a name, a space and a value: the request, the planned
 // output, the settings and the memory limit. The answer is lines: a letter, a number, a space and
 // a text with '\' and line breaks escaped. M: a message; T, C: the Total and
-// Current progress (position, text); R: the result (outcome, then "written
+// Current progress (position, text); I: an image of the catalogue (its
+// JSON); R: the result (outcome, then "written
 // failed converted conversion-failed" and the output directory as text).
 #include "engine/document_run.h"
 

@@ -18,14 +18,6 @@ void Render(PDFDoc& document, OutputDev& device, int page) {
     document.displayPage(&device, page, 72, 72, 0, false, false, false);
 }
 
-// Takes every image in memory and drops it.
-class Discard : public ImageHandoff {
-public:
-    void Written(const std::string&) override {}
-    bool TakesContent(std::int64_t) const override { return true; }
-    void Content(const std::string&, std::string) override {}
-};
-
 // Counts the images the dump device would be given: it answers the engine as
 // the device does, so the engine hands it the same images in the same order.
 // Images in the page's own content (inline images) are read as the device
@@ -49,7 +41,7 @@ public:
     }
 
 private:
-    Discard discard_;
+    DiscardImages discard_;
 };
 
 // The Current indicator's steps, in order, from any thread.

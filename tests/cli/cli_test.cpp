@@ -59,7 +59,9 @@ TEST(CliOptions, UsageErrorsHelpAndVersion) {
         {}, {"-f", "webp", "a.pdf"}, {"-q", "0", "a.pdf"}, {"-q", "101", "a.pdf"}, {"-p", "5-3", "a.pdf"},
         {"-p", "x", "a.pdf"}, {"-p", "0", "a.pdf"}, {"-p", "-3", "a.pdf"}, {"-p", "3-x", "a.pdf"}, {"--bogus", "a.pdf"},
         {"-j", "0", "a.pdf"}, {"--time-limit", "-1", "a.pdf"}, {"--shard", "3/3", "a.pdf"}, {"--shard", "0/0", "a.pdf"},
-        {"--shard", "1", "a.pdf"}, {"--shard", "-1/3", "a.pdf"}, {"--null", "a.pdf"}};
+        {"--shard", "1", "a.pdf"}, {"--shard", "-1/3", "a.pdf"}, {"--null", "a.pdf"}, {"--json", "a.pdf"},
+        {"--csv", "a.pdf"}, {"--list", "--json", "--csv", "a.pdf"}, {"--list", "--summary", "a.pdf"},
+        {"--list", "--skip-done", "a.pdf"}, {"--list", "--results", "r.jsonl", "a.pdf"}};
     for (const auto& args : errors) {
         ParsedCommandLine parsed = Parse(args);
         EXPECT_FALSE(parsed.options);
@@ -70,7 +72,8 @@ TEST(CliOptions, UsageErrorsHelpAndVersion) {
     EXPECT_EQ(help.exitCode, 0);
     for (const char* part : {"  -o, --output-dir DIR ", "(default: jpg)", "(default: 70)", "Exit status:\n  0  ",
                              "  4  the documents were read", "Examples:\n  vellumin-cli ",
-                             "      --files-from FILE ", "      --shard K/N ", "      --skip-done ", "      --results FILE.jsonl "})
+                             "      --files-from FILE ", "      --shard K/N ", "      --skip-done ", "      --results FILE.jsonl ",
+                             "      --list ", "      --json, --csv ", "  vellumin-cli --list --csv report.pdf"})
         EXPECT_NE(help.output.find(part), std::string::npos) << part;
     EXPECT_EQ(help.output.find("REQUIRED"), std::string::npos);
     EXPECT_EQ(Parse({"--version"}).output, "vellumin-cli 1.5\n");
