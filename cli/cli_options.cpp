@@ -100,6 +100,7 @@ std::string HelpText() {
            "  2  the command line could not be understood\n"
            "  3  a page range lies beyond a document; the run stopped there\n"
            "  4  the documents were read, but some images could not be written or converted\n"
+           "  130, 143  the run was interrupted (SIGINT, SIGTERM); unfinished files were removed\n"
            "\n"
            "Examples:\n"
            "  vellumin-cli report.pdf            the images of report.pdf into report/, as JPEG\n"

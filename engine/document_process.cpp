@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 #include <sstream>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -95,8 +96,19 @@ void ExtractAndConvert(int fd, const ExtractRequest& request, const DocumentOutp
 
 // The child's whole life: nothing it throws may unwind into the code that
 // forked it, which would then go on as a second copy of the parent.
-[[noreturn]] void RunChild(int fd, const ExtractRequest& request, const DocumentOutput& output,
+[[noreturn]] void RunChild(pid_t parent, int fd, const ExtractRequest& request, const DocumentOutput& output,
                            const ConvertSettings& settings, const DocumentLimits& limits) {
+    // The child ends with its parent, whatever ends the parent: no one else
+    // would watch its time. The signal follows the thread that forked, which
+    // waits for the child before it ends. A parent gone before the call left
+    // the child to another process already.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent)
+        _exit(kFailed);
+    // A Ctrl+C reaches the whole process group; the parent ends its
+    // children itself and cleans up after them.
+    signal(SIGINT, SIG_IGN);
+    signal(SIGTERM, SIG_DFL);
     if (kCanLimitMemory && limits.memoryMb > 0) {
         const rlim_t bytes = static_cast<rlim_t>(limits.memoryMb) * 1024 * 1024;
         rlimit memory{bytes, bytes};
@@ -129,10 +141,11 @@ DocumentProcess::DocumentProcess(const ExtractRequest& request, const DocumentOu
         return;
     }
     std::fflush(nullptr); // nothing buffered is written twice
+    const pid_t parent = getpid();
     child_ = fork();
     if (child_ == 0) {
         close(fds[0]);
-        RunChild(fds[1], request, output, settings, limits);
+        RunChild(parent, fds[1], request, output, settings, limits);
     }
     close(fds[1]);
     if (child_ < 0) {
