@@ -40,6 +40,7 @@ void CDesktopProgram::Show() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         frame_->move(screen->availableGeometry().center() - frame_->rect().center());
     frame_->show();
+    frame_->Form().Grid().SetFocus(); // the list is where the work starts, not the read-only summary
     // The documents named on the command line come in as dropped files do,
     // once the window is there to own a message about them.
     frame_->Form().Jobs().Drop(documents_);

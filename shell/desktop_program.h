@@ -27,6 +27,7 @@ public:
     void Show();
     CMainFrame& Frame() { return *frame_; }
     const std::string& SettingsPath() const { return settingsPath_; }
+    const ConvertSettings& Settings() const { return settings_; }
 
 private:
     bool splash_;

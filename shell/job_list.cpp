@@ -69,8 +69,10 @@ void CJobList::ImportDirectory(const std::string& dir) {
 
 void CJobList::Drop(const std::vector<std::string>& paths) {
     for (const std::string& path : paths) {
-        if (platform::DirectoryExists(path))
-            continue; // dropped folders are not searched
+        if (platform::DirectoryExists(path)) {
+            ImportDirectory(path); // as Import Directory does, subfolders included
+            continue;
+        }
         const std::string last = path.size() >= 3 ? LowerCase(path.substr(path.size() - 3)) : "";
         if (last == "pdf" && !IsAlreadyListed(path))
             AddJob(path);

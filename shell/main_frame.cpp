@@ -114,7 +114,7 @@ void CMainFrame::AddCommands() {
 }
 
 void CMainFrame::ResetOptions() {
-    if (Services().MessageBox(this, ResourceString("options.reset_question"), kProductName, MB_YESNO) != IDYES)
+    if (Services().MessageBox(this, ResourceString("options.reset_question"), kProductName, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     ResetSettings(settings_);
     options_->BuildOptionTree();

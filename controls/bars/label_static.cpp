@@ -84,7 +84,7 @@ bool CHyperLink::GotoURL() {
     // The desktop has no handler for it (the default handler for web links
     // was asked already): as for an association that is missing.
     QApplication::beep();
-    Services().MessageBox(this, "Unable to open hyperlink:\n\n" + ErrorText(31), "Vellumin", MB_OK);
+    Services().MessageBox(this, "Unable to open hyperlink:\n\n" + ErrorText(31), "Vellumin", MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 

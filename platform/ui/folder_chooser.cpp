@@ -44,16 +44,16 @@ std::optional<std::string> ConfirmFolder(std::string path, const std::string& sh
     if (path.empty())
         path = shown;
     if (path.find("//") != std::string::npos) {
-        Services().MessageBox(owner, "Invalid directory", "Vellumin", MB_OK);
+        Services().MessageBox(owner, "Invalid directory", "Vellumin", MB_OK | MB_ICONERROR);
         return std::nullopt;
     }
     if (path.size() > 1 && path.back() == '/')
         path.pop_back();
     if (!platform::PathExists(path) &&
-        Services().MessageBox(owner, path + "\n\nThe selected path isn't exist, create it?", "Vellumin", MB_YESNO) ==
+        Services().MessageBox(owner, path + "\n\nThe selected path isn't exist, create it?", "Vellumin", MB_YESNO | MB_ICONQUESTION) ==
             IDYES &&
         !platform::CreateDirectoryPath(path)) {
-        Services().MessageBox(owner, "Can not create directory\n" + path, "Vellumin", MB_OK);
+        Services().MessageBox(owner, "Can not create directory\n" + path, "Vellumin", MB_OK | MB_ICONERROR);
         return std::nullopt;
     }
     return platform::WithTrailingSlash(path);

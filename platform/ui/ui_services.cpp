@@ -27,10 +27,17 @@ public:
         return OnUiThread([&] {
             QString title = QString::fromLocal8Bit(caption.c_str());
             QString body = QString::fromLocal8Bit(text.c_str());
-            if (type == MB_YESNO)
-                return QMessageBox::question(owner, title, body) == QMessageBox::Yes ? int(IDYES) : int(IDNO);
-            QMessageBox::information(owner, title, body);
-            return int(IDOK);
+            const bool yesNo = (type & 0xF) == MB_YESNO;
+            QMessageBox::Icon icon = yesNo ? QMessageBox::Question : QMessageBox::Information;
+            switch (type & 0xF0) {
+            case MB_ICONERROR: icon = QMessageBox::Critical; break;
+            case MB_ICONQUESTION: icon = QMessageBox::Question; break;
+            case MB_ICONEXCLAMATION: icon = QMessageBox::Warning; break;
+            case MB_ICONINFORMATION: icon = QMessageBox::Information; break;
+            }
+            QMessageBox box(icon, title, body, yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner);
+            const int answer = box.exec();
+            return yesNo ? (answer == QMessageBox::Yes ? int(IDYES) : int(IDNO)) : int(IDOK);
         });
     }
     bool OpenWithDesktop(const std::string& pathOrUrl) override {

@@ -15,7 +15,12 @@ struct PopupMenuEntry {
     bool enabled = true;
 };
 
-enum : int { MB_OK = 0x0, MB_YESNO = 0x4, IDOK = 1, IDYES = 6, IDNO = 7 };
+// A message box's type: its buttons, plus at most one icon.
+enum : int {
+    MB_OK = 0x0, MB_YESNO = 0x4,
+    MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONEXCLAMATION = 0x30, MB_ICONINFORMATION = 0x40,
+    IDOK = 1, IDYES = 6, IDNO = 7,
+};
 
 class UiServices {
 public:

@@ -8,11 +8,13 @@
 #include "tests/support/test_support.h"
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QMimeData>
 #include <QProcess>
+#include <QTextEdit>
 #include <QTimer>
 #include <QTest>
 #include <QUrl>
@@ -228,4 +230,44 @@ TEST(DesktopProgram, ASecondStartHandsItsDocumentsToTheFirstWindow) {
     ASSERT_EQ(handoffs.size(), 1u);
     EXPECT_EQ(handoffs[0], (std::vector<std::string>{work / "docs/a b.pdf"}));
     EXPECT_FALSE(std::filesystem::exists(work / "second.ini"));
+}
+
+// A value chosen in a drop-down is kept without a click elsewhere: when the
+// window closes with the editor still open, and when the focus goes from the
+// editor to the list.
+TEST(DesktopProgram, AChoiceInADropDownIsKeptAtExitAndWhenTheFocusLeaves) {
+    RecordingServices services;
+    for (bool focusToTheList : {false, true}) {
+        TempDir dir;
+        const std::string settingsPath = dir / "Settings.ini";
+        {
+            Started started(settingsPath);
+            CMainFrame& frame = started.Frame();
+            ClickOption(frame, CRightView::kPageRange, false);
+            ClickOption(frame, CRightView::kOutputMode, true); // the drop-down list opens on "jpg"
+            for (int i = 0; i < 3; ++i)
+                KeyOnFocus(Qt::Key_Down); // bmp, gif, png
+            if (focusToTheList) {
+                frame.Form().Grid().SetFocus();
+                QCoreApplication::processEvents();
+                EXPECT_EQ(started.program->Settings().imagesFormat, 4) << "when the focus left the options";
+            }
+            frame.close();
+        }
+        EXPECT_NE(ReadFile(settingsPath).find("Images Format=4"), std::string::npos)
+            << (focusToTheList ? "after the focus went to the list" : "closed from the editor");
+    }
+}
+
+// At start the focus is in the list, not in the read-only summary, which
+// shows no caret.
+TEST(DesktopProgram, TheListHasTheFocusAtStartAndTheSummaryNoCaret) {
+    TempDir dir;
+    Started started(dir / "Settings.ini");
+    QCoreApplication::processEvents();
+    CFileListForm& form = started.Frame().Form();
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_TRUE(QApplication::focusWidget() == &form.Grid() || form.Grid().isAncestorOf(QApplication::focusWidget()))
+        << QApplication::focusWidget()->metaObject()->className();
+    EXPECT_EQ(form.Summary().TextEdit()->cursorWidth(), 0);
 }

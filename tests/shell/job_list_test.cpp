@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -145,7 +146,8 @@ TEST(JobList, DroppedFilesAndImportedFolders) {
     WriteFile(dir / "sub/two.pdf", "x");
     WriteFile(dir / "mypdf", "x");
     Form form;
-    // A drop takes files whose names end in "pdf", dot or not, and never searches folders.
+    // A drop takes files whose names end in "pdf", dot or not, and imports
+    // dropped folders as Import Directory does (a folder named like a document too).
     form.jobs.Drop({dir / "folder.pdf", dir / "mypdf", dir / "one.pdf", dir / "notes.txt"});
     EXPECT_EQ(form.jobs.Paths(), (Lines{dir / "mypdf", dir / "one.pdf"}));
     services.folders = {dir.path()};
@@ -154,6 +156,22 @@ TEST(JobList, DroppedFilesAndImportedFolders) {
     EXPECT_EQ(form.jobs.Paths().back(), dir / "sub/two.pdf");
     EXPECT_EQ(form.grid.GetRowCount(), 4);
     EXPECT_EQ(services.messages, Lines{"File: " + (dir / "one.pdf") + " have been imported!"});
+}
+
+TEST(JobList, ADroppedFolderIsImportedWithItsSubfolders) {
+    RecordingServices services;
+    TempDir dir;
+    mkdir((dir / "sub").c_str(), 0777);
+    mkdir((dir / "sub/deeper").c_str(), 0777);
+    WriteFile(dir / "sub/two.pdf", "x");
+    WriteFile(dir / "sub/deeper/three.pdf", "x");
+    WriteFile(dir / "one.pdf", "x");
+    Form form;
+    form.jobs.Drop({dir / "one.pdf", dir / "sub"});
+    Lines sorted = form.jobs.Paths();
+    std::sort(sorted.begin() + 1, sorted.end());
+    EXPECT_EQ(sorted, (Lines{dir / "one.pdf", dir / "sub/deeper/three.pdf", dir / "sub/two.pdf"}));
+    EXPECT_EQ(form.grid.GetRowCount(), 4);
 }
 
 TEST(JobList, RemovingARowKeepsEveryRowWithItsEntry) {
@@ -373,11 +391,13 @@ TEST(FolderChooser, ConfirmationOfTheTypedFolder) {
     // Two slashes in a row: refused.
     EXPECT_EQ(ConfirmFolder(dir.path() + "//x", "", nullptr), std::nullopt);
     EXPECT_EQ(services.messages.back(), "Invalid directory");
+    EXPECT_EQ(services.types.back(), MB_OK | MB_ICONERROR);
     // A missing folder: made on Yes (with its parents), taken as it is on No.
     const std::string missing = dir / "new/deeper";
     services.answer = IDYES;
     EXPECT_EQ(ConfirmFolder(missing, "", nullptr), missing + "/");
     EXPECT_EQ(services.messages.back(), missing + "\n\nThe selected path isn't exist, create it?");
+    EXPECT_EQ(services.types.back(), MB_YESNO | MB_ICONQUESTION);
     struct stat info;
     EXPECT_EQ(stat(missing.c_str(), &info), 0);
     services.answer = IDNO;
@@ -388,6 +408,7 @@ TEST(FolderChooser, ConfirmationOfTheTypedFolder) {
     services.answer = IDYES;
     EXPECT_EQ(ConfirmFolder(dir / "file/sub", "", nullptr), std::nullopt);
     EXPECT_EQ(services.messages.back(), "Can not create directory\n" + (dir / "file/sub"));
+    EXPECT_EQ(services.types.back(), MB_OK | MB_ICONERROR);
 }
 
 TEST(AboutBox, NameLinksAndAClickThatEndsIt) {
@@ -426,6 +447,7 @@ TEST(HyperLink, TargetsTextsAndFailures) {
     EXPECT_FALSE(noText.GotoURL());
     EXPECT_EQ(services.messages,
               Lines{"Unable to open hyperlink:\n\nThere is no application associated\nwith the given filename extension."});
+    EXPECT_EQ(services.types, std::vector<int>{MB_OK | MB_ICONEXCLAMATION});
 }
 
 TEST(BatchRun, AWorkerUnderLoadWhileTheGridIsEdited) {

@@ -119,6 +119,7 @@ TEST(MainFrame, AResetAsksFirstThenRebuildsTheOptions) {
     services.answer = IDNO;
     f.frame.OnCommand(ID_RESET_OPTIONS);
     EXPECT_EQ(services.messages, (Lines{"Reset all the convert options?"}));
+    EXPECT_EQ(services.types, std::vector<int>{MB_YESNO | MB_ICONQUESTION});
     EXPECT_EQ(f.settings.imagesFormat, 4); // No keeps every option
     services.answer = IDYES;
     f.frame.OnCommand(ID_RESET_OPTIONS);

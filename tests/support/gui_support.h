@@ -45,11 +45,13 @@ public:
     ~RecordingServices() override { SetServices(previous_); }
     std::string clipboard;
     std::vector<std::string> messages;
+    std::vector<int> types; // of each message box, buttons and icon
     std::vector<std::string> opened;
     int answer = IDOK;
 
-    int MessageBox(QWidget*, const std::string& text, const std::string&, int) override {
+    int MessageBox(QWidget*, const std::string& text, const std::string&, int type) override {
         messages.push_back(text);
+        types.push_back(type);
         return answer;
     }
     bool openSucceeds = true;

@@ -40,6 +40,37 @@ TEST(UiServices, AMessageBoxAskedFromAWorkerWaitsForTheAnswer) {
     EXPECT_EQ(result, IDNO);
 }
 
+// The desktop's message boxes show the icon their type names, and the
+// buttons: OK alone, or Yes and No (a question, unless another icon is named).
+TEST(UiServices, MessageBoxesShowTheirIconAndButtons) {
+    const struct {
+        int type;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButton answer;
+        int result;
+    } cases[] = {
+        {MB_OK, QMessageBox::Information, QMessageBox::Ok, IDOK},
+        {MB_OK | MB_ICONERROR, QMessageBox::Critical, QMessageBox::Ok, IDOK},
+        {MB_OK | MB_ICONEXCLAMATION, QMessageBox::Warning, QMessageBox::Ok, IDOK},
+        {MB_YESNO, QMessageBox::Question, QMessageBox::Yes, IDYES},
+        {MB_YESNO | MB_ICONQUESTION, QMessageBox::Question, QMessageBox::No, IDNO},
+    };
+    for (const auto& c : cases) {
+        QMessageBox::Icon shown = QMessageBox::NoIcon;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible() && box->button(c.answer)) {
+                    shown = box->icon();
+                    box->button(c.answer)->click();
+                }
+        });
+        answer.start(20);
+        EXPECT_EQ(Services().MessageBox(nullptr, "text", "Vellumin", c.type), c.result) << "type " << c.type;
+        EXPECT_EQ(shown, c.icon) << "type " << c.type;
+    }
+}
+
 TEST(UiServices, TestsInstallTheirOwn) {
     {
         RecordingServices recording;
