@@ -12,6 +12,7 @@
 #include "engine/job_paths.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
+#include "platform/output_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,6 +21,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <set>
 #include <csignal>
 #include <poll.h>
 
@@ -296,6 +298,10 @@ private:
     }
 
     void Start(DocumentSlot& slot) {
+        // What a run killed before it could clean up left in this folder:
+        // looked for once per folder, however many documents it takes.
+        if (cleanedFolders_.insert(slot.output.outputDirectory).second)
+            platform::RemoveStaleTemporaryFiles(slot.output.outputDirectory);
         slot.started = std::chrono::steady_clock::now();
         ++started_;
         const int count = std::max(knownCount_, started_);
@@ -420,6 +426,7 @@ private:
     TerminalProgress& progress_;
     JsonLinesFile& results_;
     RunInterruption interruption_;
+    std::set<std::string> cleanedFolders_;
     OutputPlanner planner_;
     std::deque<DocumentSlot> slots_; // taken and not yet reported, in the order of the list
     int started_ = 0;

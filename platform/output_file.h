@@ -37,5 +37,8 @@ private:
 // Removes the temporary files that the process with this id left in the
 // folder when it was stopped before it could finish them.
 void RemoveTemporaryFiles(const std::string& folder, int processId);
+// Removes the temporary files of processes that are gone: those a run
+// killed before it could clean up left behind.
+void RemoveStaleTemporaryFiles(const std::string& folder);
 
 } // namespace platform

@@ -1,23 +1,30 @@
 // Runs of vellumin-cli ended from outside: whatever ends the command, no
 // document process goes on without it, and a run that can clean up after
 // itself leaves no unfinished file.
+#include "tests/support/cli_output.h"
 #include "tests/support/sample_document.h"
 #include "tests/support/test_support.h"
 
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
+using testing_support::CliResult;
+using testing_support::EndedProcessId;
 using testing_support::ListFiles;
+using testing_support::RunCliCommand;
 using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
@@ -129,3 +136,39 @@ INSTANTIATE_TEST_SUITE_P(
                     SignalCase{"KillToCommand", SIGKILL, false, 1, "ppm"},
                     SignalCase{"KillToCommand", SIGKILL, false, 2, "png"}),
     CaseName);
+
+// The temporary name is short and of fixed length: wherever an image's name
+// fits, so does the name it is written under.
+TEST(RunTemporaries, ALongTitleFitsWithAnOutputFolder) {
+    TempDir dir;
+    const std::string title(240, 't');
+    const std::string document = dir / (title + ".pdf"), out = dir / "out";
+    WriteFile(document, testpdf::SampleDocument());
+    for (const char* format : {"ppm", "png"}) {
+        SCOPED_TRACE(format);
+        std::filesystem::remove_all(out);
+        const CliResult result = RunCliCommand({"--no-markers", "-f", format, "-o", out.c_str(), document.c_str()});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out, document + ": 11 images written to " + out + "/\n");
+        EXPECT_EQ(testing_support::ListOutputFiles(out).size(), 11u);
+    }
+}
+
+// A run killed before it could clean up leaves its temporaries; the next run
+// into the folder removes them, and only those whose process is gone.
+TEST(RunTemporaries, ALaterRunRemovesWhatAnEndedRunLeft) {
+    TempDir dir;
+    const std::string document = dir / "good.pdf", out = dir / "out";
+    WriteFile(document, testpdf::SampleDocument());
+    mkdir(out.c_str(), 0777);
+    const std::string left = ".vellumin-" + std::to_string(EndedProcessId()) + "-0000abcd.part";
+    const std::string running = ".vellumin-" + std::to_string(getpid()) + "-0000abcd.part";
+    const std::string unlike = ".vellumin-notes.part";
+    for (const std::string& name : {left, running, unlike})
+        WriteFile(out + "/" + name, "half");
+    ASSERT_EQ(RunCliCommand({"-f", "ppm", "-o", out.c_str(), document.c_str()}).status, 0);
+    const std::vector<std::string> files = ListFiles(out);
+    EXPECT_EQ(std::count(files.begin(), files.end(), left), 0);
+    EXPECT_EQ(std::count(files.begin(), files.end(), running), 1);
+    EXPECT_EQ(std::count(files.begin(), files.end(), unlike), 1);
+}
