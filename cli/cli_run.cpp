@@ -245,7 +245,8 @@ private:
         slots_.clear();
         progress_.Break();
         messages_.SetDocument({});
-        messages_.ShowMessage(std::string("The run was interrupted (") + (number == SIGINT ? "SIGINT" : "SIGTERM") +
+        const char* name = sigabbrev_np(number);
+        messages_.ShowMessage(std::string("The run was interrupted (SIG") + (name ? name : "?") +
                               "); documents not reported were not finished.");
         return 128 + number;
     }

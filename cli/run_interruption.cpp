@@ -7,9 +7,11 @@
 
 namespace {
 
+constexpr int kCaught[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+
 volatile sig_atomic_t caught = 0;
 int wakeUp[2] = {-1, -1};
-struct sigaction previousInt, previousTerm;
+struct sigaction previous[sizeof kCaught / sizeof kCaught[0]];
 
 void Catch(int number) {
     if (!caught)
@@ -29,13 +31,13 @@ RunInterruption::RunInterruption() {
     struct sigaction action {};
     action.sa_handler = Catch;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previousInt);
-    sigaction(SIGTERM, &action, &previousTerm);
+    for (size_t i = 0; i < sizeof kCaught / sizeof kCaught[0]; ++i)
+        sigaction(kCaught[i], &action, &previous[i]);
 }
 
 RunInterruption::~RunInterruption() {
-    sigaction(SIGINT, &previousInt, nullptr);
-    sigaction(SIGTERM, &previousTerm, nullptr);
+    for (size_t i = 0; i < sizeof kCaught / sizeof kCaught[0]; ++i)
+        sigaction(kCaught[i], &previous[i], nullptr);
     for (int& fd : wakeUp)
         if (fd >= 0) {
             close(fd);

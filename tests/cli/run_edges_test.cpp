@@ -1,12 +1,15 @@
 // Runs of vellumin-cli ended from outside: whatever ends the command, no
 // document process goes on without it, and a run that can clean up after
 // itself leaves no unfinished file.
+#include "engine/document_output.h"
+#include "engine/document_worker.h"
 #include "tests/support/cli_output.h"
 #include "tests/support/sample_document.h"
 #include "tests/support/test_support.h"
 
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +18,8 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <sys/prctl.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -40,16 +45,20 @@ bool WaitUntil(const std::function<bool()>& condition, int milliseconds) {
     return false;
 }
 
-// The children of a process (of its main thread, which forks them).
+// The children of a process, whichever of its threads started them.
 std::vector<pid_t> ChildrenOf(pid_t parent) {
-    std::ifstream file("/proc/" + std::to_string(parent) + "/task/" + std::to_string(parent) + "/children");
     std::vector<pid_t> children;
-    for (pid_t child; file >> child;)
-        children.push_back(child);
+    const std::string tasks = "/proc/" + std::to_string(parent) + "/task";
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        std::ifstream file(task.path() / "children");
+        for (pid_t child; file >> child;)
+            children.push_back(child);
+    }
     return children;
 }
 
-// Gone, or a zombie that no one reaps: it runs no more either way.
+// Gone, or a zombie: it runs no more either way.
 bool HasEnded(pid_t process) {
     std::ifstream file("/proc/" + std::to_string(process) + "/stat");
     std::string line;
@@ -59,14 +68,38 @@ bool HasEnded(pid_t process) {
     return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
 }
 
-// vellumin-cli in a process group of its own, as a shell starts a job.
-pid_t StartCli(const std::vector<std::string>& arguments, const std::string& errPath) {
+// This test process adopts whatever the command leaves behind, so that an
+// orphaned document process is seen among its own children.
+class AdoptedOrphans {
+public:
+    AdoptedOrphans() { prctl(PR_SET_CHILD_SUBREAPER, 1); }
+    ~AdoptedOrphans() {
+        for (pid_t child : ChildrenOf(getpid()))
+            kill(child, SIGKILL);
+        while (waitpid(-1, nullptr, 0) > 0) {
+        }
+        prctl(PR_SET_CHILD_SUBREAPER, 0);
+    }
+    // Whether every process left behind has ended within two seconds.
+    static bool NoneRunning() {
+        return WaitUntil(
+            [] {
+                const std::vector<pid_t> children = ChildrenOf(getpid());
+                return std::all_of(children.begin(), children.end(), HasEnded);
+            },
+            2000);
+    }
+};
+
+// vellumin-cli in a process group of its own, as a shell starts a job, its
+// output into out (a descriptor, or -1 for nowhere).
+pid_t StartCli(const std::vector<std::string>& arguments, const std::string& errPath, int out = -1) {
     const pid_t pid = fork();
     if (pid == 0) {
         setpgid(0, 0);
         const int null = open("/dev/null", O_WRONLY);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(null, STDOUT_FILENO);
+        dup2(out >= 0 ? out : null, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
         std::vector<char*> argv{const_cast<char*>("vellumin-cli")};
         for (const std::string& argument : arguments)
@@ -77,6 +110,14 @@ pid_t StartCli(const std::vector<std::string>& arguments, const std::string& err
     }
     setpgid(pid, pid);
     return pid;
+}
+
+std::vector<std::string> Temporaries(const std::string& folder) {
+    std::vector<std::string> left;
+    for (const std::string& name : ListFiles(folder))
+        if (name.find(".part") != std::string::npos)
+            left.push_back(name);
+    return left;
 }
 
 struct SignalCase {
@@ -95,8 +136,12 @@ class RunEndedFromOutside : public testing::TestWithParam<SignalCase> {};
 
 } // namespace
 
+// Each running document has an unfinished file when the signal comes (one
+// of the temporary name its process writes under), which a run that can
+// clean up must remove.
 TEST_P(RunEndedFromOutside, LeavesNoProcessAndNoUnfinishedFile) {
     const SignalCase& given = GetParam();
+    AdoptedOrphans orphans;
     TempDir dir;
     WriteFile(dir / "slow1.pdf", testpdf::SlowDocument());
     WriteFile(dir / "slow2.pdf", testpdf::SlowDocument());
@@ -112,30 +157,56 @@ TEST_P(RunEndedFromOutside, LeavesNoProcessAndNoUnfinishedFile) {
         },
         10000))
         << "the documents did not start";
+    for (pid_t child : children)
+        WriteFile(out + "/.vellumin-" + std::to_string(child) + "-00000001.part", "half an image");
     std::this_thread::sleep_for(std::chrono::milliseconds(300)); // well into the work
     kill(given.toGroup ? -cli : cli, given.signal);
     int status = 0;
     ASSERT_EQ(waitpid(cli, &status, 0), cli);
-    for (pid_t child : children)
-        EXPECT_TRUE(WaitUntil([&] { return HasEnded(child); }, 2000)) << "document process " << child << " goes on";
+    EXPECT_TRUE(AdoptedOrphans::NoneRunning()) << "a document process goes on without the command";
     if (given.signal == SIGKILL) {
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
         return;
     }
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + given.signal) << status;
-    EXPECT_NE(ReadFile(err).find("The run was interrupted"), std::string::npos) << ReadFile(err);
-    for (const std::string& name : ListFiles(out))
-        EXPECT_EQ(name.find(".part"), std::string::npos) << name << " was left behind";
+    EXPECT_NE(ReadFile(err).find("The run was interrupted (" + std::string(given.name, std::strchr(given.name, '_'))),
+              std::string::npos)
+        << ReadFile(err);
+    EXPECT_EQ(Temporaries(out), std::vector<std::string>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Signals, RunEndedFromOutside,
-    testing::Values(SignalCase{"IntToGroup", SIGINT, true, 1, "ppm"}, SignalCase{"IntToGroup", SIGINT, true, 2, "png"},
-                    SignalCase{"TermToCommand", SIGTERM, false, 1, "png"},
-                    SignalCase{"TermToCommand", SIGTERM, false, 2, "ppm"},
-                    SignalCase{"KillToCommand", SIGKILL, false, 1, "ppm"},
-                    SignalCase{"KillToCommand", SIGKILL, false, 2, "png"}),
+    testing::Values(SignalCase{"SIGINT_ToGroup", SIGINT, true, 1, "ppm"},
+                    SignalCase{"SIGINT_ToGroup", SIGINT, true, 2, "png"},
+                    SignalCase{"SIGTERM_ToCommand", SIGTERM, false, 1, "png"},
+                    SignalCase{"SIGTERM_ToCommand", SIGTERM, false, 2, "ppm"},
+                    SignalCase{"SIGHUP_ToCommand", SIGHUP, false, 2, "png"},
+                    SignalCase{"SIGKILL_ToCommand", SIGKILL, false, 1, "ppm"},
+                    SignalCase{"SIGKILL_ToCommand", SIGKILL, false, 2, "png"}),
     CaseName);
+
+// The reader of the output goes away (vellumin-cli ... | head -n 1): the
+// next line the command writes ends the run as a signal from outside does.
+TEST(Signals, ABrokenOutputPipeEndsTheRunAndItsDocuments) {
+    AdoptedOrphans orphans;
+    TempDir dir;
+    WriteFile(dir / "quick.pdf", testpdf::SampleDocument());
+    WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
+    const std::string out = dir / "out", err = dir / "err.txt";
+    int output[2];
+    ASSERT_EQ(pipe2(output, O_CLOEXEC), 0);
+    const pid_t cli =
+        StartCli({"-j", "2", "--time-limit", "60", "-o", out, dir / "quick.pdf", dir / "slow.pdf"}, err, output[1]);
+    close(output[1]);
+    close(output[0]); // read nothing: the quick document's line breaks the pipe
+    int status = 0;
+    ASSERT_EQ(waitpid(cli, &status, 0), cli);
+    EXPECT_TRUE(AdoptedOrphans::NoneRunning()) << "a document process goes on without the command";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGPIPE) << status;
+    EXPECT_NE(ReadFile(err).find("The run was interrupted (SIGPIPE)"), std::string::npos) << ReadFile(err);
+    EXPECT_EQ(Temporaries(out), std::vector<std::string>{});
+}
 
 // The temporary name is short and of fixed length: wherever an image's name
 // fits, so does the name it is written under.
@@ -171,4 +242,33 @@ TEST(RunTemporaries, ALaterRunRemovesWhatAnEndedRunLeft) {
     EXPECT_EQ(std::count(files.begin(), files.end(), left), 0);
     EXPECT_EQ(std::count(files.begin(), files.end(), running), 1);
     EXPECT_EQ(std::count(files.begin(), files.end(), unlike), 1);
+}
+
+// A worker whose parent ended before the worker could ask to end with it
+// (its parent is then another process) does no work at all.
+TEST(Signals, AWorkerWhoseParentIsAlreadyGoneDoesNothing) {
+    TempDir dir;
+    const std::string document = dir / "good.pdf";
+    WriteFile(document, testpdf::SampleDocument());
+    ConvertSettings settings;
+    settings.imagesFormat = OUTPUT_PPM_PBM;
+    const DocumentOutput output = OutputPlanner().Plan(document, settings);
+    const std::string job = EncodeDocumentJob(ExtractRequest{document}, output, settings, DocumentLimits{});
+    int input[2];
+    ASSERT_EQ(pipe2(input, O_CLOEXEC), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
+    std::string program = VELLUMIN_WORKER_PATH, parent = std::to_string(EndedProcessId());
+    char* argv[] = {program.data(), parent.data(), nullptr};
+    pid_t worker = -1;
+    ASSERT_EQ(posix_spawn(&worker, program.c_str(), &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(input[0]);
+    ASSERT_EQ(write(input[1], job.data(), job.size()), static_cast<ssize_t>(job.size()));
+    close(input[1]);
+    int status = 0;
+    ASSERT_EQ(waitpid(worker, &status, 0), worker);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kWorkerFailed) << status;
+    EXPECT_FALSE(std::filesystem::exists(output.outputDirectory)) << "the worker extracted the document";
 }
