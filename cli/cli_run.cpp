@@ -21,7 +21,6 @@
 #include <deque>
 #include <memory>
 #include <optional>
-#include <set>
 #include <csignal>
 #include <poll.h>
 
@@ -299,10 +298,7 @@ private:
     }
 
     void Start(DocumentSlot& slot) {
-        // What a run killed before it could clean up left in this folder:
-        // looked for once per folder, however many documents it takes.
-        if (cleanedFolders_.insert(slot.output.outputDirectory).second)
-            platform::RemoveStaleTemporaryFiles(slot.output.outputDirectory);
+        staleTemporaries_.Before(slot.output.outputDirectory);
         slot.started = std::chrono::steady_clock::now();
         ++started_;
         const int count = std::max(knownCount_, started_);
@@ -427,7 +423,7 @@ private:
     TerminalProgress& progress_;
     JsonLinesFile& results_;
     RunInterruption interruption_;
-    std::set<std::string> cleanedFolders_;
+    platform::StaleTemporarySweep staleTemporaries_;
     OutputPlanner planner_;
     std::deque<DocumentSlot> slots_; // taken and not yet reported, in the order of the list
     int started_ = 0;

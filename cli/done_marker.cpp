@@ -86,7 +86,6 @@ void RemoveMarker(const DocumentOutput& output) { unlink(MarkerPath(output).c_st
 void RemovePartialOutput(const DocumentOutput& output) {
     const std::string marker = MarkerPath(output);
     const std::string markerName = marker.substr(output.outputDirectory.size());
-    platform::RemoveStaleTemporaryFiles(output.outputDirectory);
     for (const platform::DirectoryEntry& entry : platform::ListDirectory(output.outputDirectory))
         if (entry.isRegularFile && !entry.isLink && (entry.name == markerName || IsImageFileOf(entry.name, output.imageTitle)))
             unlink((output.outputDirectory + entry.name).c_str());

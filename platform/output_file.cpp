@@ -48,11 +48,36 @@ long WriterOfTemporary(const std::string& name) {
     return std::atol(pid.c_str());
 }
 
+// A file being written is locked by its writer; the lock is seen from any
+// process, even on another machine sharing the folder, where the writer's id
+// means nothing.
+void LockWhileWritten(int fd) {
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    fcntl(fd, F_OFD_SETLK, &whole);
+}
+
+// Whether no process holds the lock of a temporary file; false when this
+// cannot be known.
+bool Unlocked(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    const bool known = fcntl(fd, F_OFD_GETLK, &whole) == 0;
+    close(fd);
+    return known && whole.l_type == F_UNLCK;
+}
+
 template <typename Condition> void RemoveTemporaryFilesIf(const std::string& folder, Condition writtenBy) {
     for (const DirectoryEntry& entry : ListDirectory(folder))
         if (entry.isRegularFile && !entry.isLink)
-            if (const long writer = WriterOfTemporary(entry.name); writer > 0 && writtenBy(writer))
-                unlink((WithTrailingSlash(folder) + entry.name).c_str());
+            if (const long writer = WriterOfTemporary(entry.name); writer > 0)
+                if (const std::string path = WithTrailingSlash(folder) + entry.name; writtenBy(writer, path))
+                    unlink(path.c_str());
 }
 
 } // namespace
@@ -63,6 +88,7 @@ OutputFile::OutputFile(std::string targetPath) : target_(std::move(targetPath)) 
         temporary_ = TemporaryName(target_, counter++);
         int fd = open(temporary_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
+            LockWhileWritten(fd);
             file_ = fdopen(fd, "w+b"); // readable too: some writers look at what the file holds
             if (!file_) {
                 error_ = errno;
@@ -110,13 +136,20 @@ bool OutputFile::Commit() {
 }
 
 void RemoveTemporaryFiles(const std::string& folder, int processId) {
-    RemoveTemporaryFilesIf(folder, [processId](long writer) { return writer == processId; });
+    RemoveTemporaryFilesIf(folder, [processId](long writer, const std::string&) { return writer == processId; });
 }
 
 void RemoveStaleTemporaryFiles(const std::string& folder) {
-    RemoveTemporaryFilesIf(folder, [](long writer) {
-        return kill(static_cast<pid_t>(writer), 0) != 0 && errno == ESRCH;
+    RemoveTemporaryFilesIf(folder, [](long writer, const std::string& path) {
+        return kill(static_cast<pid_t>(writer), 0) != 0 && errno == ESRCH && Unlocked(path);
     });
+}
+
+void StaleTemporarySweep::Before(const std::string& folder) {
+    if (folder == sweptLast_)
+        return;
+    RemoveStaleTemporaryFiles(folder);
+    sweptLast_ = folder;
 }
 
 } // namespace platform

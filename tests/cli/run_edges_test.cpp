@@ -226,7 +226,9 @@ TEST(RunTemporaries, ALongTitleFitsWithAnOutputFolder) {
 }
 
 // A run killed before it could clean up leaves its temporaries; the next run
-// into the folder removes them, and only those whose process is gone.
+// into the folder removes them, and only those whose process is gone: not
+// those of a running process, nor one still being written by a process of
+// another machine (whose id means nothing here, but which holds its lock).
 TEST(RunTemporaries, ALaterRunRemovesWhatAnEndedRunLeft) {
     TempDir dir;
     const std::string document = dir / "good.pdf", out = dir / "out";
@@ -234,13 +236,20 @@ TEST(RunTemporaries, ALaterRunRemovesWhatAnEndedRunLeft) {
     mkdir(out.c_str(), 0777);
     const std::string left = ".vellumin-" + std::to_string(EndedProcessId()) + "-0000abcd.part";
     const std::string running = ".vellumin-" + std::to_string(getpid()) + "-0000abcd.part";
+    const std::string elsewhere = ".vellumin-" + std::to_string(EndedProcessId()) + "-00001234.part";
     const std::string unlike = ".vellumin-notes.part";
-    for (const std::string& name : {left, running, unlike})
+    for (const std::string& name : {left, running, elsewhere, unlike})
         WriteFile(out + "/" + name, "half");
+    const int written = open((out + "/" + elsewhere).c_str(), O_RDWR | O_CLOEXEC);
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    ASSERT_EQ(fcntl(written, F_OFD_SETLK, &whole), 0);
     ASSERT_EQ(RunCliCommand({"-f", "ppm", "-o", out.c_str(), document.c_str()}).status, 0);
+    close(written);
     const std::vector<std::string> files = ListFiles(out);
     EXPECT_EQ(std::count(files.begin(), files.end(), left), 0);
     EXPECT_EQ(std::count(files.begin(), files.end(), running), 1);
+    EXPECT_EQ(std::count(files.begin(), files.end(), elsewhere), 1);
     EXPECT_EQ(std::count(files.begin(), files.end(), unlike), 1);
 }
 
