@@ -10,6 +10,10 @@ nlohmann::json OutcomeFields(const DocumentOutcome& outcome) {
           {"converted", outcome.converted},
           {"conversion_failed", outcome.conversionFailed}}},
     };
+    // Counted only when there are some, so that runs without a minimum size
+    // write what they always wrote.
+    if (outcome.belowMinimum > 0)
+        fields["counts"]["below_minimum"] = outcome.belowMinimum;
     if (!outcome.reason.empty())
         fields["reason"] = outcome.reason;
     return fields;

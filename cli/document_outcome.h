@@ -16,6 +16,7 @@ struct DocumentOutcome {
     int failed = 0;      // images the dump could not write
     int converted = 0;   // images converted to the chosen format
     int conversionFailed = 0;
+    int belowMinimum = 0; // images left without a file for their size
     double seconds = 0;
     long long peakMemoryKb = 0; // of the process that ran it; 0 when none ran
 };

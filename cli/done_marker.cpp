@@ -21,17 +21,6 @@ std::string PagesText(const ConvertSettings& settings) {
     return std::to_string(settings.startPage) + "-" + std::to_string(settings.endPage);
 }
 
-// The name a temporary file stands for: ".NAME.PID-TAG.part" -> "NAME".
-std::string NameBehindTemporary(const std::string& name) {
-    const std::string end = ".part";
-    if (name.size() <= end.size() + 1 || name[0] != '.' ||
-        name.compare(name.size() - end.size(), end.size(), end) != 0)
-        return name;
-    const std::string inner = name.substr(1, name.size() - end.size() - 1);
-    const size_t dot = inner.rfind('.');
-    return dot == std::string::npos ? name : inner.substr(0, dot);
-}
-
 } // namespace
 
 std::string MarkerPath(const DocumentOutput& output) {
@@ -42,7 +31,7 @@ nlohmann::json MarkerKey(const std::string& documentPath, const ConvertSettings&
     struct stat info {};
     stat(documentPath.c_str(), &info);
     const long long modified = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000ll + info.st_mtim.tv_nsec;
-    const nlohmann::json key = {
+    nlohmann::json key = {
         {"document", {{"path", documentPath}, {"size", static_cast<long long>(info.st_size)}, {"modified_ns", modified}}},
         {"options",
          {{"format", settings.imagesFormat == OUTPUT_PPM_PBM ? "ppm" : OutputFormatLabel(settings.imagesFormat)},
@@ -50,6 +39,13 @@ nlohmann::json MarkerKey(const std::string& documentPath, const ConvertSettings&
           {"gray", settings.jpegGrayScale == 0},
           {"pages", PagesText(settings)}}},
     };
+    // Options beyond these are recorded only when given, so that markers
+    // written before they existed still match a run without them.
+    nlohmann::json& options = key["options"];
+    if (settings.minimumWidth > 0 || settings.minimumHeight > 0)
+        options["min_size"] = std::to_string(settings.minimumWidth) + "x" + std::to_string(settings.minimumHeight);
+    if (!settings.nameTemplate.empty())
+        options["name"] = settings.nameTemplate;
     // As a marker holds it: names that are no valid UTF-8 compare as written.
     return nlohmann::json::parse(Dumped(key));
 }
@@ -84,6 +80,7 @@ std::optional<DocumentOutcome> MatchingMarker(const DocumentOutput& output, cons
         recorded.failed = counts.at("failed").get<int>();
         recorded.converted = counts.at("converted").get<int>();
         recorded.conversionFailed = counts.at("conversion_failed").get<int>();
+        recorded.belowMinimum = counts.value("below_minimum", 0);
         if (!IsFinal(recorded))
             return std::nullopt;
         return recorded;
@@ -97,11 +94,7 @@ void RemoveMarker(const DocumentOutput& output) { unlink(MarkerPath(output).c_st
 void RemovePartialOutput(const DocumentOutput& output) {
     const std::string marker = MarkerPath(output);
     const std::string markerName = marker.substr(output.outputDirectory.size());
-    for (const platform::DirectoryEntry& entry : platform::ListDirectory(output.outputDirectory)) {
-        if (!entry.isRegularFile || entry.isLink)
-            continue;
-        const std::string name = NameBehindTemporary(entry.name);
-        if (name == markerName || IsImageFileOf(name, output.imageTitle))
+    for (const platform::DirectoryEntry& entry : platform::ListDirectory(output.outputDirectory))
+        if (entry.isRegularFile && !entry.isLink && (entry.name == markerName || IsImageFileOf(entry.name, output.imageTitle)))
             unlink((output.outputDirectory + entry.name).c_str());
-    }
 }

@@ -77,11 +77,14 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
 
     const int p = FinishedPercent(request);
     progress.SetTotal(FormatText("File %d of %d, %d%%", request.fileNumber, request.fileCount, p), p);
-    const ImageDestination destination{result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM, handoff};
+    ImageDestination destination{result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM, handoff};
+    destination.selection = {settings.minimumWidth, settings.minimumHeight, settings.nameTemplate,
+                             output.outputDirectory, DocumentTitle(output)};
     const RenderedImages rendered = RenderPages(*document, chosen.path, request.ownerPassword, request.userPassword,
                                                 chosen.pages, destination, progress, request.pageThreads);
     result.outcome = ExtractOutcome::Extracted;
     result.imagesWritten = rendered.written;
     result.imagesFailed = rendered.failed;
+    result.imagesBelowMinimum = rendered.belowMinimum;
     return result;
 }

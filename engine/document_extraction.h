@@ -34,6 +34,7 @@ struct ExtractResult {
     std::string imageTitle;      // the document's title in a shared directory, else empty
     int imagesWritten = 0;
     int imagesFailed = 0;
+    int imagesBelowMinimum = 0; // left without a file for their size
 };
 
 // The share of the run finished when this document starts, in percent: the

@@ -92,5 +92,8 @@ ExtractOutcome ListDocumentImages(const ExtractRequest& request, const ConvertSe
         const int k = page - chosen.pages.first + 1;
         progress.SetCurrent(FormatText("Page %d of %d, %d%%", k, count, 100 * k / count), 100 * k / count);
     }
+    for (ImageEntry& entry : *entries)
+        if (entry.noFile.empty() && (entry.width < settings.minimumWidth || entry.height < settings.minimumHeight))
+            entry.noFile = kBelowMinimumSize;
     return ExtractOutcome::Extracted;
 }

@@ -10,6 +10,7 @@
 
 // Lists the images of the chosen pages into entries; an image's mask and soft
 // mask follow it as entries of their own. Refuses a document as the
-// extraction does, with the same messages.
+// extraction does, with the same messages. Images smaller than the settings'
+// minimum size are listed as below it.
 ExtractOutcome ListDocumentImages(const ExtractRequest& request, const ConvertSettings& settings,
                                   MessageSink& messages, ProgressSink& progress, std::vector<ImageEntry>* entries);

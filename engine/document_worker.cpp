@@ -5,7 +5,9 @@
 #include <map>
 #include <type_traits>
 #include <new>
+#include <csignal>
 #include <sstream>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -107,6 +109,9 @@ void VisitJob(ExtractRequest& request, DocumentOutput& output, ConvertSettings& 
     visit("imagesFormat", settings.imagesFormat);
     visit("jpegQuality", settings.jpegQuality);
     visit("jpegGrayScale", settings.jpegGrayScale);
+    visit("minimumWidth", settings.minimumWidth);
+    visit("minimumHeight", settings.minimumHeight);
+    visit("nameTemplate", settings.nameTemplate);
     visit("memoryMb", memoryMb);
 }
 
@@ -125,6 +130,16 @@ std::string EncodeDocumentJob(const ExtractRequest& request, const DocumentOutpu
     };
     VisitJob(r, o, s, memoryMb, line);
     return job;
+}
+
+bool EndWithParent(long parent) {
+    // A Ctrl+C reaches the whole process group: the parent ends its workers
+    // itself, once it has taken note, and cleans up after them.
+    signal(SIGINT, SIG_IGN);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // A parent that ended before the call above left the worker to another
+    // process already, and the signal will never come.
+    return getppid() == parent;
 }
 
 int RunDocumentWorker(int input, int channel) {
@@ -167,7 +182,7 @@ int RunDocumentWorker(int input, int channel) {
         std::ostringstream counts;
         counts << report.extraction.imagesWritten << ' ' << report.extraction.imagesFailed << ' '
                << report.conversion.converted << ' ' << report.conversion.failed << ' '
-               << report.extraction.outputDirectory;
+               << report.extraction.imagesBelowMinimum << ' ' << report.extraction.outputDirectory;
         writer.Send('R', static_cast<int>(report.extraction.outcome), counts.str());
     } catch (const std::bad_alloc&) {
         return kWorkerOutOfMemory;

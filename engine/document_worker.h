@@ -7,8 +7,8 @@
 // output, the settings and the memory limit. The answer is lines: a letter, a number, a space and
 // a text with '\' and line breaks escaped. M: a message; T, C: the Total and
 // Current progress (position, text); I: an image of the catalogue (its
-// JSON); R: the result (outcome, then "written
-// failed converted conversion-failed" and the output directory as text).
+// JSON); R: the result (outcome, then "written failed converted
+// conversion-failed below-minimum" and the output directory as text).
 #include "engine/document_run.h"
 
 #include <string>
@@ -32,6 +32,12 @@ std::string EncodeDocumentJob(const ExtractRequest& request, const DocumentOutpu
 
 std::string EscapeRecordText(const std::string& text);
 std::string UnescapeRecordText(const std::string& text);
+
+// Ties the worker's life to its parent's, whatever ends the parent: no one
+// else would watch its time. The kernel kills the worker when the thread
+// that started it ends, so that thread must outlive its DocumentProcess.
+// False when the parent, given by its id, is gone already.
+bool EndWithParent(long parent);
 
 // The worker's whole life: reads the job from input, runs the document and
 // answers on channel; answers the exit status.

@@ -78,7 +78,35 @@ ImageDumpDev::ImageDumpDev(const std::string& root, bool passJpegData, ImageHand
 
 int ImageDumpDev::TakeNumber() { return nextImageNumber++; }
 
+void ImageDumpDev::Select(const ImageSelection& selection) {
+    minimumWidth = selection.minimumWidth;
+    minimumHeight = selection.minimumHeight;
+    std::string error;
+    if (std::optional<ImageNameTemplate> parsed = ImageNameTemplate::Parse(selection.nameTemplate, &error))
+        templateNames = std::make_unique<ImageNames>(*parsed, selection.directory, selection.title);
+}
+
+bool ImageDumpDev::BelowMinimum(Stream* str, int width, int height, std::int64_t rowBytes, bool inlineImg) {
+    if (width >= minimumWidth && height >= minimumHeight)
+        return false;
+    ++imagesBelowMinimum;
+    if (inlineImg) {
+        str->reset();
+        std::vector<unsigned char> block(kCopyBlock);
+        for (std::int64_t left = rowBytes * height; left > 0;) {
+            const int got = str->doGetChars(static_cast<int>(std::min<std::int64_t>(left, kCopyBlock)), block.data());
+            if (got <= 0)
+                break;
+            left -= got;
+        }
+        str->close();
+    }
+    return true;
+}
+
 std::string ImageDumpDev::FileName(int number, const char* extension) const {
+    if (templateNames)
+        return templateNames->Claim(currentPage, number, currentObject) + "." + extension;
     return FormatText("%s-%03d.%s", rootPath.c_str(), number, extension);
 }
 
@@ -148,17 +176,24 @@ ImageDumpDev::tilingPatternFill(GfxState*, Gfx* gfx, Catalog*, GfxTilingPattern*
     return true;
 }
 
-void ImageDumpDev::drawImageMask(GfxState*, Object*, Stream* str, int width, int height, bool, bool,
+void ImageDumpDev::drawImageMask(GfxState*, Object* ref, Stream* str, int width, int height, bool, bool,
                                  bool inlineImg) {
     int number = TakeNumber();
+    if (BelowMinimum(str, width, height, (static_cast<std::int64_t>(width) + 7) / 8, inlineImg))
+        return;
+    currentObject = ref && ref->isRef() ? ref->getRefNum() : 0;
     if (passJpeg && str->getKind() == strDCT && !inlineImg && WriteStoredJpeg(str, number))
         return;
     WritePbm(str, width, height, false, number);
 }
 
-void ImageDumpDev::drawImage(GfxState*, Object*, Stream* str, int width, int height, GfxImageColorMap* colorMap,
+void ImageDumpDev::drawImage(GfxState*, Object* ref, Stream* str, int width, int height, GfxImageColorMap* colorMap,
                              bool, const int*, bool inlineImg) {
     int number = TakeNumber();
+    const std::int64_t rowBits = static_cast<std::int64_t>(width) * colorMap->getNumPixelComps() * colorMap->getBits();
+    if (BelowMinimum(str, width, height, (rowBits + 7) / 8, inlineImg))
+        return;
+    currentObject = ref && ref->isRef() ? ref->getRefNum() : 0;
     if (colorMap->getNumPixelComps() < 1) {
         // A colour space that gives no samples (a pattern, say) cannot colour an image.
         Refuse(number, "has a colour space without components");

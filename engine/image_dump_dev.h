@@ -7,13 +7,24 @@
 // finished image is handed on too, and a PBM or PPM image the handoff takes
 // in memory is not written at all.
 #include "engine/image_handoff.h"
+#include "engine/image_names.h"
 #include "platform/output_file.h"
 
 #include <OutputDev.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
+
+// Which images get a file and under what name, beyond the defaults.
+struct ImageSelection {
+    int minimumWidth = 0;  // images narrower or lower get no file; their numbers stay taken
+    int minimumHeight = 0;
+    std::string nameTemplate; // empty: rootPath + "-NNN"; else see ImageNameTemplate
+    std::string directory;    // where templated names go, ending with '/'
+    std::string title;        // {title} in the template
+};
 
 class ImageDumpDev : public OutputDev {
 public:
@@ -23,11 +34,18 @@ public:
     // The next image takes this number (a device that renders some pages of
     // a document only).
     void StartNumbersAt(int number) { nextImageNumber = number; }
+    // Leaves out small images and names the files from a template. A
+    // template that cannot be parsed leaves the default names.
+    void Select(const ImageSelection& selection);
     // Images written so far, and images that could not be written (file not
     // created, write failed, no data could be decoded, or no colour space
     // that gives samples).
     int ImagesWritten() const { return imagesWritten; }
     int ImagesFailed() const { return imagesFailed; }
+    // Images left without a file for being smaller than the minimum size.
+    int ImagesBelowMinimum() const { return imagesBelowMinimum; }
+
+    void startPage(int pageNum, GfxState*, XRef*) override { currentPage = pageNum; }
 
     bool upsideDown() override { return true; }
     bool useDrawChar() override { return false; }
@@ -58,6 +76,10 @@ public:
 private:
     // Takes the next number and names the file with the given extension.
     int TakeNumber();
+    // Whether the image is left out for its size; an inline one is read
+    // through all the same, because the engine finds the content that
+    // follows by where its data ended.
+    bool BelowMinimum(Stream* str, int width, int height, std::int64_t rowBytes, bool inlineImg);
     std::string FileName(int number, const char* extension) const;
     // True when the file was created; otherwise the image counts as failed.
     bool Created(platform::OutputFile& file, const std::string& name);
@@ -84,4 +106,10 @@ private:
     int imagesWritten = 0;
     int imagesFailed = 0;
     int tilingDepth = 0; // tiling fills being drawn, one inside another
+    int minimumWidth = 0;
+    int minimumHeight = 0;
+    int imagesBelowMinimum = 0;
+    std::unique_ptr<ImageNames> templateNames; // null: the default names
+    int currentPage = 0;
+    int currentObject = 0; // of the image being written; 0 for an inline one
 };

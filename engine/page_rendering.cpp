@@ -70,13 +70,14 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
     const int count = pages.last - pages.first + 1;
     PageProgress steps(progress, count);
     RenderedImages rendered;
-    if (threads <= 1 || count <= 1) {
+    if (threads <= 1 || count <= 1 || !destination.selection.nameTemplate.empty()) {
         ImageDumpDev device(destination.root, destination.passJpeg, destination.handoff);
+        device.Select(destination.selection);
         for (int page = pages.first; page <= pages.last; ++page) {
             Render(document, device, page);
             steps.PageDone();
         }
-        return {device.ImagesWritten(), device.ImagesFailed()};
+        return {device.ImagesWritten(), device.ImagesFailed(), device.ImagesBelowMinimum()};
     }
 
     // The number of each page's first image.
@@ -92,6 +93,7 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
     std::mutex totals;
     auto work = [&](PDFDoc& own) {
         ImageDumpDev device(destination.root, destination.passJpeg, destination.handoff);
+        device.Select(destination.selection);
         for (int i; (i = next++) < count;) {
             device.StartNumbersAt(firstNumber[static_cast<size_t>(i)]);
             Render(own, device, pages.first + i);
@@ -100,6 +102,7 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
         std::lock_guard<std::mutex> lock(totals);
         rendered.written += device.ImagesWritten();
         rendered.failed += device.ImagesFailed();
+        rendered.belowMinimum += device.ImagesBelowMinimum();
     };
     std::vector<std::thread> helpers;
     for (int t = 1; t < threads; ++t)

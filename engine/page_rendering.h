@@ -3,6 +3,7 @@
 // on the calling thread, or on several threads side by side with the same
 // files: a first pass counts the images of each page without decoding them,
 // so that every page knows the number its first image takes.
+#include "engine/image_dump_dev.h"
 #include "engine/image_handoff.h"
 #include "engine/user_feedback.h"
 
@@ -19,15 +20,18 @@ struct ImageDestination {
     std::string root;             // prefix of every file name
     bool passJpeg = true;         // stored JPEG data is copied
     ImageHandoff* handoff = nullptr;
+    ImageSelection selection;
 };
 
 struct RenderedImages {
     int written = 0;
     int failed = 0;
+    int belowMinimum = 0;
 };
 
 // Renders the pages, reporting "Page k of m, q%" to the Current indicator
-// after each. With threads > 1, the other threads open the document at path
+// after each. With threads > 1 (and default names: templated names are
+// claimed in the order of the images), the other threads open the document at path
 // with the passwords on their own.
 RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std::string& ownerPassword,
                            const std::string& userPassword, PageRange pages, const ImageDestination& destination,
