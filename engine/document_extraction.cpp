@@ -77,7 +77,7 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
 
     const int p = FinishedPercent(request);
     progress.SetTotal(FormatText("File %d of %d, %d%%", request.fileNumber, request.fileCount, p), p);
-    ImageDestination destination{result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM, handoff};
+    ImageDestination destination{result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM, handoff, {}};
     destination.selection = {settings.minimumWidth, settings.minimumHeight, settings.nameTemplate,
                              output.outputDirectory, DocumentTitle(output)};
     const RenderedImages rendered = RenderPages(*document, chosen.path, request.ownerPassword, request.userPassword,
