@@ -3,6 +3,7 @@
 #include "engine/rgb_row_converter.h"
 #include "engine/sample_row_reader.h"
 #include "engine/text_format.h"
+#include "platform/file_system.h"
 
 #include <Error.h>
 #include <Gfx.h>
@@ -88,8 +89,7 @@ bool ImageDumpDev::Created(platform::OutputFile& file, const std::string& name) 
         std::setvbuf(file.Stream(), buffer.data(), _IOFBF, buffer.size());
         return true;
     }
-    error(errIO, -1, "Couldn't open image file '{0:s}'", name.c_str());
-    ++imagesFailed;
+    Fail(name, file.Error());
     return false;
 }
 
@@ -99,9 +99,14 @@ void ImageDumpDev::Finish(platform::OutputFile& file, const std::string& name) {
         if (handoff)
             handoff->Written(name);
     } else {
-        error(errIO, -1, "Couldn't write image file '{0:s}'", name.c_str());
-        ++imagesFailed;
+        Fail(name, file.Error());
     }
+}
+
+void ImageDumpDev::Fail(const std::string& name, int systemError) {
+    error(errIO, -1, "Couldn't write image file '{0:s}'", name.c_str());
+    if (imagesFailed++ == 0)
+        failureReason = platform::SystemErrorText(systemError);
 }
 
 template <typename Write>
@@ -131,7 +136,7 @@ void ImageDumpDev::Emit(const std::string& name, std::int64_t size, Write write)
 
 void ImageDumpDev::Refuse(int number, const char* reason) {
     error(errSyntaxError, -1, "Image {0:d} {1:s}", number, reason);
-    ++imagesFailed;
+    ++imagesDamaged;
 }
 
 // The PDF library does not export the type information of its patterns, so
