@@ -5,7 +5,9 @@
 #include <map>
 #include <type_traits>
 #include <new>
+#include <csignal>
 #include <sstream>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -145,6 +147,16 @@ void DecodeDocumentResult(const std::string& text, DocumentReport* report) {
     std::getline(lines, report->extraction.outputDirectory);
     std::getline(lines, images.keptReason);
     std::getline(lines, images.lostReason);
+}
+
+bool EndWithParent(long parent) {
+    // A Ctrl+C reaches the whole process group: the parent ends its workers
+    // itself, once it has taken note, and cleans up after them.
+    signal(SIGINT, SIG_IGN);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // A parent that ended before the call above left the worker to another
+    // process already, and the signal will never come.
+    return getppid() == parent;
 }
 
 int RunDocumentWorker(int input, int channel) {

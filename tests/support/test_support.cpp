@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace testing_support {
 
@@ -95,6 +97,14 @@ FileSizeLimit::~FileSizeLimit() {
     const rlimit limit{previousSoft_, hard_};
     setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, previousAction_);
+}
+
+int EndedProcessId() {
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
 }
 
 } // namespace testing_support
