@@ -155,7 +155,7 @@ void CBatchRun::Finish(bool openFolder, const std::vector<JobEntry>& entries, co
     const std::string folder = platform::DirectoryExists(settings.outputDirectory)
                                    ? settings.outputDirectory
                                    : platform::FilePathInfo(entries.front().path).Folder();
-    Services().OpenWithDesktop(folder);
+    CallOnUiThread([&] { Services().OpenWithDesktop(folder); });
 }
 
 void CBatchRun::Worker(std::vector<JobEntry> entries) {
