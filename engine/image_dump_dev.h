@@ -1,7 +1,9 @@
 #pragma once
 // The output device that writes every image the engine meets to a file of its
-// own instead of drawing it: stored JPEG data copied as .jpg, one-bit images
-// and stencil masks as PBM, everything else as 8-bit RGB PPM. Files are named
+// own instead of drawing it: stored JPEG data copied as .jpg, black-and-white
+// one-bit images and stencil masks as PBM (black where the page shows the
+// darker colour; a stencil's painted pixels white), everything else as 8-bit
+// RGB PPM through the image's colour map. Files are named
 // rootPath + "-NNN" + extension, numbered from 000 in the order images come,
 // and appear under their names only once complete. With a handoff, each
 // finished image is handed on too, and a PBM or PPM image the handoff takes
@@ -79,7 +81,17 @@ private:
     // Copies the stored JPEG data; false (nothing written) when the stored
     // data does not start like a JPEG file.
     bool WriteStoredJpeg(Stream* str, int number);
-    void WritePbm(Stream* str, int width, int height, bool invertBytes, int number);
+    // What a PBM bit becomes for each value of the stream's bit: 0xFF where
+    // that value is written black (1), 0x00 where white.
+    struct OneBitColours {
+        unsigned char zeros;
+        unsigned char ones;
+    };
+    // For a one-bit image whose two colours are black and white (or any two
+    // grays): the PBM bits that show the darker one black. False when the
+    // colours need the colour map (a coloured palette, a Separation...).
+    static bool BlackAndWhite(GfxImageColorMap& colorMap, OneBitColours& colours);
+    void WritePbm(Stream* str, int width, int height, OneBitColours colours, int number);
     void WritePpm(Stream* str, int width, int height, GfxImageColorMap* colorMap, int number);
 
     std::string rootPath;

@@ -94,6 +94,45 @@ TEST(ImageDumpDev, OneBitImagesAreInvertedAndStencilMasksCopied) {
     EXPECT_EQ(ReadFile(dir / "out/-001.pbm"), "P4\n10 2\n" + bits);
 }
 
+// One-bit images come out as the page shows them: black in the PBM where the
+// page shows the darker colour, whatever the Decode array or colour map; two
+// colours a PBM cannot hold go through the colour map to PPM; a stencil's file
+// depends only on the pixels it paints.
+TEST(ImageDumpDev, OneBitImagesFollowTheirColoursAndStencilsThePixelsTheyPaint) {
+    const std::string size = "/Width 8 /Height 1 ";
+    const std::string pbm = "P4\n8 1\n";
+    const std::string red = std::string("\xFF\x00\x00", 3), blue = std::string("\x00\x00\xFF", 3);
+    struct Case {
+        std::string dictionary;
+        std::string data;
+        std::string expected;
+    } cases[] = {
+        {"/ColorSpace /DeviceGray /BitsPerComponent 1", "\x0F", pbm + "\xF0"},
+        {"/ColorSpace /DeviceGray /BitsPerComponent 1 /Decode [1 0]", "\x0F", pbm + "\x0F"},
+        {"/ColorSpace /DeviceGray /BitsPerComponent 1 /Decode [0.2 0.7]", "\x0F", pbm + "\xF0"},
+        {"/ColorSpace [/Indexed /DeviceRGB 1 <000000FFFFFF>] /BitsPerComponent 1", "\x0F", pbm + "\xF0"},
+        {"/ColorSpace [/Indexed /DeviceRGB 1 <FFFFFF000000>] /BitsPerComponent 1", "\x0F", pbm + "\x0F"},
+        {"/ColorSpace [/Indexed /DeviceRGB 1 <000000000000>] /BitsPerComponent 1", "\x0F", pbm + "\xFF"},
+        {"/ColorSpace [/Separation /Black /DeviceGray << /FunctionType 2 /Domain [0 1] /C0 [1] /C1 [0] /N 1 >>] "
+         "/BitsPerComponent 1",
+         "\x0F", pbm + "\x0F"},
+        {"/ColorSpace [/Indexed /DeviceRGB 1 <FF00000000FF>] /BitsPerComponent 1", "\x0F",
+         "P6\n8 1\n255\n" + red + red + red + red + blue + blue + blue + blue},
+        {"/ImageMask true", std::string("\x00", 1), pbm + std::string("\x00", 1)},
+        {"/ImageMask true /Decode [1 0]", "\xFF", pbm + std::string("\x00", 1)},
+        {"/ImageMask true", "\x0F", pbm + "\x0F"},
+        {"/ImageMask true /Decode [1 0]", "\xF0", pbm + "\x0F"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        PdfWriter pdf;
+        pdf.AddPage({{pdf.AddImage({size + c.dictionary, c.data, ""})}});
+        const std::vector<std::string> files = Dump(dir, pdf, true);
+        ASSERT_EQ(files.size(), 1u) << c.dictionary;
+        EXPECT_EQ(ReadFile(dir / ("out/" + files[0])), c.expected) << c.dictionary;
+    }
+}
+
 TEST(ImageDumpDev, MasksAndImagesShareOneNumberSequence) {
     TempDir dir;
     PdfWriter pdf;
