@@ -8,7 +8,8 @@ nlohmann::json OutcomeFields(const DocumentOutcome& outcome) {
          {{"written", outcome.written},
           {"failed", outcome.failed},
           {"converted", outcome.converted},
-          {"conversion_failed", outcome.conversionFailed}}},
+          {"conversion_failed", outcome.conversionFailed},
+          {"damaged", outcome.damaged}}},
     };
     // Counted only when there are some, so that runs without a minimum size
     // write what they always wrote.

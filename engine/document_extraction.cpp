@@ -85,6 +85,8 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     result.outcome = ExtractOutcome::Extracted;
     result.imagesWritten = rendered.written;
     result.imagesFailed = rendered.failed;
+    result.failureReason = rendered.failureReason;
+    result.imagesDamaged = rendered.damaged;
     result.imagesBelowMinimum = rendered.belowMinimum;
     return result;
 }

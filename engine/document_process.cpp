@@ -9,7 +9,6 @@
 #include <spawn.h>
 #include <csignal>
 #include <cstring>
-#include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -156,20 +155,14 @@ void DocumentProcess::Dispatch(const std::string& record, DocumentEvents& events
     case 'I': {
         const nlohmann::json image = nlohmann::json::parse(text, nullptr, false);
         if (image.is_object())
-            report_.images.push_back(ImageEntryFromJson(image));
+            report_.catalogue.push_back(ImageEntryFromJson(image));
         break;
     }
-    case 'R': {
-        std::istringstream counts(text);
-        ExtractResult& result = report_.extraction;
-        counts >> result.imagesWritten >> result.imagesFailed >> report_.conversion.converted >>
-            report_.conversion.failed >> result.imagesBelowMinimum;
-        counts.get();
-        std::getline(counts, result.outputDirectory);
-        result.outcome = static_cast<ExtractOutcome>(number);
+    case 'R':
+        DecodeDocumentResult(text, &report_);
+        report_.extraction.outcome = static_cast<ExtractOutcome>(number);
         reported_ = true;
         break;
-    }
     default: break;
     }
 }

@@ -7,8 +7,7 @@
 // output, the settings and the memory limit. The answer is lines: a letter, a number, a space and
 // a text with '\' and line breaks escaped. M: a message; T, C: the Total and
 // Current progress (position, text); I: an image of the catalogue (its
-// JSON); R: the result (outcome, then "written failed converted
-// conversion-failed below-minimum" and the output directory as text).
+// JSON); R: the result (the outcome, then the text of EncodeDocumentResult).
 #include "engine/document_run.h"
 
 #include <string>
@@ -29,6 +28,10 @@ constexpr int kWorkerFailed = 4;
 
 std::string EncodeDocumentJob(const ExtractRequest& request, const DocumentOutput& output,
                               const ConvertSettings& settings, const DocumentLimits& limits);
+
+// The counts, the output directory and the reasons of a report, as lines.
+std::string EncodeDocumentResult(const DocumentReport& report);
+void DecodeDocumentResult(const std::string& text, DocumentReport* report);
 
 std::string EscapeRecordText(const std::string& text);
 std::string UnescapeRecordText(const std::string& text);

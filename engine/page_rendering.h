@@ -23,10 +23,15 @@ struct ImageDestination {
     ImageSelection selection;
 };
 
+// What the dump devices counted (see ImageDumpDev).
 struct RenderedImages {
     int written = 0;
     int failed = 0;
+    std::string failureReason; // of the first failed image
+    int damaged = 0;
     int belowMinimum = 0;
+
+    void Add(const RenderedImages& more);
 };
 
 // Renders the pages, reporting "Page k of m, q%" to the Current indicator
