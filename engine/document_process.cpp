@@ -98,7 +98,8 @@ DocumentProcess::DocumentProcess(const ExtractRequest& request, const DocumentOu
     posix_spawn_file_actions_adddup2(&actions, job[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, answer[1], kWorkerChannel);
     const std::string program = WorkerProgram();
-    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    std::string parent = std::to_string(getpid());
+    char* argv[] = {const_cast<char*>(program.c_str()), parent.data(), nullptr};
     const int error = posix_spawn(&child_, program.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     close(job[0]);

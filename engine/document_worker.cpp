@@ -5,7 +5,9 @@
 #include <map>
 #include <type_traits>
 #include <new>
+#include <csignal>
 #include <sstream>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -124,6 +126,16 @@ std::string EncodeDocumentJob(const ExtractRequest& request, const DocumentOutpu
     };
     VisitJob(r, o, s, memoryMb, line);
     return job;
+}
+
+bool EndWithParent(long parent) {
+    // A Ctrl+C reaches the whole process group: the parent ends its workers
+    // itself, once it has taken note, and cleans up after them.
+    signal(SIGINT, SIG_IGN);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // A parent that ended before the call above left the worker to another
+    // process already, and the signal will never come.
+    return getppid() == parent;
 }
 
 int RunDocumentWorker(int input, int channel) {

@@ -32,6 +32,12 @@ std::string EncodeDocumentJob(const ExtractRequest& request, const DocumentOutpu
 std::string EscapeRecordText(const std::string& text);
 std::string UnescapeRecordText(const std::string& text);
 
+// Ties the worker's life to its parent's, whatever ends the parent: no one
+// else would watch its time. The kernel kills the worker when the thread
+// that started it ends, so that thread must outlive its DocumentProcess.
+// False when the parent, given by its id, is gone already.
+bool EndWithParent(long parent);
+
 // The worker's whole life: reads the job from input, runs the document and
 // answers on channel; answers the exit status.
 int RunDocumentWorker(int input, int channel);

@@ -4,6 +4,7 @@
 #include "engine/document_process.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
+#include "platform/output_file.h"
 #include "platform/ui/ui_services.h"
 
 #include <algorithm>
@@ -167,6 +168,7 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
     });
     BarEvents events(owner_, controls_.current, controls_.total, stop_);
     OutputPlanner planner;
+    platform::StaleTemporarySweep staleTemporaries;
     RunTally tally;
     const int count = static_cast<int>(entries.size());
     std::string end = ResourceString("run.finished");
@@ -180,8 +182,9 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
         }
         const JobEntry& entry = entries[static_cast<size_t>(finished)];
         ExtractRequest request{entry.path, entry.ownerPassword, entry.userPassword, finished + 1, count};
-        const DocumentReport report =
-            RunInWorker(request, planner.Plan(entry.path, settings), settings, events, endNow_);
+        const DocumentOutput output = planner.Plan(entry.path, settings);
+        staleTemporaries.Before(output.outputDirectory);
+        const DocumentReport report = RunInWorker(request, output, settings, events, endNow_);
         if (endNow_) {
             end = ResourceString("run.stopped");
             openFolder = false;

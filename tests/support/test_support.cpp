@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace testing_support {
 
@@ -77,6 +79,14 @@ std::map<std::string, std::string> FolderContents(const std::string& dir) {
     for (const std::string& name : ListFiles(dir))
         files[name] = ReadFile(dir + "/" + name);
     return files;
+}
+
+int EndedProcessId() {
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
 }
 
 } // namespace testing_support

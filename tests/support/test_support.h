@@ -30,6 +30,8 @@ std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& content);
 // Names of the files in a directory, sorted.
 std::vector<std::string> ListFiles(const std::string& dir);
+// The id of a process that has just ended, such as a killed run's.
+int EndedProcessId();
 // Whether a file name is that of a document's done marker.
 bool IsDoneMarker(const std::string& name);
 // The same without the done markers: the files a run wrote for the person.
