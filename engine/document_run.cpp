@@ -28,6 +28,14 @@ ImageCounts CountImages(const ExtractResult& dump, const ConversionCounts& hande
 
 } // namespace
 
+std::string DescribeWritten(const std::string& path, const DocumentReport& report) {
+    const int written = report.images.written;
+    const int below = report.images.belowMinimum;
+    return path + ": " + std::to_string(written) + (written == 1 ? " image" : " images") + " written to " +
+           report.extraction.outputDirectory +
+           (below > 0 ? " (" + std::to_string(below) + " below the minimum size)" : "");
+}
+
 bool LostImages(const ImageCounts& images) { return images.lost > 0 || images.kept > 0; }
 
 std::vector<std::string> DescribeImageProblems(const ImageCounts& images, int format) {
