@@ -16,14 +16,6 @@
 
 namespace {
 
-// Address-space limits cannot work under the address sanitizer; the worker
-// then runs under the time limit alone.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kCanLimitMemory = false;
-#else
-constexpr bool kCanLimitMemory = true;
-#endif
-
 std::string Folder(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
 
 bool IsProgram(const std::string& path) { return access(path.c_str(), X_OK) == 0; }
@@ -73,6 +65,12 @@ void SendJob(int fd, const std::string& job) {
 std::string SignalName(int number) {
     const char* name = strsignal(number);
     return name ? name : "unknown signal";
+}
+
+// Signals that a process gets for a fault of its own, not from another.
+bool IsFault(int number) {
+    return number == SIGSEGV || number == SIGBUS || number == SIGILL || number == SIGFPE || number == SIGABRT ||
+           number == SIGSYS || number == SIGTRAP;
 }
 
 } // namespace
@@ -153,19 +151,42 @@ void DocumentProcess::Dispatch(const std::string& record, DocumentEvents& events
     case 'M': events.ShowMessage(text); break;
     case 'T': events.SetTotal(text, static_cast<int>(number)); break;
     case 'C': events.SetCurrent(text, static_cast<int>(number)); break;
+    case 'D': report_.extraction.outputDirectory = text; break;
     case 'R': {
         std::istringstream counts(text);
         ExtractResult& result = report_.extraction;
         counts >> result.imagesWritten >> result.imagesFailed >> report_.conversion.converted >>
             report_.conversion.failed;
-        counts.get();
-        std::getline(counts, result.outputDirectory);
         result.outcome = static_cast<ExtractOutcome>(number);
         reported_ = true;
         break;
     }
+    case 'S': stopCause_ = text; break;
     default: break;
     }
+}
+
+std::string DocumentProcess::StopCause(int status) const {
+    if (cancelled_)
+        return "Stopped on request.";
+    if (stoppedForTime_)
+        return "Stopped after " + std::to_string(limits_.seconds) + " seconds, the time one document may take (" +
+               limits_.timeSetting + ").";
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kWorkerOutOfMemory)
+        return "Stopped: it needed more memory than " +
+               (limits_.memoryMb > 0 ? "the " + std::to_string(limits_.memoryMb) + " MB one document may take (" +
+                                           limits_.memorySetting + ")."
+                                     : std::string("there is."));
+    if (!stopCause_.empty())
+        return "Stopped: " + stopCause_ + ".";
+    if (WIFSIGNALED(status)) {
+        const int number = WTERMSIG(status);
+        return IsFault(number) ? "Stopped: the work failed (signal " + std::to_string(number) + ", " +
+                                     SignalName(number) + ")."
+                               : "Stopped by signal " + std::to_string(number) + " (" + SignalName(number) +
+                                     ") from outside the run.";
+    }
+    return "Stopped before its end (status " + std::to_string(WEXITSTATUS(status)) + ").";
 }
 
 long long DocumentProcess::MillisecondsLeft() const {
@@ -211,24 +232,6 @@ DocumentReport DocumentProcess::Finish() {
     // A file the child was writing stays under its hidden temporary name.
     if (child > 0)
         platform::RemoveTemporaryFiles(output_.outputDirectory, child);
-    if (cancelled_)
-        report_.cutShort = "Stopped on request.";
-    else if (stoppedForTime_)
-        report_.cutShort = "Stopped after " + std::to_string(limits_.seconds) +
-                           " seconds, the time one document may take (" + limits_.timeSetting + ").";
-    else if (WIFSIGNALED(status))
-        report_.cutShort = "Stopped by signal " + std::to_string(WTERMSIG(status)) + " (" +
-                           SignalName(WTERMSIG(status)) + ")" +
-                           (kCanLimitMemory && limits_.memoryMb > 0
-                                ? "; most often the document needed more than the " +
-                                      std::to_string(limits_.memoryMb) + " MB one document may take (" + limits_.memorySetting + ")."
-                                : ".");
-    else if (WEXITSTATUS(status) == kWorkerOutOfMemory)
-        report_.cutShort = "Stopped: it needed more memory than " +
-                           (limits_.memoryMb > 0 ? "the " + std::to_string(limits_.memoryMb) +
-                                                       " MB one document may take (" + limits_.memorySetting + ")."
-                                                 : std::string("there is."));
-    else
-        report_.cutShort = "Stopped before its end (status " + std::to_string(WEXITSTATUS(status)) + ").";
+    report_.cutShort = StopCause(status);
     return report_;
 }

@@ -43,6 +43,8 @@ public:
 
 private:
     void Dispatch(const std::string& record, DocumentEvents& events);
+    // Why a child that gave no result ended, from its exit status.
+    std::string StopCause(int status) const;
 
     ExtractRequest request_;
     DocumentOutput output_;
@@ -50,6 +52,7 @@ private:
     pid_t child_ = -1;
     int channel_ = -1;
     std::string pending_;
+    std::string stopCause_; // what the child said stopped it
     bool stoppedForTime_ = false;
     bool cancelled_ = false;
     bool reported_ = false;

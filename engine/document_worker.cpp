@@ -2,11 +2,14 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <map>
+#include <mutex>
 #include <type_traits>
 #include <new>
 #include <csignal>
 #include <sstream>
+#include <system_error>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -22,6 +25,9 @@ public:
     void SetCurrent(const std::string& text, int position) override { Send('C', position, text); }
     void Send(char kind, long long number, const std::string& text) {
         const std::string record = kind + std::to_string(number) + " " + EscapeRecordText(text) + "\n";
+        // Threads of the document speak at once; a record longer than a pipe
+        // takes in one write would be cut by another's.
+        std::lock_guard<std::mutex> lock(mutex_);
         for (size_t sent = 0; sent < record.size();) {
             const ssize_t n = write(fd_, record.data() + sent, record.size() - sent);
             if (n < 0 && errno == EINTR)
@@ -34,6 +40,7 @@ public:
 
 private:
     int fd_;
+    std::mutex mutex_;
 };
 
 // Address-space limits cannot work under the address sanitizer, which
@@ -175,12 +182,16 @@ int RunDocumentWorker(int input, int channel) {
         const DocumentReport report = RunDocument(request, output, settings, writer);
         std::ostringstream counts;
         counts << report.extraction.imagesWritten << ' ' << report.extraction.imagesFailed << ' '
-               << report.conversion.converted << ' ' << report.conversion.failed << ' '
-               << report.extraction.outputDirectory;
+               << report.conversion.converted << ' ' << report.conversion.failed;
+        writer.Send('D', 0, report.extraction.outputDirectory);
         writer.Send('R', static_cast<int>(report.extraction.outcome), counts.str());
     } catch (const std::bad_alloc&) {
         return kWorkerOutOfMemory;
-    } catch (...) {
+    } catch (const std::system_error& error) {
+        writer.Send('S', 0, std::string("the system refused it a resource (") + std::strerror(error.code().value()) + ")");
+        return kWorkerFailed;
+    } catch (const std::exception& error) {
+        writer.Send('S', 0, error.what());
         return kWorkerFailed;
     }
     return 0;

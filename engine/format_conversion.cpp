@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <system_error>
 
 namespace {
 
@@ -105,8 +106,20 @@ ConversionCounts ConvertDirectory(const std::string& directory, const ConvertSet
     return counts;
 }
 
-BackgroundConversion::BackgroundConversion(const ConvertSettings& settings)
-    : settings_(settings), worker_([this] { Work(); }) {}
+BackgroundConversion::BackgroundConversion(const ConvertSettings& settings) : settings_(settings) {
+    try {
+        worker_ = std::thread([this] { Work(); });
+    } catch (const std::system_error&) {
+        // No second thread: each image is converted as it is handed in.
+    }
+}
+
+void BackgroundConversion::ConvertNow(const Item& item) {
+    const int format = settings_.imagesFormat;
+    counts_.Count(item.inMemory ? ConvertImageBytes(format, item.path, item.content, settings_)
+                                : ConvertImageFile(format, item.path, settings_),
+                  format);
+}
 
 BackgroundConversion::~BackgroundConversion() { Finish(); }
 
@@ -115,6 +128,8 @@ void BackgroundConversion::Written(const std::string& path) {
         return;
     std::lock_guard<std::mutex> lock(mutex_); // pages may be rendered on several threads
     handled_.insert(platform::FilePathInfo(path).FileName());
+    if (!worker_.joinable())
+        return ConvertNow({path, {}, false});
     queue_.push_back({path, {}, false});
     ready_.notify_one();
 }
@@ -122,6 +137,8 @@ void BackgroundConversion::Written(const std::string& path) {
 void BackgroundConversion::Content(const std::string& path, std::string content) {
     std::unique_lock<std::mutex> lock(mutex_);
     handled_.insert(platform::FilePathInfo(path).FileName());
+    if (!worker_.joinable())
+        return ConvertNow({path, std::move(content), true});
     // At most kQueuedBytes wait, so that a document of large images holds
     // few of them at once.
     room_.wait(lock, [&] { return queue_.empty() || queuedBytes_ + content.size() <= kQueuedBytes; });
@@ -152,10 +169,7 @@ void BackgroundConversion::Work() {
         queuedBytes_ -= item.content.size();
         room_.notify_one();
         lock.unlock();
-        const int format = settings_.imagesFormat;
-        counts_.Count(item.inMemory ? ConvertImageBytes(format, item.path, item.content, settings_)
-                                    : ConvertImageFile(format, item.path, settings_),
-                      format);
+        ConvertNow(item);
         lock.lock();
     }
 }

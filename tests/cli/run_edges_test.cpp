@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <sstream>
 #include <string>
 #include <sys/prctl.h>
@@ -280,4 +281,100 @@ TEST(Signals, AWorkerWhoseParentIsAlreadyGoneDoesNothing) {
     ASSERT_EQ(waitpid(worker, &status, 0), worker);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kWorkerFailed) << status;
     EXPECT_FALSE(std::filesystem::exists(output.outputDirectory)) << "the worker extracted the document";
+}
+
+namespace {
+
+// Address-space limits do not apply under the address sanitizer.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kMemoryLimitsApply = false;
+#else
+constexpr bool kMemoryLimitsApply = true;
+#endif
+
+} // namespace
+
+// Under any memory limit a document is either extracted as without one, or
+// stopped with the limit named and exit status 1: never a guess, a bare
+// status or images said to be lost.
+TEST(StopCauses, AMemoryLimitLetsTheDocumentThroughOrIsNamed) {
+    TempDir dir;
+    const std::string document = dir / "sample.pdf";
+    WriteFile(document, testpdf::SampleDocument());
+    for (const char* format : {"ppm", "png"}) {
+        const std::map<std::string, std::string> whole =
+            testing_support::CliOutput({document}, dir / (std::string("whole-") + format), format);
+        for (const char* limit : {"1", "16", "24"}) {
+            SCOPED_TRACE(std::string(format) + " under " + limit + " MB");
+            const std::string out = dir / (std::string(format) + "-" + limit);
+            const CliResult result =
+                RunCliCommand({"--no-markers", "-j", "1", "-f", format, "--memory-limit", limit, "-o", out.c_str(),
+                               document.c_str()});
+            if (result.status == 0) {
+                EXPECT_EQ(testing_support::FolderContents(out), whole);
+                continue;
+            }
+            EXPECT_EQ(result.status, 1) << result.err;
+            EXPECT_NE(result.err.find(document + ": Stopped: it needed more memory than the " + std::string(limit) +
+                                      " MB one document may take (--memory-limit).\n"),
+                      std::string::npos)
+                << result.err;
+            EXPECT_EQ(testing_support::ListOutputFiles(out).size() < whole.size(), true);
+        }
+        if (kMemoryLimitsApply)
+            EXPECT_NE(RunCliCommand({"-j", "1", "-f", format, "--memory-limit", "1", document.c_str()}).status, 0)
+                << "1 MB is too little for any document";
+    }
+}
+
+// More jobs than documents give a document more page threads, no more than
+// the processors and only those the system grants: the files are those of
+// one job, under a memory limit too.
+TEST(PageThreads, MoreJobsThanDocumentsGiveTheFilesOfOneJob) {
+    TempDir dir;
+    const std::string document = dir / "sample.pdf";
+    WriteFile(document, testpdf::SampleDocument());
+    for (const char* limit : {"24", "64", "0"}) {
+        SCOPED_TRACE(std::string("under ") + limit + " MB");
+        const std::string one = dir / (std::string("j1-") + limit), eight = dir / (std::string("j8-") + limit);
+        const CliResult alone = RunCliCommand(
+            {"--no-markers", "-j", "1", "-f", "ppm", "--memory-limit", limit, "-o", one.c_str(), document.c_str()});
+        const CliResult beside = RunCliCommand(
+            {"--no-markers", "-j", "8", "-f", "ppm", "--memory-limit", limit, "-o", eight.c_str(), document.c_str()});
+        EXPECT_EQ(beside.status, alone.status) << beside.err;
+        EXPECT_EQ(testing_support::FolderContents(eight), testing_support::FolderContents(one));
+    }
+}
+
+// A document process killed from outside is reported with that cause, and
+// the run goes on with the next document.
+TEST(StopCauses, ADocumentProcessKilledFromOutsideIsToldSoAndTheRunGoesOn) {
+    for (const char* jobs : {"1", "2"}) {
+        SCOPED_TRACE(std::string("-j ") + jobs);
+        AdoptedOrphans orphans;
+        TempDir dir;
+        WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
+        WriteFile(dir / "sample.pdf", testpdf::SampleDocument());
+        const std::string out = dir / "out", err = dir / "err.txt";
+        const pid_t cli = StartCli({"-j", jobs, "-f", "png", "--time-limit", "60", "--no-markers", "-o", out,
+                                    dir / "slow.pdf", dir / "sample.pdf"},
+                                   err);
+        std::vector<pid_t> children;
+        ASSERT_TRUE(WaitUntil([&] { return !(children = ChildrenOf(cli)).empty(); }, 10000));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        kill(children.front(), SIGKILL); // the slow document's, started first
+        int status = 0;
+        ASSERT_EQ(waitpid(cli, &status, 0), cli);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+        const std::string said = ReadFile(err);
+        EXPECT_NE(said.find(dir / "slow.pdf" + ": Stopped by signal 9 (Killed) from outside the run.\n"),
+                  std::string::npos)
+            << said;
+        EXPECT_EQ(said.find("most often"), std::string::npos) << said;
+        const std::vector<std::string> files = testing_support::ListOutputFiles(out);
+        EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const std::string& name) { return name.rfind("sample-", 0) == 0; }),
+                  11)
+            << said;
+        EXPECT_EQ(Temporaries(out), std::vector<std::string>{});
+    }
 }
