@@ -182,7 +182,8 @@ int RunDocumentWorker(int input, int channel) {
         const DocumentReport report = RunDocument(request, output, settings, writer);
         std::ostringstream counts;
         counts << report.extraction.imagesWritten << ' ' << report.extraction.imagesFailed << ' '
-               << report.conversion.converted << ' ' << report.conversion.failed;
+               << report.conversion.converted << ' ' << report.conversion.failed << ' '
+               << report.extraction.writeError;
         writer.Send('D', 0, report.extraction.outputDirectory);
         writer.Send('R', static_cast<int>(report.extraction.outcome), counts.str());
     } catch (const std::bad_alloc&) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <system_error>
 
@@ -77,7 +78,7 @@ bool ConvertImageFile(int format, const std::string& path, const ConvertSettings
 }
 
 bool ConvertImageBytes(int format, const std::string& path, const std::string& content,
-                       const ConvertSettings& settings) {
+                       const ConvertSettings& settings, int* lostError) {
     if (IsTargetFormat(format)) {
         CMemStream stream(reinterpret_cast<uint8_t*>(const_cast<char*>(content.data())),
                           static_cast<int32_t>(content.size()));
@@ -89,7 +90,8 @@ bool ConvertImageBytes(int format, const std::string& path, const std::string& c
     platform::OutputFile source(path);
     if (source.Stream())
         std::fwrite(content.data(), 1, content.size(), source.Stream());
-    source.Commit();
+    if (!source.Commit() && lostError)
+        *lostError = source.Error() ? source.Error() : EIO;
     return false;
 }
 
@@ -116,9 +118,16 @@ BackgroundConversion::BackgroundConversion(const ConvertSettings& settings) : se
 
 void BackgroundConversion::ConvertNow(const Item& item) {
     const int format = settings_.imagesFormat;
-    counts_.Count(item.inMemory ? ConvertImageBytes(format, item.path, item.content, settings_)
-                                : ConvertImageFile(format, item.path, settings_),
-                  format);
+    int lostError = 0;
+    const bool converted = item.inMemory ? ConvertImageBytes(format, item.path, item.content, settings_, &lostError)
+                                         : ConvertImageFile(format, item.path, settings_);
+    if (lostError) {
+        ++counts_.lost;
+        if (!counts_.lostError)
+            counts_.lostError = lostError;
+    } else {
+        counts_.Count(converted, format);
+    }
 }
 
 BackgroundConversion::~BackgroundConversion() { Finish(); }
