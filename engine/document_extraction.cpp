@@ -70,6 +70,5 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     result.outcome = ExtractOutcome::Extracted;
     result.imagesWritten = rendered.written;
     result.imagesFailed = rendered.failed;
-    result.writeError = rendered.writeError;
     return result;
 }

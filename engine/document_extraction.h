@@ -29,7 +29,6 @@ struct ExtractResult {
     std::string imageTitle;      // the document's title in a shared directory, else empty
     int imagesWritten = 0;
     int imagesFailed = 0;
-    int writeError = 0; // the system's error number for the first image it would not take, 0 for none
 };
 
 // The share of the run finished when this document starts, in percent: the

@@ -156,7 +156,7 @@ void DocumentProcess::Dispatch(const std::string& record, DocumentEvents& events
         std::istringstream counts(text);
         ExtractResult& result = report_.extraction;
         counts >> result.imagesWritten >> result.imagesFailed >> report_.conversion.converted >>
-            report_.conversion.failed >> result.writeError;
+            report_.conversion.failed;
         result.outcome = static_cast<ExtractOutcome>(number);
         reported_ = true;
         break;

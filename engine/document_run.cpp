@@ -3,33 +3,11 @@
 #include "engine/convert_settings.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <cstring>
-#include <unistd.h>
-
-namespace {
-
-// Why the system would not take an image's file, when it said: for a name
-// too long, the limit of the folder.
-std::string WriteErrorText(const ExtractResult& result) {
-    if (result.writeError == 0)
-        return "";
-    if (result.writeError == ENAMETOOLONG) {
-        const long limit = pathconf(result.outputDirectory.c_str(), _PC_NAME_MAX);
-        return ": their names are longer than the " + std::to_string(limit > 0 ? limit : NAME_MAX) +
-               " bytes a file name may have in " + result.outputDirectory;
-    }
-    return std::string(": ") + std::strerror(result.writeError);
-}
-
-} // namespace
 
 std::vector<std::string> DescribeLosses(const DocumentReport& report, int format) {
     std::vector<std::string> losses;
     if (report.extraction.imagesFailed > 0)
-        losses.push_back(std::to_string(report.extraction.imagesFailed) + " image(s) could not be written" +
-                         WriteErrorText(report.extraction) + ".");
+        losses.push_back(std::to_string(report.extraction.imagesFailed) + " image(s) could not be written.");
     if (report.conversion.failed > 0)
         losses.push_back(std::to_string(report.conversion.failed) + " image(s) could not be converted to " +
                          OutputFormatLabel(format) + "; their PBM/PGM/PPM files were kept.");
@@ -53,13 +31,6 @@ DocumentReport RunDocument(const ExtractRequest& request, const DocumentOutput& 
     if (result.outcome == ExtractOutcome::Extracted)
         events.SetTotal("Images Converting", FinishedPercent(request));
     report.conversion = background.Finish();
-    // An image taken in memory counted as written; one that could not be
-    // kept in any form is lost after all.
-    ExtractResult& extraction = report.extraction;
-    extraction.imagesWritten -= report.conversion.lost;
-    extraction.imagesFailed += report.conversion.lost;
-    if (!extraction.writeError)
-        extraction.writeError = report.conversion.lostError;
     if (result.outcome == ExtractOutcome::Extracted) {
         const ConversionCounts rest =
             ConvertDirectory(result.outputDirectory, settings, result.imageTitle, background.Handled());

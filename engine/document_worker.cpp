@@ -182,8 +182,7 @@ int RunDocumentWorker(int input, int channel) {
         const DocumentReport report = RunDocument(request, output, settings, writer);
         std::ostringstream counts;
         counts << report.extraction.imagesWritten << ' ' << report.extraction.imagesFailed << ' '
-               << report.conversion.converted << ' ' << report.conversion.failed << ' '
-               << report.extraction.writeError;
+               << report.conversion.converted << ' ' << report.conversion.failed;
         writer.Send('D', 0, report.extraction.outputDirectory);
         writer.Send('R', static_cast<int>(report.extraction.outcome), counts.str());
     } catch (const std::bad_alloc&) {

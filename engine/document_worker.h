@@ -7,7 +7,7 @@
 // output, the settings and the memory limit. The answer is lines: a letter, a number, a space and
 // a text with '\' and line breaks escaped. M: a message; T, C: the Total and
 // Current progress (position, text); D: the output directory; R: the result
-// (outcome, then "written failed converted conversion-failed write-error"); S: why the
+// (outcome, then "written failed converted conversion-failed"); S: why the
 // work stopped before its end, when it knows.
 #include "engine/document_run.h"
 

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <system_error>
 
@@ -78,7 +77,7 @@ bool ConvertImageFile(int format, const std::string& path, const ConvertSettings
 }
 
 bool ConvertImageBytes(int format, const std::string& path, const std::string& content,
-                       const ConvertSettings& settings, int* lostError) {
+                       const ConvertSettings& settings) {
     if (IsTargetFormat(format)) {
         CMemStream stream(reinterpret_cast<uint8_t*>(const_cast<char*>(content.data())),
                           static_cast<int32_t>(content.size()));
@@ -90,8 +89,7 @@ bool ConvertImageBytes(int format, const std::string& path, const std::string& c
     platform::OutputFile source(path);
     if (source.Stream())
         std::fwrite(content.data(), 1, content.size(), source.Stream());
-    if (!source.Commit() && lostError)
-        *lostError = source.Error() ? source.Error() : EIO;
+    source.Commit();
     return false;
 }
 
@@ -118,16 +116,9 @@ BackgroundConversion::BackgroundConversion(const ConvertSettings& settings) : se
 
 void BackgroundConversion::ConvertNow(const Item& item) {
     const int format = settings_.imagesFormat;
-    int lostError = 0;
-    const bool converted = item.inMemory ? ConvertImageBytes(format, item.path, item.content, settings_, &lostError)
-                                         : ConvertImageFile(format, item.path, settings_);
-    if (lostError) {
-        ++counts_.lost;
-        if (!counts_.lostError)
-            counts_.lostError = lostError;
-    } else {
-        counts_.Count(converted, format);
-    }
+    counts_.Count(item.inMemory ? ConvertImageBytes(format, item.path, item.content, settings_)
+                                : ConvertImageFile(format, item.path, settings_),
+                  format);
 }
 
 BackgroundConversion::~BackgroundConversion() { Finish(); }

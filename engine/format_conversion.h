@@ -14,10 +14,6 @@
 struct ConversionCounts {
     int converted = 0;
     int failed = 0; // sources that could not be read or written; they are kept
-    // Images handed in memory that could be neither converted nor kept, and
-    // the system's error number for the first.
-    int lost = 0;
-    int lostError = 0;
 
     // Counts one conversion: a failure counts only for a known format (any
     // other leaves files alone on purpose).
@@ -32,10 +28,9 @@ bool ConvertImageFile(int format, const std::string& path, const ConvertSettings
 
 // The same for a PBM, PGM or PPM file that was never written: content holds
 // its bytes, path its name. What cannot be converted is written as that file
-// and kept, as it would have been (false); when even that file cannot be
-// written, lostError is set to the system's error number.
+// and kept, as it would have been (false).
 bool ConvertImageBytes(int format, const std::string& path, const std::string& content,
-                       const ConvertSettings& settings, int* lostError = nullptr);
+                       const ConvertSettings& settings);
 
 // Converts every .ppm, .pbm and .pgm file (any case) directly in the
 // directory, as listed before the first conversion. In a directory that

@@ -90,8 +90,6 @@ bool ImageDumpDev::Created(platform::OutputFile& file, const std::string& name) 
     }
     error(errIO, -1, "Couldn't open image file '{0:s}'", name.c_str());
     ++imagesFailed;
-    if (!writeError)
-        writeError = file.Error();
     return false;
 }
 
@@ -103,8 +101,6 @@ void ImageDumpDev::Finish(platform::OutputFile& file, const std::string& name) {
     } else {
         error(errIO, -1, "Couldn't write image file '{0:s}'", name.c_str());
         ++imagesFailed;
-        if (!writeError)
-            writeError = file.Error();
     }
 }
 

@@ -28,9 +28,6 @@ public:
     // that gives samples).
     int ImagesWritten() const { return imagesWritten; }
     int ImagesFailed() const { return imagesFailed; }
-    // The system's error number for the first file it would not create or
-    // write, 0 while there is none.
-    int WriteError() const { return writeError; }
 
     bool upsideDown() override { return true; }
     bool useDrawChar() override { return false; }
@@ -86,6 +83,5 @@ private:
     bool isValid = true;
     int imagesWritten = 0;
     int imagesFailed = 0;
-    int writeError = 0;
     int tilingDepth = 0; // tiling fills being drawn, one inside another
 };

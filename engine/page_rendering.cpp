@@ -96,7 +96,7 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
             Render(document, device, page);
             steps.PageDone();
         }
-        return {device.ImagesWritten(), device.ImagesFailed(), device.WriteError()};
+        return {device.ImagesWritten(), device.ImagesFailed()};
     }
 
     // The number of each page's first image.
@@ -120,8 +120,6 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
         std::lock_guard<std::mutex> lock(totals);
         rendered.written += device.ImagesWritten();
         rendered.failed += device.ImagesFailed();
-        if (!rendered.writeError)
-            rendered.writeError = device.WriteError();
     };
     std::vector<std::thread> helpers;
     for (int t = 1; t < std::min(threads, ProcessorsAvailable()); ++t) {

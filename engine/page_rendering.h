@@ -24,7 +24,6 @@ struct ImageDestination {
 struct RenderedImages {
     int written = 0;
     int failed = 0;
-    int writeError = 0; // the first file the system would not take, as ImageDumpDev::WriteError
 };
 
 // Renders the pages, reporting "Page k of m, q%" to the Current indicator
