@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <map>
 #include <mutex>
 #include <type_traits>
@@ -135,6 +136,30 @@ std::string EncodeDocumentJob(const ExtractRequest& request, const DocumentOutpu
     return job;
 }
 
+std::string EncodeDocumentResult(const DocumentReport& report) {
+    const ImageCounts& images = report.images;
+    std::ostringstream text;
+    text << images.written << ' ' << images.converted << ' ' << images.kept << ' ' << images.lost << ' '
+         << images.damaged << '\n'
+         << EscapeRecordText(report.extraction.outputDirectory) << '\n'
+         << EscapeRecordText(images.keptReason) << '\n'
+         << EscapeRecordText(images.lostReason);
+    return text.str();
+}
+
+void DecodeDocumentResult(const std::string& text, DocumentReport* report) {
+    ImageCounts& images = report->images;
+    std::istringstream lines(text);
+    lines >> images.written >> images.converted >> images.kept >> images.lost >> images.damaged;
+    lines.ignore(1);
+    // Each text on a line of its own, escaped: a folder's name may hold a
+    // line break.
+    for (std::string* field : {&report->extraction.outputDirectory, &images.keptReason, &images.lostReason}) {
+        std::getline(lines, *field);
+        *field = UnescapeRecordText(*field);
+    }
+}
+
 bool EndWithParent(long parent) {
     // A Ctrl+C reaches the whole process group: the parent ends its workers
     // itself, once it has taken note, and cleans up after them.
@@ -180,11 +205,7 @@ int RunDocumentWorker(int input, int channel) {
     }
     try {
         const DocumentReport report = RunDocument(request, output, settings, writer);
-        std::ostringstream counts;
-        counts << report.extraction.imagesWritten << ' ' << report.extraction.imagesFailed << ' '
-               << report.conversion.converted << ' ' << report.conversion.failed;
-        writer.Send('D', 0, report.extraction.outputDirectory);
-        writer.Send('R', static_cast<int>(report.extraction.outcome), counts.str());
+        writer.Send('R', static_cast<int>(report.extraction.outcome), EncodeDocumentResult(report));
     } catch (const std::bad_alloc&) {
         return kWorkerOutOfMemory;
     } catch (const std::system_error& error) {
