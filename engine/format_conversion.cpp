@@ -66,14 +66,14 @@ std::string SaveConverted(CRasterImage& image, int format, const std::string& so
     // The target appears under its name only once complete.
     platform::OutputFile target(targetPath);
     if (!target.Stream())
-        return platform::SystemErrorText(target.Error());
+        return target.ErrorText();
     if (!image.Encode(target.Stream(), targetFormat.codecId)) {
         // Taken at once: the failed write of the stream set it.
         const int systemError = std::ferror(target.Stream()) ? errno : 0;
         return FailureText(image.GetLastError(), systemError);
     }
     if (!target.Commit())
-        return platform::SystemErrorText(target.Error());
+        return target.ErrorText();
     return {};
 }
 
@@ -152,7 +152,7 @@ ConversionResult ConvertImageBytes(int format, const std::string& path, const st
     if (source.Stream())
         std::fwrite(content.data(), 1, content.size(), source.Stream());
     if (!source.Commit()) {
-        SetReason(whyNot, platform::SystemErrorText(source.Error()));
+        SetReason(whyNot, source.ErrorText());
         return ConversionResult::Lost;
     }
     SetReason(whyNot, std::move(reason));

@@ -89,7 +89,7 @@ bool ImageDumpDev::Created(platform::OutputFile& file, const std::string& name) 
         std::setvbuf(file.Stream(), buffer.data(), _IOFBF, buffer.size());
         return true;
     }
-    Fail(name, file.Error());
+    Fail(name, file);
     return false;
 }
 
@@ -99,14 +99,14 @@ void ImageDumpDev::Finish(platform::OutputFile& file, const std::string& name) {
         if (handoff)
             handoff->Written(name);
     } else {
-        Fail(name, file.Error());
+        Fail(name, file);
     }
 }
 
-void ImageDumpDev::Fail(const std::string& name, int systemError) {
+void ImageDumpDev::Fail(const std::string& name, const platform::OutputFile& file) {
     error(errIO, -1, "Couldn't write image file '{0:s}'", name.c_str());
     if (imagesFailed++ == 0)
-        failureReason = platform::SystemErrorText(systemError);
+        failureReason = file.ErrorText();
 }
 
 template <typename Write>

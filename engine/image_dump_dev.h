@@ -70,7 +70,7 @@ private:
     // Renames the complete file into place; a failed write leaves nothing.
     void Finish(platform::OutputFile& file, const std::string& name);
     // Counts an image that could not be written, for the system's reason.
-    void Fail(const std::string& name, int systemError);
+    void Fail(const std::string& name, const platform::OutputFile& file);
     // Counts an image whose data yields no file, with the reason on the error channel.
     void Refuse(int number, const char* reason);
     // Writes a PBM or PPM image of the given size with write(FILE*), to its

@@ -226,6 +226,26 @@ TEST(RunTemporaries, ALongTitleFitsWithAnOutputFolder) {
     }
 }
 
+// An image name longer than a folder takes ("TITLE-000.ppm" from a title of
+// 250 bytes) is refused, and the loss says why, naming the limit; no image is
+// said to be written or kept that is not there.
+TEST(RunTemporaries, ANameTooLongForTheFolderIsToldWithTheLimit) {
+    TempDir dir;
+    const std::string title(250, 't');
+    const std::string document = dir / (title + ".pdf"), out = dir / "out";
+    WriteFile(document, testpdf::SampleDocument());
+    for (const char* format : {"ppm", "png"}) {
+        SCOPED_TRACE(format);
+        std::filesystem::remove_all(out);
+        const CliResult result = RunCliCommand({"--no-markers", "-f", format, "-o", out.c_str(), document.c_str()});
+        EXPECT_EQ(result.status, 4);
+        EXPECT_EQ(result.out, document + ": 0 images written to " + out + "/\n");
+        EXPECT_EQ(result.err, document + ": 11 image(s) could not be written: File name too long (a name in " + out +
+                                  "/ may have at most 255 bytes).\n");
+        EXPECT_EQ(ListFiles(out), std::vector<std::string>{});
+    }
+}
+
 // A run killed before it could clean up leaves its temporaries; the next run
 // into the folder removes them, and only those whose process is gone: not
 // those of a running process, nor one still being written by a process of
@@ -377,4 +397,18 @@ TEST(StopCauses, ADocumentProcessKilledFromOutsideIsToldSoAndTheRunGoesOn) {
             << said;
         EXPECT_EQ(Temporaries(out), std::vector<std::string>{});
     }
+}
+
+// Any byte of a path passes between the document's process and the command:
+// a line break in a folder's name does not cut the folder the line names.
+TEST(RunPaths, ALineBreakInAFoldersNameIsKeptWhole) {
+    TempDir dir;
+    const std::string folder = dir / "a\nb";
+    mkdir(folder.c_str(), 0777);
+    const std::string document = folder + "/sample.pdf";
+    WriteFile(document, testpdf::SampleDocument());
+    const CliResult result = RunCliCommand({"--no-markers", "-f", "ppm", document.c_str()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, document + ": 11 images written to " + folder + "/sample/\n");
+    EXPECT_EQ(testing_support::ListOutputFiles(folder + "/sample").size(), 11u);
 }
