@@ -171,7 +171,7 @@ void WaitForDocuments(std::deque<DocumentSlot>& slots, int listChannel, int inte
             timeout = 0; // a document that could not start ends at once
         const long long left = slot.process->MillisecondsLeft();
         if (left >= 0)
-            timeout = timeout < 0 ? left : std::min(timeout, left);
+            timeout = std::min({timeout < 0 ? left : timeout, left, DocumentProcess::kLookAtLeastEvery});
     }
     if (poll(channels.data(), channels.size(), static_cast<int>(std::min(timeout, 1ll << 30))) < 0 && errno != EINTR)
         return;

@@ -3,6 +3,7 @@
 #include "engine/document_worker.h"
 #include "platform/output_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <pthread.h>
@@ -76,7 +77,7 @@ bool IsFault(int number) {
 
 DocumentProcess::DocumentProcess(const ExtractRequest& request, const DocumentOutput& output,
                                  const ConvertSettings& settings, const DocumentLimits& limits)
-    : request_(request), output_(output), limits_(limits), started_(std::chrono::steady_clock::now()) {
+    : request_(request), output_(output), limits_(limits), lastLook_(std::chrono::steady_clock::now()) {
     // Both pipes close on exec in every other child that starts meanwhile;
     // the worker gets its ends as standard input and its channel.
     int job[2], answer[2];
@@ -183,12 +184,17 @@ std::string DocumentProcess::StopCause(int status) const {
     return "Stopped before its end (status " + std::to_string(WEXITSTATUS(status)) + ").";
 }
 
-long long DocumentProcess::MillisecondsLeft() const {
+long long DocumentProcess::MillisecondsLeft() {
     if (limits_.seconds <= 0)
         return -1;
-    const auto elapsed = std::chrono::steady_clock::now() - started_;
+    // A longer gap between two looks than callers leave is a time the run
+    // was suspended (Ctrl+Z): the document did not run either.
+    const auto now = std::chrono::steady_clock::now();
+    counted_ += std::min<std::chrono::steady_clock::duration>(now - lastLook_,
+                                                              std::chrono::milliseconds(2 * kLookAtLeastEvery));
+    lastLook_ = now;
     const long long left =
-        limits_.seconds * 1000ll - std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
+        limits_.seconds * 1000ll - std::chrono::duration_cast<std::chrono::milliseconds>(counted_).count();
     return std::max(left, 0ll);
 }
 

@@ -30,8 +30,12 @@ public:
     // Reads what the child said and passes each complete message and progress
     // step on; false once the child has closed its end.
     bool Read(DocumentEvents& events);
-    // Milliseconds left before the time limit; -1 without one.
-    long long MillisecondsLeft() const;
+    // Milliseconds left before the time limit; -1 without one. The time
+    // counts while the run goes, not while it is suspended: callers look at
+    // least every kLookAtLeastEvery milliseconds, and a longer gap between
+    // two looks counts as twice that only.
+    long long MillisecondsLeft();
+    static constexpr long long kLookAtLeastEvery = 500;
     // Stops a child that ran out of time.
     void StopForTime();
     // Ends the child at once, when the person asks for it.
@@ -57,5 +61,6 @@ private:
     bool cancelled_ = false;
     bool reported_ = false;
     DocumentReport report_;
-    std::chrono::steady_clock::time_point started_;
+    std::chrono::steady_clock::time_point lastLook_;
+    std::chrono::steady_clock::duration counted_{}; // of the time limit
 };

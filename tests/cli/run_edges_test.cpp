@@ -412,3 +412,24 @@ TEST(RunPaths, ALineBreakInAFoldersNameIsKeptWhole) {
     EXPECT_EQ(result.out, document + ": 11 images written to " + folder + "/sample/\n");
     EXPECT_EQ(testing_support::ListOutputFiles(folder + "/sample").size(), 11u);
 }
+
+// A run suspended (Ctrl+Z) and resumed: the time it spent suspended does not
+// count against the time limit, so the document is not stopped on resume.
+TEST(TimeLimit, ASuspendedRunDoesNotCountTheTimeItWasSuspended) {
+    AdoptedOrphans orphans;
+    TempDir dir;
+    WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
+    const std::string err = dir / "err.txt";
+    const pid_t cli = StartCli({"--time-limit", "3", "--no-markers", "-o", dir / "out", dir / "slow.pdf"}, err);
+    ASSERT_TRUE(WaitUntil([&] { return !ChildrenOf(cli).empty(); }, 10000));
+    kill(-cli, SIGTSTP); // as the terminal does for Ctrl+Z
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    const auto resumed = std::chrono::steady_clock::now();
+    kill(-cli, SIGCONT);
+    int status = 0;
+    ASSERT_EQ(waitpid(cli, &status, 0), cli);
+    const double ranAfter = std::chrono::duration<double>(std::chrono::steady_clock::now() - resumed).count();
+    EXPECT_GT(ranAfter, 1.0) << "the document was stopped on resume";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_NE(ReadFile(err).find("Stopped after 3 seconds"), std::string::npos) << ReadFile(err);
+}
