@@ -147,6 +147,7 @@ struct DocumentSlot {
     std::optional<DocumentOutcome> settled;  // known without a run: not found, unreadable
     std::optional<DocumentOutcome> done;     // what its matching marker recorded
     std::chrono::steady_clock::time_point started;
+    timespec startedAt{}; // on the clock of file times
     double seconds = 0;
 };
 
@@ -219,8 +220,10 @@ public:
             for (; !slots_.empty() && slots_.front().ended; slots_.pop_front()) {
                 const DocumentOutcome outcome = Report(slots_.front());
                 status_ = Worse(status_, outcome.status);
-                if (outcome.status == ExitCode::RangeError)
-                    return static_cast<int>(status_); // the documents after it are stopped unreported
+                if (outcome.status == ExitCode::RangeError) {
+                    EndLaterDocuments();
+                    return static_cast<int>(status_);
+                }
             }
             if (slots_.empty() && state == DocumentList::State::Ended)
                 break;
@@ -248,6 +251,18 @@ private:
         messages_.ShowMessage(std::string("The run was interrupted (SIG") + (name ? name : "?") +
                               "); documents not reported were not finished.");
         return 128 + number;
+    }
+
+    // The run stops at a range error as one job at a time would: documents
+    // after it that had started are ended, unreported, and the files they
+    // wrote are removed.
+    void EndLaterDocuments() {
+        for (auto slot = std::next(slots_.begin()); slot != slots_.end(); ++slot) {
+            if (!slot->process)
+                continue;
+            slot->process.reset();
+            RemoveOutputWrittenSince(slot->output, slot->startedAt, settings_.outputDirectory.empty());
+        }
     }
 
     long Running() const {
@@ -300,6 +315,7 @@ private:
     void Start(DocumentSlot& slot) {
         staleTemporaries_.Before(slot.output.outputDirectory);
         slot.started = std::chrono::steady_clock::now();
+        clock_gettime(CLOCK_REALTIME_COARSE, &slot.startedAt); // the clock file times are taken from
         ++started_;
         const int count = std::max(knownCount_, started_);
         ExtractRequest request{slot.entry.path, options_.ownerPassword, options_.userPassword, started_, count};

@@ -433,3 +433,36 @@ TEST(TimeLimit, ASuspendedRunDoesNotCountTheTimeItWasSuspended) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
     EXPECT_NE(ReadFile(err).find("Stopped after 3 seconds"), std::string::npos) << ReadFile(err);
 }
+
+// A page range beyond document 2 of 3 stops the run there. With -j 2 the
+// third document has started beside the first two; it is ended and its files
+// removed, so that the disk holds what -j 1 leaves, with -o or beside the
+// documents.
+TEST(RangeError, ADocumentStartedAfterItLeavesNoFiles) {
+    for (const bool sharedFolder : {true, false}) {
+        SCOPED_TRACE(sharedFolder ? "with -o" : "beside the documents");
+        TempDir dir;
+        std::map<std::string, std::map<std::string, std::string>> disks;
+        for (const char* jobs : {"1", "2"}) {
+            const std::string place = dir / (std::string("j") + jobs), out = place + "/out";
+            mkdir(place.c_str(), 0777);
+            // The first is stopped at the time limit, long after the third
+            // has written its image.
+            WriteFile(place + "/a.pdf", testpdf::SlowDocument(2));
+            WriteFile(place + "/b.pdf", testpdf::SlowDocument(1));
+            WriteFile(place + "/c.pdf", testpdf::SampleDocument());
+            std::vector<std::string> arguments{"--no-markers", "-j", jobs, "-f", "ppm", "-p", "2", "--time-limit", "2"};
+            if (sharedFolder)
+                arguments.insert(arguments.end(), {"-o", out});
+            for (const char* name : {"/a.pdf", "/b.pdf", "/c.pdf"})
+                arguments.push_back(place + name);
+            std::vector<const char*> argv;
+            for (const std::string& argument : arguments)
+                argv.push_back(argument.c_str());
+            const CliResult result = RunCliCommand(argv);
+            EXPECT_EQ(result.status, 3) << result.err;
+            disks[jobs] = testing_support::FolderContents(place);
+        }
+        EXPECT_EQ(disks["2"], disks["1"]);
+    }
+}
