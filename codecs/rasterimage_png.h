@@ -1,9 +1,15 @@
 #pragma once
-// PNG writer through libpng: palette, gray or RGB images.
+// PNG writer: palette, gray or RGB images. Non-interlaced images up to a
+// size limit are compressed whole with libdeflate; the others through
+// libpng's row stream.
 #include "codecs/rasterimage.h"
 
 class CRasterImagePNG : public CRasterImage {
 public:
     CRasterImagePNG() : CRasterImage(RASTER_FORMAT_PNG) {}
     bool Encode(CByteStream* stream);
+
+private:
+    bool EncodeWhole(CByteStream* stream);
+    bool EncodeByRows(CByteStream* stream);
 };

@@ -1,0 +1,133 @@
+#include "codecs/png_file_writer.h"
+
+#include <libdeflate.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+constexpr size_t kIdatChunkBytes = 1 << 20;
+enum : uint8_t { kFilterNone = 0, kFilterPaeth = 4 };
+
+void PutBigEndian32(std::vector<uint8_t>& out, uint32_t value) {
+    out.push_back(static_cast<uint8_t>(value >> 24));
+    out.push_back(static_cast<uint8_t>(value >> 16));
+    out.push_back(static_cast<uint8_t>(value >> 8));
+    out.push_back(static_cast<uint8_t>(value));
+}
+
+bool WriteAll(CByteStream* stream, const uint8_t* data, size_t size) {
+    return size == 0 || stream->Write(data, 1, static_cast<unsigned>(size)) == size;
+}
+
+// Length, type, data and the CRC over type and data.
+bool WriteChunk(CByteStream* stream, const char* type, const uint8_t* data, size_t size) {
+    std::vector<uint8_t> head;
+    PutBigEndian32(head, static_cast<uint32_t>(size));
+    head.insert(head.end(), type, type + 4);
+    uint32_t crc = libdeflate_crc32(0, type, 4);
+    crc = libdeflate_crc32(crc, data, size);
+    std::vector<uint8_t> tail;
+    PutBigEndian32(tail, crc);
+    return WriteAll(stream, head.data(), head.size()) && WriteAll(stream, data, size) &&
+           WriteAll(stream, tail.data(), tail.size());
+}
+
+bool WriteChunk(CByteStream* stream, const char* type, const std::vector<uint8_t>& data) {
+    return WriteChunk(stream, type, data.data(), data.size());
+}
+
+uint8_t Paeth(int left, int up, int upLeft) {
+    const int estimate = left + up - upLeft;
+    const int toLeft = std::abs(estimate - left), toUp = std::abs(estimate - up), toUpLeft = std::abs(estimate - upLeft);
+    if (toLeft <= toUp && toLeft <= toUpLeft)
+        return static_cast<uint8_t>(left);
+    return static_cast<uint8_t>(toUp <= toUpLeft ? up : upLeft);
+}
+
+// The usual filter choice heuristic: bytes read as signed, smallest sum wins.
+uint64_t SignedSum(const uint8_t* bytes, size_t size) {
+    uint64_t sum = 0;
+    for (size_t i = 0; i < size; ++i)
+        sum += bytes[i] < 128 ? bytes[i] : 256 - bytes[i];
+    return sum;
+}
+
+} // namespace
+
+PngFileWriter::PngFileWriter(const PngFileLayout& layout, bool tryPaeth, int level)
+    : layout_(layout), tryPaeth_(tryPaeth), level_(level) {
+    const size_t channels = layout.colourType == 2 ? 3 : 1;
+    const size_t bitsPerPixel = channels * layout.bitDepth;
+    rowBytes_ = (static_cast<size_t>(layout.width) * bitsPerPixel + 7) / 8;
+    pixelBytes_ = std::max<size_t>(1, bitsPerPixel / 8);
+    filtered_.reserve((rowBytes_ + 1) * layout.height);
+    previous_.assign(rowBytes_, 0);
+}
+
+void PngFileWriter::AddRow(const uint8_t* row) {
+    const size_t start = filtered_.size();
+    filtered_.push_back(kFilterNone);
+    filtered_.insert(filtered_.end(), row, row + rowBytes_);
+    if (tryPaeth_) {
+        std::vector<uint8_t> paeth(rowBytes_);
+        for (size_t i = 0; i < rowBytes_; ++i) {
+            const int left = i >= pixelBytes_ ? row[i - pixelBytes_] : 0;
+            const int upLeft = i >= pixelBytes_ ? previous_[i - pixelBytes_] : 0;
+            paeth[i] = static_cast<uint8_t>(row[i] - Paeth(left, previous_[i], upLeft));
+        }
+        if (SignedSum(paeth.data(), rowBytes_) < SignedSum(row, rowBytes_)) {
+            filtered_[start] = kFilterPaeth;
+            std::copy(paeth.begin(), paeth.end(), filtered_.begin() + static_cast<std::ptrdiff_t>(start + 1));
+        }
+        std::copy(row, row + rowBytes_, previous_.begin());
+    }
+}
+
+bool PngFileWriter::Write(CByteStream* stream, std::string* error) {
+    std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)> compressor(
+        libdeflate_alloc_compressor(level_), libdeflate_free_compressor);
+    if (!compressor) {
+        *error = "Failed to create the PNG compressor";
+        return false;
+    }
+    std::vector<uint8_t> compressed(libdeflate_zlib_compress_bound(compressor.get(), filtered_.size()));
+    const size_t compressedSize = libdeflate_zlib_compress(compressor.get(), filtered_.data(), filtered_.size(),
+                                                           compressed.data(), compressed.size());
+    filtered_ = {}; // the compressed data is all that is needed from here on
+    if (compressedSize == 0) {
+        *error = "Failed to compress the PNG data";
+        return false;
+    }
+
+    std::vector<uint8_t> header;
+    PutBigEndian32(header, layout_.width);
+    PutBigEndian32(header, layout_.height);
+    header.insert(header.end(), {layout_.bitDepth, layout_.colourType, 0, 0, 0});
+    // Background: palette entry 0, black for grey, white for colour.
+    std::vector<uint8_t> background;
+    if (layout_.colourType == 3)
+        background = {0};
+    else if (layout_.colourType == 0)
+        background = {0, 0};
+    else
+        background = {0, 255, 0, 255, 0, 255};
+    std::vector<uint8_t> physical;
+    PutBigEndian32(physical, layout_.xPixelsPerMetre);
+    PutBigEndian32(physical, layout_.yPixelsPerMetre);
+    physical.push_back(1); // unit: the metre
+
+    bool written = WriteAll(stream, kSignature, sizeof kSignature) && WriteChunk(stream, "IHDR", header);
+    if (written && layout_.colourType == 3)
+        written = WriteChunk(stream, "PLTE", layout_.paletteRgb);
+    written = written && WriteChunk(stream, "bKGD", background) && WriteChunk(stream, "pHYs", physical);
+    for (size_t offset = 0; written && offset < compressedSize; offset += kIdatChunkBytes)
+        written = WriteChunk(stream, "IDAT", compressed.data() + offset, std::min(kIdatChunkBytes, compressedSize - offset));
+    written = written && WriteChunk(stream, "IEND", nullptr, 0) && stream->Flush();
+    if (!written)
+        *error = "Write Error";
+    return written;
+}
