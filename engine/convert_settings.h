@@ -29,4 +29,8 @@ struct ConvertSettings {
     int imagesFormat = OUTPUT_JPG;
     int jpegQuality = 70;
     int jpegGrayScale = 1; // 0: "True" (gray), 1: "False"
+    // What one document may take in the desktop program's runs; 0 for no
+    // limit. The command line has options of its own.
+    int memoryLimitMb = 4096;
+    int timeLimitSeconds = 600;
 };

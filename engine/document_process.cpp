@@ -1,12 +1,14 @@
 #include "engine/document_process.h"
 
-#include "engine/pdf_engine.h"
+#include "engine/document_worker.h"
 #include "platform/output_file.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <pthread.h>
+#include <spawn.h>
 #include <csignal>
 #include <cstring>
-#include <new>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -14,102 +16,58 @@
 
 namespace {
 
-// Records are lines: a letter, a number, a space and a text with '\' and
-// line breaks escaped. M: a message; T, C: the Total and Current progress
-// (position, text); R: the result (outcome, then "written failed converted
-// conversion-failed" and the output directory as text).
-std::string Escape(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '\n')
-            out += "\\n";
-        else
-            out += c;
-    }
-    return out;
-}
-
-std::string Unescape(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size()) {
-            ++i;
-            out += text[i] == 'n' ? '\n' : text[i];
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-// The child's side: everything it has to say goes into the pipe.
-class PipeWriter : public DocumentEvents {
-public:
-    explicit PipeWriter(int fd) : fd_(fd) {}
-    void ShowMessage(const std::string& text) override { Send('M', 0, text); }
-    void SetTotal(const std::string& text, int position) override { Send('T', position, text); }
-    void SetCurrent(const std::string& text, int position) override { Send('C', position, text); }
-    void Send(char kind, long long number, const std::string& text) {
-        const std::string record = kind + std::to_string(number) + " " + Escape(text) + "\n";
-        for (size_t sent = 0; sent < record.size();) {
-            const ssize_t n = write(fd_, record.data() + sent, record.size() - sent);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                _exit(1); // the parent is gone
-            sent += static_cast<size_t>(n);
-        }
-    }
-
-private:
-    int fd_;
-};
-
-// Address-space limits cannot work under the address sanitizer, which
-// reserves terabytes up front; there the time limit alone applies.
+// Address-space limits cannot work under the address sanitizer; the worker
+// then runs under the time limit alone.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool kCanLimitMemory = false;
 #else
 constexpr bool kCanLimitMemory = true;
 #endif
 
-// How a child ends when its work threw: out of memory, or anything else.
-constexpr int kOutOfMemory = 3;
-constexpr int kFailed = 4;
+std::string Folder(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
 
-void SendResult(PipeWriter& pipe, const ExtractResult& result, const ConversionCounts& conversion) {
-    std::ostringstream counts;
-    counts << result.imagesWritten << ' ' << result.imagesFailed << ' ' << conversion.converted << ' '
-           << conversion.failed << ' ' << result.outputDirectory;
-    pipe.Send('R', static_cast<int>(result.outcome), counts.str());
+bool IsProgram(const std::string& path) { return access(path.c_str(), X_OK) == 0; }
+
+// The worker program: beside the running one (a build tree, or the installed
+// programs when the worker was put there), in the installed libexec folder,
+// else where this build made it.
+std::string WorkerProgram() {
+    char self[4096];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n > 0) {
+        const std::string folder = Folder(std::string(self, static_cast<size_t>(n)));
+        for (const std::string& candidate :
+             {folder + "vellumin-worker", folder + "../libexec/vellumin/vellumin-worker"})
+            if (IsProgram(candidate))
+                return candidate;
+    }
+    return VELLUMIN_WORKER_BUILD_PATH;
 }
 
-void ExtractAndConvert(int fd, const ExtractRequest& request, const DocumentOutput& output,
-                       const ConvertSettings& settings) {
-    PipeWriter pipe(fd);
-    const DocumentReport report = RunDocument(request, output, settings, pipe);
-    SendResult(pipe, report.extraction, report.conversion);
-}
-
-// The child's whole life: nothing it throws may unwind into the code that
-// forked it, which would then go on as a second copy of the parent.
-[[noreturn]] void RunChild(int fd, const ExtractRequest& request, const DocumentOutput& output,
-                           const ConvertSettings& settings, const DocumentLimits& limits) {
-    if (kCanLimitMemory && limits.memoryMb > 0) {
-        const rlim_t bytes = static_cast<rlim_t>(limits.memoryMb) * 1024 * 1024;
-        rlimit memory{bytes, bytes};
-        setrlimit(RLIMIT_AS, &memory);
+// Writes the whole job into the worker's input. A worker that ended before
+// reading it is told by how it ended, so the SIGPIPE that the write may raise
+// is held on this thread and taken back, leaving the process's handling alone.
+void SendJob(int fd, const std::string& job) {
+    sigset_t pipeSignal, previous;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    bool broken = false;
+    for (size_t sent = 0; sent < job.size();) {
+        const ssize_t n = write(fd, job.data() + sent, job.size() - sent);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            broken = errno == EPIPE;
+            break;
+        }
+        sent += static_cast<size_t>(n);
     }
-    try {
-        ExtractAndConvert(fd, request, output, settings);
-    } catch (const std::bad_alloc&) {
-        _exit(kOutOfMemory);
-    } catch (...) {
-        _exit(kFailed);
+    if (broken) {
+        const timespec none{0, 0};
+        sigtimedwait(&pipeSignal, nullptr, &none);
     }
-    _exit(0);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 std::string SignalName(int number) {
@@ -122,25 +80,39 @@ std::string SignalName(int number) {
 DocumentProcess::DocumentProcess(const ExtractRequest& request, const DocumentOutput& output,
                                  const ConvertSettings& settings, const DocumentLimits& limits)
     : request_(request), output_(output), limits_(limits), started_(std::chrono::steady_clock::now()) {
-    PreparePdfEngine(); // once, in the parent, before any child exists
-    int fds[2];
-    if (pipe(fds) != 0) {
+    // Both pipes close on exec in every other child that starts meanwhile;
+    // the worker gets its ends as standard input and its channel.
+    int job[2], answer[2];
+    if (pipe2(job, O_CLOEXEC) != 0) {
         report_.cutShort = std::string("Cannot start its work: ") + std::strerror(errno) + ".";
         return;
     }
-    std::fflush(nullptr); // nothing buffered is written twice
-    child_ = fork();
-    if (child_ == 0) {
-        close(fds[0]);
-        RunChild(fds[1], request, output, settings, limits);
-    }
-    close(fds[1]);
-    if (child_ < 0) {
+    if (pipe2(answer, O_CLOEXEC) != 0) {
         report_.cutShort = std::string("Cannot start its work: ") + std::strerror(errno) + ".";
-        close(fds[0]);
+        close(job[0]);
+        close(job[1]);
         return;
     }
-    channel_ = fds[0];
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, job[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, answer[1], kWorkerChannel);
+    const std::string program = WorkerProgram();
+    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    const int error = posix_spawn(&child_, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(job[0]);
+    close(answer[1]);
+    if (error != 0) {
+        child_ = -1;
+        report_.cutShort = "Cannot start its work (" + program + "): " + std::strerror(error) + ".";
+        close(job[1]);
+        close(answer[0]);
+        return;
+    }
+    SendJob(job[1], EncodeDocumentJob(request, output, settings, limits));
+    close(job[1]);
+    channel_ = answer[0];
 }
 
 DocumentProcess::~DocumentProcess() {
@@ -175,7 +147,7 @@ void DocumentProcess::Dispatch(const std::string& record, DocumentEvents& events
     if (record.empty() || space == std::string::npos)
         return;
     const long long number = std::atoll(record.substr(1, space - 1).c_str());
-    const std::string text = Unescape(record.substr(space + 1));
+    const std::string text = UnescapeRecordText(record.substr(space + 1));
     switch (record[0]) {
     case 'M': events.ShowMessage(text); break;
     case 'T': events.SetTotal(text, static_cast<int>(number)); break;
@@ -211,6 +183,13 @@ void DocumentProcess::StopForTime() {
     }
 }
 
+void DocumentProcess::Cancel() {
+    if (child_ > 0 && !cancelled_) {
+        kill(child_, SIGKILL);
+        cancelled_ = true;
+    }
+}
+
 DocumentReport DocumentProcess::Finish() {
     int status = 0;
     const pid_t child = child_;
@@ -231,20 +210,22 @@ DocumentReport DocumentProcess::Finish() {
     // A file the child was writing stays under its hidden temporary name.
     if (child > 0)
         platform::RemoveTemporaryFiles(output_.outputDirectory, child);
-    if (stoppedForTime_)
+    if (cancelled_)
+        report_.cutShort = "Stopped on request.";
+    else if (stoppedForTime_)
         report_.cutShort = "Stopped after " + std::to_string(limits_.seconds) +
-                           " seconds, the time one document may take (--time-limit).";
+                           " seconds, the time one document may take (" + limits_.timeSetting + ").";
     else if (WIFSIGNALED(status))
         report_.cutShort = "Stopped by signal " + std::to_string(WTERMSIG(status)) + " (" +
                            SignalName(WTERMSIG(status)) + ")" +
                            (kCanLimitMemory && limits_.memoryMb > 0
                                 ? "; most often the document needed more than the " +
-                                      std::to_string(limits_.memoryMb) + " MB one document may take (--memory-limit)."
+                                      std::to_string(limits_.memoryMb) + " MB one document may take (" + limits_.memorySetting + ")."
                                 : ".");
-    else if (WEXITSTATUS(status) == kOutOfMemory)
+    else if (WEXITSTATUS(status) == kWorkerOutOfMemory)
         report_.cutShort = "Stopped: it needed more memory than " +
                            (limits_.memoryMb > 0 ? "the " + std::to_string(limits_.memoryMb) +
-                                                       " MB one document may take (--memory-limit)."
+                                                       " MB one document may take (" + limits_.memorySetting + ")."
                                                  : std::string("there is."));
     else
         report_.cutShort = "Stopped before its end (status " + std::to_string(WEXITSTATUS(status)) + ").";

@@ -4,18 +4,15 @@
 // memory or the time of a damaged file; in a child, under a memory limit and
 // watched for time, such a document is stopped and reported while the rest
 // of the run goes on, and several documents can run side by side. The child
-// tells its messages, progress and result through a pipe, so that only the
-// parent writes to the terminal, one whole line at a time.
-#include "engine/document_run.h"
+// is the worker program (document_worker.h), started afresh, so that a
+// process with threads can run documents too. It tells its messages,
+// progress and result through a pipe, so that only the parent writes to the
+// terminal, one whole line at a time.
+#include "engine/document_worker.h"
 
 #include <chrono>
 #include <string>
 #include <sys/types.h>
-
-struct DocumentLimits {
-    int memoryMb = 0; // address space of the child; 0 for none
-    int seconds = 0;  // 0 for none
-};
 
 class DocumentProcess {
 public:
@@ -36,6 +33,8 @@ public:
     long long MillisecondsLeft() const;
     // Stops a child that ran out of time.
     void StopForTime();
+    // Ends the child at once, when the person asks for it.
+    void Cancel();
     // Waits for the child to end and tells how the document went.
     DocumentReport Finish();
 
@@ -51,6 +50,7 @@ private:
     int channel_ = -1;
     std::string pending_;
     bool stoppedForTime_ = false;
+    bool cancelled_ = false;
     bool reported_ = false;
     DocumentReport report_;
     std::chrono::steady_clock::time_point started_;

@@ -9,6 +9,7 @@ namespace {
 
 const char kGeneral[] = "Output General";
 const char kImages[] = "Output Images";
+const char kLimits[] = "Document Limits";
 
 // One persisted field: where it is stored and its default.
 struct PersistedField {
@@ -26,6 +27,8 @@ const PersistedField kFields[] = {
     {kImages, "Images Format", &ConvertSettings::imagesFormat},
     {kImages, "Jpeg Quality", &ConvertSettings::jpegQuality},
     {kImages, "Jpeg Gray Scale", &ConvertSettings::jpegGrayScale},
+    {kLimits, "Memory Limit MB", &ConvertSettings::memoryLimitMb},
+    {kLimits, "Time Limit Seconds", &ConvertSettings::timeLimitSeconds},
 };
 
 } // namespace

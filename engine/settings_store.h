@@ -9,10 +9,10 @@
 // which is created when needed.
 std::string SettingsFilePath(const std::string& moduleDirectory);
 
-// Fills the seven persisted fields; missing keys or file give the defaults.
+// Fills the persisted fields; missing keys or file give the defaults.
 // outputDirectory is not touched.
 void LoadSettings(const std::string& settingsPath, ConvertSettings& settings);
-// Writes the seven persisted fields; a failing write is ignored.
+// Writes the persisted fields; a failing write is ignored.
 void SaveSettings(const std::string& settingsPath, const ConvertSettings& settings);
 // Restores the defaults of the persisted fields, keeping outputDirectory.
 void ResetSettings(ConvertSettings& settings);

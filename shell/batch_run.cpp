@@ -1,10 +1,13 @@
 #include "shell/batch_run.h"
 #include "shell/program_resources.h"
 
-#include "engine/document_run.h"
+#include "engine/document_process.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
 #include "platform/ui/ui_services.h"
+
+#include <algorithm>
+#include <poll.h>
 
 namespace {
 
@@ -65,6 +68,32 @@ struct RunTally {
     }
 };
 
+// Runs one document in a worker process under the limits of the settings,
+// passing on what it says, until it ends, runs out of time, or endNow asks
+// for it to end at once.
+DocumentReport RunInWorker(const ExtractRequest& request, const DocumentOutput& output,
+                           const ConvertSettings& settings, DocumentEvents& events,
+                           const std::atomic<bool>& endNow) {
+    DocumentProcess process(request, output, settings,
+                            DocumentLimits{settings.memoryLimitMb, settings.timeLimitSeconds,
+                                           "Memory Limit MB in Settings.ini", "Time Limit Seconds in Settings.ini"});
+    // endNow is looked at every tenth of a second.
+    constexpr long long kLookAtEndNow = 100;
+    for (bool open = process.Channel() >= 0; open;) {
+        if (endNow) {
+            process.Cancel();
+            break;
+        }
+        const long long left = process.MillisecondsLeft();
+        pollfd channel{process.Channel(), POLLIN, 0};
+        if (poll(&channel, 1, static_cast<int>(left < 0 ? kLookAtEndNow : std::min(left, kLookAtEndNow))) > 0)
+            open = process.Read(events);
+        if (open && process.MillisecondsLeft() == 0)
+            process.StopForTime();
+    }
+    return process.Finish();
+}
+
 } // namespace
 
 CBatchRun::CBatchRun(CJobList& jobs, ConvertSettings& settings, Controls controls, QWidget* owner)
@@ -80,6 +109,7 @@ void CBatchRun::StartConvert() {
     controls_.enableButtons(false);
     converting_ = true;
     stop_ = false;
+    endNow_ = false;
     workerDone_ = false;
     worker_ = std::thread(&CBatchRun::Worker, this, jobs_.CheckedEntries());
     PumpMessagesUntil([this] { return workerDone_.load(); });
@@ -88,6 +118,9 @@ void CBatchRun::StartConvert() {
 void CBatchRun::StopConvert() {
     controls_.enableButtons(true);
     converting_ = false;
+    // A second Stop while the current document is finished ends it at once.
+    if (stop_ && WorkerRunning())
+        endNow_ = true;
     stop_ = true;
     // The current document is finished first; the bars say so until the
     // worker ends.
@@ -104,8 +137,10 @@ void CBatchRun::ShowEnd(const std::string& text, int totalPosition) {
 }
 
 void CBatchRun::StopAndWait() {
-    if (WorkerRunning())
+    if (WorkerRunning()) {
         StopConvert();
+        endNow_ = true;
+    }
     PumpMessagesUntil([this] { return workerDone_.load(); });
     if (worker_.joinable())
         worker_.join();
@@ -145,7 +180,15 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
         }
         const JobEntry& entry = entries[static_cast<size_t>(finished)];
         ExtractRequest request{entry.path, entry.ownerPassword, entry.userPassword, finished + 1, count};
-        const DocumentReport report = RunDocument(request, planner.Plan(entry.path, settings), settings, events);
+        const DocumentReport report =
+            RunInWorker(request, planner.Plan(entry.path, settings), settings, events, endNow_);
+        if (endNow_) {
+            end = ResourceString("run.stopped");
+            openFolder = false;
+            break;
+        }
+        if (!report.cutShort.empty())
+            events.ShowMessage(entry.path + ": " + report.cutShort);
         if (report.extraction.outcome == ExtractOutcome::RangeError) {
             end = ResourceString("run.range_error");
             openFolder = false;

@@ -1,7 +1,9 @@
 #pragma once
 // A batch run: the checked documents of the job list, one after another on
-// a worker thread, each processed by the engine's document run, with both
-// progress bars moving; Stop ends the run between documents. At the end both
+// a worker thread, each processed by the engine's document run in a worker
+// process under the limits of the settings, with both progress bars moving
+// from what it says; Stop ends the run between documents, a second Stop or
+// the window's close ends the current document at once. At the end both
 // bars say how it ended, its counts are shown, a message names the documents
 // that lost images, and the output folder opens when the settings ask. The worker reaches the windows only
 // through messages; the entries and their passwords are taken at Start.
@@ -31,10 +33,12 @@ public:
     // thread's events meanwhile. Refused while an earlier worker still runs.
     void StartConvert();
     // The run stops before its next document; the current one is finished.
+    // Called again while that document runs, it ends the document at once.
     void StopConvert();
     bool IsConverting() const { return converting_; }
     bool WorkerRunning() const { return worker_.joinable() && !workerDone_; }
-    // Stops the run and waits for its worker: before the windows go away.
+    // Ends the run and its current document at once and waits for its
+    // worker: before the windows go away.
     void StopAndWait();
 
 private:
@@ -48,7 +52,8 @@ private:
     Controls controls_;
     QWidget* owner_;
     std::atomic<bool> converting_{false};
-    std::atomic<bool> stop_{false};
+    std::atomic<bool> stop_{false};   // stop before the next document
+    std::atomic<bool> endNow_{false}; // end the current document at once
     std::atomic<bool> workerDone_{true};
     std::thread worker_;
 };

@@ -7,3 +7,9 @@ class QKeyEvent;
 class QWidget;
 
 bool FocusTakesKey(QWidget* focus, const QKeyEvent& key);
+
+// For Tab and Shift+Tab (without Ctrl): moves the focus to the next (or
+// previous) window Tab stops at, past from and its children, and says so.
+// Windows that would use Tab inside (the list's cells, the tree's rows) let
+// it go this way.
+bool TabLeaves(QWidget* from, const QKeyEvent& key);

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTextEdit>
 
 namespace {
 
@@ -59,8 +60,16 @@ CFileListForm::CFileListForm(ConvertSettings& settings, CRightView* options)
         button->SetIcon(FormIcon(spec.icon), ICON_SECOND_DARKER);
         button->SetTooltipText(ResourceString(spec.tooltip), true);
         button->DrawTransparent(false);
+        button->setFocusPolicy(Qt::TabFocus);
         buttons_.push_back(std::move(button));
     }
+    // Tab goes from the list through the buttons to the summary.
+    QWidget* previous = &grid_;
+    for (const auto& button : buttons_) {
+        QWidget::setTabOrder(previous, button.get());
+        previous = button.get();
+    }
+    QWidget::setTabOrder(previous, summary_.TextEdit());
     ResetBars();
     jobs_.SetUpGrid();
     jobs_.onResetBars = [this] { ResetBars(); };
@@ -134,6 +143,8 @@ void CFileListForm::AddCommands() {
 
 void CFileListForm::StartConvert() {
     // A password being typed counts, as when Start is clicked and the editor loses the focus.
+    if (auto* edit = dynamic_cast<CGridInPlaceEdit*>(CWnd::WindowOf(QApplication::focusWidget())))
+        edit->EndEdit();
     grid_.EndEditing();
     if (beforeRun)
         beforeRun();
@@ -165,13 +176,35 @@ unsigned CFileListForm::CommandForKey(const QKeyEvent& key) {
     return 0;
 }
 
+void CFileListForm::GiveTheListACurrentRow() {
+    if (grid_.GetRowCount() < 2 || grid_.IsValid(grid_.GetFocusCell()))
+        return;
+    // As a click on the first document would: its row selected, its name the focus cell.
+    grid_.SetFocusCell(1, 1);
+    grid_.SetSelectedRange(1, 0, 1, grid_.GetColumnCount() - 1);
+    grid_.Invalidate();
+}
+
 bool CFileListForm::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::FocusIn && widget && (widget == &grid_ || grid_.isAncestorOf(widget)))
+        GiveTheListACurrentRow();
     if (event->type() != QEvent::KeyPress)
         return false;
-    auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || !isAncestorOf(widget) || widget != QApplication::focusWidget())
         return false;
     const auto& key = *static_cast<QKeyEvent*>(event);
+    // Tab leaves the list (the grid would go from cell to cell).
+    if ((widget == &grid_ || grid_.isAncestorOf(widget)) && !FocusTakesKey(widget, key) && TabLeaves(&grid_, key))
+        return true;
+    // A button with the focus is pressed by Space or Return.
+    const bool press = key.modifiers() == Qt::NoModifier &&
+                       (key.key() == Qt::Key_Space || key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter);
+    for (const auto& button : buttons_)
+        if (press && widget == button.get()) {
+            OnCommand(button->GetDlgCtrlID());
+            return true;
+        }
     const unsigned command = CommandForKey(key);
     // An editor (a cell's password, the summary's text) keeps its own keys.
     if (!command || FocusTakesKey(widget, key))

@@ -47,6 +47,9 @@ protected:
 private:
     void AddCommands();
     void StartConvert();
+    // The first document becomes the current row when the list takes the
+    // focus without one, so that its keys work from the start.
+    void GiveTheListACurrentRow();
     void LayOut();
     void ResetBars();
     void EnableRunButtons(bool enable);

@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QTextEdit>
 #include <QUrl>
 
 
@@ -41,6 +42,10 @@ CMainFrame::CMainFrame(ConvertSettings& settings, const std::string& helpPage)
         accelerators_.push_back({combination.key(), combination.keyboardModifiers(), accelerator.command});
     }
     form_->beforeRun = [this] { options_->CommitEditing(); };
+    // After the summary, Tab reaches the options, then comes back to the list.
+    options_->Tree().GetListWindow()->setFocusPolicy(Qt::StrongFocus);
+    QWidget::setTabOrder(form_->Summary().TextEdit(), options_->Tree().GetListWindow());
+    QWidget::setTabOrder(options_->Tree().GetListWindow(), &form_->Grid());
     qApp->installEventFilter(this);
     // Every pop-up menu of the window has the look of its menus.
     SetPopupMenuPresenter(TrackFlatPopupMenu);
@@ -131,6 +136,9 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (!isAncestorOf(focus) && focus != this)
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
+    // Tab leaves the option tree (not its editors) for the next stop.
+    if (focus == options_->Tree().GetListWindow() && TabLeaves(focus, *key))
+        return true;
     const Qt::KeyboardModifiers modifiers = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     for (const Key& accelerator : accelerators_) {
         if (accelerator.key != key->key() || accelerator.modifiers != modifiers)
@@ -146,7 +154,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // A run under way stops first: its document is finished before the windows go.
+    // A run under way ends first, its current document at once, before the windows go.
     form_->Run().StopAndWait();
     options_->CommitEditing();
     event->accept();

@@ -30,6 +30,9 @@ CRightView::CRightView(ConvertSettings& settings) : settings_(settings) {
         // A drop-down's own list is part of its editor; no focus at all is another window's turn.
         if (old && now && tree_.isAncestorOf(old) && !isAncestorOf(now) && now->window()->windowType() != Qt::Popup)
             CommitEditing();
+        // The tree gets a focused row as it takes the focus without one, so its keys work at once.
+        if (now == tree_.GetListWindow() && !tree_.GetFocusedItem())
+            tree_.SetFocusedItem(tree_.GetRootItem()->GetChild());
     });
 }
 

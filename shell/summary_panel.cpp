@@ -11,6 +11,7 @@
 CContextRichEdit::CContextRichEdit(QWidget* parent) : CWnd(parent), text_(new QTextEdit) {
     text_->setReadOnly(true);
     text_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    text_->setTabChangesFocus(true);
     text_->setCursorWidth(0); // nothing is typed here: no caret, though the keys still select
     HostControl(text_);
 }

@@ -131,7 +131,8 @@ bool CChoiceTreeItemComboBox::CreateComboItem(uint32_t extraStyle) {
     if (!tree || editor_)
         return false;
     auto* combo = new Window(this);
-    if (!combo->Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | extraStyle, GetAttributeRect(), tree->GetListWindow(),
+    // No scroll-bar style: here it would show a bar beside the cell, not in the drop-down list.
+    if (!combo->Create(WS_CHILD | WS_VISIBLE | extraStyle, GetAttributeRect(), tree->GetListWindow(),
                        GetItemID())) {
         delete combo;
         return false;

@@ -20,11 +20,23 @@ TEST(SettingsStore, FirstStartUsesDefaultsAndExitWritesSevenKeys) {
     EXPECT_EQ(settings.imagesFormat, OUTPUT_JPG);
     EXPECT_EQ(settings.jpegQuality, 70);
     EXPECT_EQ(settings.jpegGrayScale, 1);
+    EXPECT_EQ(settings.memoryLimitMb, 4096);
+    EXPECT_EQ(settings.timeLimitSeconds, 600);
 
     SaveSettings(dir / "Settings.ini", settings);
     EXPECT_EQ(ReadFile(dir / "Settings.ini"),
               "[Output General]\nPage Range=0\nStart Page=1\nEnd Page=1000\nOpen Result=0\n\n"
-              "[Output Images]\nImages Format=1\nJpeg Quality=70\nJpeg Gray Scale=1\n");
+              "[Output Images]\nImages Format=1\nJpeg Quality=70\nJpeg Gray Scale=1\n\n"
+              "[Document Limits]\nMemory Limit MB=4096\nTime Limit Seconds=600\n");
+}
+
+TEST(SettingsStore, TheDocumentLimitsHaveKeysOfTheirOwn) {
+    TempDir dir;
+    WriteFile(dir / "Settings.ini", "[Document Limits]\nMemory Limit MB=512\nTime Limit Seconds=3\n");
+    ConvertSettings settings;
+    LoadSettings(dir / "Settings.ini", settings);
+    EXPECT_EQ(settings.memoryLimitMb, 512);
+    EXPECT_EQ(settings.timeLimitSeconds, 3);
 }
 
 TEST(SettingsStore, LoadsValuesUnchangedAndNeverTheOutputDirectory) {

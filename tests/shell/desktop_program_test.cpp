@@ -19,6 +19,9 @@
 #include <QTest>
 #include <QUrl>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <utility>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
@@ -270,4 +273,47 @@ TEST(DesktopProgram, TheListHasTheFocusAtStartAndTheSummaryNoCaret) {
     EXPECT_TRUE(QApplication::focusWidget() == &form.Grid() || form.Grid().isAncestorOf(QApplication::focusWidget()))
         << QApplication::focusWidget()->metaObject()->className();
     EXPECT_EQ(form.Summary().TextEdit()->cursorWidth(), 0);
+}
+
+// In the real window: F5 runs the batch once from the summary, where the
+// focus sits after a click on a document, and from the list; during the run
+// Delete and Ctrl+Del leave the list alone.
+TEST(DesktopProgram, F5RunsOnceAndTheListKeepsItsDocumentsDuringTheRun) {
+    struct Services : RecordingServices {
+        std::function<void()> duringTheRun;
+        int MessageBox(QWidget* owner, const std::string& text, const std::string& title, int type) override {
+            if (duringTheRun)
+                std::exchange(duringTheRun, nullptr)();
+            return RecordingServices::MessageBox(owner, text, title, type);
+        }
+    } services;
+    TempDir dir;
+    const std::vector<std::string> broken = {dir / "one.pdf", dir / "two.pdf"};
+    for (const std::string& path : broken)
+        std::ofstream(path) << "not a document";
+    Started started(dir / "Settings.ini");
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&started.Frame()));
+    CFileListForm& form = started.Frame().Form();
+    Drop(&form, broken);
+    ASSERT_EQ(form.Jobs().Paths().size(), 2u);
+    for (bool fromTheSummary : {true, false}) {
+        services.messages.clear();
+        if (fromTheSummary)
+            form.Summary().TextEdit()->setFocus();
+        else
+            form.Grid().SetFocus();
+        QCoreApplication::processEvents();
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        services.duringTheRun = [&] {
+            // The keys go to the list, as a user would send them after a click on it.
+            form.Grid().SetFocus();
+            ASSERT_NE(QApplication::focusWidget(), nullptr);
+            KeyOnFocus(Qt::Key_Delete);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete, Qt::ControlModifier);
+        };
+        KeyOnFocus(Qt::Key_F5);
+        started.WaitForTheRunToEnd();
+        EXPECT_EQ(services.messages.size(), 2u) << (fromTheSummary ? "from the summary" : "from the list");
+        EXPECT_EQ(form.Jobs().Paths(), broken);
+    }
 }

@@ -182,3 +182,105 @@ TEST(FrameKeys, EditorsKeepTheirKeysAndTheListsKeysRunOnce) {
     Press(Qt::Key_F5);
     EXPECT_EQ(services.messages.size(), 3u);
 }
+
+// Tab and Shift+Tab go round the window: the list, the six buttons, the
+// summary, the option tree, and back to the list. On the way the list and
+// the tree get a current row, and a button runs its command with Space.
+TEST(FrameKeys, TabGoesRoundTheWindowAndEveryStopTakesKeys) {
+    RecordingServices services;
+    BrokenDocuments documents(2);
+    Frame f;
+    services.files = documents.paths;
+    f.frame.OnCommand(ID_OPEN_FILE);
+    CFileListForm& form = f.Form();
+    const auto where = [&]() -> std::string {
+        QWidget* focus = QApplication::focusWidget();
+        if (!focus)
+            return "nothing";
+        if (focus == &form.Grid() || form.Grid().isAncestorOf(focus))
+            return "list";
+        for (unsigned id : std::initializer_list<unsigned>{ID_OPEN_FILE, ID_IMPORT_DIRECTORY, ID_REMOVE_SELECTED,
+                                                          ID_CLEAR_ALL_SELECTED, ID_START_CONVERT, ID_STOP_CONVERT})
+            if (focus == &form.Button(id))
+                return "button " + std::to_string(id);
+        if (focus == form.Summary().TextEdit() || form.Summary().isAncestorOf(focus))
+            return "summary";
+        if (f.frame.Options().isAncestorOf(focus))
+            return "options";
+        return focus->metaObject()->className();
+    };
+    form.Grid().SetFocus();
+    Lines forward{where()};
+    for (int i = 0; i < 9; ++i) {
+        Press(Qt::Key_Tab);
+        forward.push_back(where());
+    }
+    const Lines round = {"list",         "button 32770", "button 32771", "button 32776", "button 32778",
+                         "button 32781", "button 32782", "summary",      "options",      "list"};
+    EXPECT_EQ(forward, round);
+    Lines backward{where()};
+    for (int i = 0; i < 9; ++i) {
+        Press(Qt::Key_Backtab, Qt::ShiftModifier);
+        backward.push_back(where());
+    }
+    EXPECT_EQ(backward, Lines(round.rbegin(), round.rend()));
+
+    // The list has a current row as it takes the focus: Down moves to the
+    // second document, Space checks it after Ctrl+X unchecked everything.
+    Press(Qt::Key_X, Qt::ControlModifier);
+    Press(Qt::Key_Down);
+    Press(Qt::Key_Space);
+    ASSERT_EQ(form.Jobs().CheckedEntries().size(), 1u);
+    EXPECT_EQ(form.Jobs().CheckedEntries()[0].path, documents.paths[1]);
+    // A button takes Space: Remove Selected removes the current row.
+    form.Button(ID_REMOVE_SELECTED).SetFocus();
+    Press(Qt::Key_Space);
+    EXPECT_EQ(form.Jobs().Paths(), Lines{documents.paths[0]});
+}
+
+// A drop-down editor of the options shows no scroll bar beside its cell.
+TEST(FrameKeys, DropDownEditorsHaveNoStrayScrollBar) {
+    Frame f;
+    for (int id : {CRightView::kPageRange, CRightView::kOutputMode, CRightView::kJpegGrayScale}) {
+        auto* item = dynamic_cast<CChoiceTreeItemComboBox*>(f.frame.Options().Tree().FindItem(id));
+        ASSERT_NE(item, nullptr);
+        FocusOptionEditor(f.frame, id);
+        ASSERT_NE(item->GetWindow(), nullptr);
+        EXPECT_FALSE(item->GetWindow()->IsScrollBarShown(SB_VERT)) << "option " << id;
+        EXPECT_FALSE(item->GetWindow()->IsScrollBarShown(SB_HORZ)) << "option " << id;
+    }
+}
+
+// The option tree has a focused row as soon as it takes the focus, so the
+// arrows move at once.
+TEST(FrameKeys, TheOptionTreeGetsAFocusedRowWithTheFocus) {
+    Frame f;
+    CChoiceTree& tree = f.frame.Options().Tree();
+    ASSERT_EQ(tree.GetFocusedItem(), nullptr);
+    f.Form().Summary().TextEdit()->setFocus();
+    Press(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), tree.GetListWindow());
+    ASSERT_NE(tree.GetFocusedItem(), nullptr);
+    EXPECT_EQ(tree.GetFocusedItem()->GetItemID(), CRightView::kGeneral);
+    Press(Qt::Key_Down);
+    ASSERT_NE(tree.GetFocusedItem(), nullptr);
+    EXPECT_EQ(tree.GetFocusedItem()->GetItemID(), CRightView::kPageRange);
+}
+
+// F5 in a password cell's editor keeps what was typed, as a click on Start does.
+TEST(FrameKeys, F5InACellEditorCommitsThePasswordAndStarts) {
+    RecordingServices services;
+    BrokenDocuments documents(1);
+    Frame f;
+    services.files = documents.paths;
+    f.frame.OnCommand(ID_OPEN_FILE);
+    f.Form().Grid().SetFocus();
+    f.Form().Grid().OnEditCell(1, 4, POINT{0, 0}, 0);
+    QCoreApplication::processEvents();
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "pw");
+    Press(Qt::Key_F5);
+    EXPECT_EQ(f.Form().Grid().GetItemText(1, 4), "pw");
+    EXPECT_EQ(services.messages.size(), 1u); // the run met the document
+}

@@ -8,6 +8,8 @@
 #include "tests/support/cli_output.h"
 #include "tests/support/gui_support.h"
 #include "tests/support/test_support.h"
+#include "tests/support/sample_document.h"
+#include "engine/settings_store.h"
 
 #include <QApplication>
 #include <QTest>
@@ -16,7 +18,9 @@
 #include <QTextEdit>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <cerrno>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 using testing_support::CliOutput;
 using testing_support::CorpusDir;
@@ -323,26 +327,101 @@ TEST(BatchRun, ARefusedDocumentIsReportedAndTheRunGoesOn) {
     EXPECT_TRUE(services.opened.empty());
 }
 
-TEST(BatchRun, ClosingTheWindowMidRunFinishesTheDocumentFirst) {
-    if (!HaveCorpus())
-        GTEST_SKIP() << "the corpus of real PDFs (../shared/corpus) is not here";
+// No child process of the test is left, running or unwaited for.
+bool NoChildProcessLeft() { return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
+
+// The files whose names begin with prefix, with their contents.
+std::map<std::string, std::string> FilesOf(const std::string& prefix, const std::map<std::string, std::string>& files) {
+    std::map<std::string, std::string> chosen;
+    for (const auto& file : files)
+        if (file.first.rfind(prefix, 0) == 0)
+            chosen.insert(file);
+    return chosen;
+}
+
+// Files under a hidden temporary name: what a document cut short might leave.
+Lines TemporaryFiles(const std::string& folder) {
+    Lines hidden;
+    for (const std::string& name : ListFiles(folder))
+        if (name[0] == '.')
+            hidden.push_back(name);
+    return hidden;
+}
+
+TEST(BatchRun, ClosingTheWindowMidRunEndsTheDocumentAtOnce) {
     RecordingServices services;
     TempDir dir;
+    services.files = SampleCopies(dir, {"first.pdf"});
+    WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
+    services.files.push_back(dir / "slow.pdf");
     auto form = std::make_unique<Form>();
-    form->settings.imagesFormat = 1;
-    form->settings.outputDirectory = dir.path();
-    services.files = CorpusFiles({"flate-gray-rgb-indexed-smask-colorkey.pdf", "jpx-rgb.pdf"});
+    form->settings.imagesFormat = 0;
+    form->settings.outputDirectory = dir / "out";
+    mkdir(form->settings.outputDirectory.c_str(), 0777);
     form->jobs.OpenFile();
-    // The window closes while the first document converts: the run stops and
-    // the worker is waited for before the windows go.
-    OnText close(&form->total, "Images Converting", [&] { form->run.StopConvert(); });
+    // The window closes while the slow second document runs: its worker
+    // ends at once and the windows go.
+    // (From a timer: the bar's hook runs while the worker waits for it.)
+    OnText close(&form->total, "File 2 of 2", [&] { QTimer::singleShot(200, [&] { form->run.StopAndWait(); }); });
     form->run.StartConvert();
-    form->run.StopAndWait();
     form.reset();
-    for (const std::string& name : ListFiles(dir.path())) {
-        EXPECT_EQ(name.rfind("flate-gray-rgb-indexed-smask-colorkey-", 0), 0u) << name;
-        EXPECT_EQ(name.find(".ppm"), std::string::npos) << name; // the conversion pass completed
-    }
+    EXPECT_TRUE(NoChildProcessLeft());
+    EXPECT_TRUE(TemporaryFiles(dir / "out").empty());
+    EXPECT_EQ(FilesOf("first-", FolderContents(dir / "out")), CliOutput({dir / "first.pdf"}, dir / "cli", "ppm"));
+}
+
+TEST(BatchRun, ASecondStopEndsTheCurrentDocumentAtOnce) {
+    RecordingServices services;
+    TempDir dir;
+    services.files = SampleCopies(dir, {"first.pdf"});
+    WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
+    services.files.push_back(dir / "slow.pdf");
+    services.files.push_back(SampleCopies(dir, {"third.pdf"})[0]);
+    Form form;
+    form.settings.imagesFormat = 4; // png
+    form.settings.outputDirectory = dir / "out";
+    form.settings.timeLimitSeconds = 60; // a run that ignores the second Stop fails, it does not hang
+    mkdir(form.settings.outputDirectory.c_str(), 0777);
+    form.jobs.OpenFile();
+    QTimer again;
+    again.setSingleShot(true);
+    QObject::connect(&again, &QTimer::timeout, [&] { form.run.StopConvert(); });
+    OnText stop(&form.total, "File 2 of 3", [&] {
+        form.run.StopConvert();
+        again.start(300);
+    });
+    form.run.StartConvert();
+    EXPECT_EQ(form.Text(form.total), "Convert stopped.");
+    EXPECT_EQ(form.Text(form.current), "Convert stopped.");
+    EXPECT_TRUE(services.messages.empty()) << services.messages[0];
+    EXPECT_TRUE(NoChildProcessLeft());
+    EXPECT_TRUE(TemporaryFiles(dir / "out").empty());
+    for (const std::string& name : ListFiles(dir / "out"))
+        EXPECT_EQ(name.rfind("third", 0), std::string::npos) << name; // the third was not started
+    EXPECT_EQ(FilesOf("first-", FolderContents(dir / "out")), CliOutput({dir / "first.pdf"}, dir / "cli", "png"));
+}
+
+TEST(BatchRun, ADocumentOverTheTimeLimitOfTheSettingsIsReportedAndTheRunGoesOn) {
+    RecordingServices services;
+    TempDir dir;
+    WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
+    services.files = {dir / "slow.pdf"};
+    services.files.push_back(SampleCopies(dir, {"next.pdf"})[0]);
+    WriteFile(dir / "Settings.ini", "[Document Limits]\nTime Limit Seconds=3\n");
+    Form form;
+    LoadSettings(dir / "Settings.ini", form.settings);
+    form.settings.imagesFormat = 4; // png
+    form.settings.outputDirectory = dir / "out";
+    mkdir(form.settings.outputDirectory.c_str(), 0777);
+    form.jobs.OpenFile();
+    form.run.StartConvert();
+    EXPECT_EQ(services.messages,
+              Lines{dir / "slow.pdf" +
+                    ": Stopped after 3 seconds, the time one document may take (Time Limit Seconds in Settings.ini)."});
+    EXPECT_EQ(form.Text(form.total), "Convert Finished");
+    EXPECT_TRUE(TemporaryFiles(dir / "out").empty());
+    EXPECT_EQ(FilesOf("next-", FolderContents(dir / "out")), CliOutput({dir / "next.pdf"}, dir / "cli", "png"));
+    EXPECT_NE(form.report.find("1 document(s) extracted, 1 skipped."), std::string::npos) << form.report;
 }
 
 TEST(SummaryPanel, StyledBlocksContextMenuAndSelectAll) {
