@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <memory>
+#include <cstring>
 
 namespace {
 
@@ -56,7 +56,52 @@ uint64_t SignedSum(const uint8_t* bytes, size_t size) {
     return sum;
 }
 
+// One compressor per thread and level, kept: making one costs more than
+// compressing a small image.
+libdeflate_compressor* Compressor(int level) {
+    struct Cached {
+        int level = -1;
+        libdeflate_compressor* compressor = nullptr;
+        ~Cached() { libdeflate_free_compressor(compressor); }
+    };
+    thread_local Cached cached;
+    if (cached.level != level) {
+        libdeflate_free_compressor(cached.compressor);
+        cached.compressor = libdeflate_alloc_compressor(level);
+        cached.level = cached.compressor ? level : -1;
+    }
+    return cached.compressor;
+}
+
 } // namespace
+
+// Fresh pages cost a fault each on first touch, more than compressing them at
+// a low level; the buffers of images up to this size are kept for the next
+// image of the thread.
+constexpr size_t kKeptBufferBytes = 32u << 20;
+
+uint8_t* PngFileWriter::ThreadBuffer::Take(size_t size) {
+    if (size > bytes.size())
+        bytes = std::vector<uint8_t>();
+    if (bytes.size() < size)
+        bytes.resize(size);
+    return bytes.data();
+}
+
+void PngFileWriter::ThreadBuffer::Release() {
+    if (bytes.size() > kKeptBufferBytes)
+        bytes = std::vector<uint8_t>();
+}
+
+PngFileWriter::ThreadBuffer& PngFileWriter::FilteredBuffer() {
+    thread_local ThreadBuffer buffer;
+    return buffer;
+}
+
+PngFileWriter::ThreadBuffer& PngFileWriter::CompressedBuffer() {
+    thread_local ThreadBuffer buffer;
+    return buffer;
+}
 
 PngFileWriter::PngFileWriter(const PngFileLayout& layout, bool tryPaeth, int level)
     : layout_(layout), tryPaeth_(tryPaeth), level_(level) {
@@ -64,44 +109,48 @@ PngFileWriter::PngFileWriter(const PngFileLayout& layout, bool tryPaeth, int lev
     const size_t bitsPerPixel = channels * layout.bitDepth;
     rowBytes_ = (static_cast<size_t>(layout.width) * bitsPerPixel + 7) / 8;
     pixelBytes_ = std::max<size_t>(1, bitsPerPixel / 8);
-    filtered_.reserve((rowBytes_ + 1) * layout.height);
-    previous_.assign(rowBytes_, 0);
-}
-
-void PngFileWriter::AddRow(const uint8_t* row) {
-    const size_t start = filtered_.size();
-    filtered_.push_back(kFilterNone);
-    filtered_.insert(filtered_.end(), row, row + rowBytes_);
-    if (tryPaeth_) {
-        std::vector<uint8_t> paeth(rowBytes_);
-        for (size_t i = 0; i < rowBytes_; ++i) {
-            const int left = i >= pixelBytes_ ? row[i - pixelBytes_] : 0;
-            const int upLeft = i >= pixelBytes_ ? previous_[i - pixelBytes_] : 0;
-            paeth[i] = static_cast<uint8_t>(row[i] - Paeth(left, previous_[i], upLeft));
-        }
-        if (SignedSum(paeth.data(), rowBytes_) < SignedSum(row, rowBytes_)) {
-            filtered_[start] = kFilterPaeth;
-            std::copy(paeth.begin(), paeth.end(), filtered_.begin() + static_cast<std::ptrdiff_t>(start + 1));
-        }
-        std::copy(row, row + rowBytes_, previous_.begin());
+    filteredSize_ = (rowBytes_ + 1) * layout.height;
+    filtered_ = FilteredBuffer().Take(filteredSize_);
+    if (tryPaeth) {
+        previous_.assign(rowBytes_, 0);
+        paeth_.resize(rowBytes_);
     }
 }
 
-bool PngFileWriter::Write(CByteStream* stream, std::string* error) {
-    std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)> compressor(
-        libdeflate_alloc_compressor(level_), libdeflate_free_compressor);
-    if (!compressor) {
-        *error = "Failed to create the PNG compressor";
-        return false;
+uint8_t* PngFileWriter::NextRow() { return &filtered_[rowsAdded_ * (rowBytes_ + 1) + 1]; }
+
+void PngFileWriter::EndRow() {
+    uint8_t* row = NextRow();
+    row[-1] = kFilterNone;
+    ++rowsAdded_;
+    if (!tryPaeth_)
+        return;
+    for (size_t i = 0; i < rowBytes_; ++i) {
+        const int left = i >= pixelBytes_ ? row[i - pixelBytes_] : 0;
+        const int upLeft = i >= pixelBytes_ ? previous_[i - pixelBytes_] : 0;
+        paeth_[i] = static_cast<uint8_t>(row[i] - Paeth(left, previous_[i], upLeft));
     }
-    std::vector<uint8_t> compressed(libdeflate_zlib_compress_bound(compressor.get(), filtered_.size()));
-    const size_t compressedSize = libdeflate_zlib_compress(compressor.get(), filtered_.data(), filtered_.size(),
-                                                           compressed.data(), compressed.size());
-    filtered_ = {}; // the compressed data is all that is needed from here on
-    if (compressedSize == 0) {
-        *error = "Failed to compress the PNG data";
-        return false;
+    std::memcpy(previous_.data(), row, rowBytes_);
+    if (SignedSum(paeth_.data(), rowBytes_) < SignedSum(row, rowBytes_)) {
+        row[-1] = kFilterPaeth;
+        std::memcpy(row, paeth_.data(), rowBytes_);
     }
+}
+
+bool PngFileWriter::Write(CByteStream* stream) {
+    libdeflate_compressor* compressor = Compressor(level_);
+    if (!compressor || rowsAdded_ != layout_.height)
+        return false;
+    const size_t bound = libdeflate_zlib_compress_bound(compressor, filteredSize_);
+    uint8_t* compressed = CompressedBuffer().Take(bound);
+    const size_t compressedSize = libdeflate_zlib_compress(compressor, filtered_, filteredSize_, compressed, bound);
+    FilteredBuffer().Release(); // the compressed data is all that is needed from here on
+    const bool written = compressedSize > 0 && WriteFile(stream, compressed, compressedSize);
+    CompressedBuffer().Release();
+    return written;
+}
+
+bool PngFileWriter::WriteFile(CByteStream* stream, const uint8_t* compressed, size_t compressedSize) {
 
     std::vector<uint8_t> header;
     PutBigEndian32(header, layout_.width);
@@ -125,9 +174,6 @@ bool PngFileWriter::Write(CByteStream* stream, std::string* error) {
         written = WriteChunk(stream, "PLTE", layout_.paletteRgb);
     written = written && WriteChunk(stream, "bKGD", background) && WriteChunk(stream, "pHYs", physical);
     for (size_t offset = 0; written && offset < compressedSize; offset += kIdatChunkBytes)
-        written = WriteChunk(stream, "IDAT", compressed.data() + offset, std::min(kIdatChunkBytes, compressedSize - offset));
-    written = written && WriteChunk(stream, "IEND", nullptr, 0) && stream->Flush();
-    if (!written)
-        *error = "Write Error";
-    return written;
+        written = WriteChunk(stream, "IDAT", compressed + offset, std::min(kIdatChunkBytes, compressedSize - offset));
+    return written && WriteChunk(stream, "IEND", nullptr, 0) && stream->Flush();
 }

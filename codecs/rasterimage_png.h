@@ -10,6 +10,8 @@ public:
     bool Encode(CByteStream* stream);
 
 private:
+    // The image's size once filtered: a filter byte and the stored row for each row.
+    uint64_t FilteredBytes() const;
     bool EncodeWhole(CByteStream* stream);
     bool EncodeByRows(CByteStream* stream);
 };
