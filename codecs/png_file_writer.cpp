@@ -29,7 +29,8 @@ bool WriteChunk(CByteStream* stream, const char* type, const uint8_t* data, size
     PutBigEndian32(head, static_cast<uint32_t>(size));
     head.insert(head.end(), type, type + 4);
     uint32_t crc = libdeflate_crc32(0, type, 4);
-    crc = libdeflate_crc32(crc, data, size);
+    if (size > 0) // the CRC of no data would start the sum again
+        crc = libdeflate_crc32(crc, data, size);
     std::vector<uint8_t> tail;
     PutBigEndian32(tail, crc);
     return WriteAll(stream, head.data(), head.size()) && WriteAll(stream, data, size) &&

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <zlib.h>
 
 #include <cstring>
 #include <random>
@@ -31,6 +32,30 @@ bool DecodeToRgb(const std::string& file, uint32_t* width, uint32_t* height, std
     *height = image.height;
     png_image_free(&image);
     return read;
+}
+
+// The chunk types in order when the signature and every chunk's length and
+// CRC are sound, else "broken".
+std::string ChunkTypes(const std::string& file) {
+    if (file.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0)
+        return "broken";
+    std::string types;
+    for (size_t at = 8; at < file.size();) {
+        if (file.size() - at < 12)
+            return "broken";
+        const auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<uint8_t>(file[i])); };
+        const uint32_t length = byte(at) << 24 | byte(at + 1) << 16 | byte(at + 2) << 8 | byte(at + 3);
+        if (file.size() - at - 12 < length)
+            return "broken";
+        const uint32_t stored = byte(at + 8 + length) << 24 | byte(at + 9 + length) << 16 |
+                                byte(at + 10 + length) << 8 | byte(at + 11 + length);
+        const auto* typeAndData = reinterpret_cast<const Bytef*>(file.data() + at + 4);
+        if (crc32(0, typeAndData, length + 4) != stored)
+            return "broken";
+        types += (types.empty() ? "" : " ") + file.substr(at + 4, 4);
+        at += 12 + length;
+    }
+    return types;
 }
 
 // libpng writing the image row by row with zlib.
@@ -120,7 +145,8 @@ struct Case {
 
 // Each kind of image the writer takes (palette and gray at 1, 4 and 8 bits,
 // RGB), at odd widths that leave bits or bytes over at the end of a row, and
-// small and large enough for both compression levels.
+// small and large enough for both compression levels: sound chunks, and
+// every pixel as it was.
 TEST(PngFileWriter, EveryPixelReadsBackThroughLibpng) {
     const Case cases[] = {
         {"bitmap 1 bit", 83, 17, 1, false, Picture::Noisy},      {"gray 4 bits", 45, 31, 4, true, Picture::Photo},
@@ -141,6 +167,8 @@ TEST(PngFileWriter, EveryPixelReadsBackThroughLibpng) {
         bool ok = false;
         const std::string file = EncodeToBytes(image, RASTER_FORMAT_PNG, &ok);
         ASSERT_TRUE(ok);
+        const std::string chunks = ChunkTypes(file);
+        EXPECT_TRUE(chunks == "IHDR PLTE bKGD pHYs IDAT IEND" || chunks == "IHDR bKGD pHYs IDAT IEND") << chunks;
         uint32_t width = 0, height = 0;
         std::vector<uint8_t> rgb;
         ASSERT_TRUE(DecodeToRgb(file, &width, &height, &rgb));
