@@ -1,5 +1,6 @@
 #include "engine/image_dump_dev.h"
 
+#include "engine/inflated_image.h"
 #include "engine/rgb_row_converter.h"
 #include "engine/sample_row_reader.h"
 #include "engine/text_format.h"
@@ -153,7 +154,7 @@ void ImageDumpDev::drawImageMask(GfxState*, Object*, Stream* str, int width, int
     int number = TakeNumber();
     if (passJpeg && str->getKind() == strDCT && !inlineImg && WriteStoredJpeg(str, number))
         return;
-    WritePbm(str, width, height, false, number);
+    WritePbm(str, inlineImg, width, height, false, number);
 }
 
 void ImageDumpDev::drawImage(GfxState*, Object*, Stream* str, int width, int height, GfxImageColorMap* colorMap,
@@ -168,9 +169,9 @@ void ImageDumpDev::drawImage(GfxState*, Object*, Stream* str, int width, int hei
         WriteStoredJpeg(str, number))
         return;
     if (colorMap->getNumPixelComps() == 1 && colorMap->getBits() == 1)
-        WritePbm(str, width, height, true, number);
+        WritePbm(str, inlineImg, width, height, true, number);
     else
-        WritePpm(str, width, height, colorMap, number);
+        WritePpm(str, inlineImg, width, height, colorMap, number);
 }
 
 bool ImageDumpDev::WriteStoredJpeg(Stream* str, int number) {
@@ -196,12 +197,14 @@ bool ImageDumpDev::WriteStoredJpeg(Stream* str, int number) {
     return true;
 }
 
-void ImageDumpDev::WritePbm(Stream* str, int width, int height, bool invertBytes, int number) {
+void ImageDumpDev::WritePbm(Stream* image, bool inlineImg, int width, int height, bool invertBytes, int number) {
     const std::int64_t rowBytes = (static_cast<std::int64_t>(width) + 7) / 8;
     if (rowBytes > kLargestRow) {
         Refuse(number, "is too wide");
         return;
     }
+    const InflatedImage inflated(image, inlineImg, rowBytes * height);
+    Stream* str = inflated.Source();
     str->reset();
     std::vector<unsigned char> row(static_cast<size_t>(rowBytes));
     const int size = static_cast<int>(rowBytes);
@@ -224,12 +227,16 @@ void ImageDumpDev::WritePbm(Stream* str, int width, int height, bool invertBytes
     str->close();
 }
 
-void ImageDumpDev::WritePpm(Stream* str, int width, int height, GfxImageColorMap* colorMap, int number) {
+void ImageDumpDev::WritePpm(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap,
+                            int number) {
     const int components = colorMap->getNumPixelComps();
     if (static_cast<std::int64_t>(width) * std::max(3, components) > kLargestRow) {
         Refuse(number, "is too wide");
         return;
     }
+    const std::int64_t storedRowBytes = (static_cast<std::int64_t>(width) * components * colorMap->getBits() + 7) / 8;
+    const InflatedImage inflated(image, inlineImg, storedRowBytes * height);
+    Stream* str = inflated.Source();
     str->reset();
     SampleRowReader rows(str, width, components, colorMap->getBits());
     std::vector<unsigned char> samples(static_cast<size_t>(width) * components);

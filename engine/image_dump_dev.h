@@ -73,8 +73,10 @@ private:
     // Copies the stored JPEG data; false (nothing written) when the stored
     // data does not start like a JPEG file.
     bool WriteStoredJpeg(Stream* str, int number);
-    void WritePbm(Stream* str, int width, int height, bool invertBytes, int number);
-    void WritePpm(Stream* str, int width, int height, GfxImageColorMap* colorMap, int number);
+    // The rows come from the image's data inflated in memory when it is an
+    // XObject stored with Flate alone, else from the library's stream.
+    void WritePbm(Stream* image, bool inlineImg, int width, int height, bool invertBytes, int number);
+    void WritePpm(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap, int number);
 
     std::string rootPath;
     bool passJpeg;
