@@ -6,11 +6,13 @@
 #include "cli/done_marker.h"
 #include "cli/exit_code.h"
 #include "cli/json_lines_file.h"
+#include "cli/run_interruption.h"
 #include "cli/terminal_progress.h"
 #include "engine/document_summary.h"
 #include "engine/job_paths.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
+#include "platform/output_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,6 +21,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <csignal>
 #include <poll.h>
 
 namespace {
@@ -148,11 +151,14 @@ struct DocumentSlot {
 };
 
 // Waits until one of the running documents says something or runs out of
-// time, or the list (when listChannel is not -1) has more, and handles that.
-void WaitForDocuments(std::deque<DocumentSlot>& slots, int listChannel) {
+// time, the list (when listChannel is not -1) has more, or the run is
+// interrupted, and handles what the documents said.
+void WaitForDocuments(std::deque<DocumentSlot>& slots, int listChannel, int interruptChannel) {
     std::vector<pollfd> channels;
     std::vector<DocumentSlot*> running;
     long long timeout = -1;
+    if (interruptChannel >= 0)
+        channels.push_back({interruptChannel, POLLIN, 0});
     if (listChannel >= 0)
         channels.push_back({listChannel, POLLIN, 0});
     const size_t firstDocument = channels.size();
@@ -169,6 +175,8 @@ void WaitForDocuments(std::deque<DocumentSlot>& slots, int listChannel) {
     }
     if (poll(channels.data(), channels.size(), static_cast<int>(std::min(timeout, 1ll << 30))) < 0 && errno != EINTR)
         return;
+    if (interruptChannel >= 0 && channels[0].revents != 0)
+        return; // the run ends: what the documents said no longer counts
     for (size_t i = 0; i < running.size(); ++i) {
         DocumentSlot& slot = *running[i];
         bool open = slot.process->Channel() >= 0;
@@ -193,13 +201,16 @@ public:
         : options_(options), settings_(options.settings), knownCount_(knownCount), out_(out), messages_(messages),
           progress_(progress), results_(results) {}
 
-    // Answers the worst status.
-    ExitCode Run(DocumentList& list) {
+    // Answers the worst status, or 128 plus the number of the signal that
+    // interrupted the run.
+    int Run(DocumentList& list) {
         // Documents whose report waits for a slow one before them are held
         // back at a bound, so that memory stays small on any list.
         const size_t mostWaiting = 64 + 4 * static_cast<size_t>(options_.jobs);
         DocumentList::State state = DocumentList::State::Ready;
         while (true) {
+            if (interruption_.Signal())
+                return Interrupted();
             state = state == DocumentList::State::Ended ? state : DocumentList::State::Ready;
             while (state == DocumentList::State::Ready && Running() < options_.jobs && slots_.size() < mostWaiting)
                 state = TakeNext(list);
@@ -209,23 +220,36 @@ public:
                 const DocumentOutcome outcome = Report(slots_.front());
                 status_ = Worse(status_, outcome.status);
                 if (outcome.status == ExitCode::RangeError)
-                    return status_; // the documents after it are stopped unreported
+                    return static_cast<int>(status_); // the documents after it are stopped unreported
             }
             if (slots_.empty() && state == DocumentList::State::Ended)
                 break;
             const bool listWaiting = state == DocumentList::State::Waiting;
             if (Running() > 0 || listWaiting)
-                WaitForDocuments(slots_, listWaiting ? list.Channel() : -1);
+                WaitForDocuments(slots_, listWaiting ? list.Channel() : -1, interruption_.Channel());
         }
         if (std::string error; list.ReadFailed(&error)) {
             messages_.SetDocument({});
             messages_.ShowMessage(error);
             status_ = Worse(status_, ExitCode::Skipped);
         }
-        return status_;
+        return static_cast<int>(status_);
     }
 
 private:
+    // Ends the documents still running, which removes their unfinished
+    // files, and says so.
+    int Interrupted() {
+        const int number = interruption_.Signal();
+        slots_.clear();
+        progress_.Break();
+        messages_.SetDocument({});
+        const char* name = sigabbrev_np(number);
+        messages_.ShowMessage(std::string("The run was interrupted (SIG") + (name ? name : "?") +
+                              "); documents not reported were not finished.");
+        return 128 + number;
+    }
+
     long Running() const {
         return std::count_if(slots_.begin(), slots_.end(), [](const DocumentSlot& s) { return !s.ended; });
     }
@@ -274,6 +298,7 @@ private:
     }
 
     void Start(DocumentSlot& slot) {
+        staleTemporaries_.Before(slot.output.outputDirectory);
         slot.started = std::chrono::steady_clock::now();
         ++started_;
         const int count = std::max(knownCount_, started_);
@@ -338,10 +363,11 @@ private:
         const ExtractResult& result = report.extraction;
         DocumentOutcome outcome;
         outcome.peakMemoryKb = report.peakMemoryKb;
-        outcome.written = result.imagesWritten;
-        outcome.failed = result.imagesFailed;
-        outcome.converted = report.conversion.converted;
-        outcome.conversionFailed = report.conversion.failed;
+        outcome.written = report.images.written;
+        outcome.failed = report.images.lost;
+        outcome.converted = report.images.converted;
+        outcome.conversionFailed = report.images.kept;
+        outcome.damaged = report.images.damaged;
         const std::string lastMessage = slot.log->messages.empty() ? "" : slot.log->messages.back();
         if (!report.cutShort.empty()) {
             messages_.ShowMessage(report.cutShort);
@@ -358,7 +384,7 @@ private:
             outcome.reason = lastMessage;
         } else {
             PrintExtracted(slot.entry.path, report);
-            const bool lost = result.imagesFailed > 0 || report.conversion.failed > 0;
+            const bool lost = LostImages(report.images);
             outcome.outcome = lost ? "images lost" : "extracted";
             outcome.status = lost ? ExitCode::ImagesLost : ExitCode::Success;
         }
@@ -366,13 +392,13 @@ private:
     }
 
     void PrintExtracted(const std::string& path, const DocumentReport& report) {
-        const ExtractResult& result = report.extraction;
+        const int written = report.images.written;
         progress_.Break();
-        std::fprintf(out_, "%s: %d image%s written to %s\n", path.c_str(), result.imagesWritten,
-                     result.imagesWritten == 1 ? "" : "s", result.outputDirectory.c_str());
+        std::fprintf(out_, "%s: %d image%s written to %s\n", path.c_str(), written, written == 1 ? "" : "s",
+                     report.extraction.outputDirectory.c_str());
         std::fflush(out_); // the line stays even when the run is stopped later
-        for (const std::string& loss : DescribeLosses(report, settings_.imagesFormat))
-            messages_.ShowMessage(loss);
+        for (const std::string& problem : DescribeImageProblems(report.images, settings_.imagesFormat))
+            messages_.ShowMessage(problem);
     }
 
     void WriteResult(const DocumentOutcome& outcome) {
@@ -397,6 +423,8 @@ private:
     StderrMessages& messages_;
     TerminalProgress& progress_;
     JsonLinesFile& results_;
+    RunInterruption interruption_;
+    platform::StaleTemporarySweep staleTemporaries_;
     OutputPlanner planner_;
     std::deque<DocumentSlot> slots_; // taken and not yet reported, in the order of the list
     int started_ = 0;
@@ -446,5 +474,7 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
         return static_cast<int>(ExitCode::Skipped);
     }
     ExtractionRun run(options, knownCount, out, messages, progress, results);
-    return static_cast<int>(Worse(gatheredStatus, run.Run(list)));
+    const int status = run.Run(list);
+    return status > static_cast<int>(ExitCode::ImagesLost) ? status
+                                                           : static_cast<int>(Worse(gatheredStatus, ExitCode(status)));
 }

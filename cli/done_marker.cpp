@@ -21,17 +21,6 @@ std::string PagesText(const ConvertSettings& settings) {
     return std::to_string(settings.startPage) + "-" + std::to_string(settings.endPage);
 }
 
-// The name a temporary file stands for: ".NAME.PID-TAG.part" -> "NAME".
-std::string NameBehindTemporary(const std::string& name) {
-    const std::string end = ".part";
-    if (name.size() <= end.size() + 1 || name[0] != '.' ||
-        name.compare(name.size() - end.size(), end.size(), end) != 0)
-        return name;
-    const std::string inner = name.substr(1, name.size() - end.size() - 1);
-    const size_t dot = inner.rfind('.');
-    return dot == std::string::npos ? name : inner.substr(0, dot);
-}
-
 } // namespace
 
 std::string MarkerPath(const DocumentOutput& output) {
@@ -84,6 +73,7 @@ std::optional<DocumentOutcome> MatchingMarker(const DocumentOutput& output, cons
         recorded.failed = counts.at("failed").get<int>();
         recorded.converted = counts.at("converted").get<int>();
         recorded.conversionFailed = counts.at("conversion_failed").get<int>();
+        recorded.damaged = counts.value("damaged", 0); // markers of earlier versions lack it
         if (!IsFinal(recorded))
             return std::nullopt;
         return recorded;
@@ -97,11 +87,7 @@ void RemoveMarker(const DocumentOutput& output) { unlink(MarkerPath(output).c_st
 void RemovePartialOutput(const DocumentOutput& output) {
     const std::string marker = MarkerPath(output);
     const std::string markerName = marker.substr(output.outputDirectory.size());
-    for (const platform::DirectoryEntry& entry : platform::ListDirectory(output.outputDirectory)) {
-        if (!entry.isRegularFile || entry.isLink)
-            continue;
-        const std::string name = NameBehindTemporary(entry.name);
-        if (name == markerName || IsImageFileOf(name, output.imageTitle))
+    for (const platform::DirectoryEntry& entry : platform::ListDirectory(output.outputDirectory))
+        if (entry.isRegularFile && !entry.isLink && (entry.name == markerName || IsImageFileOf(entry.name, output.imageTitle)))
             unlink((output.outputDirectory + entry.name).c_str());
-    }
 }

@@ -37,5 +37,6 @@ std::optional<DocumentOutcome> MatchingMarker(const DocumentOutput& output, cons
 void RemoveMarker(const DocumentOutput& output);
 
 // Removes what an unfinished run of the document left in its output place:
-// its image files, the temporary files of any process, and its marker.
+// its image files and its marker (the document's process removes the
+// temporary files of processes now gone).
 void RemovePartialOutput(const DocumentOutput& output);

@@ -138,15 +138,21 @@ void PngFileWriter::EndRow() {
     }
 }
 
-bool PngFileWriter::Write(CByteStream* stream) {
+bool PngFileWriter::Write(CByteStream* stream, std::string* error) {
     libdeflate_compressor* compressor = Compressor(level_);
-    if (!compressor || rowsAdded_ != layout_.height)
+    if (!compressor || rowsAdded_ != layout_.height) {
+        *error = "Compression Error";
         return false;
+    }
     const size_t bound = libdeflate_zlib_compress_bound(compressor, filteredSize_);
     uint8_t* compressed = CompressedBuffer().Take(bound);
     const size_t compressedSize = libdeflate_zlib_compress(compressor, filtered_, filteredSize_, compressed, bound);
     FilteredBuffer().Release(); // the compressed data is all that is needed from here on
+    if (compressedSize == 0)
+        *error = "Compression Error";
     const bool written = compressedSize > 0 && WriteFile(stream, compressed, compressedSize);
+    if (compressedSize > 0 && !written)
+        *error = "Write Error"; // as the library's row stream says it
     CompressedBuffer().Release();
     return written;
 }

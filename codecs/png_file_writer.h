@@ -8,6 +8,7 @@
 #include "codecs/bytestream.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct PngFileLayout {
@@ -33,8 +34,8 @@ public:
     uint8_t* NextRow();
     void EndRow();
     // Compresses the rows and writes the file; false when compressing or
-    // writing failed.
-    bool Write(CByteStream* stream);
+    // writing failed, with *error saying which.
+    bool Write(CByteStream* stream, std::string* error);
 
 private:
     // A buffer kept per thread from one image to the next while it is small.

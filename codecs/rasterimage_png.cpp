@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -15,6 +16,15 @@ void WriteData(png_structp png, png_bytep data, png_size_t length) {
     if (stream->Write(data, 1, static_cast<unsigned>(length)) != length)
         png_error(png, "Write Error");
 }
+
+// The library's complaints go into the writer's error text, not to
+// standard error: the caller reports the failure in its own words.
+void KeepError(png_structp png, png_const_charp message) {
+    *static_cast<std::string*>(png_get_error_ptr(png)) = message;
+    png_longjmp(png, 1);
+}
+
+void IgnoreWarning(png_structp, png_const_charp) {}
 
 void FlushData(png_structp png) {
     auto* stream = static_cast<CByteStream*>(png_get_io_ptr(png));
@@ -107,15 +117,17 @@ bool CRasterImagePNG::EncodeWhole(CByteStream* stream) {
                 std::swap(row[x], row[x + 2]); // stored blue first, PNG red first
         writer.EndRow();
     }
-    if (!writer.Write(stream)) {
-        SetLastError("Error saving PNG file");
+    std::string error;
+    if (!writer.Write(stream, &error)) {
+        SetLastError(("Error saving PNG file: " + error).c_str());
         return false;
     }
     return true;
 }
 
 bool CRasterImagePNG::EncodeByRows(CByteStream* stream) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    std::string libraryError;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &libraryError, KeepError, IgnoreWarning);
     if (!png) {
         SetLastError("Failed to create PNG structure");
         return false;
@@ -130,7 +142,7 @@ bool CRasterImagePNG::EncodeByRows(CByteStream* stream) {
     std::vector<png_byte> row;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &pngInfo);
-        SetLastError("Error saving PNG file");
+        SetLastError(("Error saving PNG file: " + libraryError).c_str());
         return false;
     }
     png_set_write_fn(png, stream, WriteData, FlushData);

@@ -17,7 +17,8 @@
 class DocumentProcess {
 public:
     // Starts the child, which extracts the document to its planned place and,
-    // unless the format is the raw dump, converts its images.
+    // unless the format is the raw dump, converts its images. The child ends
+    // with the thread that starts it, which must therefore outlive it.
     DocumentProcess(const ExtractRequest& request, const DocumentOutput& output, const ConvertSettings& settings,
                     const DocumentLimits& limits);
     ~DocumentProcess();

@@ -4,6 +4,7 @@
 #include "engine/rgb_row_converter.h"
 #include "engine/sample_row_reader.h"
 #include "engine/text_format.h"
+#include "platform/file_system.h"
 
 #include <Error.h>
 #include <Gfx.h>
@@ -89,8 +90,7 @@ bool ImageDumpDev::Created(platform::OutputFile& file, const std::string& name) 
         std::setvbuf(file.Stream(), buffer.data(), _IOFBF, buffer.size());
         return true;
     }
-    error(errIO, -1, "Couldn't open image file '{0:s}'", name.c_str());
-    ++imagesFailed;
+    Fail(name, file.Error());
     return false;
 }
 
@@ -100,9 +100,14 @@ void ImageDumpDev::Finish(platform::OutputFile& file, const std::string& name) {
         if (handoff)
             handoff->Written(name);
     } else {
-        error(errIO, -1, "Couldn't write image file '{0:s}'", name.c_str());
-        ++imagesFailed;
+        Fail(name, file.Error());
     }
+}
+
+void ImageDumpDev::Fail(const std::string& name, int systemError) {
+    error(errIO, -1, "Couldn't write image file '{0:s}'", name.c_str());
+    if (imagesFailed++ == 0)
+        failureReason = platform::SystemErrorText(systemError);
 }
 
 template <typename Write>
@@ -132,7 +137,7 @@ void ImageDumpDev::Emit(const std::string& name, std::int64_t size, Write write)
 
 void ImageDumpDev::Refuse(int number, const char* reason) {
     error(errSyntaxError, -1, "Image {0:d} {1:s}", number, reason);
-    ++imagesFailed;
+    ++imagesDamaged;
 }
 
 // The PDF library does not export the type information of its patterns, so
@@ -149,12 +154,16 @@ ImageDumpDev::tilingPatternFill(GfxState*, Gfx* gfx, Catalog*, GfxTilingPattern*
     return true;
 }
 
-void ImageDumpDev::drawImageMask(GfxState*, Object*, Stream* str, int width, int height, bool, bool,
+void ImageDumpDev::drawImageMask(GfxState*, Object*, Stream* str, int width, int height, bool invert, bool,
                                  bool inlineImg) {
     int number = TakeNumber();
     if (passJpeg && str->getKind() == strDCT && !inlineImg && WriteStoredJpeg(str, number))
         return;
-    WritePbm(str, inlineImg, width, height, false, number);
+    // Painted pixels are white in the PBM: the stream's 0 bits by default,
+    // its 1 bits (inverted here) when the Decode array is [1 0], so that two
+    // masks painting the same pixels give the same file.
+    const OneBitColours unchanged = {0x00, 0xFF}, inverted = {0xFF, 0x00};
+    WritePbm(str, inlineImg, width, height, invert ? inverted : unchanged, number);
 }
 
 void ImageDumpDev::drawImage(GfxState*, Object*, Stream* str, int width, int height, GfxImageColorMap* colorMap,
@@ -168,10 +177,35 @@ void ImageDumpDev::drawImage(GfxState*, Object*, Stream* str, int width, int hei
     if (passJpeg && str->getKind() == strDCT && colorMap->getNumPixelComps() == 3 && !inlineImg &&
         WriteStoredJpeg(str, number))
         return;
-    if (colorMap->getNumPixelComps() == 1 && colorMap->getBits() == 1)
-        WritePbm(str, inlineImg, width, height, true, number);
+    OneBitColours colours;
+    if (colorMap->getNumPixelComps() == 1 && colorMap->getBits() == 1 && BlackAndWhite(*colorMap, colours))
+        WritePbm(str, inlineImg, width, height, colours, number);
     else
         WritePpm(str, inlineImg, width, height, colorMap, number);
+}
+
+bool ImageDumpDev::BlackAndWhite(GfxImageColorMap& colorMap, OneBitColours& colours) {
+    unsigned char rgb[2][3];
+    for (unsigned char sample = 0; sample < 2; ++sample)
+        RgbRowConverter::PixelToRgb(colorMap, &sample, rgb[sample]);
+    const bool grayImage = colorMap.getColorSpace()->getMode() == csDeviceGray;
+    int level[2];
+    for (int sample = 0; sample < 2; ++sample) {
+        const unsigned char* c = rgb[sample];
+        // Black or white, give or take the rounding of a colour profile.
+        const bool pure = std::abs(c[0] - c[1]) <= 2 && std::abs(c[1] - c[2]) <= 2 && (c[1] <= 2 || c[1] >= 253);
+        if (!pure && !grayImage)
+            return false; // colours the PBM cannot hold: written through the colour map
+        level[sample] = c[1];
+    }
+    // Black where the page shows the darker colour (both black when the two
+    // are the same dark colour, both white when the same light one).
+    auto black = [&](int sample) {
+        const int other = level[1 - sample];
+        return level[sample] < other || (level[sample] == other && level[sample] < 128);
+    };
+    colours = {static_cast<unsigned char>(black(0) ? 0xFF : 0x00), static_cast<unsigned char>(black(1) ? 0xFF : 0x00)};
+    return true;
 }
 
 bool ImageDumpDev::WriteStoredJpeg(Stream* str, int number) {
@@ -197,7 +231,7 @@ bool ImageDumpDev::WriteStoredJpeg(Stream* str, int number) {
     return true;
 }
 
-void ImageDumpDev::WritePbm(Stream* image, bool inlineImg, int width, int height, bool invertBytes, int number) {
+void ImageDumpDev::WritePbm(Stream* image, bool inlineImg, int width, int height, OneBitColours colours, int number) {
     const std::int64_t rowBytes = (static_cast<std::int64_t>(width) + 7) / 8;
     if (rowBytes > kLargestRow) {
         Refuse(number, "is too wide");
@@ -216,9 +250,8 @@ void ImageDumpDev::WritePbm(Stream* image, bool inlineImg, int width, int height
     }
     auto readRow = [&](unsigned char* out, int y) {
         const bool lasted = (y == 0 ? firstRow : ReadPadded(str, out, size)) == size;
-        if (invertBytes)
-            for (int i = 0; i < size; ++i)
-                out[i] ^= 0xFF;
+        for (int i = 0; i < size; ++i)
+            out[i] = static_cast<unsigned char>((out[i] & colours.ones) | (~out[i] & colours.zeros));
         return lasted;
     };
     Emit(FileName(number, "pbm"), rowBytes * height, [&](FILE* file) {

@@ -1,7 +1,9 @@
 #pragma once
 // The output device that writes every image the engine meets to a file of its
-// own instead of drawing it: stored JPEG data copied as .jpg, one-bit images
-// and stencil masks as PBM, everything else as 8-bit RGB PPM. Files are named
+// own instead of drawing it: stored JPEG data copied as .jpg, black-and-white
+// one-bit images and stencil masks as PBM (black where the page shows the
+// darker colour; a stencil's painted pixels white), everything else as 8-bit
+// RGB PPM through the image's colour map. Files are named
 // rootPath + "-NNN" + extension, numbered from 000 in the order images come,
 // and appear under their names only once complete. With a handoff, each
 // finished image is handed on too, and a PBM or PPM image the handoff takes
@@ -23,11 +25,15 @@ public:
     // The next image takes this number (a device that renders some pages of
     // a document only).
     void StartNumbersAt(int number) { nextImageNumber = number; }
-    // Images written so far, and images that could not be written (file not
-    // created, write failed, no data could be decoded, or no colour space
-    // that gives samples).
+    // Images written so far (or handed on in memory); images that could not
+    // be written (file not created, write failed), with the system's reason
+    // for the first; and images passed over because their data in the
+    // document is damaged (nothing can be decoded, a width beyond any image,
+    // or a colour space that gives no samples).
     int ImagesWritten() const { return imagesWritten; }
     int ImagesFailed() const { return imagesFailed; }
+    const std::string& FailureReason() const { return failureReason; }
+    int ImagesDamaged() const { return imagesDamaged; }
 
     bool upsideDown() override { return true; }
     bool useDrawChar() override { return false; }
@@ -63,7 +69,9 @@ private:
     bool Created(platform::OutputFile& file, const std::string& name);
     // Renames the complete file into place; a failed write leaves nothing.
     void Finish(platform::OutputFile& file, const std::string& name);
-    // Counts an image that yields no file, with the reason on the error channel.
+    // Counts an image that could not be written, for the system's reason.
+    void Fail(const std::string& name, int systemError);
+    // Counts an image whose data yields no file, with the reason on the error channel.
     void Refuse(int number, const char* reason);
     // Writes a PBM or PPM image of the given size with write(FILE*), to its
     // file or, when the handoff takes it, into memory for the handoff.
@@ -73,9 +81,19 @@ private:
     // Copies the stored JPEG data; false (nothing written) when the stored
     // data does not start like a JPEG file.
     bool WriteStoredJpeg(Stream* str, int number);
+    // What a PBM bit becomes for each value of the stream's bit: 0xFF where
+    // that value is written black (1), 0x00 where white.
+    struct OneBitColours {
+        unsigned char zeros;
+        unsigned char ones;
+    };
+    // For a one-bit image whose two colours are black and white (or any two
+    // grays): the PBM bits that show the darker one black. False when the
+    // colours need the colour map (a coloured palette, a Separation...).
+    static bool BlackAndWhite(GfxImageColorMap& colorMap, OneBitColours& colours);
     // The rows come from the image's data inflated in memory when it is an
     // XObject stored with Flate alone, else from the library's stream.
-    void WritePbm(Stream* image, bool inlineImg, int width, int height, bool invertBytes, int number);
+    void WritePbm(Stream* image, bool inlineImg, int width, int height, OneBitColours colours, int number);
     void WritePpm(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap, int number);
 
     std::string rootPath;
@@ -85,5 +103,7 @@ private:
     bool isValid = true;
     int imagesWritten = 0;
     int imagesFailed = 0;
+    std::string failureReason;
+    int imagesDamaged = 0;
     int tilingDepth = 0; // tiling fills being drawn, one inside another
 };

@@ -2,6 +2,12 @@
 // be started by hand.
 #include "engine/document_worker.h"
 
+#include <cstdlib>
 #include <unistd.h>
 
-int main() { return RunDocumentWorker(STDIN_FILENO, kWorkerChannel); }
+// The one argument is the id of the process that started the worker.
+int main(int argc, char** argv) {
+    if (argc != 2 || !EndWithParent(std::atol(argv[1])))
+        return kWorkerFailed;
+    return RunDocumentWorker(STDIN_FILENO, kWorkerChannel);
+}

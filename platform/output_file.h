@@ -37,5 +37,21 @@ private:
 // Removes the temporary files that the process with this id left in the
 // folder when it was stopped before it could finish them.
 void RemoveTemporaryFiles(const std::string& folder, int processId);
+// Removes the temporary files of processes that are gone: those a run
+// killed before it could clean up left behind. A file still locked by its
+// writer (a process of another machine sharing the folder) stays.
+void RemoveStaleTemporaryFiles(const std::string& folder);
+
+// The stale temporary files removed from each output folder of a run before
+// its documents write there. The documents of a run share one folder or have
+// one each, so the folder swept last is not swept again: a run into one
+// folder looks once, however many documents it holds.
+class StaleTemporarySweep {
+public:
+    void Before(const std::string& folder);
+
+private:
+    std::string sweptLast_;
+};
 
 } // namespace platform

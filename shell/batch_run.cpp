@@ -4,6 +4,7 @@
 #include "engine/document_process.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
+#include "platform/output_file.h"
 #include "platform/ui/ui_services.h"
 
 #include <algorithm>
@@ -50,10 +51,10 @@ struct RunTally {
             return;
         }
         ++extracted;
-        written += report.extraction.imagesWritten;
-        converted += report.conversion.converted;
-        for (const std::string& loss : DescribeLosses(report, format))
-            losses.push_back(path + ": " + loss);
+        written += report.images.written;
+        converted += report.images.converted;
+        for (const std::string& problem : DescribeImageProblems(report.images, format))
+            losses.push_back(path + ": " + problem);
     }
 
     std::string Summary(const std::string& end, int format) const {
@@ -155,7 +156,7 @@ void CBatchRun::Finish(bool openFolder, const std::vector<JobEntry>& entries, co
     const std::string folder = platform::DirectoryExists(settings.outputDirectory)
                                    ? settings.outputDirectory
                                    : platform::FilePathInfo(entries.front().path).Folder();
-    Services().OpenWithDesktop(folder);
+    CallOnUiThread([&] { Services().OpenWithDesktop(folder); });
 }
 
 void CBatchRun::Worker(std::vector<JobEntry> entries) {
@@ -167,6 +168,7 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
     });
     BarEvents events(owner_, controls_.current, controls_.total, stop_);
     OutputPlanner planner;
+    platform::StaleTemporarySweep staleTemporaries;
     RunTally tally;
     const int count = static_cast<int>(entries.size());
     std::string end = ResourceString("run.finished");
@@ -180,8 +182,9 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
         }
         const JobEntry& entry = entries[static_cast<size_t>(finished)];
         ExtractRequest request{entry.path, entry.ownerPassword, entry.userPassword, finished + 1, count};
-        const DocumentReport report =
-            RunInWorker(request, planner.Plan(entry.path, settings), settings, events, endNow_);
+        const DocumentOutput output = planner.Plan(entry.path, settings);
+        staleTemporaries.Before(output.outputDirectory);
+        const DocumentReport report = RunInWorker(request, output, settings, events, endNow_);
         if (endNow_) {
             end = ResourceString("run.stopped");
             openFolder = false;

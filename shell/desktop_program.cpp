@@ -43,7 +43,7 @@ void CDesktopProgram::Show() {
     frame_->Form().Grid().SetFocus(); // the list is where the work starts, not the read-only summary
     // The documents named on the command line come in as dropped files do,
     // once the window is there to own a message about them.
-    frame_->Form().Jobs().Drop(documents_);
+    frame_->Form().AddDroppedFiles(documents_);
     if (splash_)
         (new CSplashWindow)->show();
 }

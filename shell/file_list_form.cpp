@@ -7,12 +7,14 @@
 #include "platform/ui/ui_services.h"
 #include "shell/commands.h"
 #include "shell/editor_keys.h"
+#include "shell/file_list_grid.h"
 #include "shell/form_icons.h"
 #include "shell/program_resources.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTextEdit>
+#include <algorithm>
 
 namespace {
 
@@ -153,7 +155,18 @@ void CFileListForm::StartConvert() {
 
 bool CFileListForm::IsCommandEnabled(unsigned id) const { return commands_.IsEnabled(id); }
 
-void CFileListForm::OnCommand(unsigned id) { commands_.Run(id); }
+void CFileListForm::OnCommand(unsigned id) {
+    const int row = grid_.GetFocusCell().row;
+    commands_.Run(id);
+    if (ListHasTheFocus())
+        GiveTheListACurrentRow(row);
+}
+
+void CFileListForm::AddDroppedFiles(const std::vector<std::string>& paths) {
+    jobs_.Drop(paths);
+    if (ListHasTheFocus())
+        GiveTheListACurrentRow();
+}
 
 unsigned CFileListForm::CommandForKey(const QKeyEvent& key) {
     static const struct {
@@ -176,19 +189,37 @@ unsigned CFileListForm::CommandForKey(const QKeyEvent& key) {
     return 0;
 }
 
-void CFileListForm::GiveTheListACurrentRow() {
-    if (grid_.GetRowCount() < 2 || grid_.IsValid(grid_.GetFocusCell()))
+bool CFileListForm::ListHasTheFocus() const {
+    const QWidget* focus = QApplication::focusWidget();
+    return focus && (focus == &grid_ || grid_.isAncestorOf(focus));
+}
+
+void CFileListForm::GiveTheListACurrentRow(int nearRow) {
+    const int lastRow = grid_.GetRowCount() - 1;
+    if (lastRow < 1 || grid_.IsValid(grid_.GetFocusCell()))
         return;
-    // As a click on the first document would: its row selected, its name the focus cell.
-    grid_.SetFocusCell(1, 1);
-    grid_.SetSelectedRange(1, 0, 1, grid_.GetColumnCount() - 1);
+    // As a click on the document would: its row selected, its name the focus cell.
+    const int row = std::clamp(nearRow, 1, lastRow);
+    grid_.SetFocusCell(row, 1);
+    grid_.SetSelectedRange(row, 0, row, grid_.GetColumnCount() - 1);
+    grid_.EnsureVisible(row, 1);
     grid_.Invalidate();
+}
+
+void CFileListForm::AimEditingAtThePassword(const QKeyEvent& key) {
+    const bool typed = !(key.modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && !key.text().isEmpty() &&
+                       key.text().at(0).isPrint() && key.key() != Qt::Key_Space;
+    if (!typed && !(key.key() == Qt::Key_F2 && key.modifiers() == Qt::NoModifier))
+        return;
+    const CGridCellRef focus = grid_.GetFocusCell();
+    if (grid_.IsValid(focus) && focus.row >= 1 && !grid_.IsCellEditable(focus.row, focus.col))
+        grid_.SetFocusCell(focus.row, kOwnerPasswordColumn); // the grid's own key handling then edits it
 }
 
 bool CFileListForm::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (event->type() == QEvent::FocusIn && widget && (widget == &grid_ || grid_.isAncestorOf(widget)))
-        GiveTheListACurrentRow();
+        GiveTheListACurrentRow(grid_.GetFocusCell().row);
     if (event->type() != QEvent::KeyPress)
         return false;
     if (!widget || !isAncestorOf(widget) || widget != QApplication::focusWidget())
@@ -197,6 +228,8 @@ bool CFileListForm::eventFilter(QObject* watched, QEvent* event) {
     // Tab leaves the list (the grid would go from cell to cell).
     if ((widget == &grid_ || grid_.isAncestorOf(widget)) && !FocusTakesKey(widget, key) && TabLeaves(&grid_, key))
         return true;
+    if (widget == &grid_ || widget == grid_.ClientWidget())
+        AimEditingAtThePassword(key);
     // A button with the focus is pressed by Space or Return.
     const bool press = key.modifiers() == Qt::NoModifier &&
                        (key.key() == Qt::Key_Space || key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter);
@@ -278,7 +311,7 @@ LRESULT CFileListForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             ShowContextMenu(PointFromParam(static_cast<uintptr_t>(lParam)));
         return 0;
     case WM_DROPFILES:
-        jobs_.Drop(DroppedFiles(wParam));
+        AddDroppedFiles(DroppedFiles(wParam));
         return 0;
     }
     return CWnd::WindowProc(message, wParam, lParam);

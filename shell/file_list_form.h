@@ -25,6 +25,9 @@ public:
     // Runs a list or run command when it is enabled: buttons, keys, the
     // context menu and the frame's menus all come here.
     void OnCommand(unsigned id);
+    // Files and folders dropped on the window or handed over by a second
+    // start: documents listed, folders imported.
+    void AddDroppedFiles(const std::vector<std::string>& paths);
     bool IsCommandEnabled(unsigned id) const;
     // The command of one of the form's keys; 0 for other keys.
     static unsigned CommandForKey(const QKeyEvent& key);
@@ -47,9 +50,14 @@ protected:
 private:
     void AddCommands();
     void StartConvert();
-    // The first document becomes the current row when the list takes the
-    // focus without one, so that its keys work from the start.
-    void GiveTheListACurrentRow();
+    // While the list has the focus it keeps a current row, so that its keys
+    // work: the first document as it takes the focus, the one nearest to
+    // the row it had after rows came or went.
+    bool ListHasTheFocus() const;
+    void GiveTheListACurrentRow(int nearRow = 1);
+    // F2 or a typed character on a row whose current cell takes no text
+    // (the check box, the name...) edits the row's password instead.
+    void AimEditingAtThePassword(const QKeyEvent& key);
     void LayOut();
     void ResetBars();
     void EnableRunButtons(bool enable);

@@ -6,6 +6,9 @@
 
 #include <string>
 
+// The first of the two password columns.
+constexpr int kOwnerPasswordColumn = 4;
+
 void SetUpFileListGrid(CDataGrid& grid);
 // Appends an entry: a checked box, the texts of columns 1 to 3, empty passwords.
 void AddFileListEntry(CDataGrid& grid, const std::string& name, const std::string& size, const std::string& date);

@@ -19,7 +19,11 @@ std::string LowerCase(std::string text) {
 
 } // namespace
 
-void DialogMessages::ShowMessage(const std::string& text) { Services().MessageBox(owner_, text, "Vellumin", MB_OK); }
+// A run's messages come from its worker thread; a message box belongs to the
+// user-interface thread, whichever services show it.
+void DialogMessages::ShowMessage(const std::string& text) {
+    CallOnUiThread([&] { Services().MessageBox(owner_, text, "Vellumin", MB_OK); });
+}
 
 CJobList::CJobList(CDataGrid& grid, QWidget* owner) : grid_(grid), owner_(owner), messages_(owner) {}
 

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
         frame.raise();
         frame.activateWindow();
         // As dropped files: folders imported, documents already listed refused.
-        frame.Form().Jobs().Drop(documents);
+        frame.Form().AddDroppedFiles(documents);
     });
     program.Show();
     return app.exec();

@@ -131,6 +131,7 @@ TEST(SkipDone, RerunsADocumentWhoseMarkerIsMissingOrDoesNotMatchAndSkipsTheOther
         SCOPED_TRACE(c.name);
         TempDir dir;
         const std::string out = dir / "out";
+        const std::string halfWritten = ".vellumin-" + std::to_string(testing_support::EndedProcessId()) + "-00000001.part";
         std::vector<std::string> paths;
         for (const char* name : {"a.pdf", "b.pdf", "c.pdf"}) {
             WriteFile(dir / name, testpdf::SampleDocument());
@@ -143,7 +144,7 @@ TEST(SkipDone, RerunsADocumentWhoseMarkerIsMissingOrDoesNotMatchAndSkipsTheOther
             unlink((out + "/.a.vellumin-done.json").c_str());
             // What a run stopped midway leaves: a file half written and one
             // that a later image would have replaced.
-            WriteFile(out + "/.a-004.jpg.99999-1.part", "half");
+            WriteFile(out + "/" + halfWritten, "half");
             WriteFile(out + "/a-003.jpg", "stale");
         } else if (std::string(c.change) == "touch b") {
             const timespec times[2] = {{0, UTIME_NOW}, {1000000000, 0}};
@@ -164,10 +165,10 @@ TEST(SkipDone, RerunsADocumentWhoseMarkerIsMissingOrDoesNotMatchAndSkipsTheOther
         EXPECT_EQ(rerun.out, expected);
         if (std::string(c.change) == "remove a's marker") {
             std::map<std::string, std::string> after = FolderContents(out);
-            EXPECT_EQ(after.count(".a-004.jpg.99999-1.part"), 0u);
+            EXPECT_EQ(after.count(halfWritten), 0u);
             after.erase(".a.vellumin-done.json");
             std::map<std::string, std::string> whole = before;
-            whole.erase(".a-004.jpg.99999-1.part");
+            whole.erase(halfWritten);
             whole["a-003.jpg"] = after["a-003.jpg"];
             EXPECT_NE(after["a-003.jpg"], "stale");
             EXPECT_EQ(after, whole);
@@ -211,7 +212,7 @@ TEST(Results, OneLinePerDocumentWithItsOutcomeCountsAndCosts) {
     EXPECT_EQ(extracted["outcome"], "extracted");
     EXPECT_EQ(extracted["exit_status"], 0);
     EXPECT_EQ(extracted["counts"], nlohmann::json({{"written", 11}, {"failed", 0}, {"converted", 9},
-                                                   {"conversion_failed", 0}}));
+                                                   {"conversion_failed", 0}, {"damaged", 0}}));
     EXPECT_GT(extracted["seconds"].get<double>(), 0);
     EXPECT_GT(extracted["peak_memory_kb"].get<long long>(), 1000);
     const nlohmann::json& stopped = lines[1];
@@ -295,5 +296,6 @@ TEST(SkipDone, ARunThatLosesImagesTakesAwayTheMarkerOfAnEarlierRun) {
     EXPECT_FALSE(HasFile(out, ".good.vellumin-done.json"));
     const CliResult rerun = RunCliCommand({"--skip-done", "-f", "tga", "-o", out.c_str(), good.c_str()});
     EXPECT_EQ(rerun.status, 4);
-    EXPECT_EQ(rerun.out, good + ": 11 images written to " + out + "/\n");
+    // Two of the eleven images are on the disk as PBM files only.
+    EXPECT_EQ(rerun.out, good + ": 9 images written to " + out + "/\n");
 }

@@ -24,16 +24,23 @@ void RenderAll(const std::string& path, OutputDev& device) {
         document->displayPage(&device, page, 72, 72, 0, false, false, false);
 }
 
+// What the device counted besides the images it wrote.
+struct NotWritten {
+    int failed = 0;
+    std::string failureReason;
+    int damaged = 0;
+};
+
 // Writes the document, dumps it into dir/out/ and returns the file names.
-std::vector<std::string> Dump(const TempDir& dir, const PdfWriter& pdf, bool passJpeg, int* failed = nullptr) {
+std::vector<std::string> Dump(const TempDir& dir, const PdfWriter& pdf, bool passJpeg, NotWritten* notWritten = nullptr) {
     WriteFile(dir / "doc.pdf", pdf.Build());
     testing_support::WriteFile(dir / "keep", "");
     std::string out = dir / "out";
     mkdir(out.c_str(), 0777);
     ImageDumpDev device(out + "/", passJpeg);
     RenderAll(dir / "doc.pdf", device);
-    if (failed)
-        *failed = device.ImagesFailed();
+    if (notWritten)
+        *notWritten = {device.ImagesFailed(), device.FailureReason(), device.ImagesDamaged()};
     return ListFiles(out);
 }
 
@@ -87,6 +94,45 @@ TEST(ImageDumpDev, OneBitImagesAreInvertedAndStencilMasksCopied) {
     EXPECT_EQ(ReadFile(dir / "out/-001.pbm"), "P4\n10 2\n" + bits);
 }
 
+// One-bit images come out as the page shows them: black in the PBM where the
+// page shows the darker colour, whatever the Decode array or colour map; two
+// colours a PBM cannot hold go through the colour map to PPM; a stencil's file
+// depends only on the pixels it paints.
+TEST(ImageDumpDev, OneBitImagesFollowTheirColoursAndStencilsThePixelsTheyPaint) {
+    const std::string size = "/Width 8 /Height 1 ";
+    const std::string pbm = "P4\n8 1\n";
+    const std::string red = std::string("\xFF\x00\x00", 3), blue = std::string("\x00\x00\xFF", 3);
+    struct Case {
+        std::string dictionary;
+        std::string data;
+        std::string expected;
+    } cases[] = {
+        {"/ColorSpace /DeviceGray /BitsPerComponent 1", "\x0F", pbm + "\xF0"},
+        {"/ColorSpace /DeviceGray /BitsPerComponent 1 /Decode [1 0]", "\x0F", pbm + "\x0F"},
+        {"/ColorSpace /DeviceGray /BitsPerComponent 1 /Decode [0.2 0.7]", "\x0F", pbm + "\xF0"},
+        {"/ColorSpace [/Indexed /DeviceRGB 1 <000000FFFFFF>] /BitsPerComponent 1", "\x0F", pbm + "\xF0"},
+        {"/ColorSpace [/Indexed /DeviceRGB 1 <FFFFFF000000>] /BitsPerComponent 1", "\x0F", pbm + "\x0F"},
+        {"/ColorSpace [/Indexed /DeviceRGB 1 <000000000000>] /BitsPerComponent 1", "\x0F", pbm + "\xFF"},
+        {"/ColorSpace [/Separation /Black /DeviceGray << /FunctionType 2 /Domain [0 1] /C0 [1] /C1 [0] /N 1 >>] "
+         "/BitsPerComponent 1",
+         "\x0F", pbm + "\x0F"},
+        {"/ColorSpace [/Indexed /DeviceRGB 1 <FF00000000FF>] /BitsPerComponent 1", "\x0F",
+         "P6\n8 1\n255\n" + red + red + red + red + blue + blue + blue + blue},
+        {"/ImageMask true", std::string("\x00", 1), pbm + std::string("\x00", 1)},
+        {"/ImageMask true /Decode [1 0]", "\xFF", pbm + std::string("\x00", 1)},
+        {"/ImageMask true", "\x0F", pbm + "\x0F"},
+        {"/ImageMask true /Decode [1 0]", "\xF0", pbm + "\x0F"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        PdfWriter pdf;
+        pdf.AddPage({{pdf.AddImage({size + c.dictionary, c.data, ""})}});
+        const std::vector<std::string> files = Dump(dir, pdf, true);
+        ASSERT_EQ(files.size(), 1u) << c.dictionary;
+        EXPECT_EQ(ReadFile(dir / ("out/" + files[0])), c.expected) << c.dictionary;
+    }
+}
+
 TEST(ImageDumpDev, MasksAndImagesShareOneNumberSequence) {
     TempDir dir;
     PdfWriter pdf;
@@ -117,9 +163,11 @@ TEST(ImageDumpDev, AFileThatCannotBeCreatedKeepsItsNumber) {
     std::string out = dir / "out";
     mkdir(out.c_str(), 0777);
     mkdir((out + "/-000.ppm").c_str(), 0777); // a folder where the first file should go
-    int failed = 0;
-    EXPECT_EQ(Dump(dir, pdf, true, &failed), (std::vector<std::string>{"-000.ppm", "-001.ppm"}));
-    EXPECT_EQ(failed, 1);
+    NotWritten notWritten;
+    EXPECT_EQ(Dump(dir, pdf, true, &notWritten), (std::vector<std::string>{"-000.ppm", "-001.ppm"}));
+    EXPECT_EQ(notWritten.failed, 1);
+    EXPECT_EQ(notWritten.failureReason, "Is a directory");
+    EXPECT_EQ(notWritten.damaged, 0);
     EXPECT_EQ(ReadFile(dir / "out/-001.ppm"), "P6\n2 1\n255\naaabbb");
 }
 
@@ -139,9 +187,10 @@ TEST(ImageDumpDev, UndecodableDataGivesNoFileAndNoFakeJpeg) {
     int empty = pdf.AddImage({kSize + "/ColorSpace /DeviceRGB /BitsPerComponent 8", "", ""});
     int gray = pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""});
     pdf.AddPage({{bogus, empty, gray}});
-    int failed = 0;
-    EXPECT_EQ(Dump(dir, pdf, true, &failed), std::vector<std::string>{"-002.ppm"});
-    EXPECT_EQ(failed, 2);
+    NotWritten notWritten;
+    EXPECT_EQ(Dump(dir, pdf, true, &notWritten), std::vector<std::string>{"-002.ppm"});
+    EXPECT_EQ(notWritten.damaged, 2);
+    EXPECT_EQ(notWritten.failed, 0); // damaged data is no failure to write
 }
 
 TEST(ImageDumpDev, TruncatedDataIsPaddedToTheImageSize) {
@@ -173,9 +222,9 @@ TEST(ImageDumpDev, PaddingStopsAtABoundOnceTheDataHasEnded) {
     int gray = pdf.AddFlateImage("/Width 4096 /Height 2147483647 /ColorSpace /DeviceGray /BitsPerComponent 8",
                                  std::string(2 * width, 'a'));
     pdf.AddPage({{mask, gray}});
-    int failed = 0;
-    ASSERT_EQ(Dump(dir, pdf, false, &failed), (std::vector<std::string>{"-000.pbm", "-001.ppm"}));
-    EXPECT_EQ(failed, 0);
+    NotWritten notWritten;
+    ASSERT_EQ(Dump(dir, pdf, false, &notWritten), (std::vector<std::string>{"-000.pbm", "-001.ppm"}));
+    EXPECT_EQ(notWritten.failed + notWritten.damaged, 0);
     struct Expected {
         const char* name;
         const char* magic;
@@ -200,10 +249,11 @@ TEST(ImageDumpDev, AColourSpaceWithoutComponentsIsRefusedAndKeepsItsNumber) {
     int pattern = pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /Pattern /BitsPerComponent 8", "ab", ""});
     int gray = pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""});
     pdf.AddPage({{pattern, gray}});
-    int failed = 0;
-    std::vector<std::string> files = Dump(dir, pdf, true, &failed);
+    NotWritten notWritten;
+    std::vector<std::string> files = Dump(dir, pdf, true, &notWritten);
     EXPECT_EQ(files, std::vector<std::string>{"-001.ppm"});
-    EXPECT_EQ(failed, 1);
+    EXPECT_EQ(notWritten.damaged, 1);
+    EXPECT_EQ(notWritten.failed, 0);
 }
 
 TEST(ImageDumpDev, ImagesInTilingPatternsAreWrittenOncePerFill) {

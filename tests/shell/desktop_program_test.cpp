@@ -10,14 +10,11 @@
 #include <QApplication>
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QDropEvent>
 #include <QElapsedTimer>
-#include <QMimeData>
 #include <QProcess>
 #include <QTextEdit>
 #include <QTimer>
 #include <QTest>
-#include <QUrl>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -34,18 +31,6 @@ using testing_support::ReadFile;
 using testing_support::TempDir;
 
 namespace {
-
-void Drop(QWidget* target, const std::vector<std::string>& paths) {
-    QMimeData data;
-    QList<QUrl> urls;
-    for (const std::string& path : paths)
-        urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
-    data.setUrls(urls);
-    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &enter);
-    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &drop);
-}
 
 // Clicks an option's value cell or its label.
 void ClickOption(CMainFrame& frame, int id, bool onValue) {
@@ -79,7 +64,7 @@ struct Started {
     // options, the dialog answered by the services.
     void ListAndChooseOutput(const std::vector<std::string>& documents, RecordingServices& services,
                              const std::string& folder) {
-        Drop(&Frame().Form(), documents);
+        DropFiles(&Frame().Form(), documents);
         services.folders = {folder};
         ClickOption(Frame(), CRightView::kOutputDirectory, true);
     }
@@ -294,7 +279,7 @@ TEST(DesktopProgram, F5RunsOnceAndTheListKeepsItsDocumentsDuringTheRun) {
     Started started(dir / "Settings.ini");
     ASSERT_TRUE(QTest::qWaitForWindowActive(&started.Frame()));
     CFileListForm& form = started.Frame().Form();
-    Drop(&form, broken);
+    DropFiles(&form, broken);
     ASSERT_EQ(form.Jobs().Paths().size(), 2u);
     for (bool fromTheSummary : {true, false}) {
         services.messages.clear();

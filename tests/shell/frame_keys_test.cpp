@@ -284,3 +284,40 @@ TEST(FrameKeys, F5InACellEditorCommitsThePasswordAndStarts) {
     EXPECT_EQ(f.Form().Grid().GetItemText(1, 4), "pw");
     EXPECT_EQ(services.messages.size(), 1u); // the run met the document
 }
+
+// While the list has the focus it has a current row, whether its documents
+// were dropped on it or removed from it, and F2 or a typed character on that
+// row edits the row's password, wherever the row's focus cell is.
+TEST(FrameKeys, TheListKeepsACurrentRowAndItsKeysReachThePassword) {
+    RecordingServices services;
+    BrokenDocuments documents(3);
+    Frame f;
+    CDataGrid& grid = f.Form().Grid();
+    const auto focus = [&] {
+        return std::to_string(grid.GetFocusCell().row) + "," + std::to_string(grid.GetFocusCell().col);
+    };
+    grid.SetFocus();
+    QCoreApplication::processEvents();
+    DropFiles(&f.Form(), documents.paths);
+    EXPECT_EQ(focus(), "1,1") << "after the drop";
+    EXPECT_TRUE(grid.IsCellSelected(1, 4));
+    Press(Qt::Key_Down);
+    Press(Qt::Key_Delete);
+    EXPECT_EQ(f.Form().Jobs().Paths(), (Lines{documents.paths[0], documents.paths[2]}));
+    EXPECT_EQ(focus(), "2,1") << "after the removal, the row that took the removed one's place";
+
+    Press(Qt::Key_F2);
+    ASSERT_NE(qobject_cast<QLineEdit*>(QApplication::focusWidget()), nullptr) << "F2 opened no editor";
+    QTest::keyClicks(QApplication::focusWidget(), "pw");
+    Press(Qt::Key_Return);
+    Press(Qt::Key_Up);
+    Press(Qt::Key_Home); // the check box: no text of its own
+    EXPECT_EQ(focus(), "1,0");
+    QTest::keyClicks(QApplication::focusWidget(), "k");
+    QCoreApplication::processEvents();
+    ASSERT_NE(qobject_cast<QLineEdit*>(QApplication::focusWidget()), nullptr) << "typing opened no editor";
+    Press(Qt::Key_Return);
+    EXPECT_EQ(grid.GetItemText(1, 4), "k");
+    EXPECT_EQ(grid.GetItemText(2, 4), "pw");
+    EXPECT_EQ(f.Form().Jobs().CheckedEntries().size(), 2u) << "no key went to the check boxes";
+}

@@ -3,6 +3,9 @@
 #include "platform/ui/input_state.h"
 
 #include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
@@ -14,6 +17,18 @@ void ShowExposed(QWidget* widget) {
     for (int i = 0; i < 200 && !(top->windowHandle() && top->windowHandle()->isExposed() && top->isActiveWindow());
          ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+void DropFiles(QWidget* target, const std::vector<std::string>& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const std::string& path : paths)
+        urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
 }
 
 std::string MessageName(UINT message) {

@@ -13,6 +13,9 @@
 // platform has exposed it, so that focus and painting behave as on a desktop.
 void ShowExposed(QWidget* widget);
 
+// Drops files on target as a file manager would: the drag enters, then drops.
+void DropFiles(QWidget* target, const std::vector<std::string>& paths);
+
 // A message as a line: its name, wParam in hex and lParam as a point or a
 // number, e.g. "WM_LBUTTONDOWN 0x1 (3,4)".
 std::string DescribeMessage(UINT message, WPARAM wParam, LPARAM lParam);

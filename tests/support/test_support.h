@@ -30,10 +30,27 @@ std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& content);
 // Names of the files in a directory, sorted.
 std::vector<std::string> ListFiles(const std::string& dir);
+// The id of a process that has just ended, such as a killed run's.
+int EndedProcessId();
 // Whether a file name is that of a document's done marker.
 bool IsDoneMarker(const std::string& name);
 // The same without the done markers: the files a run wrote for the person.
 std::vector<std::string> ListOutputFiles(const std::string& dir);
+
+// While it lives, no file of this process or of the processes it starts may
+// grow past the given size: writes past it fail with "File too large", as a
+// full disk refuses them, instead of ending the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long long previousSoft_, hard_;
+    void (*previousAction_)(int);
+};
 
 class RecordingMessages : public MessageSink {
 public:
