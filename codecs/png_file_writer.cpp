@@ -81,17 +81,22 @@ libdeflate_compressor* Compressor(int level) {
 // image of the thread.
 constexpr size_t kKeptBufferBytes = 32u << 20;
 
+// Left uninitialised: only the pages written are touched (a compressed copy
+// takes a fraction of its bound).
 uint8_t* PngFileWriter::ThreadBuffer::Take(size_t size) {
-    if (size > bytes.size())
-        bytes = std::vector<uint8_t>();
-    if (bytes.size() < size)
-        bytes.resize(size);
-    return bytes.data();
+    if (size > capacity) {
+        bytes.reset(); // freed first, not copied: whatever it held is done with
+        bytes.reset(new uint8_t[size]);
+        capacity = size;
+    }
+    return bytes.get();
 }
 
 void PngFileWriter::ThreadBuffer::Release() {
-    if (bytes.size() > kKeptBufferBytes)
-        bytes = std::vector<uint8_t>();
+    if (capacity > kKeptBufferBytes) {
+        bytes.reset();
+        capacity = 0;
+    }
 }
 
 PngFileWriter::ThreadBuffer& PngFileWriter::FilteredBuffer() {

@@ -8,6 +8,7 @@
 #include "codecs/bytestream.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,8 @@ public:
 private:
     // A buffer kept per thread from one image to the next while it is small.
     struct ThreadBuffer {
-        std::vector<uint8_t> bytes;
+        std::unique_ptr<uint8_t[]> bytes;
+        size_t capacity = 0;
         uint8_t* Take(size_t size);
         void Release();
     };
