@@ -9,8 +9,10 @@
 #
 # usage: bench/png_against_mutool.sh CLI RUNS OUTPUT-PARENT PDF...
 set -euo pipefail
-cli=$1 runs=$2 parent=$3
+# Absolute paths: each program runs in its own empty folder.
+cli=$(realpath "$1") runs=$2 parent=$3
 shift 3
+mapfile -t documents < <(realpath "$@")
 if ! command -v mutool > /dev/null; then
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo=sudo
@@ -28,7 +30,7 @@ measure() {
 
 printf '%-44s %9s %9s %7s %9s %9s %7s\n' document wall-vel wall-mu ratio cpu-vel cpu-mu ratio
 declare -A best
-for pdf in "$@"; do
+for pdf in "${documents[@]}"; do
     for key in vw vc mw mc; do best[$key]=""; done
     for _ in $(seq "$runs"); do
         read -r w c < <(measure "$cli" -j 1 --no-markers -f png -o "$work/out" "$pdf")
