@@ -5,6 +5,7 @@
 #include "shell/single_instance.h"
 #include "tests/support/cli_output.h"
 #include "tests/support/gui_support.h"
+#include "tests/support/sample_document.h"
 #include "tests/support/test_support.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QTest>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -22,6 +24,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 using testing_support::CliOutput;
 using testing_support::CorpusFiles;
@@ -41,8 +45,26 @@ void ClickOption(CMainFrame& frame, int id, bool onValue) {
     QCoreApplication::processEvents();
 }
 
-void KeyOnFocus(Qt::Key key) {
-    QTest::keyClick(QApplication::focusWidget(), key);
+// Clicks an option's value that is edited with a drop-down list, and waits
+// until its editor has the keyboard focus, as a user waits to see it open.
+void OpenDropDown(CMainFrame& frame, int id) {
+    ClickOption(frame, id, true);
+    ASSERT_TRUE(QTest::qWaitFor([] { return qobject_cast<QComboBox*>(QApplication::focusWidget()) != nullptr; }, 5000))
+        << "the drop-down editor did not take the focus";
+}
+
+// The widget with the keyboard focus. A loaded X server may hand the
+// window's activation back late (after a dialog, a second window, a start),
+// so it is waited for as a user waits before typing.
+QWidget* FocusWidget() {
+    QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, 5000);
+    return QApplication::focusWidget();
+}
+
+void KeyOnFocus(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWidget* focus = FocusWidget();
+    ASSERT_NE(focus, nullptr) << "no widget has the keyboard focus";
+    QTest::keyClick(focus, key, modifiers);
     QCoreApplication::processEvents();
 }
 
@@ -95,7 +117,7 @@ TEST(DesktopProgram, DropChoosePngRunAndFindTheChoiceAtTheNextStart) {
         CMainFrame& frame = started.Frame();
         started.ListAndChooseOutput(documents, services, window);
         ASSERT_EQ(frame.Form().Jobs().Paths().size(), 2u);
-        ClickOption(frame, CRightView::kOutputMode, true); // the drop-down list opens on "jpg"
+        OpenDropDown(frame, CRightView::kOutputMode); // the drop-down list opens on "jpg"
         for (int i = 0; i < 3; ++i)
             KeyOnFocus(Qt::Key_Down); // bmp, gif, png
         ClickOption(frame, CRightView::kPageRange, false);
@@ -138,7 +160,7 @@ TEST(DesktopProgram, ShiftF5DuringARunLeavesWholeDocumentsOnly) {
         if (testing_support::ListFiles(window).empty())
             return;
         watch.stop();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5, Qt::ShiftModifier);
+        KeyOnFocus(Qt::Key_F5, Qt::ShiftModifier);
     });
     watch.start();
     KeyOnFocus(Qt::Key_F5);
@@ -232,7 +254,7 @@ TEST(DesktopProgram, AChoiceInADropDownIsKeptAtExitAndWhenTheFocusLeaves) {
             Started started(settingsPath);
             CMainFrame& frame = started.Frame();
             ClickOption(frame, CRightView::kPageRange, false);
-            ClickOption(frame, CRightView::kOutputMode, true); // the drop-down list opens on "jpg"
+            OpenDropDown(frame, CRightView::kOutputMode); // the drop-down list opens on "jpg"
             for (int i = 0; i < 3; ++i)
                 KeyOnFocus(Qt::Key_Down); // bmp, gif, png
             if (focusToTheList) {
@@ -254,7 +276,7 @@ TEST(DesktopProgram, TheListHasTheFocusAtStartAndTheSummaryNoCaret) {
     Started started(dir / "Settings.ini");
     QCoreApplication::processEvents();
     CFileListForm& form = started.Frame().Form();
-    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    ASSERT_NE(FocusWidget(), nullptr);
     EXPECT_TRUE(QApplication::focusWidget() == &form.Grid() || form.Grid().isAncestorOf(QApplication::focusWidget()))
         << QApplication::focusWidget()->metaObject()->className();
     EXPECT_EQ(form.Summary().TextEdit()->cursorWidth(), 0);
@@ -288,17 +310,82 @@ TEST(DesktopProgram, F5RunsOnceAndTheListKeepsItsDocumentsDuringTheRun) {
         else
             form.Grid().SetFocus();
         QCoreApplication::processEvents();
-        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        ASSERT_NE(FocusWidget(), nullptr);
         services.duringTheRun = [&] {
             // The keys go to the list, as a user would send them after a click on it.
             form.Grid().SetFocus();
-            ASSERT_NE(QApplication::focusWidget(), nullptr);
             KeyOnFocus(Qt::Key_Delete);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete, Qt::ControlModifier);
+            KeyOnFocus(Qt::Key_Delete, Qt::ControlModifier);
         };
         KeyOnFocus(Qt::Key_F5);
         started.WaitForTheRunToEnd();
         EXPECT_EQ(services.messages.size(), 2u) << (fromTheSummary ? "from the summary" : "from the list");
         EXPECT_EQ(form.Jobs().Paths(), broken);
     }
+}
+
+namespace {
+
+// The processes whose parent is this one, zombies included.
+std::vector<int> ChildProcesses() {
+    std::vector<int> children;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        const size_t afterName = line.rfind(')'); // the name may hold spaces and parentheses
+        if (afterName == std::string::npos)
+            continue;
+        char state = 0;
+        int parent = 0;
+        if (std::sscanf(line.c_str() + afterName + 1, " %c %d", &state, &parent) == 2 && parent == getpid())
+            children.push_back(std::stoi(name));
+    }
+    return children;
+}
+
+} // namespace
+
+TEST(DesktopProgram, ClosingTheWindowDuringASlowDocumentLeavesNoProcessWithinTwoSeconds) {
+    RecordingServices services;
+    TempDir dir;
+    const std::string window = dir / "window";
+    mkdir(window.c_str(), 0777);
+    testing_support::WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
+    Started started(dir / "Settings.ini");
+    CMainFrame& frame = started.Frame();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    started.ListAndChooseOutput({dir / "slow.pdf"}, services, window);
+    ASSERT_TRUE(ChildProcesses().empty());
+
+    // The window is closed once the document's worker process runs.
+    QElapsedTimer sinceTheClose;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (ChildProcesses().empty())
+            return;
+        watch.stop();
+        QTest::qWait(200); // well into the document
+        sinceTheClose.start();
+        frame.close();
+    });
+    watch.start();
+    frame.Form().Grid().SetFocus();
+    QCoreApplication::processEvents();
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    KeyOnFocus(Qt::Key_F5);
+    ASSERT_TRUE(sinceTheClose.isValid()) << "the run ended before its worker was seen";
+    while (!ChildProcesses().empty() && sinceTheClose.elapsed() < 5000)
+        QTest::qWait(10);
+    EXPECT_TRUE(ChildProcesses().empty());
+    EXPECT_LT(sinceTheClose.elapsed(), 2000);
+    EXPECT_FALSE(frame.isVisible());
+    EXPECT_FALSE(frame.Form().Run().WorkerRunning());
+    // The images the document completed stay; nothing half-written does.
+    for (const std::string& name : testing_support::ListFiles(window))
+        EXPECT_NE(name[0], '.') << "a temporary file is left: " << name;
 }
