@@ -91,8 +91,10 @@ private:
     // grays): the PBM bits that show the darker one black. False when the
     // colours need the colour map (a coloured palette, a Separation...).
     static bool BlackAndWhite(GfxImageColorMap& colorMap, OneBitColours& colours);
-    void WritePbm(Stream* str, int width, int height, OneBitColours colours, int number);
-    void WritePpm(Stream* str, int width, int height, GfxImageColorMap* colorMap, int number);
+    // The rows come from the image's data inflated in memory when it is an
+    // XObject stored with Flate alone, else from the library's stream.
+    void WritePbm(Stream* image, bool inlineImg, int width, int height, OneBitColours colours, int number);
+    void WritePpm(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap, int number);
 
     std::string rootPath;
     bool passJpeg;
