@@ -148,6 +148,7 @@ struct DocumentSlot {
     std::optional<DocumentOutcome> settled;  // known without a run: not found, unreadable
     std::optional<DocumentOutcome> done;     // what its matching marker recorded
     std::chrono::steady_clock::time_point started;
+    timespec startedAt{}; // on the clock of file times
     double seconds = 0;
 };
 
@@ -172,7 +173,7 @@ void WaitForDocuments(std::deque<DocumentSlot>& slots, int listChannel, int inte
             timeout = 0; // a document that could not start ends at once
         const long long left = slot.process->MillisecondsLeft();
         if (left >= 0)
-            timeout = timeout < 0 ? left : std::min(timeout, left);
+            timeout = std::min({timeout < 0 ? left : timeout, left, DocumentProcess::kLookAtLeastEvery});
     }
     if (poll(channels.data(), channels.size(), static_cast<int>(std::min(timeout, 1ll << 30))) < 0 && errno != EINTR)
         return;
@@ -220,8 +221,10 @@ public:
             for (; !slots_.empty() && slots_.front().ended; slots_.pop_front()) {
                 const DocumentOutcome outcome = Report(slots_.front());
                 status_ = Worse(status_, outcome.status);
-                if (outcome.status == ExitCode::RangeError)
-                    return static_cast<int>(status_); // the documents after it are stopped unreported
+                if (outcome.status == ExitCode::RangeError) {
+                    EndLaterDocuments();
+                    return static_cast<int>(status_);
+                }
             }
             if (slots_.empty() && state == DocumentList::State::Ended)
                 break;
@@ -251,6 +254,18 @@ private:
         messages_.ShowMessage(std::string("The run was interrupted (SIG") + (name ? name : "?") +
                               "); documents not reported were not finished.");
         return 128 + number;
+    }
+
+    // The run stops at a range error as one job at a time would: documents
+    // after it that had started are ended, unreported, and the files they
+    // wrote are removed.
+    void EndLaterDocuments() {
+        for (auto slot = std::next(slots_.begin()); slot != slots_.end(); ++slot) {
+            if (!slot->process)
+                continue;
+            slot->process.reset();
+            RemoveOutputWrittenSince(slot->output, slot->startedAt, settings_.outputDirectory.empty());
+        }
     }
 
     long Running() const {
@@ -304,6 +319,7 @@ private:
     void Start(DocumentSlot& slot) {
         staleTemporaries_.Before(slot.output.outputDirectory);
         slot.started = std::chrono::steady_clock::now();
+        clock_gettime(CLOCK_REALTIME_COARSE, &slot.startedAt); // the clock file times are taken from
         ++started_;
         const int count = std::max(knownCount_, started_);
         ExtractRequest request{slot.entry.path, options_.ownerPassword, options_.userPassword, started_, count};

@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -91,6 +92,19 @@ std::optional<DocumentOutcome> MatchingMarker(const DocumentOutput& output, cons
 }
 
 void RemoveMarker(const DocumentOutput& output) { unlink(MarkerPath(output).c_str()); }
+
+void RemoveOutputWrittenSince(const DocumentOutput& output, const timespec& since, bool ownFolder) {
+    for (const platform::DirectoryEntry& entry : platform::ListDirectory(output.outputDirectory)) {
+        const std::string path = output.outputDirectory + entry.name;
+        struct stat info;
+        if (entry.isRegularFile && !entry.isLink && IsImageFileOf(entry.name, output.imageTitle) &&
+            lstat(path.c_str(), &info) == 0 &&
+            std::tie(info.st_mtim.tv_sec, info.st_mtim.tv_nsec) >= std::tie(since.tv_sec, since.tv_nsec))
+            unlink(path.c_str());
+    }
+    if (ownFolder)
+        rmdir(output.outputDirectory.c_str()); // only when empty
+}
 
 void RemovePartialOutput(const DocumentOutput& output) {
     const std::string marker = MarkerPath(output);

@@ -7,7 +7,8 @@
 // output, the settings and the memory limit. The answer is lines: a letter, a number, a space and
 // a text with '\' and line breaks escaped. M: a message; T, C: the Total and
 // Current progress (position, text); I: an image of the catalogue (its
-// JSON); R: the result (the outcome, then the text of EncodeDocumentResult).
+// JSON); R: the result (the outcome, then the text of EncodeDocumentResult);
+// S: why the work stopped before its end, when it knows.
 #include "engine/document_run.h"
 
 #include <string>

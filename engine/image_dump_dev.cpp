@@ -1,5 +1,6 @@
 #include "engine/image_dump_dev.h"
 
+#include "engine/inflated_image.h"
 #include "engine/rgb_row_converter.h"
 #include "engine/sample_row_reader.h"
 #include "engine/text_format.h"
@@ -117,7 +118,7 @@ bool ImageDumpDev::Created(platform::OutputFile& file, const std::string& name) 
         std::setvbuf(file.Stream(), buffer.data(), _IOFBF, buffer.size());
         return true;
     }
-    Fail(name, file.Error());
+    Fail(name, file);
     return false;
 }
 
@@ -127,14 +128,14 @@ void ImageDumpDev::Finish(platform::OutputFile& file, const std::string& name) {
         if (handoff)
             handoff->Written(name);
     } else {
-        Fail(name, file.Error());
+        Fail(name, file);
     }
 }
 
-void ImageDumpDev::Fail(const std::string& name, int systemError) {
+void ImageDumpDev::Fail(const std::string& name, const platform::OutputFile& file) {
     error(errIO, -1, "Couldn't write image file '{0:s}'", name.c_str());
     if (imagesFailed++ == 0)
-        failureReason = platform::SystemErrorText(systemError);
+        failureReason = file.ErrorText();
 }
 
 template <typename Write>
@@ -193,7 +194,7 @@ void ImageDumpDev::drawImageMask(GfxState*, Object* ref, Stream* str, int width,
     // its 1 bits (inverted here) when the Decode array is [1 0], so that two
     // masks painting the same pixels give the same file.
     const OneBitColours unchanged = {0x00, 0xFF}, inverted = {0xFF, 0x00};
-    WritePbm(str, width, height, invert ? inverted : unchanged, number);
+    WritePbm(str, inlineImg, width, height, invert ? inverted : unchanged, number);
 }
 
 void ImageDumpDev::drawImage(GfxState*, Object* ref, Stream* str, int width, int height, GfxImageColorMap* colorMap,
@@ -213,9 +214,9 @@ void ImageDumpDev::drawImage(GfxState*, Object* ref, Stream* str, int width, int
         return;
     OneBitColours colours;
     if (colorMap->getNumPixelComps() == 1 && colorMap->getBits() == 1 && BlackAndWhite(*colorMap, colours))
-        WritePbm(str, width, height, colours, number);
+        WritePbm(str, inlineImg, width, height, colours, number);
     else
-        WritePpm(str, width, height, colorMap, number);
+        WritePpm(str, inlineImg, width, height, colorMap, number);
 }
 
 bool ImageDumpDev::BlackAndWhite(GfxImageColorMap& colorMap, OneBitColours& colours) {
@@ -265,12 +266,14 @@ bool ImageDumpDev::WriteStoredJpeg(Stream* str, int number) {
     return true;
 }
 
-void ImageDumpDev::WritePbm(Stream* str, int width, int height, OneBitColours colours, int number) {
+void ImageDumpDev::WritePbm(Stream* image, bool inlineImg, int width, int height, OneBitColours colours, int number) {
     const std::int64_t rowBytes = (static_cast<std::int64_t>(width) + 7) / 8;
     if (rowBytes > kLargestRow) {
         Refuse(number, "is too wide");
         return;
     }
+    const InflatedImage inflated(image, inlineImg, rowBytes * height);
+    Stream* str = inflated.Source();
     str->reset();
     std::vector<unsigned char> row(static_cast<size_t>(rowBytes));
     const int size = static_cast<int>(rowBytes);
@@ -292,12 +295,16 @@ void ImageDumpDev::WritePbm(Stream* str, int width, int height, OneBitColours co
     str->close();
 }
 
-void ImageDumpDev::WritePpm(Stream* str, int width, int height, GfxImageColorMap* colorMap, int number) {
+void ImageDumpDev::WritePpm(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap,
+                            int number) {
     const int components = colorMap->getNumPixelComps();
     if (static_cast<std::int64_t>(width) * std::max(3, components) > kLargestRow) {
         Refuse(number, "is too wide");
         return;
     }
+    const std::int64_t storedRowBytes = (static_cast<std::int64_t>(width) * components * colorMap->getBits() + 7) / 8;
+    const InflatedImage inflated(image, inlineImg, storedRowBytes * height);
+    Stream* str = inflated.Source();
     str->reset();
     SampleRowReader rows(str, width, components, colorMap->getBits());
     std::vector<unsigned char> samples(static_cast<size_t>(width) * components);

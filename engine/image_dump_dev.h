@@ -92,7 +92,7 @@ private:
     // Renames the complete file into place; a failed write leaves nothing.
     void Finish(platform::OutputFile& file, const std::string& name);
     // Counts an image that could not be written, for the system's reason.
-    void Fail(const std::string& name, int systemError);
+    void Fail(const std::string& name, const platform::OutputFile& file);
     // Counts an image whose data yields no file, with the reason on the error channel.
     void Refuse(int number, const char* reason);
     // Writes a PBM or PPM image of the given size with write(FILE*), to its
@@ -113,8 +113,10 @@ private:
     // grays): the PBM bits that show the darker one black. False when the
     // colours need the colour map (a coloured palette, a Separation...).
     static bool BlackAndWhite(GfxImageColorMap& colorMap, OneBitColours& colours);
-    void WritePbm(Stream* str, int width, int height, OneBitColours colours, int number);
-    void WritePpm(Stream* str, int width, int height, GfxImageColorMap* colorMap, int number);
+    // The rows come from the image's data inflated in memory when it is an
+    // XObject stored with Flate alone, else from the library's stream.
+    void WritePbm(Stream* image, bool inlineImg, int width, int height, OneBitColours colours, int number);
+    void WritePpm(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap, int number);
 
     std::string rootPath;
     bool passJpeg;

@@ -6,9 +6,12 @@
 
 #include <PDFDoc.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <sched.h>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -61,6 +64,15 @@ private:
     int done_ = 0;
     std::mutex mutex_;
 };
+
+// The processors this process may run on: page threads beyond them only
+// take memory.
+int ProcessorsAvailable() {
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0)
+        return std::max(1, CPU_COUNT(&set));
+    return std::max(1u, std::thread::hardware_concurrency());
+}
 
 RenderedImages Counted(const ImageDumpDev& device) {
     return {device.ImagesWritten(), device.ImagesFailed(), device.FailureReason(), device.ImagesDamaged(),
@@ -117,12 +129,17 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
         rendered.Add(Counted(device));
     };
     std::vector<std::thread> helpers;
-    for (int t = 1; t < threads; ++t)
-        helpers.emplace_back([&] {
-            std::unique_ptr<PDFDoc> own = OpenPdfDocument(path, ownerPassword, userPassword);
-            if (own->isOk())
-                work(*own);
-        });
+    for (int t = 1; t < std::min(threads, ProcessorsAvailable()); ++t) {
+        try {
+            helpers.emplace_back([&] {
+                std::unique_ptr<PDFDoc> own = OpenPdfDocument(path, ownerPassword, userPassword);
+                if (own->isOk())
+                    work(*own);
+            });
+        } catch (const std::system_error&) {
+            break; // the threads there are take every page
+        }
+    }
     work(document);
     for (std::thread& helper : helpers)
         helper.join();

@@ -37,7 +37,9 @@ struct RenderedImages {
 // Renders the pages, reporting "Page k of m, q%" to the Current indicator
 // after each. With threads > 1 (and default names: templated names are
 // claimed in the order of the images), the other threads open the document at path
-// with the passwords on their own.
+// with the passwords on their own; there are no more threads than processors
+// this process may use, and a thread the system refuses leaves its pages to
+// the others.
 RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std::string& ownerPassword,
                            const std::string& userPassword, PageRange pages, const ImageDestination& destination,
                            ProgressSink& progress, int threads);
