@@ -14,3 +14,11 @@ int OutputFormatFromLabel(const std::string& label) {
             return i;
     return -1;
 }
+
+const char* RepeatedImagesName(int repeats) {
+    switch (repeats) {
+    case REPEATS_SAME_OBJECT: return "object";
+    case REPEATS_SAME_PIXELS: return "content";
+    default: return "";
+    }
+}

@@ -79,8 +79,9 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     progress.SetTotal(FormatText("File %d of %d, %d%%", request.fileNumber, request.fileCount, p), p);
     ImageDestination destination{result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM, handoff, {}};
     destination.selection = {settings.minimumWidth, settings.minimumHeight, settings.nameTemplate,
-                             output.outputDirectory, DocumentTitle(output)};
-    const RenderedImages rendered = RenderPages(*document, chosen.path, request.ownerPassword, request.userPassword,
+                             output.outputDirectory, DocumentTitle(output), settings.skipRepeated};
+    destination.record = request.recordImages != 0;
+    RenderedImages rendered = RenderPages(*document, chosen.path, request.ownerPassword, request.userPassword,
                                                 chosen.pages, destination, progress, request.pageThreads);
     result.outcome = ExtractOutcome::Extracted;
     result.imagesWritten = rendered.written;
@@ -88,5 +89,7 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     result.failureReason = rendered.failureReason;
     result.imagesDamaged = rendered.damaged;
     result.imagesBelowMinimum = rendered.belowMinimum;
+    result.imagesRepeated = rendered.repeated;
+    result.images = std::move(rendered.images);
     return result;
 }
