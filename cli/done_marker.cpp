@@ -31,7 +31,7 @@ nlohmann::json MarkerKey(const std::string& documentPath, const ConvertSettings&
     struct stat info {};
     stat(documentPath.c_str(), &info);
     const long long modified = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000ll + info.st_mtim.tv_nsec;
-    const nlohmann::json key = {
+    nlohmann::json key = {
         {"document", {{"path", documentPath}, {"size", static_cast<long long>(info.st_size)}, {"modified_ns", modified}}},
         {"options",
          {{"format", settings.imagesFormat == OUTPUT_PPM_PBM ? "ppm" : OutputFormatLabel(settings.imagesFormat)},
@@ -39,6 +39,11 @@ nlohmann::json MarkerKey(const std::string& documentPath, const ConvertSettings&
           {"gray", settings.jpegGrayScale == 0},
           {"pages", PagesText(settings)}}},
     };
+    // Kept masks change the files; markers of runs that kept none (all that
+    // came before the choice existed) still match a run that keeps none.
+    const int masks = EffectiveMaskOutput(settings.masks, settings.imagesFormat);
+    if (masks != MASKS_NONE)
+        key["options"]["masks"] = MaskOutputName(masks);
     // As a marker holds it: names that are no valid UTF-8 compare as written.
     return nlohmann::json::parse(Dumped(key));
 }

@@ -70,10 +70,13 @@ bool CRasterImagePNG::Encode(CByteStream* stream) {
     png_set_write_fn(png, stream, WriteData, FlushData);
     ChooseCompression(png, *this);
 
-    const int channels = head.biBitCount > 8 ? 3 : 1;
-    const int bitDepth = head.biBitCount / channels;
+    const int colourChannels = head.biBitCount > 8 ? 3 : 1;
+    const int bitDepth = head.biBitCount / colourChannels;
     const bool gray = IsGrayScale();
+    const bool alpha = HasAlpha() && colourChannels == 3;
+    const int channels = alpha ? 4 : colourChannels;
     const int colourType = head.biClrUsed ? (gray ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_PALETTE)
+                           : alpha        ? PNG_COLOR_TYPE_RGB_ALPHA
                                           : PNG_COLOR_TYPE_RGB;
     const int interlace = GetCodecOption(RASTER_FORMAT_PNG) == 1 ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE;
 
@@ -102,10 +105,20 @@ bool CRasterImagePNG::Encode(CByteStream* stream) {
     const uint32_t width = GetWidth();
     for (int pass = 0; pass < passes; ++pass) {
         for (int32_t y = head.biHeight - 1; y >= 0; --y) {
-            std::memcpy(row.data(), RowBits(y), info.dwEffWidth);
-            if (colourType == PNG_COLOR_TYPE_RGB)
-                for (uint32_t x = 0; x < width; ++x)
-                    std::swap(row[3 * x], row[3 * x + 2]);
+            if (alpha) {
+                const uint8_t* pixel = RowBits(y);
+                for (uint32_t x = 0; x < width; ++x, pixel += 3) {
+                    row[4 * x] = pixel[2];
+                    row[4 * x + 1] = pixel[1];
+                    row[4 * x + 2] = pixel[0];
+                    row[4 * x + 3] = AlphaRow(y)[x];
+                }
+            } else {
+                std::memcpy(row.data(), RowBits(y), info.dwEffWidth);
+                if (colourType == PNG_COLOR_TYPE_RGB)
+                    for (uint32_t x = 0; x < width; ++x)
+                        std::swap(row[3 * x], row[3 * x + 2]);
+            }
             png_write_row(png, row.data());
         }
     }

@@ -64,7 +64,8 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
 
     const int p = FinishedPercent(request);
     progress.SetTotal(FormatText("File %d of %d, %d%%", request.fileNumber, request.fileCount, p), p);
-    const ImageDestination destination{result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM, handoff};
+    const ImageDestination destination{result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM, handoff,
+                                       EffectiveMaskOutput(settings.masks, settings.imagesFormat)};
     const RenderedImages rendered = RenderPages(*document, path, request.ownerPassword, request.userPassword,
                                                 {first, last}, destination, progress, request.pageThreads);
     result.outcome = ExtractOutcome::Extracted;

@@ -108,6 +108,7 @@ void VisitJob(ExtractRequest& request, DocumentOutput& output, ConvertSettings& 
     visit("imagesFormat", settings.imagesFormat);
     visit("jpegQuality", settings.jpegQuality);
     visit("jpegGrayScale", settings.jpegGrayScale);
+    visit("masks", settings.masks);
     visit("memoryMb", memoryMb);
 }
 

@@ -10,6 +10,7 @@
 #include <Stream.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -34,12 +35,16 @@ int ReadPadded(Stream* str, unsigned char* buffer, int count) {
     return got;
 }
 
-// "P4\n<width> <height>\n", or for PPM with "255\n" after it; spaces after the
-// height bring it to minimumLength, so that a header rewritten with fewer rows
-// keeps its place in the file.
-std::string PnmHeader(bool ppm, int width, int height, size_t minimumLength = 0) {
-    std::string header = FormatText(ppm ? "P6\n%d %d" : "P4\n%d %d", width, height);
-    const std::string tail = ppm ? "\n255\n" : "\n";
+enum class PnmKind { Pbm, Pgm, Ppm, Pam };
+
+// The header of a raw PBM, PGM, PPM or RGB_ALPHA PAM file; spaces after the
+// height bring it to minimumLength, so that a header rewritten with fewer
+// rows keeps its place in the file.
+std::string PnmHeader(PnmKind kind, int width, int height, size_t minimumLength = 0) {
+    const char* const heads[] = {"P4\n%d %d", "P5\n%d %d", "P6\n%d %d", "P7\nWIDTH %d\nHEIGHT %d"};
+    const char* const tails[] = {"\n", "\n255\n", "\n255\n", "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n"};
+    std::string header = FormatText(heads[static_cast<int>(kind)], width, height);
+    const std::string tail = tails[static_cast<int>(kind)];
     if (header.size() + tail.size() < minimumLength)
         header.append(minimumLength - header.size() - tail.size(), ' ');
     return header + tail;
@@ -51,9 +56,9 @@ std::string PnmHeader(bool ppm, int width, int height, size_t minimumLength = 0)
 // few bytes keeps the rows it has, and its header is rewritten to say so.
 // readRow(row) fills one output row and answers whether the data still lasted.
 template <typename ReadRow>
-void WriteRows(FILE* file, bool ppm, int width, int height, std::int64_t rowBytes, ReadRow readRow,
+void WriteRows(FILE* file, PnmKind kind, int width, int height, std::int64_t rowBytes, ReadRow readRow,
                unsigned char* row) {
-    const std::string header = PnmHeader(ppm, width, height);
+    const std::string header = PnmHeader(kind, width, height);
     std::fwrite(header.data(), 1, header.size(), file);
     std::int64_t decoded = 0, padded = 0;
     int rows = 0;
@@ -65,7 +70,7 @@ void WriteRows(FILE* file, bool ppm, int width, int height, std::int64_t rowByte
         std::fwrite(row, 1, static_cast<size_t>(rowBytes), file);
     }
     if (rows < height) {
-        const std::string shorter = PnmHeader(ppm, width, rows, header.size());
+        const std::string shorter = PnmHeader(kind, width, rows, header.size());
         std::fseek(file, 0, SEEK_SET);
         std::fwrite(shorter.data(), 1, shorter.size(), file);
     }
@@ -73,8 +78,8 @@ void WriteRows(FILE* file, bool ppm, int width, int height, std::int64_t rowByte
 
 } // namespace
 
-ImageDumpDev::ImageDumpDev(const std::string& root, bool passJpegData, ImageHandoff* imageHandoff)
-    : rootPath(root), passJpeg(passJpegData), handoff(imageHandoff) {}
+ImageDumpDev::ImageDumpDev(const std::string& root, bool passJpegData, ImageHandoff* imageHandoff, int maskOutput)
+    : rootPath(root), passJpeg(passJpegData), masks(maskOutput), handoff(imageHandoff) {}
 
 int ImageDumpDev::TakeNumber() { return nextImageNumber++; }
 
@@ -161,8 +166,67 @@ void ImageDumpDev::drawImageMask(GfxState*, Object*, Stream* str, int width, int
 }
 
 void ImageDumpDev::drawImage(GfxState*, Object*, Stream* str, int width, int height, GfxImageColorMap* colorMap,
-                             bool, const int*, bool inlineImg) {
-    int number = TakeNumber();
+                             bool, const int* maskColors, bool inlineImg) {
+    const int number = TakeNumber();
+    const int components = colorMap->getNumPixelComps();
+    if (!maskColors || masks == MASKS_NONE || components < 1) {
+        WriteImage(str, width, height, colorMap, inlineImg, number);
+    } else if (masks == MASKS_ALPHA) {
+        const int bits = colorMap->getBits();
+        WritePam(str, width, height, colorMap,
+                 [&](int, const unsigned char* samples, unsigned char* out) {
+                     ColourKeyRow(samples, width, components, bits, maskColors, out);
+                 },
+                 nullptr, number);
+    } else {
+        WriteImage(str, width, height, colorMap, inlineImg, number);
+        WriteMaskFile(ImageMask::FromColourKey(str, width, height, components, colorMap->getBits(), maskColors),
+                      number);
+    }
+}
+
+void ImageDumpDev::drawMaskedImage(GfxState* state, Object* ref, Stream* str, int width, int height,
+                                   GfxImageColorMap* colorMap, bool interpolate, Stream* maskStr, int maskWidth,
+                                   int maskHeight, bool maskInvert, bool) {
+    DrawMasked(state, ref, str, width, height, colorMap, interpolate,
+               [&] { return ImageMask::FromStencil(maskStr, maskWidth, maskHeight, maskInvert); }, nullptr);
+}
+
+void ImageDumpDev::drawSoftMaskedImage(GfxState* state, Object* ref, Stream* str, int width, int height,
+                                       GfxImageColorMap* colorMap, bool interpolate, Stream* maskStr, int maskWidth,
+                                       int maskHeight, GfxImageColorMap* maskColorMap, bool) {
+    DrawMasked(state, ref, str, width, height, colorMap, interpolate,
+               [&] { return ImageMask::FromSoftMask(maskStr, maskWidth, maskHeight, *maskColorMap); },
+               maskColorMap->getMatteColor());
+}
+
+void ImageDumpDev::DrawMasked(GfxState* state, Object* ref, Stream* str, int width, int height,
+                              GfxImageColorMap* colorMap, bool interpolate,
+                              const std::function<ImageMask()>& readMask, const GfxColor* matte) {
+    if (masks == MASKS_NONE || colorMap->getNumPixelComps() < 1) {
+        // The image alone, through the call every image takes.
+        drawImage(state, ref, str, width, height, colorMap, interpolate, nullptr, false);
+        return;
+    }
+    const int number = TakeNumber();
+    if (masks == MASKS_SEPARATE) {
+        WriteImage(str, width, height, colorMap, false, number);
+        WriteMaskFile(readMask(), number);
+        return;
+    }
+    const ImageMask mask = readMask();
+    if (mask.Empty()) {
+        // A mask without data hides nothing: the image is kept as it is.
+        WriteImage(str, width, height, colorMap, false, number);
+        return;
+    }
+    WritePam(str, width, height, colorMap,
+             [&](int y, const unsigned char*, unsigned char* out) { mask.ResampledRow(y, width, height, out); },
+             matte, number);
+}
+
+void ImageDumpDev::WriteImage(Stream* str, int width, int height, GfxImageColorMap* colorMap, bool inlineImg,
+                              int number) {
     if (colorMap->getNumPixelComps() < 1) {
         // A colour space that gives no samples (a pattern, say) cannot colour an image.
         Refuse(number, "has a colour space without components");
@@ -247,7 +311,7 @@ void ImageDumpDev::WritePbm(Stream* str, int width, int height, OneBitColours co
         return lasted;
     };
     Emit(FileName(number, "pbm"), rowBytes * height, [&](FILE* file) {
-        WriteRows(file, false, width, height, rowBytes, readRow, row.data());
+        WriteRows(file, PnmKind::Pbm, width, height, rowBytes, readRow, row.data());
     });
     str->close();
 }
@@ -276,7 +340,81 @@ void ImageDumpDev::WritePpm(Stream* str, int width, int height, GfxImageColorMap
     };
     const std::int64_t rgbRow = 3 * static_cast<std::int64_t>(width);
     Emit(FileName(number, "ppm"), rgbRow * height, [&](FILE* file) {
-        WriteRows(file, true, width, height, rgbRow, readRow, rgb.data());
+        WriteRows(file, PnmKind::Ppm, width, height, rgbRow, readRow, rgb.data());
     });
     str->close();
+}
+
+void ImageDumpDev::WritePam(Stream* str, int width, int height, GfxImageColorMap* colorMap, const AlphaRow& alpha,
+                            const GfxColor* matte, int number) {
+    const int components = colorMap->getNumPixelComps();
+    if (static_cast<std::int64_t>(width) * std::max(4, components) > kLargestRow) {
+        Refuse(number, "is too wide");
+        return;
+    }
+    str->reset();
+    SampleRowReader rows(str, width, components, colorMap->getBits());
+    std::vector<unsigned char> samples(static_cast<size_t>(width) * components);
+    const int firstRow = rows.ReadRow(samples.data());
+    if (firstRow == 0) {
+        Refuse(number, "has no data that can be decoded");
+        str->close();
+        return;
+    }
+    // The matte colour in RGB: a premultiplied pixel c was stored as
+    // matte + alpha * (c - matte).
+    int matteRgb[3] = {};
+    if (matte) {
+        GfxRGB rgb;
+        colorMap->getColorSpace()->getRGB(matte, &rgb);
+        const GfxColorComp parts[3] = {rgb.r, rgb.g, rgb.b};
+        for (int c = 0; c < 3; ++c)
+            matteRgb[c] = static_cast<int>(std::clamp(colToDbl(parts[c]) * 255 + 0.5, 0.0, 255.0));
+    }
+    RgbRowConverter converter(*colorMap, static_cast<long long>(width) * height);
+    std::vector<unsigned char> rgb(3 * static_cast<size_t>(width)), opacity(static_cast<size_t>(width));
+    std::vector<unsigned char> rgba(4 * static_cast<size_t>(width));
+    auto readRow = [&](unsigned char* out, int y) {
+        const int got = y == 0 ? firstRow : rows.ReadRow(samples.data());
+        converter.ConvertRow(samples.data(), width, rgb.data());
+        alpha(y, samples.data(), opacity.data());
+        for (int x = 0; x < width; ++x) {
+            const int a = opacity[static_cast<size_t>(x)];
+            for (int c = 0; c < 3; ++c) {
+                int value = rgb[3 * static_cast<size_t>(x) + c];
+                if (matte && a > 0)
+                    value = std::clamp(static_cast<int>(std::lround(matteRgb[c] + (value - matteRgb[c]) * 255.0 / a)),
+                                       0, 255);
+                out[4 * x + c] = static_cast<unsigned char>(value);
+            }
+            out[4 * x + 3] = static_cast<unsigned char>(a);
+        }
+        return got == rows.RowBytes();
+    };
+    const std::int64_t rgbaRow = 4 * static_cast<std::int64_t>(width);
+    Emit(FileName(number, "pam"), rgbaRow * height, [&](FILE* file) {
+        WriteRows(file, PnmKind::Pam, width, height, rgbaRow, readRow, rgba.data());
+    });
+    str->close();
+}
+
+void ImageDumpDev::WriteMaskFile(const ImageMask& mask, int number) {
+    if (mask.Empty()) {
+        Refuse(number, "has a mask without data that can be decoded");
+        return;
+    }
+    const std::string name = FileName(number, "mask.pgm");
+    platform::OutputFile file(name);
+    bool written = file.Stream() != nullptr;
+    if (written) {
+        const std::string header = PnmHeader(PnmKind::Pgm, mask.Width(), mask.Height());
+        std::fwrite(header.data(), 1, header.size(), file.Stream());
+        for (int y = 0; y < mask.Height(); ++y)
+            std::fwrite(mask.Row(y), 1, static_cast<size_t>(mask.Width()), file.Stream());
+        written = file.Commit();
+    }
+    if (!written) {
+        error(errIO, -1, "Couldn't write image file '{0:s}'", name.c_str());
+        ++imagesFailed;
+    }
 }

@@ -79,7 +79,7 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
     PageProgress steps(progress, count);
     RenderedImages rendered;
     if (threads <= 1 || count <= 1) {
-        ImageDumpDev device(destination.root, destination.passJpeg, destination.handoff);
+        ImageDumpDev device(destination.root, destination.passJpeg, destination.handoff, destination.masks);
         for (int page = pages.first; page <= pages.last; ++page) {
             Render(document, device, page);
             steps.PageDone();
@@ -99,7 +99,7 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
     std::atomic<int> next{0};
     std::mutex totals;
     auto work = [&](PDFDoc& own) {
-        ImageDumpDev device(destination.root, destination.passJpeg, destination.handoff);
+        ImageDumpDev device(destination.root, destination.passJpeg, destination.handoff, destination.masks);
         for (int i; (i = next++) < count;) {
             device.StartNumbersAt(firstNumber[static_cast<size_t>(i)]);
             Render(own, device, pages.first + i);

@@ -3,6 +3,7 @@
 // on the calling thread, or on several threads side by side with the same
 // files: a first pass counts the images of each page without decoding them,
 // so that every page knows the number its first image takes.
+#include "engine/convert_settings.h"
 #include "engine/image_handoff.h"
 #include "engine/user_feedback.h"
 
@@ -19,6 +20,7 @@ struct ImageDestination {
     std::string root;             // prefix of every file name
     bool passJpeg = true;         // stored JPEG data is copied
     ImageHandoff* handoff = nullptr;
+    int masks = MASKS_NONE;       // what becomes of the masks that images are drawn through
 };
 
 struct RenderedImages {
