@@ -105,6 +105,7 @@ std::string HelpText() {
            "  2  the command line could not be understood\n"
            "  3  a page range lies beyond a document; the run stopped there\n"
            "  4  the documents were read, but some images could not be written or converted\n"
+           "     (images whose data in the document is damaged are reported, and do not count)\n"
            "  129, 130, 141, 143  the run was interrupted (SIGHUP, SIGINT, SIGPIPE, SIGTERM);\n"
            "     unfinished files were removed\n"
            "\n"

@@ -363,10 +363,11 @@ private:
         const ExtractResult& result = report.extraction;
         DocumentOutcome outcome;
         outcome.peakMemoryKb = report.peakMemoryKb;
-        outcome.written = result.imagesWritten;
-        outcome.failed = result.imagesFailed;
-        outcome.converted = report.conversion.converted;
-        outcome.conversionFailed = report.conversion.failed;
+        outcome.written = report.images.written;
+        outcome.failed = report.images.lost;
+        outcome.converted = report.images.converted;
+        outcome.conversionFailed = report.images.kept;
+        outcome.damaged = report.images.damaged;
         const std::string lastMessage = slot.log->messages.empty() ? "" : slot.log->messages.back();
         if (!report.cutShort.empty()) {
             messages_.ShowMessage(report.cutShort);
@@ -383,7 +384,7 @@ private:
             outcome.reason = lastMessage;
         } else {
             PrintExtracted(slot.entry.path, report);
-            const bool lost = result.imagesFailed > 0 || report.conversion.failed > 0;
+            const bool lost = LostImages(report.images);
             outcome.outcome = lost ? "images lost" : "extracted";
             outcome.status = lost ? ExitCode::ImagesLost : ExitCode::Success;
         }
@@ -391,13 +392,13 @@ private:
     }
 
     void PrintExtracted(const std::string& path, const DocumentReport& report) {
-        const ExtractResult& result = report.extraction;
+        const int written = report.images.written;
         progress_.Break();
-        std::fprintf(out_, "%s: %d image%s written to %s\n", path.c_str(), result.imagesWritten,
-                     result.imagesWritten == 1 ? "" : "s", result.outputDirectory.c_str());
+        std::fprintf(out_, "%s: %d image%s written to %s\n", path.c_str(), written, written == 1 ? "" : "s",
+                     report.extraction.outputDirectory.c_str());
         std::fflush(out_); // the line stays even when the run is stopped later
-        for (const std::string& loss : DescribeLosses(report, settings_.imagesFormat))
-            messages_.ShowMessage(loss);
+        for (const std::string& problem : DescribeImageProblems(report.images, settings_.imagesFormat))
+            messages_.ShowMessage(problem);
     }
 
     void WriteResult(const DocumentOutcome& outcome) {

@@ -8,7 +8,8 @@ nlohmann::json OutcomeFields(const DocumentOutcome& outcome) {
          {{"written", outcome.written},
           {"failed", outcome.failed},
           {"converted", outcome.converted},
-          {"conversion_failed", outcome.conversionFailed}}},
+          {"conversion_failed", outcome.conversionFailed},
+          {"damaged", outcome.damaged}}},
     };
     if (!outcome.reason.empty())
         fields["reason"] = outcome.reason;

@@ -12,10 +12,11 @@ struct DocumentOutcome {
     std::string outcome; // "extracted", "images lost", "skipped", "stopped", "range error", "not found", "already done"
     ExitCode status = ExitCode::Success;
     std::string reason;  // why it was skipped or stopped, else empty
-    int written = 0;     // images written by the dump
-    int failed = 0;      // images the dump could not write
-    int converted = 0;   // images converted to the chosen format
-    int conversionFailed = 0;
+    int written = 0;          // images on the disk in their final form
+    int failed = 0;           // images lost: on the disk in no form
+    int converted = 0;        // images converted to the chosen format
+    int conversionFailed = 0; // images kept as PBM/PGM/PPM files
+    int damaged = 0;          // images passed over: their data in the document is damaged
     double seconds = 0;
     long long peakMemoryKb = 0; // of the process that ran it; 0 when none ran
 };

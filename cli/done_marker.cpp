@@ -78,6 +78,7 @@ std::optional<DocumentOutcome> MatchingMarker(const DocumentOutput& output, cons
         recorded.failed = counts.at("failed").get<int>();
         recorded.converted = counts.at("converted").get<int>();
         recorded.conversionFailed = counts.at("conversion_failed").get<int>();
+        recorded.damaged = counts.value("damaged", 0); // markers of earlier versions lack it
         if (!IsFinal(recorded))
             return std::nullopt;
         return recorded;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -13,6 +14,15 @@ void WriteData(png_structp png, png_bytep data, png_size_t length) {
     if (stream->Write(data, 1, static_cast<unsigned>(length)) != length)
         png_error(png, "Write Error");
 }
+
+// The library's complaints go into the writer's error text, not to
+// standard error: the caller reports the failure in its own words.
+void KeepError(png_structp png, png_const_charp message) {
+    *static_cast<std::string*>(png_get_error_ptr(png)) = message;
+    png_longjmp(png, 1);
+}
+
+void IgnoreWarning(png_structp, png_const_charp) {}
 
 void FlushData(png_structp png) {
     auto* stream = static_cast<CByteStream*>(png_get_io_ptr(png));
@@ -49,7 +59,8 @@ void ChooseCompression(png_structp png, CRasterImage& image) {
 bool CRasterImagePNG::Encode(CByteStream* stream) {
     if (EncodeSafeCheck(stream))
         return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    std::string libraryError;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &libraryError, KeepError, IgnoreWarning);
     if (!png) {
         SetLastError("Failed to create PNG structure");
         return false;
@@ -64,7 +75,7 @@ bool CRasterImagePNG::Encode(CByteStream* stream) {
     std::vector<png_byte> row;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &pngInfo);
-        SetLastError("Error saving PNG file");
+        SetLastError(("Error saving PNG file: " + libraryError).c_str());
         return false;
     }
     png_set_write_fn(png, stream, WriteData, FlushData);

@@ -1,7 +1,10 @@
 #include "codecs/rasterimage_tif.h"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -25,6 +28,30 @@ toff_t SizeProc(thandle_t handle) { return static_cast<toff_t>(StreamOf(handle)-
 int MapProc(thandle_t, tdata_t*, toff_t*) { return 0; }
 void UnmapProc(thandle_t, tdata_t, toff_t) {}
 
+// The library's first complaint about a file goes into its writer's error
+// text; the later ones follow from it.
+int KeepError(TIFF*, void* userData, const char* module, const char* format, va_list arguments) {
+    auto* text = static_cast<std::string*>(userData);
+    if (text->empty()) {
+        char message[512];
+        std::vsnprintf(message, sizeof message, format, arguments);
+        *text = module && *module ? std::string(module) + ": " + message : message;
+    }
+    return 1; // handled: nothing goes to standard error
+}
+
+int IgnoreWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+
+TIFF* OpenTiff(CByteStream* stream, std::string* libraryError) {
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(options, KeepError, libraryError);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, IgnoreWarning, nullptr);
+    TIFF* tiff = TIFFClientOpenExt("TIFF IMAGE", "a", stream, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
+                                   MapProc, UnmapProc, options);
+    TIFFOpenOptionsFree(options);
+    return tiff;
+}
+
 } // namespace
 
 CRasterImageTIF::~CRasterImageTIF() {
@@ -41,14 +68,15 @@ void CRasterImageTIF::Reset() {
 bool CRasterImageTIF::Encode(CByteStream* stream, bool append) {
     if (EncodeSafeCheck(stream))
         return false;
-    // A failure is told through the result; the library's own complaints on
-    // standard error would only repeat it.
+    // A failure is told through the result, with the library's words; its
+    // complaints about no file in particular would only repeat it.
     static const bool quiet = (TIFFSetErrorHandler(nullptr), TIFFSetWarningHandler(nullptr), true);
     (void)quiet;
     const char* failure = nullptr;
-    if (!tiff_)
-        tiff_ = TIFFClientOpen("TIFF IMAGE", "a", stream, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
-                               MapProc, UnmapProc);
+    if (!tiff_) {
+        libraryError_.clear();
+        tiff_ = OpenTiff(stream, &libraryError_);
+    }
     if (!tiff_) {
         failure = "initialization fail";
     } else {
@@ -63,7 +91,7 @@ bool CRasterImageTIF::Encode(CByteStream* stream, bool append) {
             TIFFClose(tiff_);
             Reset();
             if (!flushed) {
-                SetLastError("Error saving TIFF file");
+                Fail("Error saving TIFF file");
                 return false;
             }
         } else if (!TIFFWriteDirectory(tiff_)) {
@@ -71,13 +99,17 @@ bool CRasterImageTIF::Encode(CByteStream* stream, bool append) {
         }
     }
     if (failure) {
-        SetLastError(failure);
         if (tiff_)
             TIFFClose(tiff_);
         Reset();
+        Fail(failure);
         return false;
     }
     return true;
+}
+
+void CRasterImageTIF::Fail(const char* failure) {
+    SetLastError(libraryError_.empty() ? failure : (std::string(failure) + ": " + libraryError_).c_str());
 }
 
 bool CRasterImageTIF::EncodePage(TIFF* tiff) {

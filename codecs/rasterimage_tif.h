@@ -5,6 +5,8 @@
 
 #include <tiffio.h>
 
+#include <string>
+
 class CRasterImageTIF : public CRasterImage {
 public:
     CRasterImageTIF() : CRasterImage(RASTER_FORMAT_TIF) {}
@@ -15,8 +17,11 @@ public:
 private:
     bool EncodePage(TIFF* tiff);
     void Reset();
+    // Sets the error text: the failure, with the library's first complaint.
+    void Fail(const char* failure);
 
     TIFF* tiff_ = nullptr;
     bool multipage_ = false;
     int pages_ = 0;
+    std::string libraryError_; // the library's first complaint about the open file
 };

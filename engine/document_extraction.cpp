@@ -71,5 +71,7 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     result.outcome = ExtractOutcome::Extracted;
     result.imagesWritten = rendered.written;
     result.imagesFailed = rendered.failed;
+    result.failureReason = rendered.failureReason;
+    result.imagesDamaged = rendered.damaged;
     return result;
 }

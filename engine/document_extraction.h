@@ -27,8 +27,11 @@ struct ExtractResult {
     std::string outputDirectory; // ends with '/'
     std::string imageRoot;       // prefix of every file name
     std::string imageTitle;      // the document's title in a shared directory, else empty
+    // As the dump device counted them (see ImageDumpDev).
     int imagesWritten = 0;
     int imagesFailed = 0;
+    std::string failureReason;
+    int imagesDamaged = 0;
 };
 
 // The share of the run finished when this document starts, in percent: the

@@ -9,7 +9,6 @@
 #include <spawn.h>
 #include <csignal>
 #include <cstring>
-#include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -153,17 +152,11 @@ void DocumentProcess::Dispatch(const std::string& record, DocumentEvents& events
     case 'M': events.ShowMessage(text); break;
     case 'T': events.SetTotal(text, static_cast<int>(number)); break;
     case 'C': events.SetCurrent(text, static_cast<int>(number)); break;
-    case 'R': {
-        std::istringstream counts(text);
-        ExtractResult& result = report_.extraction;
-        counts >> result.imagesWritten >> result.imagesFailed >> report_.conversion.converted >>
-            report_.conversion.failed;
-        counts.get();
-        std::getline(counts, result.outputDirectory);
-        result.outcome = static_cast<ExtractOutcome>(number);
+    case 'R':
+        DecodeDocumentResult(text, &report_);
+        report_.extraction.outcome = static_cast<ExtractOutcome>(number);
         reported_ = true;
         break;
-    }
     default: break;
     }
 }

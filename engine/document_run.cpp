@@ -4,14 +4,41 @@
 
 #include <algorithm>
 
-std::vector<std::string> DescribeLosses(const DocumentReport& report, int format) {
-    std::vector<std::string> losses;
-    if (report.extraction.imagesFailed > 0)
-        losses.push_back(std::to_string(report.extraction.imagesFailed) + " image(s) could not be written.");
-    if (report.conversion.failed > 0)
-        losses.push_back(std::to_string(report.conversion.failed) + " image(s) could not be converted to " +
-                         OutputFormatLabel(format) + "; their PBM/PGM/PPM files were kept.");
-    return losses;
+namespace {
+
+// The counts of a document whose images were dumped and, unless the format
+// is the raw dump, handed to the background conversion and then taken by the
+// pass over the folder.
+ImageCounts CountImages(const ExtractResult& dump, const ConversionCounts& handed, const ConversionCounts& rest) {
+    ImageCounts images;
+    // Each image handed on was converted, kept or lost.
+    images.written = dump.imagesWritten - handed.failed - handed.lost;
+    ConversionCounts conversion = handed;
+    conversion.Add(rest);
+    images.converted = conversion.converted;
+    images.kept = conversion.failed;
+    images.keptReason = conversion.failureReason;
+    images.lost = dump.imagesFailed + conversion.lost;
+    images.lostReason = dump.imagesFailed > 0 ? dump.failureReason : conversion.lossReason;
+    images.damaged = dump.imagesDamaged;
+    return images;
+}
+
+} // namespace
+
+bool LostImages(const ImageCounts& images) { return images.lost > 0 || images.kept > 0; }
+
+std::vector<std::string> DescribeImageProblems(const ImageCounts& images, int format) {
+    std::vector<std::string> problems;
+    if (images.lost > 0)
+        problems.push_back(std::to_string(images.lost) + " image(s) could not be written: " + images.lostReason + ".");
+    if (images.kept > 0)
+        problems.push_back(std::to_string(images.kept) + " image(s) could not be converted to " +
+                           OutputFormatLabel(format) + " (" + images.keptReason +
+                           "); their PBM/PGM/PPM files were kept.");
+    if (images.damaged > 0)
+        problems.push_back(std::to_string(images.damaged) + " image(s) skipped: their data in the document is damaged");
+    return problems;
 }
 
 DocumentReport RunDocument(const ExtractRequest& request, const DocumentOutput& output,
@@ -19,6 +46,7 @@ DocumentReport RunDocument(const ExtractRequest& request, const DocumentOutput& 
     DocumentReport report;
     if (settings.imagesFormat == OUTPUT_PPM_PBM) {
         report.extraction = ExtractDocument(request, settings, output, events, events);
+        report.images = CountImages(report.extraction, {}, {});
         return report;
     }
     // Each image is converted on a second thread as soon as it is complete,
@@ -30,12 +58,10 @@ DocumentReport RunDocument(const ExtractRequest& request, const DocumentOutput& 
     const ExtractResult& result = report.extraction;
     if (result.outcome == ExtractOutcome::Extracted)
         events.SetTotal("Images Converting", FinishedPercent(request));
-    report.conversion = background.Finish();
-    if (result.outcome == ExtractOutcome::Extracted) {
-        const ConversionCounts rest =
-            ConvertDirectory(result.outputDirectory, settings, result.imageTitle, background.Handled());
-        report.conversion.converted += rest.converted;
-        report.conversion.failed += rest.failed;
-    }
+    const ConversionCounts handed = background.Finish();
+    ConversionCounts rest;
+    if (result.outcome == ExtractOutcome::Extracted)
+        rest = ConvertDirectory(result.outputDirectory, settings, result.imageTitle, background.Handled());
+    report.images = CountImages(result, handed, rest);
     return report;
 }

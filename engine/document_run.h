@@ -14,18 +14,34 @@
 // What a front end hears of a document while it runs.
 class DocumentEvents : public MessageSink, public ProgressSink {};
 
+// What became of a document's images, as its folder shows them.
+struct ImageCounts {
+    int written = 0;   // in their final form: JPEG copies, converted files, or the PBM/PPM files of the raw dump
+    int converted = 0; // converted to the format (other PBM/PGM/PPM files of its folder included)
+    int kept = 0;      // could not be converted: their PBM/PGM/PPM files were kept
+    int lost = 0;      // on the disk in no form
+    int damaged = 0;   // passed over: their data in the document cannot be decoded
+    std::string keptReason; // why the first kept image could not be converted
+    std::string lostReason; // why the first lost image could not be written
+};
+
 // How one document went.
 struct DocumentReport {
     ExtractResult extraction;
-    ConversionCounts conversion;
+    ImageCounts images;
     std::string cutShort; // why the document stopped before its end; empty when it finished
     long long peakMemoryKb = 0; // the child's largest resident size, when it ran in one
 };
 
-// The losses of a finished document, one sentence each: images that could
-// not be written, and images kept as PBM/PGM/PPM files because they could not
-// be converted to the format; none when nothing was lost.
-std::vector<std::string> DescribeLosses(const DocumentReport& report, int format);
+// Whether images were lost or kept unconverted: what a rerun on a disk with
+// room would put right, unlike damaged images.
+bool LostImages(const ImageCounts& images);
+
+// What went wrong with a finished document's images, one sentence each, the
+// same in both front ends: images that could not be written, images kept as
+// PBM/PGM/PPM files because they could not be converted to the format, and
+// images passed over because their data is damaged; none when all is well.
+std::vector<std::string> DescribeImageProblems(const ImageCounts& images, int format);
 
 DocumentReport RunDocument(const ExtractRequest& request, const DocumentOutput& output,
                            const ConvertSettings& settings, DocumentEvents& events);

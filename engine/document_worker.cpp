@@ -129,6 +129,27 @@ std::string EncodeDocumentJob(const ExtractRequest& request, const DocumentOutpu
     return job;
 }
 
+std::string EncodeDocumentResult(const DocumentReport& report) {
+    const ImageCounts& images = report.images;
+    std::ostringstream text;
+    text << images.written << ' ' << images.converted << ' ' << images.kept << ' ' << images.lost << ' '
+         << images.damaged << '\n'
+         << report.extraction.outputDirectory << '\n'
+         << images.keptReason << '\n'
+         << images.lostReason;
+    return text.str();
+}
+
+void DecodeDocumentResult(const std::string& text, DocumentReport* report) {
+    ImageCounts& images = report->images;
+    std::istringstream lines(text);
+    lines >> images.written >> images.converted >> images.kept >> images.lost >> images.damaged;
+    lines.ignore(1);
+    std::getline(lines, report->extraction.outputDirectory);
+    std::getline(lines, images.keptReason);
+    std::getline(lines, images.lostReason);
+}
+
 bool EndWithParent(long parent) {
     // A Ctrl+C reaches the whole process group: the parent ends its workers
     // itself, once it has taken note, and cleans up after them.
@@ -174,11 +195,7 @@ int RunDocumentWorker(int input, int channel) {
     }
     try {
         const DocumentReport report = RunDocument(request, output, settings, writer);
-        std::ostringstream counts;
-        counts << report.extraction.imagesWritten << ' ' << report.extraction.imagesFailed << ' '
-               << report.conversion.converted << ' ' << report.conversion.failed << ' '
-               << report.extraction.outputDirectory;
-        writer.Send('R', static_cast<int>(report.extraction.outcome), counts.str());
+        writer.Send('R', static_cast<int>(report.extraction.outcome), EncodeDocumentResult(report));
     } catch (const std::bad_alloc&) {
         return kWorkerOutOfMemory;
     } catch (...) {

@@ -6,8 +6,8 @@
 // The job is lines, a name, a space and a value: the request, the planned
 // output, the settings and the memory limit. The answer is lines: a letter, a number, a space and
 // a text with '\' and line breaks escaped. M: a message; T, C: the Total and
-// Current progress (position, text); R: the result (outcome, then "written
-// failed converted conversion-failed" and the output directory as text).
+// Current progress (position, text); R: the result (the outcome, then the
+// text of EncodeDocumentResult).
 #include "engine/document_run.h"
 
 #include <string>
@@ -28,6 +28,10 @@ constexpr int kWorkerFailed = 4;
 
 std::string EncodeDocumentJob(const ExtractRequest& request, const DocumentOutput& output,
                               const ConvertSettings& settings, const DocumentLimits& limits);
+
+// The counts, the output directory and the reasons of a report, as lines.
+std::string EncodeDocumentResult(const DocumentReport& report);
+void DecodeDocumentResult(const std::string& text, DocumentReport* report);
 
 std::string EscapeRecordText(const std::string& text);
 std::string UnescapeRecordText(const std::string& text);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -40,9 +41,19 @@ bool IsPnmName(const std::string& name) {
 
 namespace {
 
+// A codec's text with the system's reason after it, when there is one.
+std::string FailureText(const std::string& codecText, int systemError) {
+    if (systemError == 0)
+        return codecText.empty() ? "the image could not be encoded" : codecText;
+    const std::string system = platform::SystemErrorText(systemError);
+    return codecText.empty() ? system : codecText + ": " + system;
+}
+
 // Prepares a loaded image for the format and saves it beside the source
-// path, under the source's title; false when no complete target was saved.
-bool SaveConverted(CRasterImage& image, int format, const std::string& sourcePath, const ConvertSettings& settings) {
+// path, under the source's title; answers why no complete target was saved,
+// or nothing.
+std::string SaveConverted(CRasterImage& image, int format, const std::string& sourcePath,
+                          const ConvertSettings& settings) {
     const TargetFormat& targetFormat = kTargets[format - OUTPUT_JPG];
     platform::FilePathInfo info(sourcePath);
     const std::string targetPath = info.Folder() + info.Title() + targetFormat.extension;
@@ -59,54 +70,110 @@ bool SaveConverted(CRasterImage& image, int format, const std::string& sourcePat
     }
     // The target appears under its name only once complete.
     platform::OutputFile target(targetPath);
-    return target.Stream() && image.Encode(target.Stream(), targetFormat.codecId) && target.Commit();
+    if (!target.Stream())
+        return platform::SystemErrorText(target.Error());
+    if (!image.Encode(target.Stream(), targetFormat.codecId)) {
+        // Taken at once: the failed write of the stream set it.
+        const int systemError = std::ferror(target.Stream()) ? errno : 0;
+        return FailureText(image.GetLastError(), systemError);
+    }
+    if (!target.Commit())
+        return platform::SystemErrorText(target.Error());
+    return {};
+}
+
+void SetReason(std::string* whyNot, std::string reason) {
+    if (whyNot)
+        *whyNot = std::move(reason);
 }
 
 } // namespace
 
-void ConversionCounts::Count(bool convertedNow, int format) {
-    if (convertedNow)
-        ++converted;
-    else if (IsTargetFormat(format))
-        ++failed;
+void ConversionCounts::Count(ConversionResult result, const std::string& reason) {
+    switch (result) {
+    case ConversionResult::Converted: ++converted; break;
+    case ConversionResult::Kept:
+        if (failed++ == 0)
+            failureReason = reason;
+        break;
+    case ConversionResult::Lost:
+        if (lost++ == 0)
+            lossReason = reason;
+        break;
+    case ConversionResult::Left: break; // on purpose
+    }
 }
 
-bool ConvertImageFile(int format, const std::string& path, const ConvertSettings& settings) {
+void ConversionCounts::Add(const ConversionCounts& more) {
+    converted += more.converted;
+    if (failed == 0)
+        failureReason = more.failureReason;
+    failed += more.failed;
+    if (lost == 0)
+        lossReason = more.lossReason;
+    lost += more.lost;
+}
+
+bool ConvertImageFile(int format, const std::string& path, const ConvertSettings& settings, std::string* whyNot) {
     if (!IsTargetFormat(format))
         return false;
     CRasterImage image(path.c_str(), RASTER_FORMAT_BMP);
-    if (!image.IsValid() || !SaveConverted(image, format, path, settings))
+    std::string reason = image.IsValid() ? SaveConverted(image, format, path, settings)
+                                         : FailureText(image.GetLastError(), 0);
+    if (!reason.empty()) {
+        SetReason(whyNot, std::move(reason));
         return false;
+    }
     platform::DeleteFile(path); // only once the target is complete
     return true;
 }
 
-bool ConvertImageBytes(int format, const std::string& path, const std::string& content,
-                       const ConvertSettings& settings) {
+namespace {
+
+// ConvertImageFile as a result to count: a file that was not converted stays.
+ConversionResult ConvertFile(int format, const std::string& path, const ConvertSettings& settings,
+                             std::string* whyNot) {
+    if (ConvertImageFile(format, path, settings, whyNot))
+        return ConversionResult::Converted;
+    return IsTargetFormat(format) ? ConversionResult::Kept : ConversionResult::Left;
+}
+
+} // namespace
+
+ConversionResult ConvertImageBytes(int format, const std::string& path, const std::string& content,
+                                   const ConvertSettings& settings, std::string* whyNot) {
+    std::string reason;
     if (IsTargetFormat(format)) {
         CMemStream stream(reinterpret_cast<uint8_t*>(const_cast<char*>(content.data())),
                           static_cast<int32_t>(content.size()));
         CRasterImage image;
-        if (image.Load(&stream, RASTER_FORMAT_BMP) && SaveConverted(image, format, path, settings))
-            return true;
+        reason = image.Load(&stream, RASTER_FORMAT_BMP) ? SaveConverted(image, format, path, settings)
+                                                        : FailureText(image.GetLastError(), 0);
+        if (reason.empty())
+            return ConversionResult::Converted;
     }
     // Kept as the file it would have been.
     platform::OutputFile source(path);
     if (source.Stream())
         std::fwrite(content.data(), 1, content.size(), source.Stream());
-    source.Commit();
-    return false;
+    if (!source.Commit()) {
+        SetReason(whyNot, platform::SystemErrorText(source.Error()));
+        return ConversionResult::Lost;
+    }
+    SetReason(whyNot, std::move(reason));
+    return IsTargetFormat(format) ? ConversionResult::Kept : ConversionResult::Left;
 }
 
 ConversionCounts ConvertDirectory(const std::string& directory, const ConvertSettings& settings,
                                   const std::string& imageTitle, const std::set<std::string>& skipNames) {
     ConversionCounts counts;
+    std::string reason;
     const std::string prefix = platform::WithTrailingSlash(directory);
     for (const platform::DirectoryEntry& entry : platform::ListDirectory(directory)) {
         if (entry.isDirectory || !IsPnmName(entry.name) || (!imageTitle.empty() && !IsImageFileOf(entry.name, imageTitle)) ||
             skipNames.count(entry.name))
             continue;
-        counts.Count(ConvertImageFile(settings.imagesFormat, prefix + entry.name, settings), settings.imagesFormat);
+        counts.Count(ConvertFile(settings.imagesFormat, prefix + entry.name, settings, &reason), reason);
     }
     return counts;
 }
@@ -159,9 +226,11 @@ void BackgroundConversion::Work() {
         room_.notify_one();
         lock.unlock();
         const int format = settings_.imagesFormat;
-        counts_.Count(item.inMemory ? ConvertImageBytes(format, item.path, item.content, settings_)
-                                    : ConvertImageFile(format, item.path, settings_),
-                      format);
+        std::string reason;
+        const ConversionResult result = item.inMemory
+                                            ? ConvertImageBytes(format, item.path, item.content, settings_, &reason)
+                                            : ConvertFile(format, item.path, settings_, &reason);
+        counts_.Count(result, reason);
         lock.lock();
     }
 }

@@ -11,26 +11,39 @@
 #include <string>
 #include <thread>
 
+// How the conversion of one image ended.
+enum class ConversionResult {
+    Converted, // the target is written and the source is gone
+    Kept,      // no target: the PBM/PGM/PPM file stays
+    Lost,      // no target, and the image could not be kept as a PBM/PGM/PPM file either
+    Left,      // not a format to convert to: the file is left as it is
+};
+
 struct ConversionCounts {
     int converted = 0;
-    int failed = 0; // sources that could not be read or written; they are kept
+    int failed = 0; // could not be converted; their PBM/PGM/PPM files are kept
+    int lost = 0;   // could be neither converted nor kept
+    std::string failureReason; // why the first failed image could not be converted
+    std::string lossReason;    // why the first lost image could not be kept
 
-    // Counts one conversion: a failure counts only for a known format (any
-    // other leaves files alone on purpose).
-    void Count(bool convertedNow, int format);
+    void Count(ConversionResult result, const std::string& reason);
+    void Add(const ConversionCounts& more);
 };
 
 // Converts one file to settings.imagesFormat (1 to 7) beside it and deletes
 // the source. A source that cannot be loaded, or whose target cannot be
-// written, stays as it is and no broken target is left. Any other format
-// leaves the file alone (false).
-bool ConvertImageFile(int format, const std::string& path, const ConvertSettings& settings);
+// written, stays as it is and no broken target is left; whyNot, when given,
+// then receives the reason, with the codec's and the system's texts. Any
+// other format leaves the file alone (false).
+bool ConvertImageFile(int format, const std::string& path, const ConvertSettings& settings,
+                      std::string* whyNot = nullptr);
 
 // The same for a PBM, PGM or PPM file that was never written: content holds
 // its bytes, path its name. What cannot be converted is written as that file
-// and kept, as it would have been (false).
-bool ConvertImageBytes(int format, const std::string& path, const std::string& content,
-                       const ConvertSettings& settings);
+// and kept, as it would have been, or is lost when that write fails too;
+// whyNot receives the reason of either.
+ConversionResult ConvertImageBytes(int format, const std::string& path, const std::string& content,
+                                   const ConvertSettings& settings, std::string* whyNot = nullptr);
 
 // Converts every .ppm, .pbm, .pgm and .pam file (any case) directly in the
 // directory, as listed before the first conversion; a mask written beside its

@@ -3,6 +3,7 @@
 #include "engine/rgb_row_converter.h"
 #include "engine/sample_row_reader.h"
 #include "engine/text_format.h"
+#include "platform/file_system.h"
 
 #include <Error.h>
 #include <Gfx.h>
@@ -93,8 +94,7 @@ bool ImageDumpDev::Created(platform::OutputFile& file, const std::string& name) 
         std::setvbuf(file.Stream(), buffer.data(), _IOFBF, buffer.size());
         return true;
     }
-    error(errIO, -1, "Couldn't open image file '{0:s}'", name.c_str());
-    ++imagesFailed;
+    Fail(name, file.Error());
     return false;
 }
 
@@ -104,9 +104,14 @@ void ImageDumpDev::Finish(platform::OutputFile& file, const std::string& name) {
         if (handoff)
             handoff->Written(name);
     } else {
-        error(errIO, -1, "Couldn't write image file '{0:s}'", name.c_str());
-        ++imagesFailed;
+        Fail(name, file.Error());
     }
+}
+
+void ImageDumpDev::Fail(const std::string& name, int systemError) {
+    error(errIO, -1, "Couldn't write image file '{0:s}'", name.c_str());
+    if (imagesFailed++ == 0)
+        failureReason = platform::SystemErrorText(systemError);
 }
 
 template <typename Write>
@@ -136,7 +141,7 @@ void ImageDumpDev::Emit(const std::string& name, std::int64_t size, Write write)
 
 void ImageDumpDev::Refuse(int number, const char* reason) {
     error(errSyntaxError, -1, "Image {0:d} {1:s}", number, reason);
-    ++imagesFailed;
+    ++imagesDamaged;
 }
 
 // The PDF library does not export the type information of its patterns, so
@@ -405,16 +410,14 @@ void ImageDumpDev::WriteMaskFile(const ImageMask& mask, int number) {
     }
     const std::string name = FileName(number, "mask.pgm");
     platform::OutputFile file(name);
-    bool written = file.Stream() != nullptr;
-    if (written) {
-        const std::string header = PnmHeader(PnmKind::Pgm, mask.Width(), mask.Height());
-        std::fwrite(header.data(), 1, header.size(), file.Stream());
-        for (int y = 0; y < mask.Height(); ++y)
-            std::fwrite(mask.Row(y), 1, static_cast<size_t>(mask.Width()), file.Stream());
-        written = file.Commit();
+    if (!file.Stream()) {
+        Fail(name, file.Error());
+        return;
     }
-    if (!written) {
-        error(errIO, -1, "Couldn't write image file '{0:s}'", name.c_str());
-        ++imagesFailed;
-    }
+    const std::string header = PnmHeader(PnmKind::Pgm, mask.Width(), mask.Height());
+    std::fwrite(header.data(), 1, header.size(), file.Stream());
+    for (int y = 0; y < mask.Height(); ++y)
+        std::fwrite(mask.Row(y), 1, static_cast<size_t>(mask.Width()), file.Stream());
+    if (!file.Commit())
+        Fail(name, file.Error());
 }

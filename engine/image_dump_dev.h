@@ -34,11 +34,15 @@ public:
     // The next image takes this number (a device that renders some pages of
     // a document only).
     void StartNumbersAt(int number) { nextImageNumber = number; }
-    // Images written so far, and images that could not be written (file not
-    // created, write failed, no data could be decoded, or no colour space
-    // that gives samples).
+    // Images written so far (or handed on in memory); images that could not
+    // be written (file not created, write failed), with the system's reason
+    // for the first; and images passed over because their data in the
+    // document is damaged (nothing can be decoded, a width beyond any image,
+    // or a colour space that gives no samples).
     int ImagesWritten() const { return imagesWritten; }
     int ImagesFailed() const { return imagesFailed; }
+    const std::string& FailureReason() const { return failureReason; }
+    int ImagesDamaged() const { return imagesDamaged; }
 
     bool upsideDown() override { return true; }
     bool useDrawChar() override { return false; }
@@ -80,7 +84,9 @@ private:
     bool Created(platform::OutputFile& file, const std::string& name);
     // Renames the complete file into place; a failed write leaves nothing.
     void Finish(platform::OutputFile& file, const std::string& name);
-    // Counts an image that yields no file, with the reason on the error channel.
+    // Counts an image that could not be written, for the system's reason.
+    void Fail(const std::string& name, int systemError);
+    // Counts an image whose data yields no file, with the reason on the error channel.
     void Refuse(int number, const char* reason);
     // Writes a PBM or PPM image of the given size with write(FILE*), to its
     // file or, when the handoff takes it, into memory for the handoff.
@@ -127,5 +133,7 @@ private:
     bool isValid = true;
     int imagesWritten = 0;
     int imagesFailed = 0;
+    std::string failureReason;
+    int imagesDamaged = 0;
     int tilingDepth = 0; // tiling fills being drawn, one inside another
 };

@@ -70,7 +70,19 @@ private:
     std::mutex mutex_;
 };
 
+RenderedImages Counted(const ImageDumpDev& device) {
+    return {device.ImagesWritten(), device.ImagesFailed(), device.FailureReason(), device.ImagesDamaged()};
+}
+
 } // namespace
+
+void RenderedImages::Add(const RenderedImages& more) {
+    written += more.written;
+    if (failed == 0)
+        failureReason = more.failureReason;
+    failed += more.failed;
+    damaged += more.damaged;
+}
 
 RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std::string& ownerPassword,
                            const std::string& userPassword, PageRange pages, const ImageDestination& destination,
@@ -84,7 +96,7 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
             Render(document, device, page);
             steps.PageDone();
         }
-        return {device.ImagesWritten(), device.ImagesFailed()};
+        return Counted(device);
     }
 
     // The number of each page's first image.
@@ -106,8 +118,7 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
             steps.PageDone();
         }
         std::lock_guard<std::mutex> lock(totals);
-        rendered.written += device.ImagesWritten();
-        rendered.failed += device.ImagesFailed();
+        rendered.Add(Counted(device));
     };
     std::vector<std::thread> helpers;
     for (int t = 1; t < threads; ++t)

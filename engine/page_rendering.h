@@ -23,9 +23,14 @@ struct ImageDestination {
     int masks = MASKS_NONE;       // what becomes of the masks that images are drawn through
 };
 
+// What the dump devices counted (see ImageDumpDev).
 struct RenderedImages {
     int written = 0;
     int failed = 0;
+    std::string failureReason; // of the first failed image
+    int damaged = 0;
+
+    void Add(const RenderedImages& more);
 };
 
 // Renders the pages, reporting "Page k of m, q%" to the Current indicator

@@ -47,6 +47,11 @@ std::string ReasonNotFound(const std::string& path) {
     return std::strerror(errno);
 }
 
+std::string SystemErrorText(int error) {
+    char buffer[256];
+    return strerror_r(error, buffer, sizeof buffer); // the GNU form answers the text
+}
+
 std::string ReasonNotReadable(const std::string& path) {
     struct stat info;
     if (stat(path.c_str(), &info) != 0)

@@ -23,6 +23,9 @@ std::string ReasonNotReadable(const std::string& path);
 // The system's reason why the path cannot be looked at ("No such file or
 // directory"), or empty when it can.
 std::string ReasonNotFound(const std::string& path);
+// The system's text for an error number ("No space left on device"), safe
+// on any thread.
+std::string SystemErrorText(int error);
 
 struct DirectoryEntry {
     std::string name;

@@ -51,10 +51,10 @@ struct RunTally {
             return;
         }
         ++extracted;
-        written += report.extraction.imagesWritten;
-        converted += report.conversion.converted;
-        for (const std::string& loss : DescribeLosses(report, format))
-            losses.push_back(path + ": " + loss);
+        written += report.images.written;
+        converted += report.images.converted;
+        for (const std::string& problem : DescribeImageProblems(report.images, format))
+            losses.push_back(path + ": " + problem);
     }
 
     std::string Summary(const std::string& end, int format) const {

@@ -133,7 +133,8 @@ TEST(CliRun, ImagesThatCannotBeConvertedAreKeptAndReported) {
     BlockTwoTargets(out, "good");
     CliResult result = RunCommand({"-f", "tga", "-o", out.c_str(), good.c_str()});
     EXPECT_EQ(result.status, 4);
-    EXPECT_EQ(result.err, good + ": 2 image(s) could not be converted to tga; their PBM/PGM/PPM files were kept.\n");
+    EXPECT_EQ(result.out, good + ": 9 images written to " + out + "/\n");
+    EXPECT_EQ(result.err, good + ": 2 image(s) could not be converted to tga (Is a directory); their PBM/PGM/PPM files were kept.\n");
     std::vector<std::string> files = ListFiles(out);
     EXPECT_EQ(std::count(files.begin(), files.end(), "good-006.pbm"), 1);
     EXPECT_EQ(std::count(files.begin(), files.end(), "good-005.tga"), 1);
@@ -147,8 +148,90 @@ TEST(CliRun, FailedConversionsAreReportedOncePerDocument) {
     BlockTwoTargets(out, "a");
     BlockTwoTargets(out, "b");
     CliResult result = RunCommand({"-f", "tga", "-o", out.c_str(), a.c_str(), b.c_str()});
-    EXPECT_EQ(result.err, a + ": 2 image(s) could not be converted to tga; their PBM/PGM/PPM files were kept.\n" + b +
-                              ": 2 image(s) could not be converted to tga; their PBM/PGM/PPM files were kept.\n");
+    EXPECT_EQ(result.err, a + ": 2 image(s) could not be converted to tga (Is a directory); their PBM/PGM/PPM files were kept.\n" + b +
+                              ": 2 image(s) could not be converted to tga (Is a directory); their PBM/PGM/PPM files were kept.\n");
+}
+
+namespace {
+
+// The number that follows prefix in text, or -1.
+int NumberAfter(const std::string& text, const std::string& prefix) {
+    const size_t at = text.find(prefix);
+    return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + prefix.size());
+}
+
+} // namespace
+
+TEST(CliRun, OnADiskThatRefusesFilesTheLinesMatchTheFolderAndTheRunIsNoSuccess) {
+    TempDir dir;
+    WriteFile(dir / "good.pdf", testpdf::SampleDocument());
+    const std::string good = dir / "good.pdf", out = dir / "out";
+    for (const char* format : {"tif", "png", "tga", "ppm"}) {
+        const std::string folder = out + "-" + format;
+        CliResult result;
+        {
+            // Room for the command's own lines, not for most images.
+            testing_support::FileSizeLimit limit(1024);
+            result = RunCommand({"--no-markers", "-f", format, "-o", folder.c_str(), good.c_str()});
+        }
+        EXPECT_EQ(result.status, 4) << format;
+        const int written = NumberAfter(result.out, good + ": ");
+        const int lost = NumberAfter(result.err, good + ": ");
+        int kept = NumberAfter(result.err, "written: File too large.\n" + good + ": ");
+        kept = kept < 0 ? 0 : kept;
+        EXPECT_EQ(result.out, good + ": " + std::to_string(written) + " image" + (written == 1 ? "" : "s") +
+                                  " written to " + folder + "/\n");
+        std::string expectedErr = good + ": " + std::to_string(lost) + " image(s) could not be written: File too large.\n";
+        int finalFiles = 0, pnmFiles = 0;
+        for (const std::string& name : ListFiles(folder)) {
+            const std::string extension = name.substr(name.rfind('.') + 1);
+            const bool pnm = extension == "ppm" || extension == "pbm";
+            if (extension == format || extension == "jpg" || (pnm && std::string(format) == "ppm"))
+                ++finalFiles;
+            else if (pnm)
+                ++pnmFiles;
+            else
+                ADD_FAILURE() << format << ": " << name;
+        }
+        if (kept > 0)
+            EXPECT_NE(result.err.find(std::to_string(kept) + " image(s) could not be converted to " + format + " ("),
+                      std::string::npos)
+                << result.err;
+        else
+            EXPECT_EQ(result.err, expectedErr) << format; // and no words of a library of its own
+        EXPECT_GT(lost, 0) << format;
+        EXPECT_EQ(written, finalFiles) << format;
+        EXPECT_EQ(kept, pnmFiles) << format;
+        EXPECT_EQ(written + kept + lost, 11) << format;
+    }
+}
+
+TEST(CliRun, ImagesWhoseDataIsDamagedAreToldApartAndLoseNothing) {
+    TempDir dir;
+    testpdf::PdfWriter pdf;
+    const int damaged = pdf.AddImage({"/Width 64 /Height 64 /ColorSpace /DeviceRGB /BitsPerComponent 8",
+                                      "these bytes are no JPEG data at all", "/DCTDecode"});
+    const int gray = pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""});
+    pdf.AddPage({{damaged, gray}});
+    pdf.AddPage({{damaged}});
+    WriteFile(dir / "damaged.pdf", pdf.Build());
+    const std::string document = dir / "damaged.pdf", out = dir / "out";
+    const CliResult result = RunCommand({"--no-markers", "-f", "png", "-o", out.c_str(), document.c_str()});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, document + ": 1 image written to " + out + "/\n");
+    EXPECT_EQ(result.err, document + ": 2 image(s) skipped: their data in the document is damaged\n");
+    EXPECT_EQ(ListFiles(out), std::vector<std::string>{"damaged-001.png"});
+}
+
+TEST(CliRun, TheCorpusDocumentOfBogusJpegDataIsNoFailureOfOurs) {
+    if (!testing_support::HaveCorpus())
+        GTEST_SKIP() << "the corpus is not here";
+    TempDir dir;
+    const std::string document = testing_support::CorpusFiles({"dct-declared-7300x7600-bogus-data.pdf"}).front();
+    const std::string out = dir / "out";
+    const CliResult result = RunCommand({"--no-markers", "-o", out.c_str(), document.c_str()});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, document + ": 4 image(s) skipped: their data in the document is damaged\n");
 }
 
 TEST(CliRun, ExitStatusNamesTheWorstOutcome) {

@@ -248,14 +248,27 @@ TEST(PngWriter, EveryPixelReadsBackWhateverTheCompression) {
     }
 }
 
-TEST(PngWriter, WriteErrorsFail) {
-    CRasterImage image;
-    Gradient(image, 24);
-    struct Refusing : CMemStream {
-        unsigned Write(const void*, unsigned, unsigned) override { return 0; }
-    } stream;
-    EXPECT_FALSE(image.Encode(&stream, RASTER_FORMAT_PNG));
-    EXPECT_STREQ(image.GetLastError(), "Error saving PNG file");
+TEST(LibraryWriters, WriteErrorsFailWithTheLibrarysWordsAndPrintNothing) {
+    const struct {
+        uint32_t format;
+        const char* error; // the writer's text, then the library's
+    } cases[] = {
+        {RASTER_FORMAT_PNG, "Error saving PNG file: Write Error"},
+        {RASTER_FORMAT_JPG, "Output file write error --- out of disk space?"},
+        {RASTER_FORMAT_TIF, "initialization fail: TIFF IMAGE: Error writing TIFF header"},
+    };
+    for (const auto& c : cases) {
+        CRasterImage image;
+        Gradient(image, 24);
+        struct Refusing : CMemStream {
+            unsigned Write(const void*, unsigned, unsigned) override { return 0; }
+        } stream;
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(image.Encode(&stream, c.format)) << c.error;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << c.error;
+        const std::string error = image.GetLastError();
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+    }
 }
 
 namespace {

@@ -141,7 +141,8 @@ TEST_P(Corpus, RawDumpWritesEveryDecodableImageAtItsSize) {
 
     std::vector<std::string> files = ListFiles(dir.path());
     EXPECT_EQ(static_cast<int>(files.size()), device.ImagesWritten());
-    EXPECT_EQ(device.ImagesWritten() + device.ImagesFailed(), static_cast<int>(device.sizes.size()));
+    EXPECT_EQ(device.ImagesWritten() + device.ImagesFailed() + device.ImagesDamaged(), static_cast<int>(device.sizes.size()));
+    EXPECT_EQ(device.ImagesFailed(), 0) << device.FailureReason();
     for (const std::string& name : files) {
         int number = std::stoi(name.substr(1, name.find('.') - 1));
         ASSERT_LT(number, static_cast<int>(device.sizes.size())) << name;

@@ -24,8 +24,15 @@ void RenderAll(const std::string& path, OutputDev& device) {
         document->displayPage(&device, page, 72, 72, 0, false, false, false);
 }
 
+// What the device counted besides the images it wrote.
+struct NotWritten {
+    int failed = 0;
+    std::string failureReason;
+    int damaged = 0;
+};
+
 // Writes the document, dumps it into dir/out/ and returns the file names.
-std::vector<std::string> Dump(const TempDir& dir, const PdfWriter& pdf, bool passJpeg, int* failed = nullptr,
+std::vector<std::string> Dump(const TempDir& dir, const PdfWriter& pdf, bool passJpeg, NotWritten* notWritten = nullptr,
                               int masks = MASKS_NONE) {
     WriteFile(dir / "doc.pdf", pdf.Build());
     testing_support::WriteFile(dir / "keep", "");
@@ -33,8 +40,8 @@ std::vector<std::string> Dump(const TempDir& dir, const PdfWriter& pdf, bool pas
     mkdir(out.c_str(), 0777);
     ImageDumpDev device(out + "/", passJpeg, nullptr, masks);
     RenderAll(dir / "doc.pdf", device);
-    if (failed)
-        *failed = device.ImagesFailed();
+    if (notWritten)
+        *notWritten = {device.ImagesFailed(), device.FailureReason(), device.ImagesDamaged()};
     return ListFiles(out);
 }
 
@@ -157,9 +164,11 @@ TEST(ImageDumpDev, AFileThatCannotBeCreatedKeepsItsNumber) {
     std::string out = dir / "out";
     mkdir(out.c_str(), 0777);
     mkdir((out + "/-000.ppm").c_str(), 0777); // a folder where the first file should go
-    int failed = 0;
-    EXPECT_EQ(Dump(dir, pdf, true, &failed), (std::vector<std::string>{"-000.ppm", "-001.ppm"}));
-    EXPECT_EQ(failed, 1);
+    NotWritten notWritten;
+    EXPECT_EQ(Dump(dir, pdf, true, &notWritten), (std::vector<std::string>{"-000.ppm", "-001.ppm"}));
+    EXPECT_EQ(notWritten.failed, 1);
+    EXPECT_EQ(notWritten.failureReason, "Is a directory");
+    EXPECT_EQ(notWritten.damaged, 0);
     EXPECT_EQ(ReadFile(dir / "out/-001.ppm"), "P6\n2 1\n255\naaabbb");
 }
 
@@ -194,9 +203,10 @@ TEST(ImageDumpDev, UndecodableDataGivesNoFileAndNoFakeJpeg) {
     int empty = pdf.AddImage({kSize + "/ColorSpace /DeviceRGB /BitsPerComponent 8", "", ""});
     int gray = pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""});
     pdf.AddPage({{bogus, empty, gray}});
-    int failed = 0;
-    EXPECT_EQ(Dump(dir, pdf, true, &failed), std::vector<std::string>{"-002.ppm"});
-    EXPECT_EQ(failed, 2);
+    NotWritten notWritten;
+    EXPECT_EQ(Dump(dir, pdf, true, &notWritten), std::vector<std::string>{"-002.ppm"});
+    EXPECT_EQ(notWritten.damaged, 2);
+    EXPECT_EQ(notWritten.failed, 0); // damaged data is no failure to write
 }
 
 TEST(ImageDumpDev, TruncatedDataIsPaddedToTheImageSize) {
@@ -228,9 +238,9 @@ TEST(ImageDumpDev, PaddingStopsAtABoundOnceTheDataHasEnded) {
     int gray = pdf.AddFlateImage("/Width 4096 /Height 2147483647 /ColorSpace /DeviceGray /BitsPerComponent 8",
                                  std::string(2 * width, 'a'));
     pdf.AddPage({{mask, gray}});
-    int failed = 0;
-    ASSERT_EQ(Dump(dir, pdf, false, &failed), (std::vector<std::string>{"-000.pbm", "-001.ppm"}));
-    EXPECT_EQ(failed, 0);
+    NotWritten notWritten;
+    ASSERT_EQ(Dump(dir, pdf, false, &notWritten), (std::vector<std::string>{"-000.pbm", "-001.ppm"}));
+    EXPECT_EQ(notWritten.failed + notWritten.damaged, 0);
     struct Expected {
         const char* name;
         const char* magic;
@@ -255,10 +265,11 @@ TEST(ImageDumpDev, AColourSpaceWithoutComponentsIsRefusedAndKeepsItsNumber) {
     int pattern = pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /Pattern /BitsPerComponent 8", "ab", ""});
     int gray = pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""});
     pdf.AddPage({{pattern, gray}});
-    int failed = 0;
-    std::vector<std::string> files = Dump(dir, pdf, true, &failed);
+    NotWritten notWritten;
+    std::vector<std::string> files = Dump(dir, pdf, true, &notWritten);
     EXPECT_EQ(files, std::vector<std::string>{"-001.ppm"});
-    EXPECT_EQ(failed, 1);
+    EXPECT_EQ(notWritten.damaged, 1);
+    EXPECT_EQ(notWritten.failed, 0);
 }
 
 TEST(ImageDumpDev, ImagesInTilingPatternsAreWrittenOncePerFill) {

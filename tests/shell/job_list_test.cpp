@@ -639,7 +639,7 @@ TEST(BatchRun, LostImagesAreNamedWithTheirCauseAtTheEnd) {
     form.settings.outputDirectory = dir / "out";
     form.jobs.OpenFile();
     form.run.StartConvert();
-    const std::string loss = dir / "lost.pdf" + ": 11 image(s) could not be written.";
+    const std::string loss = dir / "lost.pdf" + ": 11 image(s) could not be written: Is a directory.";
     EXPECT_EQ(services.messages,
               (Lines{"Copying of images from this document is not allowed.", "Some images were lost:\n" + loss}));
     EXPECT_EQ(form.report, "Convert Finished\n1 document(s) extracted, 1 skipped.\n0 image(s) written.\n" + loss);

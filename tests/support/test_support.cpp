@@ -1,10 +1,12 @@
 #include "tests/support/test_support.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -79,6 +81,22 @@ std::map<std::string, std::string> FolderContents(const std::string& dir) {
     for (const std::string& name : ListFiles(dir))
         files[name] = ReadFile(dir + "/" + name);
     return files;
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long long bytes) {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    previousSoft_ = limit.rlim_cur;
+    hard_ = limit.rlim_max;
+    previousAction_ = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = std::min<rlim_t>(bytes, limit.rlim_max);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    const rlimit limit{previousSoft_, hard_};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousAction_);
 }
 
 int EndedProcessId() {

@@ -37,6 +37,21 @@ bool IsDoneMarker(const std::string& name);
 // The same without the done markers: the files a run wrote for the person.
 std::vector<std::string> ListOutputFiles(const std::string& dir);
 
+// While it lives, no file of this process or of the processes it starts may
+// grow past the given size: writes past it fail with "File too large", as a
+// full disk refuses them, instead of ending the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long long previousSoft_, hard_;
+    void (*previousAction_)(int);
+};
+
 class RecordingMessages : public MessageSink {
 public:
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
