@@ -392,10 +392,8 @@ private:
     }
 
     void PrintExtracted(const std::string& path, const DocumentReport& report) {
-        const int written = report.images.written;
         progress_.Break();
-        std::fprintf(out_, "%s: %d image%s written to %s\n", path.c_str(), written, written == 1 ? "" : "s",
-                     report.extraction.outputDirectory.c_str());
+        std::fprintf(out_, "%s\n", DescribeWritten(path, report).c_str());
         std::fflush(out_); // the line stays even when the run is stopped later
         for (const std::string& problem : DescribeImageProblems(report.images, settings_.imagesFormat))
             messages_.ShowMessage(problem);

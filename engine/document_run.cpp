@@ -26,6 +26,12 @@ ImageCounts CountImages(const ExtractResult& dump, const ConversionCounts& hande
 
 } // namespace
 
+std::string DescribeWritten(const std::string& path, const DocumentReport& report) {
+    const int written = report.images.written;
+    return path + ": " + std::to_string(written) + (written == 1 ? " image" : " images") + " written to " +
+           report.extraction.outputDirectory;
+}
+
 bool LostImages(const ImageCounts& images) { return images.lost > 0 || images.kept > 0; }
 
 std::vector<std::string> DescribeImageProblems(const ImageCounts& images, int format) {

@@ -37,6 +37,11 @@ struct DocumentReport {
 // room would put right, unlike damaged images.
 bool LostImages(const ImageCounts& images);
 
+// The line that says where a finished document's images went, the same in
+// both front ends: "PATH: N images written to FOLDER", N counting the images
+// on the disk in the format asked for.
+std::string DescribeWritten(const std::string& path, const DocumentReport& report);
+
 // What went wrong with a finished document's images, one sentence each, the
 // same in both front ends: images that could not be written, images kept as
 // PBM/PGM/PPM files because they could not be converted to the format, and

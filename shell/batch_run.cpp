@@ -37,13 +37,15 @@ private:
     const std::atomic<bool>& stop_;
 };
 
-// The counts of a run's documents, for the summary at its end.
+// The counts of a run's documents and what the command line would say of
+// each, for the summary panel as the run goes and at its end.
 struct RunTally {
     int extracted = 0; // documents whose pages were rendered
     int skipped = 0;
     int written = 0;
     int converted = 0;
-    std::vector<std::string> losses; // "document: what was lost", one line each
+    std::vector<std::string> lines;  // of each extracted document: where its images went, then what went wrong
+    std::vector<std::string> losses; // those of the documents that lost images
 
     void Add(const std::string& path, const DocumentReport& report, int format) {
         if (report.extraction.outcome != ExtractOutcome::Extracted) {
@@ -53,8 +55,19 @@ struct RunTally {
         ++extracted;
         written += report.images.written;
         converted += report.images.converted;
-        for (const std::string& problem : DescribeImageProblems(report.images, format))
-            losses.push_back(path + ": " + problem);
+        lines.push_back(DescribeWritten(path, report));
+        for (const std::string& problem : DescribeImageProblems(report.images, format)) {
+            lines.push_back(path + ": " + problem);
+            if (LostImages(report.images))
+                losses.push_back(lines.back());
+        }
+    }
+
+    std::string Lines() const {
+        std::string text;
+        for (const std::string& line : lines)
+            text += (text.empty() ? "" : "\n") + line;
+        return text;
     }
 
     std::string Summary(const std::string& end, int format) const {
@@ -63,9 +76,7 @@ struct RunTally {
         if (format != OUTPUT_PPM_PBM)
             text += ", " + std::to_string(converted) + " converted to " + OutputFormatLabel(format);
         text += ".";
-        for (const std::string& loss : losses)
-            text += "\n" + loss;
-        return text;
+        return lines.empty() ? text : text + "\n" + Lines();
     }
 };
 
@@ -198,6 +209,10 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
             break;
         }
         tally.Add(entry.path, report, settings.imagesFormat);
+        if (controls_.showReport && report.extraction.outcome == ExtractOutcome::Extracted) {
+            const std::string lines = tally.Lines(); // what the command line would have said so far
+            CallOnUiThread([&] { controls_.showReport(lines); });
+        }
         controls_.current->SetWindowText(ResourceString("run.finished"));
         controls_.total->SetPos(100 * (finished + 1) / count);
     }

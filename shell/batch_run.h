@@ -4,7 +4,8 @@
 // process under the limits of the settings, with both progress bars moving
 // from what it says; Stop ends the run between documents, a second Stop or
 // the window's close ends the current document at once. At the end both
-// bars say how it ended, its counts are shown, a message names the documents
+// bars say how it ended; the summary shows what the command line says of
+// each document as it ends, then the run's counts; a message names the documents
 // that lost images, and the output folder opens when the settings ask. The worker reaches the windows only
 // through messages; the entries and their passwords are taken at Start.
 #include "controls/util/percent_progress_ctrl.h"
@@ -23,7 +24,7 @@ public:
         CPercentProgressCtrl* total;   // documents of the run
         std::function<void(bool)> enableButtons;
         std::function<void()> readOptions; // copies the option tree into the settings
-        std::function<void(const std::string&)> showReport; // the run's counts at its end
+        std::function<void(const std::string&)> showReport; // what each document gave, then the run's counts at its end
     };
     CBatchRun(CJobList& jobs, ConvertSettings& settings, Controls controls, QWidget* owner);
     // Waits for a worker that is still finishing a document.

@@ -269,6 +269,11 @@ bool CMenuBar::OnKeyInWindow(QKeyEvent* key) {
 
 bool CMenuBar::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if ((type == QEvent::WindowActivate || type == QEvent::WindowDeactivate) && watched == this) {
+        // The buttons are greyed while the window is inactive (see DrawButton).
+        Invalidate(false);
+        return false;
+    }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::MouseButtonPress)
         return false;
     auto* widget = qobject_cast<QWidget*>(watched);

@@ -193,7 +193,10 @@ LRESULT CDataGrid::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         OnScroll(message == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(wParam));
         return 0;
     case WM_MOUSEWHEEL:
-        OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+        OnMouseWheel(SB_VERT, GET_WHEEL_DELTA_WPARAM(wParam));
+        return CWnd::WindowProc(message, wParam, lParam);
+    case WM_MOUSEHWHEEL:
+        OnMouseWheel(SB_HORZ, GET_WHEEL_DELTA_WPARAM(wParam));
         return CWnd::WindowProc(message, wParam, lParam);
     case WM_LBUTTONDOWN:
         OnLButtonDown(static_cast<UINT>(wParam), PointFromParam(static_cast<uintptr_t>(lParam)));

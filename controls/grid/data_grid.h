@@ -79,7 +79,9 @@ private:
     void OnKeyDown(UINT key);
     void OnChar(UINT character);
     void OnScroll(int bar, int code);
-    void OnMouseWheel(int delta);
+    // A turn of the wheel (SB_VERT) or a tilt of it (SB_HORZ): the posted
+    // scroll messages of as many lines, or pages, as the setting asks.
+    void OnMouseWheel(int bar, int delta);
     void OnSize();
     void OnSysColorChange();
     LRESULT OnSetCursor();

@@ -188,16 +188,19 @@ void CDataGrid::OnScroll(int bar, int code) {
     }
 }
 
-void CDataGrid::OnMouseWheel(int delta) {
+void CDataGrid::OnMouseWheel(int bar, int delta) {
+    // Up the wheel goes up; a tilt to the right (positive) goes right.
+    const bool back = bar == SB_VERT ? delta > 0 : delta < 0;
+    const UINT message = bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL;
     if (wheelLines_ == -1) {
         const int pages = delta / WHEEL_DELTA;
         for (int i = 0; i < std::abs(pages); ++i)
-            PostMessage(WM_VSCROLL, pages > 0 ? SB_PAGEUP : SB_PAGEDOWN);
+            PostMessage(message, back ? SB_PAGEUP : SB_PAGEDOWN);
         return;
     }
     const int lines = wheelLines_ * delta / WHEEL_DELTA;
     for (int i = 0; i < std::abs(lines); ++i)
-        PostMessage(WM_VSCROLL, lines > 0 ? SB_LINEUP : SB_LINEDOWN);
+        PostMessage(message, back ? SB_LINEUP : SB_LINEDOWN);
 }
 
 void CDataGrid::EnsureVisible(int row, int col) {

@@ -78,10 +78,14 @@ bool CNonClientFrame::eventFilter(QObject* watched, QEvent* event) {
     if (bar < 0 || releasing_)
         return false;
     if (event->type() == QEvent::Wheel) {
-        // The wheel over a bar is the window's wheel.
+        // The wheel over a bar is the window's wheel along that bar: over
+        // the horizontal one, a turn away from the user scrolls to the left.
         auto* wheel = static_cast<QWheelEvent*>(event);
-        QWheelEvent copy(client_.mapFromGlobal(wheel->globalPosition()), wheel->globalPosition(), wheel->pixelDelta(),
-                         wheel->angleDelta(), wheel->buttons(), wheel->modifiers(), wheel->phase(), wheel->inverted());
+        const QPoint angle = wheel->angleDelta(), pixels = wheel->pixelDelta();
+        const bool alongTheBar = bar == SB_HORZ && angle.x() == 0;
+        QWheelEvent copy(client_.mapFromGlobal(wheel->globalPosition()), wheel->globalPosition(),
+                         alongTheBar ? QPoint(pixels.y(), 0) : pixels, alongTheBar ? QPoint(angle.y(), 0) : angle,
+                         wheel->buttons(), wheel->modifiers(), wheel->phase(), wheel->inverted());
         QApplication::sendEvent(&client_, &copy);
         return true;
     }

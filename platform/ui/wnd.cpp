@@ -207,6 +207,7 @@ LRESULT CWnd::DefaultForMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return parent->SendMessage(WM_CONTEXTMENU, wParam, lParam);
         return 0;
     case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
         // Unhandled wheel turns go up to the parent.
         if (CWnd* parent = GetParent())
             return parent->SendMessage(message, wParam, lParam);

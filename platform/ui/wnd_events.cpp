@@ -234,9 +234,18 @@ bool WindowEvents::Translate(CWnd* window, QWidget* source, QEvent* event) {
         RecordInputState(wheel->modifiers(), wheel->buttons());
         const QPoint screen = wheel->globalPosition().toPoint();
         RecordMessagePos(POINT{screen.x(), screen.y()});
-        const WPARAM wParam = KeyState(wheel->buttons(), wheel->modifiers()) |
-                              (static_cast<WPARAM>(static_cast<uint16_t>(wheel->angleDelta().y())) << 16);
-        window->Dispatch(WM_MOUSEWHEEL, wParam, MAKELPARAM(screen.x(), screen.y()), event, source);
+        const WPARAM keys = KeyState(wheel->buttons(), wheel->modifiers());
+        const auto withDelta = [keys](int delta) {
+            return keys | (static_cast<WPARAM>(static_cast<uint16_t>(delta)) << 16);
+        };
+        // A turn away from the user is positive; a tilt (or a sideways
+        // swipe) to the right is a positive horizontal turn.
+        if (wheel->angleDelta().y() != 0)
+            window->Dispatch(WM_MOUSEWHEEL, withDelta(wheel->angleDelta().y()), MAKELPARAM(screen.x(), screen.y()),
+                             event, source);
+        if (wheel->angleDelta().x() != 0)
+            window->Dispatch(WM_MOUSEHWHEEL, withDelta(-wheel->angleDelta().x()), MAKELPARAM(screen.x(), screen.y()),
+                             event, source);
         event->accept();
         return true;
     }
@@ -426,6 +435,7 @@ LRESULT CWnd::DefaultForEvent(UINT message, WPARAM wParam, LPARAM lParam) {
         return result;
     }
     case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
         return DefaultForMessage(message, wParam, lParam);
     case WM_CLOSE:
         DestroyWindow();

@@ -208,13 +208,7 @@ TEST(CliRun, OnADiskThatRefusesFilesTheLinesMatchTheFolderAndTheRunIsNoSuccess) 
 
 TEST(CliRun, ImagesWhoseDataIsDamagedAreToldApartAndLoseNothing) {
     TempDir dir;
-    testpdf::PdfWriter pdf;
-    const int damaged = pdf.AddImage({"/Width 64 /Height 64 /ColorSpace /DeviceRGB /BitsPerComponent 8",
-                                      "these bytes are no JPEG data at all", "/DCTDecode"});
-    const int gray = pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""});
-    pdf.AddPage({{damaged, gray}});
-    pdf.AddPage({{damaged}});
-    WriteFile(dir / "damaged.pdf", pdf.Build());
+    WriteFile(dir / "damaged.pdf", testpdf::DamagedImageDocument());
     const std::string document = dir / "damaged.pdf", out = dir / "out";
     const CliResult result = RunCommand({"--no-markers", "-f", "png", "-o", out.c_str(), document.c_str()});
     EXPECT_EQ(result.status, 0);

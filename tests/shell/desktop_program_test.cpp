@@ -41,8 +41,26 @@ void ClickOption(CMainFrame& frame, int id, bool onValue) {
     QCoreApplication::processEvents();
 }
 
-void KeyOnFocus(Qt::Key key) {
-    QTest::keyClick(QApplication::focusWidget(), key);
+// Clicks an option's value that is edited with a drop-down list, and waits
+// until its editor has the keyboard focus, as a user waits to see it open.
+void OpenDropDown(CMainFrame& frame, int id) {
+    ClickOption(frame, id, true);
+    ASSERT_TRUE(QTest::qWaitFor([] { return qobject_cast<QComboBox*>(QApplication::focusWidget()) != nullptr; }, 5000))
+        << "the drop-down editor did not take the focus";
+}
+
+// The widget with the keyboard focus. A loaded X server may hand the
+// window's activation back late (after a dialog, a second window, a start),
+// so it is waited for as a user waits before typing.
+QWidget* FocusWidget() {
+    QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, 5000);
+    return QApplication::focusWidget();
+}
+
+void KeyOnFocus(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWidget* focus = FocusWidget();
+    ASSERT_NE(focus, nullptr) << "no widget has the keyboard focus";
+    QTest::keyClick(focus, key, modifiers);
     QCoreApplication::processEvents();
 }
 
@@ -95,7 +113,7 @@ TEST(DesktopProgram, DropChoosePngRunAndFindTheChoiceAtTheNextStart) {
         CMainFrame& frame = started.Frame();
         started.ListAndChooseOutput(documents, services, window);
         ASSERT_EQ(frame.Form().Jobs().Paths().size(), 2u);
-        ClickOption(frame, CRightView::kOutputMode, true); // the drop-down list opens on "jpg"
+        OpenDropDown(frame, CRightView::kOutputMode); // the drop-down list opens on "jpg"
         for (int i = 0; i < 3; ++i)
             KeyOnFocus(Qt::Key_Down); // bmp, gif, png
         ClickOption(frame, CRightView::kPageRange, false);
@@ -138,7 +156,7 @@ TEST(DesktopProgram, ShiftF5DuringARunLeavesWholeDocumentsOnly) {
         if (testing_support::ListFiles(window).empty())
             return;
         watch.stop();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5, Qt::ShiftModifier);
+        KeyOnFocus(Qt::Key_F5, Qt::ShiftModifier);
     });
     watch.start();
     KeyOnFocus(Qt::Key_F5);
@@ -232,7 +250,7 @@ TEST(DesktopProgram, AChoiceInADropDownIsKeptAtExitAndWhenTheFocusLeaves) {
             Started started(settingsPath);
             CMainFrame& frame = started.Frame();
             ClickOption(frame, CRightView::kPageRange, false);
-            ClickOption(frame, CRightView::kOutputMode, true); // the drop-down list opens on "jpg"
+            OpenDropDown(frame, CRightView::kOutputMode); // the drop-down list opens on "jpg"
             for (int i = 0; i < 3; ++i)
                 KeyOnFocus(Qt::Key_Down); // bmp, gif, png
             if (focusToTheList) {
@@ -254,7 +272,7 @@ TEST(DesktopProgram, TheListHasTheFocusAtStartAndTheSummaryNoCaret) {
     Started started(dir / "Settings.ini");
     QCoreApplication::processEvents();
     CFileListForm& form = started.Frame().Form();
-    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    ASSERT_NE(FocusWidget(), nullptr);
     EXPECT_TRUE(QApplication::focusWidget() == &form.Grid() || form.Grid().isAncestorOf(QApplication::focusWidget()))
         << QApplication::focusWidget()->metaObject()->className();
     EXPECT_EQ(form.Summary().TextEdit()->cursorWidth(), 0);
@@ -288,13 +306,12 @@ TEST(DesktopProgram, F5RunsOnceAndTheListKeepsItsDocumentsDuringTheRun) {
         else
             form.Grid().SetFocus();
         QCoreApplication::processEvents();
-        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        ASSERT_NE(FocusWidget(), nullptr);
         services.duringTheRun = [&] {
             // The keys go to the list, as a user would send them after a click on it.
             form.Grid().SetFocus();
-            ASSERT_NE(QApplication::focusWidget(), nullptr);
             KeyOnFocus(Qt::Key_Delete);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete, Qt::ControlModifier);
+            KeyOnFocus(Qt::Key_Delete, Qt::ControlModifier);
         };
         KeyOnFocus(Qt::Key_F5);
         started.WaitForTheRunToEnd();

@@ -44,11 +44,15 @@ struct Form {
     CJobList jobs{grid, &window};
     ConvertSettings settings;
     Lines buttons; // "enabled" / "disabled" as the run switches them
-    std::string report; // the counts shown at the end of a run
+    std::string report; // the last text shown in the summary: the counts at the end of a run
+    Lines reports;      // every text shown there, in order
     CBatchRun run{jobs, settings,
                   CBatchRun::Controls{&current, &total,
                                       [this](bool on) { buttons.push_back(on ? "enabled" : "disabled"); }, {},
-                                      [this](const std::string& text) { report = text; }},
+                                      [this](const std::string& text) {
+                                          report = text;
+                                          reports.push_back(text);
+                                      }},
                   &window};
 
     Form() {
@@ -603,7 +607,9 @@ TEST(BatchRun, TheTotalBarCountsFinishedDocuments) {
                                   "Images Converting@50", "Convert Finished@100"}));
     EXPECT_EQ(current.texts.back(), "Convert Finished@100");
     EXPECT_EQ(form.report, "Convert Finished\n2 document(s) extracted, 0 skipped.\n"
-                           "22 image(s) written, 18 converted to bmp.");
+                           "22 image(s) written, 18 converted to bmp.\n" +
+                               dir / "one.pdf: 11 images written to " + dir / "out/\n" + dir /
+                               "two.pdf: 11 images written to " + dir / "out/");
     EXPECT_TRUE(services.messages.empty());
 }
 
@@ -621,6 +627,77 @@ TEST(BatchRun, OpenResultsNoLeavesTheFolderClosed) {
     EXPECT_EQ(form.Text(form.total), "Convert Finished");
     EXPECT_FALSE(ListFiles(dir / "out").empty());
     EXPECT_TRUE(services.opened.empty());
+}
+
+namespace {
+
+// What the command line said of each document, in the order of the run: its
+// line on standard output, then its lines on standard error.
+Lines CliLinesByDocument(const testing_support::CliResult& cli, const Lines& documents) {
+    auto linesOf = [](const std::string& text, const std::string& document) {
+        Lines lines;
+        size_t start = 0;
+        for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+            if (text.compare(start, document.size() + 2, document + ": ") == 0)
+                lines.push_back(text.substr(start, end - start));
+        return lines;
+    };
+    Lines lines;
+    for (const std::string& document : documents)
+        for (const std::string* stream : {&cli.out, &cli.err})
+            for (const std::string& line : linesOf(*stream, document))
+                lines.push_back(line);
+    return lines;
+}
+
+std::string Joined(const Lines& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += "\n" + line;
+    return text;
+}
+
+} // namespace
+
+TEST(BatchRun, TheSummaryAndTheMessagesSayWhatTheCommandLineSays) {
+    RecordingServices services;
+    TempDir dir;
+    services.files = SampleCopies(dir, {"kept.pdf"});
+    WriteFile(dir / "damaged.pdf", testpdf::DamagedImageDocument());
+    services.files.push_back(dir / "damaged.pdf");
+    // Folders where two TGA files of the first document would go, in both
+    // runs' folders, so that two of its images stay PBM files.
+    for (const char* folder : {"window", "cli"}) {
+        mkdir((dir / folder).c_str(), 0777);
+        for (const char* number : {"-006.tga", "-007.tga"})
+            mkdir((dir / folder + "/kept" + number).c_str(), 0777);
+    }
+    Form form;
+    form.settings.imagesFormat = 6; // tga
+    form.settings.outputDirectory = dir / "window";
+    form.settings.openResult = 1;
+    form.jobs.OpenFile();
+    form.run.StartConvert();
+
+    const std::string cliFolder = dir / "cli";
+    const testing_support::CliResult cli = testing_support::RunCliCommand(
+        {"--no-markers", "-f", "tga", "-o", cliFolder.c_str(), services.files[0].c_str(), services.files[1].c_str()});
+    ASSERT_EQ(cli.status, 4) << cli.err;
+    Lines cliLines = CliLinesByDocument(cli, services.files);
+    ASSERT_EQ(cliLines.size(), 4u) << cli.out << cli.err;
+    // The same lines, but for the folder named.
+    for (std::string& line : cliLines)
+        if (const size_t at = line.find(cliFolder); at != std::string::npos)
+            line.replace(at, cliFolder.size(), dir / "window");
+
+    EXPECT_EQ(form.report, "Convert Finished\n2 document(s) extracted, 0 skipped.\n10 image(s) written, 8 converted "
+                           "to tga." + Joined(cliLines));
+    // After each document, what was said of the documents so far.
+    ASSERT_EQ(form.reports.size(), 3u);
+    EXPECT_EQ(form.reports[0], cliLines[0] + Joined({cliLines[1]}));
+    EXPECT_EQ(form.reports[1], cliLines[0] + Joined({cliLines[1], cliLines[2], cliLines[3]}));
+    // A message for the document that lost images.
+    EXPECT_EQ(services.messages, Lines{"Some images were lost:" + Joined({cliLines[1]})});
 }
 
 TEST(BatchRun, LostImagesAreNamedWithTheirCauseAtTheEnd) {
@@ -642,5 +719,6 @@ TEST(BatchRun, LostImagesAreNamedWithTheirCauseAtTheEnd) {
     const std::string loss = dir / "lost.pdf" + ": 11 image(s) could not be written: Is a directory.";
     EXPECT_EQ(services.messages,
               (Lines{"Copying of images from this document is not allowed.", "Some images were lost:\n" + loss}));
-    EXPECT_EQ(form.report, "Convert Finished\n1 document(s) extracted, 1 skipped.\n0 image(s) written.\n" + loss);
+    EXPECT_EQ(form.report, "Convert Finished\n1 document(s) extracted, 1 skipped.\n0 image(s) written.\n" +
+                               dir / "lost.pdf" + ": 0 images written to " + dir / "out/\n" + loss);
 }

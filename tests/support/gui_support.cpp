@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QStyleOptionSlider>
 #include <QUrl>
 #include <QWindow>
 #include <algorithm>
@@ -17,6 +18,29 @@ void ShowExposed(QWidget* widget) {
     for (int i = 0; i < 200 && !(top->windowHandle() && top->windowHandle()->isExposed() && top->isActiveWindow());
          ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+QScrollBar* ScrollBarOf(QWidget* window, Qt::Orientation orientation) {
+    for (QScrollBar* bar : window->findChildren<QScrollBar*>())
+        if (bar->orientation() == orientation)
+            return bar;
+    return nullptr;
+}
+
+QRect ScrollBarPart(QScrollBar* bar, QStyle::SubControl part) {
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.subControls = QStyle::SC_All;
+    option.orientation = bar->orientation();
+    if (bar->orientation() == Qt::Horizontal)
+        option.state |= QStyle::State_Horizontal;
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
 }
 
 void DropFiles(QWidget* target, const std::vector<std::string>& paths) {
@@ -49,7 +73,8 @@ std::string MessageName(UINT message) {
         {WM_RBUTTONDOWN, "WM_RBUTTONDOWN"}, {WM_RBUTTONUP, "WM_RBUTTONUP"},
         {WM_RBUTTONDBLCLK, "WM_RBUTTONDBLCLK"}, {WM_MBUTTONDOWN, "WM_MBUTTONDOWN"},
         {WM_MBUTTONUP, "WM_MBUTTONUP"},     {WM_MBUTTONDBLCLK, "WM_MBUTTONDBLCLK"},
-        {WM_MOUSEWHEEL, "WM_MOUSEWHEEL"},   {WM_XBUTTONDOWN, "WM_XBUTTONDOWN"},
+        {WM_MOUSEWHEEL, "WM_MOUSEWHEEL"},   {WM_MOUSEHWHEEL, "WM_MOUSEHWHEEL"},
+        {WM_XBUTTONDOWN, "WM_XBUTTONDOWN"},
         {WM_XBUTTONUP, "WM_XBUTTONUP"},     {WM_XBUTTONDBLCLK, "WM_XBUTTONDBLCLK"},
         {WM_CAPTURECHANGED, "WM_CAPTURECHANGED"}, {WM_MOUSELEAVE, "WM_MOUSELEAVE"},
     };

@@ -4,6 +4,8 @@
 #include "platform/ui/ui_services.h"
 #include "platform/ui/wnd.h"
 
+#include <QScrollBar>
+#include <QStyle>
 #include <QWidget>
 #include <set>
 #include <string>
@@ -12,6 +14,11 @@
 // Shows the top-level window of widget, activates it and waits until the
 // platform has exposed it, so that focus and painting behave as on a desktop.
 void ShowExposed(QWidget* widget);
+
+// The window's own scroll bar of that orientation (null when it has none),
+// and where a part of a scroll bar (an arrow, the thumb) lies in the bar.
+QScrollBar* ScrollBarOf(QWidget* window, Qt::Orientation orientation);
+QRect ScrollBarPart(QScrollBar* bar, QStyle::SubControl part);
 
 // Drops files on target as a file manager would: the drag enters, then drops.
 void DropFiles(QWidget* target, const std::vector<std::string>& paths);

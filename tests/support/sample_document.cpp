@@ -33,6 +33,16 @@ std::string SampleDocument() {
 
 // A page that draws an image, then a form which draws another form many
 // times: a few kilobytes that keep the PDF library busy for a long while.
+std::string DamagedImageDocument() {
+    PdfWriter pdf;
+    const int damaged = pdf.AddImage({"/Width 64 /Height 64 /ColorSpace /DeviceRGB /BitsPerComponent 8",
+                                      "these bytes are no JPEG data at all", "/DCTDecode"});
+    const int gray = pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""});
+    pdf.AddPage({{damaged, gray}});
+    pdf.AddPage({{damaged}});
+    return pdf.Build();
+}
+
 std::string SlowDocument() {
     std::string inner, outer;
     for (int i = 0; i < 10000; ++i)

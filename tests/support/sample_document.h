@@ -15,4 +15,8 @@ std::string SampleDocument();
 // times: a few kilobytes that keep the PDF library busy for a long while.
 std::string SlowDocument();
 
+// A JPEG image whose data is no JPEG data, drawn on both pages, and a small
+// gray image on the first: one image to write, two to pass over.
+std::string DamagedImageDocument();
+
 } // namespace testpdf

@@ -4,11 +4,15 @@
 // cascades; and pop-up menus of entries in the same look.
 #include "controls/bars/custom_cool_bar.h"
 #include "controls/bars/flat_menu_window.h"
+#include "platform/ui/dc.h"
+#include "platform/ui/system_colors.h"
 #include "tests/support/gui_support.h"
 #include "tests/support/menu_script.h"
 
+#include <QImage>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -117,6 +121,47 @@ TEST(MenuBar, TheWindowsOwnMenuBarIsHidden) {
     bar->LoadMenu(TestMenu());
     QCoreApplication::processEvents();
     EXPECT_TRUE(frame.menuBar()->isVisible());
+}
+
+// How many pixels of the bar, as the screen shows it, have the colour.
+int PixelsOfColour(CMenuBar& bar, COLORREF colour) {
+    const QImage shown = bar.screen()->grabWindow(bar.winId()).toImage();
+    int count = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            count += shown.pixelColor(x, y).rgb() == ToQColor(colour).rgb();
+    return count;
+}
+
+// The bar's texts are greyed while its window is inactive; the window's
+// activation must show them in the menu colour at once, and its loss grey
+// them again, even where nothing else in the window is drawn anew.
+TEST(MenuBar, TheBarShowsItsWindowsActivation) {
+    // Qt repaints on activation by itself where the palette's active and
+    // inactive colours differ; the desktop's colours do not.
+    const QPalette pinned = QApplication::palette();
+    QPalette palette = pinned;
+    for (int role = 0; role < QPalette::NColorRoles; ++role)
+        palette.setBrush(QPalette::Inactive, QPalette::ColorRole(role),
+                         palette.brush(QPalette::Active, QPalette::ColorRole(role)));
+    QApplication::setPalette(palette);
+    {
+        Window w;
+        QWidget other; // beside the window, so that no exposure draws the bar anew
+        other.setGeometry(w.frame.frameGeometry().right() + 50, 0, 100, 100);
+        ShowExposed(&other);
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w.frame.isActiveWindow(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return PixelsOfColour(w.Bar(), GetSysColor(COLOR_MENUTEXT)) == 0; }));
+        w.frame.activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w.frame.isActiveWindow(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return PixelsOfColour(w.Bar(), GetSysColor(COLOR_MENUTEXT)) > 0; }));
+        EXPECT_EQ(PixelsOfColour(w.Bar(), GetSysColor(COLOR_BTNSHADOW)), 0);
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w.frame.isActiveWindow(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return PixelsOfColour(w.Bar(), GetSysColor(COLOR_MENUTEXT)) == 0; }));
+    }
+    QApplication::setPalette(pinned);
 }
 
 TEST(MenuBar, ClickThenRightAndLeftSwitchMenusWrappingAround) {

@@ -10,6 +10,7 @@
 
 #include <QLineEdit>
 #include <QPainter>
+#include <QScrollBar>
 #include <QElapsedTimer>
 #include <QWheelEvent>
 #include <algorithm>
@@ -454,6 +455,44 @@ TEST(DataGrid, ScrollingRightGoesByTheFirstVisibleColumn) {
     list.grid.SendMessage(WM_HSCROLL, SB_LINERIGHT); // at the end: nothing moves
     EXPECT_EQ(list.grid.GetScrollPos32(SB_HORZ), end);
     EXPECT_TRUE(list.grid.IsCellVisible(1, 5));
+}
+
+// The horizontal bar scrolls the columns as the vertical one scrolls the
+// rows: its arrows, its thumb, and the wheel over it; a tilt of the wheel
+// over the cells too.
+TEST(DataGrid, TheHorizontalBarScrollsTheColumns) {
+    FileListGrid list(3, 300, 200); // 633 pixels of columns in 300
+    QScrollBar* bar = ScrollBarOf(&list.grid, Qt::Horizontal);
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(bar->isVisible());
+    const auto wheel = [&](QWidget* over, QPoint angle) {
+        QWheelEvent event(QPointF(5, 5), over->mapToGlobal(QPointF(5, 5)), QPoint(), angle, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(over, &event);
+        QCoreApplication::processEvents(); // the wheel posts its scroll messages
+    };
+    const auto firstColumn = [&] { return list.grid.GetTopleftNonFixedCell().col; };
+
+    QTest::mouseClick(bar, Qt::LeftButton, {}, ScrollBarPart(bar, QStyle::SC_ScrollBarAddLine).center());
+    EXPECT_EQ(list.grid.GetScrollPos32(SB_HORZ), 25);
+    EXPECT_EQ(firstColumn(), 1);
+    const QRect thumb = ScrollBarPart(bar, QStyle::SC_ScrollBarSlider);
+    QTest::mousePress(bar, Qt::LeftButton, {}, thumb.center());
+    QTest::mouseMove(bar, QPoint(bar->width() - 1, thumb.center().y()));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(bar->width() - 1, thumb.center().y()));
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_TRUE(list.grid.IsCellVisible(1, 5)) << "the last password column is reached";
+    const int end = list.grid.GetScrollPos32(SB_HORZ);
+    EXPECT_EQ(end, bar->maximum());
+
+    wheel(bar, QPoint(0, 120)); // a turn away from the user over the bar: three columns to the left
+    EXPECT_LT(list.grid.GetScrollPos32(SB_HORZ), end);
+    EXPECT_EQ(firstColumn(), 0);
+    EXPECT_EQ(bar->value(), 0);
+    wheel(list.Client(), QPoint(-120, 0)); // a tilt to the right over the cells
+    EXPECT_EQ(firstColumn(), 3);
+    EXPECT_EQ(bar->value(), list.grid.GetScrollPos32(SB_HORZ));
+    EXPECT_EQ(list.grid.GetScrollPos32(SB_VERT), 0);
 }
 
 TEST(DataGrid, AWheelSettingOfWholePagesScrollsAPageANotch) {

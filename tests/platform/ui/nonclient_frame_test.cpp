@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QScrollBar>
-#include <QStyleOptionSlider>
 #include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
@@ -15,30 +14,6 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-
-QScrollBar* Bar(CWnd& window, Qt::Orientation orientation) {
-    for (QScrollBar* bar : window.findChildren<QScrollBar*>())
-        if (bar->orientation() == orientation)
-            return bar;
-    return nullptr;
-}
-
-// Where a part of a scroll bar (arrow, thumb) lies in the bar.
-QRect Part(QScrollBar* bar, QStyle::SubControl part) {
-    QStyleOptionSlider option;
-    option.initFrom(bar);
-    option.subControls = QStyle::SC_All;
-    option.orientation = bar->orientation();
-    if (bar->orientation() == Qt::Horizontal)
-        option.state |= QStyle::State_Horizontal;
-    option.minimum = bar->minimum();
-    option.maximum = bar->maximum();
-    option.sliderPosition = bar->sliderPosition();
-    option.sliderValue = bar->value();
-    option.singleStep = bar->singleStep();
-    option.pageStep = bar->pageStep();
-    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
-}
 
 // Scrolls by 10 a line and follows the thumb, as window code does; notes
 // each request's code and position.
@@ -123,8 +98,8 @@ TEST(NonClientFrame, ScrollInfoShowsHidesDisablesAndKeepsThePositionInRange) {
     EXPECT_EQ(window.SetScrollInfo(SB_VERT, info), 50); // the last position shows the last page
     EXPECT_TRUE(window.IsScrollBarShown(SB_VERT));
     EXPECT_EQ(window.GetClientRect().right, 184);
-    ASSERT_NE(Bar(window, Qt::Vertical), nullptr);
-    EXPECT_TRUE(Bar(window, Qt::Vertical)->isEnabled());
+    ASSERT_NE(ScrollBarOf(&window, Qt::Vertical), nullptr);
+    EXPECT_TRUE(ScrollBarOf(&window, Qt::Vertical)->isEnabled());
 
     SCROLLINFO read;
     read.fMask = SIF_ALL;
@@ -138,7 +113,7 @@ TEST(NonClientFrame, ScrollInfoShowsHidesDisablesAndKeepsThePositionInRange) {
     info.nPage = 100;
     window.SetScrollInfo(SB_VERT, info);
     EXPECT_TRUE(window.IsScrollBarShown(SB_VERT));
-    EXPECT_FALSE(Bar(window, Qt::Vertical)->isEnabled());
+    EXPECT_FALSE(ScrollBarOf(&window, Qt::Vertical)->isEnabled());
 
     info.fMask = SIF_RANGE | SIF_PAGE; // nothing to scroll: hidden
     info.nPage = 120;
@@ -149,7 +124,7 @@ TEST(NonClientFrame, ScrollInfoShowsHidesDisablesAndKeepsThePositionInRange) {
     info.nPage = 30; // scrolling again: shown and enabled
     window.SetScrollInfo(SB_VERT, info);
     EXPECT_TRUE(window.IsScrollBarShown(SB_VERT));
-    EXPECT_TRUE(Bar(window, Qt::Vertical)->isEnabled());
+    EXPECT_TRUE(ScrollBarOf(&window, Qt::Vertical)->isEnabled());
     window.ShowScrollBar(SB_BOTH, false);
     EXPECT_EQ(window.GetClientRect(), (RECT{0, 0, 200, 100}));
 }
@@ -163,15 +138,15 @@ TEST(NonClientFrame, TheBarsAskTheWindowAndMoveOnlyWhenItAnswers) {
     info.nPage = 100;
     window.SetScrollInfo(SB_VERT, info);
     ShowExposed(&window);
-    QScrollBar* bar = Bar(window, Qt::Vertical);
+    QScrollBar* bar = ScrollBarOf(&window, Qt::Vertical);
 
-    const QPoint down = Part(bar, QStyle::SC_ScrollBarAddLine).center();
+    const QPoint down = ScrollBarPart(bar, QStyle::SC_ScrollBarAddLine).center();
     QTest::mouseClick(bar, Qt::LeftButton, {}, down);
     EXPECT_EQ(window.journal, (Lines{"WM_VSCROLL 0x1 0", "WM_VSCROLL 0x8 0"}));
     EXPECT_EQ(bar->value(), 10);
 
     window.requests.clear();
-    const QRect thumb = Part(bar, QStyle::SC_ScrollBarSlider);
+    const QRect thumb = ScrollBarPart(bar, QStyle::SC_ScrollBarSlider);
     QTest::mousePress(bar, Qt::LeftButton, {}, thumb.center());
     QTest::mouseMove(bar, thumb.center() + QPoint(0, 40));
     QTest::mouseRelease(bar, Qt::LeftButton, {}, thumb.center() + QPoint(0, 40));
@@ -194,4 +169,40 @@ TEST(NonClientFrame, TheBarsAskTheWindowAndMoveOnlyWhenItAnswers) {
     ASSERT_EQ(window.journal.size(), 1u);
     EXPECT_EQ(window.journal[0].substr(0, 24), "WM_MOUSEWHEEL 0xff880000");
     EXPECT_EQ(bar->value(), read.nPos); // the bar itself did not move
+}
+
+// The wheel turned over the horizontal bar, and the wheel tilted anywhere,
+// is the window's horizontal wheel: a turn away from the user over that bar
+// goes left, a tilt to the right goes right.
+TEST(NonClientFrame, TheWheelAlongTheHorizontalBarTurnsHorizontally) {
+    Scrolled window;
+    window.resize(200, 200);
+    SCROLLINFO info;
+    info.fMask = SIF_RANGE | SIF_PAGE;
+    info.nMax = 999;
+    info.nPage = 100;
+    window.SetScrollInfo(SB_HORZ, info);
+    ShowExposed(&window);
+    QScrollBar* bar = ScrollBarOf(&window, Qt::Horizontal);
+    ASSERT_NE(bar, nullptr);
+    const struct {
+        QWidget* over;
+        QPoint angle;
+        const char* message;
+    } cases[] = {
+        {bar, QPoint(0, 120), "WM_MOUSEHWHEEL 0xff880000"},
+        {bar, QPoint(0, -120), "WM_MOUSEHWHEEL 0x780000"},
+        {window.ClientWidget(), QPoint(-120, 0), "WM_MOUSEHWHEEL 0x780000"},
+        {window.ClientWidget(), QPoint(0, 120), "WM_MOUSEWHEEL 0x780000"},
+    };
+    for (const auto& c : cases) {
+        window.journal.clear();
+        QWheelEvent wheel(QPointF(5, 5), c.over->mapToGlobal(QPointF(5, 5)), QPoint(), c.angle, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(c.over, &wheel);
+        ASSERT_EQ(window.journal.size(), 1u);
+        const std::string message = c.message;
+        EXPECT_EQ(window.journal[0].substr(0, message.size() + 1), message + " ") << window.journal[0];
+    }
+    EXPECT_EQ(bar->value(), 0); // the bar itself did not move
 }
