@@ -97,16 +97,13 @@ int main(int argc, char** argv) {
     const bool haveMagick = std::system("command -v /usr/bin/mogrify > /dev/null") == 0;
 
     std::printf("%-6s %12s %12s %8s\n", "format", "vellumin s", "magick s", "ratio");
-    const struct {
-        int format;
-        const char* extension;
-    } formats[] = {{OUTPUT_JPG, "jpg"}, {OUTPUT_BMP, "bmp"}, {OUTPUT_GIF, "gif"}, {OUTPUT_PNG, "png"},
-                   {OUTPUT_TIF, "tif"}, {OUTPUT_TGA, "tga"}, {OUTPUT_PCX, "pcx"}};
-    for (const auto& f : formats) {
-        const std::string ours = work / (std::string("ours-") + f.extension);
+    // Every format the pass converts to: all but the raw dump; each label is its files' extension.
+    for (int format = OUTPUT_PPM_PBM + 1; format < OUTPUT_FORMAT_COUNT; ++format) {
+        const std::string extension = OutputFormatLabel(format);
+        const std::string ours = work / ("ours-" + extension);
         CopyAll(inputs, ours);
         ConvertSettings settings;
-        settings.imagesFormat = f.format;
+        settings.imagesFormat = format;
         double vellumin = Seconds([&] { ConvertDirectory(ours, settings); });
 
         double magick = NAN;
@@ -114,17 +111,17 @@ int main(int argc, char** argv) {
             // ImageMagick gets the files the pass converted (TGA and JPEG take no 1-bit images).
             std::string converted;
             for (auto& entry : fs::directory_iterator(ours))
-                if (entry.path().extension() == std::string(".") + f.extension)
+                if (entry.path().extension() == "." + extension)
                     for (const char* source : {".ppm", ".pgm", ".pbm"})
                         if (fs::exists(inputs + "/" + entry.path().stem().string() + source))
                             converted += " " + inputs + "/" + entry.path().stem().string() + source;
-            const std::string theirs = work / (std::string("magick-") + f.extension);
+            const std::string theirs = work / ("magick-" + extension);
             fs::create_directories(theirs);
-            std::string command = "/usr/bin/mogrify -quality 70 -path " + theirs + " -format " + f.extension +
+            std::string command = "/usr/bin/mogrify -quality 70 -path " + theirs + " -format " + extension +
                                   converted + " 2> /dev/null";
             magick = Seconds([&] { (void)std::system(command.c_str()); });
         }
-        std::printf("%-6s %12.3f %12.3f %8.2f\n", f.extension, vellumin, magick, vellumin / magick);
+        std::printf("%-6s %12.3f %12.3f %8.2f\n", extension.c_str(), vellumin, magick, vellumin / magick);
     }
 
     std::string largest;

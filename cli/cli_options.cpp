@@ -1,6 +1,7 @@
 #include "cli/cli_options.h"
 
 #include "cli/exit_code.h"
+#include "engine/image_names.h"
 #include "platform/product_info.h"
 
 #include <CLI/CLI.hpp>
@@ -36,6 +37,17 @@ bool ParseShard(const std::string& text, Shard* shard) {
     shard->index = std::stoll(parts[1]);
     shard->count = std::stoll(parts[2]);
     return shard->count >= 1 && shard->index < shard->count;
+}
+
+// "WxH", or "N" for both.
+bool ParseMinimumSize(const std::string& text, ConvertSettings* settings) {
+    static const std::regex form("([0-9]{1,6})(x([0-9]{1,6}))?");
+    std::smatch parts;
+    if (!std::regex_match(text, parts, form))
+        return false;
+    settings->minimumWidth = std::stoi(parts[1]);
+    settings->minimumHeight = parts[3].matched ? std::stoi(parts[3]) : settings->minimumWidth;
+    return true;
 }
 
 // The names -f takes: the engine's format labels, with "ppm" for the raw
@@ -83,7 +95,17 @@ std::string HelpText() {
            "                             (default: 4096)\n"
            "      --time-limit SECONDS   time one document may take, 0 for no limit\n"
            "                             (default: 600)\n"
+           "      --min-size WxH|N       images narrower than W or lower than H pixels get no\n"
+           "                             file; the others keep their numbers (default: 0)\n"
+           "      --name TEMPLATE        file names from {title}, {page}, {n} (the image number)\n"
+           "                             and {obj}, padded as {page:03}; names alike get -2, -3\n"
+           "                             (default: the title, '-' and the number, -000)\n"
            "      --summary              print each document's summary instead of extracting\n"
+           "      --list                 list each document's images instead of extracting:\n"
+           "                             page, number, type, size, colour, encoding, object,\n"
+           "                             placed size, resolution, stored size; nothing decoded\n"
+           "      --json, --csv          with --list: one JSON object per image and line, or\n"
+           "                             CSV with a header line\n"
            "      --files-from FILE      also take the documents listed in FILE, one path per\n"
            "                             line, read as the run goes ('-': standard input)\n"
            "      --null                 the list's paths end with a NUL character, not a line\n"
@@ -118,7 +140,12 @@ std::string HelpText() {
            "                                     JPEG files, each mask as a PGM file beside\n"
            "                                     its image\n"
            "  find scans -name '*.pdf' -print0 | vellumin-cli --files-from - --null --skip-done\n"
-           "                                     every listed document not yet done\n";
+           "                                     every listed document not yet done\n"
+           "  vellumin-cli --min-size 32 --name '{title}-p{page:03}-{n}' -o imgs report.pdf\n"
+           "                                     images of 32 x 32 pixels and more, named\n"
+           "                                     imgs/report-p001-0.jpg...\n"
+           "  vellumin-cli --list --csv report.pdf > images.csv\n"
+           "                                     the images of report.pdf as a table, not extracted\n";
 }
 
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
@@ -128,8 +155,10 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     std::string masks = MaskOutputName(MASKS_ALPHA);
     std::string pages;
     std::string shard;
+    std::string minimumSize;
     bool noMarkers = false;
     bool gray = false, help = false, version = false;
+    bool list = false, json = false, csv = false;
 
     CLI::App app{"", "vellumin-cli"};
     app.set_help_flag();
@@ -145,7 +174,12 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     app.add_option("-j,--jobs", options.jobs)->check(CLI::Range(1, 256));
     app.add_option("--memory-limit", options.memoryLimitMb)->check(CLI::Range(0, INT_MAX));
     app.add_option("--time-limit", options.timeLimitSeconds)->check(CLI::Range(0, INT_MAX));
+    app.add_option("--min-size", minimumSize);
+    app.add_option("--name", options.settings.nameTemplate);
     app.add_flag("--summary", options.summaryOnly);
+    app.add_flag("--list", list);
+    app.add_flag("--json", json);
+    app.add_flag("--csv", csv);
     app.add_option("--files-from", options.filesFrom);
     app.add_flag("--null", options.nullSeparated);
     app.add_option("--shard", shard);
@@ -181,6 +215,28 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
         return usageError("--null: no list given (--files-from)");
     if (!shard.empty() && !ParseShard(shard, &options.shard))
         return usageError("--shard: expected K/N with N >= 1 and K < N, got '" + shard + "'");
+    if (!minimumSize.empty() && !ParseMinimumSize(minimumSize, &options.settings))
+        return usageError("--min-size: expected WxH or N in pixels, got '" + minimumSize + "'");
+    if (!options.settings.nameTemplate.empty()) {
+        std::string error;
+        const std::optional<ImageNameTemplate> parsed = ImageNameTemplate::Parse(options.settings.nameTemplate, &error);
+        if (!parsed)
+            return usageError("--name: " + error + ".");
+        if (!options.settings.outputDirectory.empty() && !parsed->UsesTitle())
+            return usageError("--name: with -o the documents share one folder; the template needs {title} so "
+                              "that their files keep apart.");
+    }
+    if ((json || csv) && !list)
+        return usageError(std::string(json ? "--json" : "--csv") + ": only with --list");
+    if (json && csv)
+        return usageError("--json and --csv: choose one");
+    if (list && options.summaryOnly)
+        return usageError("--list and --summary: choose one");
+    if (list && (options.skipDone || !options.resultsPath.empty()))
+        return usageError(std::string(options.skipDone ? "--skip-done" : "--results") +
+                          ": --list extracts nothing, so there is nothing done to record");
+    if (list)
+        options.list = json ? ListFormat::Json : csv ? ListFormat::Csv : ListFormat::Table;
     options.writeMarkers = !noMarkers;
     if (!pages.empty()) {
         options.settings.pageRange = 1;

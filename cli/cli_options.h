@@ -14,6 +14,10 @@ struct Shard {
     bool Takes(long long place) const { return place % count == index; }
 };
 
+// What --list prints: nothing (the images are extracted), a table, JSON lines
+// or CSV.
+enum class ListFormat { None, Table, Json, Csv };
+
 struct CliOptions {
     std::vector<std::string> inputs; // PDF files and folders, as given
     std::string filesFrom;           // a file listing documents, one per line; "-" for standard input
@@ -26,6 +30,7 @@ struct CliOptions {
     std::string ownerPassword;
     std::string userPassword;
     bool summaryOnly = false;
+    ListFormat list = ListFormat::None;
     bool forceProgress = false;
     int jobs = 1;              // documents processed at the same time
     int memoryLimitMb = 4096;  // per document; 0 for none

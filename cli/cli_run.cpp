@@ -5,6 +5,7 @@
 #include "engine/document_process.h"
 #include "cli/done_marker.h"
 #include "cli/exit_code.h"
+#include "cli/image_list.h"
 #include "cli/json_lines_file.h"
 #include "cli/run_interruption.h"
 #include "cli/terminal_progress.h"
@@ -147,6 +148,7 @@ struct DocumentSlot {
     std::optional<DocumentOutcome> settled;  // known without a run: not found, unreadable
     std::optional<DocumentOutcome> done;     // what its matching marker recorded
     std::chrono::steady_clock::time_point started;
+    timespec startedAt{}; // on the clock of file times
     double seconds = 0;
 };
 
@@ -171,7 +173,7 @@ void WaitForDocuments(std::deque<DocumentSlot>& slots, int listChannel, int inte
             timeout = 0; // a document that could not start ends at once
         const long long left = slot.process->MillisecondsLeft();
         if (left >= 0)
-            timeout = timeout < 0 ? left : std::min(timeout, left);
+            timeout = std::min({timeout < 0 ? left : timeout, left, DocumentProcess::kLookAtLeastEvery});
     }
     if (poll(channels.data(), channels.size(), static_cast<int>(std::min(timeout, 1ll << 30))) < 0 && errno != EINTR)
         return;
@@ -219,8 +221,10 @@ public:
             for (; !slots_.empty() && slots_.front().ended; slots_.pop_front()) {
                 const DocumentOutcome outcome = Report(slots_.front());
                 status_ = Worse(status_, outcome.status);
-                if (outcome.status == ExitCode::RangeError)
-                    return static_cast<int>(status_); // the documents after it are stopped unreported
+                if (outcome.status == ExitCode::RangeError) {
+                    EndLaterDocuments();
+                    return static_cast<int>(status_);
+                }
             }
             if (slots_.empty() && state == DocumentList::State::Ended)
                 break;
@@ -237,6 +241,8 @@ public:
     }
 
 private:
+    bool Listing() const { return options_.list != ListFormat::None; }
+
     // Ends the documents still running, which removes their unfinished
     // files, and says so.
     int Interrupted() {
@@ -248,6 +254,18 @@ private:
         messages_.ShowMessage(std::string("The run was interrupted (SIG") + (name ? name : "?") +
                               "); documents not reported were not finished.");
         return 128 + number;
+    }
+
+    // The run stops at a range error as one job at a time would: documents
+    // after it that had started are ended, unreported, and the files they
+    // wrote are removed.
+    void EndLaterDocuments() {
+        for (auto slot = std::next(slots_.begin()); slot != slots_.end(); ++slot) {
+            if (!slot->process)
+                continue;
+            slot->process.reset();
+            RemoveOutputWrittenSince(slot->output, slot->startedAt, settings_.outputDirectory.empty());
+        }
     }
 
     long Running() const {
@@ -284,7 +302,8 @@ private:
             }
             RemovePartialOutput(output); // what a run stopped midway left
         }
-        RemoveMarker(output);
+        if (!Listing())
+            RemoveMarker(output);
         Start(slot);
         return DocumentList::State::Ready;
     }
@@ -300,14 +319,16 @@ private:
     void Start(DocumentSlot& slot) {
         staleTemporaries_.Before(slot.output.outputDirectory);
         slot.started = std::chrono::steady_clock::now();
+        clock_gettime(CLOCK_REALTIME_COARSE, &slot.startedAt); // the clock file times are taken from
         ++started_;
         const int count = std::max(knownCount_, started_);
         ExtractRequest request{slot.entry.path, options_.ownerPassword, options_.userPassword, started_, count};
+        request.listOnly = Listing() ? 1 : 0;
         // In the raw dump, processors that documents leave free render
         // pages side by side; a converting run has its second thread
         // converting already, and counting the pages' images first would
         // only add to its work.
-        if (settings_.imagesFormat == OUTPUT_PPM_PBM)
+        if (settings_.imagesFormat == OUTPUT_PPM_PBM && !Listing())
             request.pageThreads = std::max(1, options_.jobs / std::min(options_.jobs, count));
         slot.process = std::make_unique<DocumentProcess>(request, slot.output, settings_,
                                                          DocumentLimits{options_.memoryLimitMb, options_.timeLimitSeconds});
@@ -332,7 +353,7 @@ private:
         } else {
             outcome = ReportRun(slot);
             slot.process.reset();
-            if (options_.writeMarkers && IsFinal(outcome) && !WriteMarker(slot.output, slot.markerKey, outcome) &&
+            if (options_.writeMarkers && !Listing() && IsFinal(outcome) && !WriteMarker(slot.output, slot.markerKey, outcome) &&
                 outcome.outcome == "extracted")
                 messages_.ShowMessage("Cannot write its done marker; a run with --skip-done will extract it again.");
         }
@@ -368,6 +389,7 @@ private:
         outcome.converted = report.images.converted;
         outcome.conversionFailed = report.images.kept;
         outcome.damaged = report.images.damaged;
+        outcome.belowMinimum = report.images.belowMinimum;
         const std::string lastMessage = slot.log->messages.empty() ? "" : slot.log->messages.back();
         if (!report.cutShort.empty()) {
             messages_.ShowMessage(report.cutShort);
@@ -382,6 +404,9 @@ private:
             outcome.outcome = "skipped";
             outcome.status = ExitCode::Skipped;
             outcome.reason = lastMessage;
+        } else if (Listing()) {
+            PrintList(slot.entry.path, report.catalogue);
+            outcome.outcome = "listed";
         } else {
             PrintExtracted(slot.entry.path, report);
             const bool lost = LostImages(report.images);
@@ -397,6 +422,22 @@ private:
         std::fflush(out_); // the line stays even when the run is stopped later
         for (const std::string& problem : DescribeImageProblems(report.images, settings_.imagesFormat))
             messages_.ShowMessage(problem);
+    }
+
+    void PrintList(const std::string& path, const std::vector<ImageEntry>& images) {
+        progress_.Break();
+        std::string text;
+        if (options_.list == ListFormat::Table) {
+            text = ImageTable(path, images) + "\n";
+        } else {
+            for (const ImageEntry& image : images)
+                text += options_.list == ListFormat::Csv
+                            ? CsvRow(path, image, false)
+                            : ImageLine(path, image).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+                                  "\n";
+        }
+        std::fputs(text.c_str(), out_);
+        std::fflush(out_);
     }
 
     void WriteResult(const DocumentOutcome& outcome) {
@@ -466,7 +507,9 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
 
     const ConvertSettings& settings = options.settings;
     int error = 0;
-    if (!settings.outputDirectory.empty() && !platform::CreateDirectoryPath(settings.outputDirectory, &error)) {
+    if (options.list == ListFormat::Csv)
+        std::fputs(CsvHeader(false).c_str(), out);
+    if (options.list == ListFormat::None && !settings.outputDirectory.empty() && !platform::CreateDirectoryPath(settings.outputDirectory, &error)) {
         messages.SetDocument(settings.outputDirectory);
         messages.ShowMessage(std::string("Cannot make the output folder: ") + std::strerror(error) + ".");
         return static_cast<int>(ExitCode::Skipped);

@@ -11,6 +11,10 @@ nlohmann::json OutcomeFields(const DocumentOutcome& outcome) {
           {"conversion_failed", outcome.conversionFailed},
           {"damaged", outcome.damaged}}},
     };
+    // Counted only when there are some, so that runs without a minimum size
+    // write what they always wrote.
+    if (outcome.belowMinimum > 0)
+        fields["counts"]["below_minimum"] = outcome.belowMinimum;
     if (!outcome.reason.empty())
         fields["reason"] = outcome.reason;
     return fields;

@@ -17,6 +17,7 @@ struct DocumentOutcome {
     int converted = 0;        // images converted to the chosen format
     int conversionFailed = 0; // images kept as PBM/PGM/PPM files
     int damaged = 0;          // images passed over: their data in the document is damaged
+    int belowMinimum = 0;     // images left without a file for their size
     double seconds = 0;
     long long peakMemoryKb = 0; // of the process that ran it; 0 when none ran
 };

@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -39,11 +40,16 @@ nlohmann::json MarkerKey(const std::string& documentPath, const ConvertSettings&
           {"gray", settings.jpegGrayScale == 0},
           {"pages", PagesText(settings)}}},
     };
-    // Kept masks change the files; markers of runs that kept none (all that
-    // came before the choice existed) still match a run that keeps none.
+    // Options beyond these are recorded only when given, so that markers
+    // written before they existed still match a run without them.
+    nlohmann::json& options = key["options"];
     const int masks = EffectiveMaskOutput(settings.masks, settings.imagesFormat);
     if (masks != MASKS_NONE)
-        key["options"]["masks"] = MaskOutputName(masks);
+        options["masks"] = MaskOutputName(masks);
+    if (settings.minimumWidth > 0 || settings.minimumHeight > 0)
+        options["min_size"] = std::to_string(settings.minimumWidth) + "x" + std::to_string(settings.minimumHeight);
+    if (!settings.nameTemplate.empty())
+        options["name"] = settings.nameTemplate;
     // As a marker holds it: names that are no valid UTF-8 compare as written.
     return nlohmann::json::parse(Dumped(key));
 }
@@ -79,6 +85,7 @@ std::optional<DocumentOutcome> MatchingMarker(const DocumentOutput& output, cons
         recorded.converted = counts.at("converted").get<int>();
         recorded.conversionFailed = counts.at("conversion_failed").get<int>();
         recorded.damaged = counts.value("damaged", 0); // markers of earlier versions lack it
+        recorded.belowMinimum = counts.value("below_minimum", 0);
         if (!IsFinal(recorded))
             return std::nullopt;
         return recorded;
@@ -88,6 +95,19 @@ std::optional<DocumentOutcome> MatchingMarker(const DocumentOutput& output, cons
 }
 
 void RemoveMarker(const DocumentOutput& output) { unlink(MarkerPath(output).c_str()); }
+
+void RemoveOutputWrittenSince(const DocumentOutput& output, const timespec& since, bool ownFolder) {
+    for (const platform::DirectoryEntry& entry : platform::ListDirectory(output.outputDirectory)) {
+        const std::string path = output.outputDirectory + entry.name;
+        struct stat info;
+        if (entry.isRegularFile && !entry.isLink && IsImageFileOf(entry.name, output.imageTitle) &&
+            lstat(path.c_str(), &info) == 0 &&
+            std::tie(info.st_mtim.tv_sec, info.st_mtim.tv_nsec) >= std::tie(since.tv_sec, since.tv_nsec))
+            unlink(path.c_str());
+    }
+    if (ownFolder)
+        rmdir(output.outputDirectory.c_str()); // only when empty
+}
 
 void RemovePartialOutput(const DocumentOutput& output) {
     const std::string marker = MarkerPath(output);

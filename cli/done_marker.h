@@ -11,6 +11,7 @@
 #include "engine/document_output.h"
 
 #include <nlohmann/json.hpp>
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -37,6 +38,11 @@ std::optional<DocumentOutcome> MatchingMarker(const DocumentOutput& output, cons
 void RemoveMarker(const DocumentOutput& output);
 
 // Removes what an unfinished run of the document left in its output place:
-// its image files and its marker (the document's process removes the
-// temporary files of processes now gone).
+// its image files and its marker (the run's sweep removes the temporary
+// files of processes now gone).
 void RemovePartialOutput(const DocumentOutput& output);
+
+// Removes the image files of the document written since the given time (a
+// run that should not have started it), leaving older ones, and its own
+// folder when that is left empty.
+void RemoveOutputWrittenSince(const DocumentOutput& output, const timespec& since, bool ownFolder);

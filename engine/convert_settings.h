@@ -54,4 +54,9 @@ struct ConvertSettings {
     // limit. The command line has options of its own.
     int memoryLimitMb = 4096;
     int timeLimitSeconds = 600;
+    // Images smaller than this in either direction get no file; 0 for none.
+    int minimumWidth = 0;
+    int minimumHeight = 0;
+    // File names of the images (see ImageNameTemplate); empty for "-NNN".
+    std::string nameTemplate;
 };

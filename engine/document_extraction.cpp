@@ -12,34 +12,33 @@ int FinishedPercent(const ExtractRequest& request) {
     return 100 * (request.fileNumber - 1) / std::max(request.fileCount, 1);
 }
 
-ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettings& settings,
-                              const DocumentOutput& output, MessageSink& messages, ProgressSink& progress,
-                              ImageHandoff* handoff) {
-    ExtractResult result;
+std::unique_ptr<PDFDoc> OpenChosenPages(const ExtractRequest& request, const ConvertSettings& settings,
+                                        MessageSink& messages, ChosenPages* chosen) {
     // A path in double quotes means the path inside them, as for the summary.
-    const std::string path = platform::FilePathInfo(request.path).FullPath();
+    chosen->path = platform::FilePathInfo(request.path).FullPath();
+    const std::string& path = chosen->path;
     // The engine would wait forever on a pipe and say nothing useful of a
     // file it may not read.
     const std::string unreadable = platform::ReasonNotReadable(path);
     if (!unreadable.empty()) {
         messages.ShowMessage(unreadable);
-        return result;
+        return nullptr;
     }
     std::unique_ptr<PDFDoc> document = OpenPdfDocument(path, request.ownerPassword, request.userPassword);
     if (!document->isOk()) {
         messages.ShowMessage("Not a valid pdf file!");
-        return result;
+        return nullptr;
     }
     if (!document->okToCopy(false)) {
         messages.ShowMessage("Copying of images from this document is not allowed.");
-        return result;
+        return nullptr;
     }
 
     const int pageCount = document->getNumPages();
     if (pageCount <= 0 && settings.pageRange == 0) {
         // A damaged document, not a range to correct: the run goes on.
         messages.ShowMessage("The document has no pages.");
-        return result;
+        return nullptr;
     }
     int first = 1, last = pageCount;
     if (settings.pageRange != 0) {
@@ -50,7 +49,21 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
         messages.ShowMessage(FormatText("The '%s' file only contain %d pages, please correct the page range in "
                                         "the setting dialog and try again.",
                                         path.c_str(), pageCount));
-        result.outcome = ExtractOutcome::RangeError;
+        chosen->refusal = ExtractOutcome::RangeError;
+        return nullptr;
+    }
+    chosen->pages = {first, last};
+    return document;
+}
+
+ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettings& settings,
+                              const DocumentOutput& output, MessageSink& messages, ProgressSink& progress,
+                              ImageHandoff* handoff) {
+    ExtractResult result;
+    ChosenPages chosen;
+    std::unique_ptr<PDFDoc> document = OpenChosenPages(request, settings, messages, &chosen);
+    if (!document) {
+        result.outcome = chosen.refusal;
         return result;
     }
 
@@ -64,14 +77,17 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
 
     const int p = FinishedPercent(request);
     progress.SetTotal(FormatText("File %d of %d, %d%%", request.fileNumber, request.fileCount, p), p);
-    const ImageDestination destination{result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM, handoff,
-                                       EffectiveMaskOutput(settings.masks, settings.imagesFormat)};
-    const RenderedImages rendered = RenderPages(*document, path, request.ownerPassword, request.userPassword,
-                                                {first, last}, destination, progress, request.pageThreads);
+    ImageDestination destination{result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM, handoff, {}};
+    destination.selection = {settings.minimumWidth, settings.minimumHeight, settings.nameTemplate,
+                             output.outputDirectory, DocumentTitle(output)};
+    destination.masks = EffectiveMaskOutput(settings.masks, settings.imagesFormat);
+    const RenderedImages rendered = RenderPages(*document, chosen.path, request.ownerPassword, request.userPassword,
+                                                chosen.pages, destination, progress, request.pageThreads);
     result.outcome = ExtractOutcome::Extracted;
     result.imagesWritten = rendered.written;
     result.imagesFailed = rendered.failed;
     result.failureReason = rendered.failureReason;
     result.imagesDamaged = rendered.damaged;
+    result.imagesBelowMinimum = rendered.belowMinimum;
     return result;
 }

@@ -3,9 +3,13 @@
 #include "engine/convert_settings.h"
 #include "engine/document_output.h"
 #include "engine/image_handoff.h"
+#include "engine/page_rendering.h"
 #include "engine/user_feedback.h"
 
+#include <memory>
 #include <string>
+
+class PDFDoc;
 
 enum class ExtractOutcome {
     Extracted,  // pages rendered; outputDirectory says where the files went
@@ -20,6 +24,7 @@ struct ExtractRequest {
     int fileNumber = 1; // 1-based position in the run, for the progress texts
     int fileCount = 1;
     int pageThreads = 1; // pages rendered side by side; 1 renders them in order on the calling thread
+    int listOnly = 0;    // 1: the images are listed (DocumentReport::images), nothing is written
 };
 
 struct ExtractResult {
@@ -32,11 +37,26 @@ struct ExtractResult {
     int imagesFailed = 0;
     std::string failureReason;
     int imagesDamaged = 0;
+    int imagesBelowMinimum = 0; // left without a file for their size
 };
 
 // The share of the run finished when this document starts, in percent: the
 // documents before it.
 int FinishedPercent(const ExtractRequest& request);
+
+// The document's path as opened and the pages a run takes.
+struct ChosenPages {
+    std::string path;
+    PageRange pages;
+    ExtractOutcome refusal = ExtractOutcome::Skipped; // why the document was not opened
+};
+
+// Opens the document with the request's passwords and settles the pages the
+// settings choose. Null, with the message shown and the refusal in chosen,
+// when it is unreadable, not a valid document, forbids copying, has no pages
+// or lies short of the range.
+std::unique_ptr<PDFDoc> OpenChosenPages(const ExtractRequest& request, const ConvertSettings& settings,
+                                        MessageSink& messages, ChosenPages* chosen);
 
 // Renders the chosen pages of one document into image files at the place
 // planned for it (see OutputPlanner), making its directory when missing.

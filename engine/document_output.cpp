@@ -38,6 +38,13 @@ DocumentOutput OutputPlanner::Plan(const std::string& path, const ConvertSetting
     return output;
 }
 
+std::string DocumentTitle(const DocumentOutput& output) {
+    if (!output.imageTitle.empty())
+        return output.imageTitle;
+    const std::string folder = output.outputDirectory.substr(0, output.outputDirectory.size() - 1);
+    return folder.substr(folder.rfind('/') + 1);
+}
+
 bool IsImageFileOf(const std::string& name, const std::string& title) {
     if (name.compare(0, title.size() + 1, title + "-") != 0)
         return false;

@@ -30,6 +30,10 @@ private:
     SharedDirectoryNames ownFolders_;
 };
 
+// The document's title as its images' names give it: its name in a shared
+// folder, else the name of its own folder.
+std::string DocumentTitle(const DocumentOutput& output);
+
 // Whether a file name in a document's output folder is one of its images:
 // the title (empty in a folder of its own), "-", digits, an extension.
 bool IsImageFileOf(const std::string& name, const std::string& title);

@@ -3,6 +3,7 @@
 #include "engine/document_worker.h"
 #include "platform/output_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <pthread.h>
@@ -14,14 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Address-space limits cannot work under the address sanitizer; the worker
-// then runs under the time limit alone.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kCanLimitMemory = false;
-#else
-constexpr bool kCanLimitMemory = true;
-#endif
 
 std::string Folder(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
 
@@ -74,11 +67,17 @@ std::string SignalName(int number) {
     return name ? name : "unknown signal";
 }
 
+// Signals that a process gets for a fault of its own, not from another.
+bool IsFault(int number) {
+    return number == SIGSEGV || number == SIGBUS || number == SIGILL || number == SIGFPE || number == SIGABRT ||
+           number == SIGSYS || number == SIGTRAP;
+}
+
 } // namespace
 
 DocumentProcess::DocumentProcess(const ExtractRequest& request, const DocumentOutput& output,
                                  const ConvertSettings& settings, const DocumentLimits& limits)
-    : request_(request), output_(output), limits_(limits), started_(std::chrono::steady_clock::now()) {
+    : request_(request), output_(output), limits_(limits), lastLook_(std::chrono::steady_clock::now()) {
     // Both pipes close on exec in every other child that starts meanwhile;
     // the worker gets its ends as standard input and its channel.
     int job[2], answer[2];
@@ -152,21 +151,56 @@ void DocumentProcess::Dispatch(const std::string& record, DocumentEvents& events
     case 'M': events.ShowMessage(text); break;
     case 'T': events.SetTotal(text, static_cast<int>(number)); break;
     case 'C': events.SetCurrent(text, static_cast<int>(number)); break;
+    case 'I': {
+        const nlohmann::json image = nlohmann::json::parse(text, nullptr, false);
+        if (image.is_object())
+            report_.catalogue.push_back(ImageEntryFromJson(image));
+        break;
+    }
     case 'R':
         DecodeDocumentResult(text, &report_);
         report_.extraction.outcome = static_cast<ExtractOutcome>(number);
         reported_ = true;
         break;
+    case 'S': stopCause_ = text; break;
     default: break;
     }
 }
 
-long long DocumentProcess::MillisecondsLeft() const {
+std::string DocumentProcess::StopCause(int status) const {
+    if (cancelled_)
+        return "Stopped on request.";
+    if (stoppedForTime_)
+        return "Stopped after " + std::to_string(limits_.seconds) + " seconds, the time one document may take (" +
+               limits_.timeSetting + ").";
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kWorkerOutOfMemory)
+        return "Stopped: it needed more memory than " +
+               (limits_.memoryMb > 0 ? "the " + std::to_string(limits_.memoryMb) + " MB one document may take (" +
+                                           limits_.memorySetting + ")."
+                                     : std::string("there is."));
+    if (!stopCause_.empty())
+        return "Stopped: " + stopCause_ + ".";
+    if (WIFSIGNALED(status)) {
+        const int number = WTERMSIG(status);
+        return IsFault(number) ? "Stopped: the work failed (signal " + std::to_string(number) + ", " +
+                                     SignalName(number) + ")."
+                               : "Stopped by signal " + std::to_string(number) + " (" + SignalName(number) +
+                                     ") from outside the run.";
+    }
+    return "Stopped before its end (status " + std::to_string(WEXITSTATUS(status)) + ").";
+}
+
+long long DocumentProcess::MillisecondsLeft() {
     if (limits_.seconds <= 0)
         return -1;
-    const auto elapsed = std::chrono::steady_clock::now() - started_;
+    // A longer gap between two looks than callers leave is a time the run
+    // was suspended (Ctrl+Z): the document did not run either.
+    const auto now = std::chrono::steady_clock::now();
+    counted_ += std::min<std::chrono::steady_clock::duration>(now - lastLook_,
+                                                              std::chrono::milliseconds(2 * kLookAtLeastEvery));
+    lastLook_ = now;
     const long long left =
-        limits_.seconds * 1000ll - std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
+        limits_.seconds * 1000ll - std::chrono::duration_cast<std::chrono::milliseconds>(counted_).count();
     return std::max(left, 0ll);
 }
 
@@ -204,24 +238,6 @@ DocumentReport DocumentProcess::Finish() {
     // A file the child was writing stays under its hidden temporary name.
     if (child > 0)
         platform::RemoveTemporaryFiles(output_.outputDirectory, child);
-    if (cancelled_)
-        report_.cutShort = "Stopped on request.";
-    else if (stoppedForTime_)
-        report_.cutShort = "Stopped after " + std::to_string(limits_.seconds) +
-                           " seconds, the time one document may take (" + limits_.timeSetting + ").";
-    else if (WIFSIGNALED(status))
-        report_.cutShort = "Stopped by signal " + std::to_string(WTERMSIG(status)) + " (" +
-                           SignalName(WTERMSIG(status)) + ")" +
-                           (kCanLimitMemory && limits_.memoryMb > 0
-                                ? "; most often the document needed more than the " +
-                                      std::to_string(limits_.memoryMb) + " MB one document may take (" + limits_.memorySetting + ")."
-                                : ".");
-    else if (WEXITSTATUS(status) == kWorkerOutOfMemory)
-        report_.cutShort = "Stopped: it needed more memory than " +
-                           (limits_.memoryMb > 0 ? "the " + std::to_string(limits_.memoryMb) +
-                                                       " MB one document may take (" + limits_.memorySetting + ")."
-                                                 : std::string("there is."));
-    else
-        report_.cutShort = "Stopped before its end (status " + std::to_string(WEXITSTATUS(status)) + ").";
+    report_.cutShort = StopCause(status);
     return report_;
 }

@@ -30,8 +30,12 @@ public:
     // Reads what the child said and passes each complete message and progress
     // step on; false once the child has closed its end.
     bool Read(DocumentEvents& events);
-    // Milliseconds left before the time limit; -1 without one.
-    long long MillisecondsLeft() const;
+    // Milliseconds left before the time limit; -1 without one. The time
+    // counts while the run goes, not while it is suspended: callers look at
+    // least every kLookAtLeastEvery milliseconds, and a longer gap between
+    // two looks counts as twice that only.
+    long long MillisecondsLeft();
+    static constexpr long long kLookAtLeastEvery = 500;
     // Stops a child that ran out of time.
     void StopForTime();
     // Ends the child at once, when the person asks for it.
@@ -43,6 +47,8 @@ public:
 
 private:
     void Dispatch(const std::string& record, DocumentEvents& events);
+    // Why a child that gave no result ended, from its exit status.
+    std::string StopCause(int status) const;
 
     ExtractRequest request_;
     DocumentOutput output_;
@@ -50,9 +56,11 @@ private:
     pid_t child_ = -1;
     int channel_ = -1;
     std::string pending_;
+    std::string stopCause_; // what the child said stopped it
     bool stoppedForTime_ = false;
     bool cancelled_ = false;
     bool reported_ = false;
     DocumentReport report_;
-    std::chrono::steady_clock::time_point started_;
+    std::chrono::steady_clock::time_point lastLook_;
+    std::chrono::steady_clock::duration counted_{}; // of the time limit
 };

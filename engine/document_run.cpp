@@ -1,6 +1,7 @@
 #include "engine/document_run.h"
 
 #include "engine/convert_settings.h"
+#include "engine/document_listing.h"
 
 #include <algorithm>
 
@@ -21,6 +22,7 @@ ImageCounts CountImages(const ExtractResult& dump, const ConversionCounts& hande
     images.lost = dump.imagesFailed + conversion.lost;
     images.lostReason = dump.imagesFailed > 0 ? dump.failureReason : conversion.lossReason;
     images.damaged = dump.imagesDamaged;
+    images.belowMinimum = dump.imagesBelowMinimum;
     return images;
 }
 
@@ -28,8 +30,10 @@ ImageCounts CountImages(const ExtractResult& dump, const ConversionCounts& hande
 
 std::string DescribeWritten(const std::string& path, const DocumentReport& report) {
     const int written = report.images.written;
+    const int below = report.images.belowMinimum;
     return path + ": " + std::to_string(written) + (written == 1 ? " image" : " images") + " written to " +
-           report.extraction.outputDirectory;
+           report.extraction.outputDirectory +
+           (below > 0 ? " (" + std::to_string(below) + " below the minimum size)" : "");
 }
 
 bool LostImages(const ImageCounts& images) { return images.lost > 0 || images.kept > 0; }
@@ -50,6 +54,10 @@ std::vector<std::string> DescribeImageProblems(const ImageCounts& images, int fo
 DocumentReport RunDocument(const ExtractRequest& request, const DocumentOutput& output,
                            const ConvertSettings& settings, DocumentEvents& events) {
     DocumentReport report;
+    if (request.listOnly) {
+        report.extraction.outcome = ListDocumentImages(request, settings, events, events, &report.catalogue);
+        return report;
+    }
     if (settings.imagesFormat == OUTPUT_PPM_PBM) {
         report.extraction = ExtractDocument(request, settings, output, events, events);
         report.images = CountImages(report.extraction, {}, {});

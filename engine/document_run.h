@@ -5,6 +5,7 @@
 // complete, then the pass over what is left in its directory. Run inside a
 // child process by DocumentProcess, or directly.
 #include "engine/document_extraction.h"
+#include "engine/image_entry.h"
 #include "engine/format_conversion.h"
 #include "engine/user_feedback.h"
 
@@ -21,6 +22,7 @@ struct ImageCounts {
     int kept = 0;      // could not be converted: their PBM/PGM/PPM files were kept
     int lost = 0;      // on the disk in no form
     int damaged = 0;   // passed over: their data in the document cannot be decoded
+    int belowMinimum = 0; // left without a file for their size
     std::string keptReason; // why the first kept image could not be converted
     std::string lostReason; // why the first lost image could not be written
 };
@@ -31,6 +33,7 @@ struct DocumentReport {
     ImageCounts images;
     std::string cutShort; // why the document stopped before its end; empty when it finished
     long long peakMemoryKb = 0; // the child's largest resident size, when it ran in one
+    std::vector<ImageEntry> catalogue; // of a listing run
 };
 
 // Whether images were lost or kept unconverted: what a rerun on a disk with
@@ -39,7 +42,8 @@ bool LostImages(const ImageCounts& images);
 
 // The line that says where a finished document's images went, the same in
 // both front ends: "PATH: N images written to FOLDER", N counting the images
-// on the disk in the format asked for.
+// on the disk in the format asked for, and " (M below the minimum size)" when
+// a minimum size left some out.
 std::string DescribeWritten(const std::string& path, const DocumentReport& report);
 
 // What went wrong with a finished document's images, one sentence each, the
@@ -48,5 +52,6 @@ std::string DescribeWritten(const std::string& path, const DocumentReport& repor
 // images passed over because their data is damaged; none when all is well.
 std::vector<std::string> DescribeImageProblems(const ImageCounts& images, int format);
 
+// Extracts the document, or lists its images when the request says so.
 DocumentReport RunDocument(const ExtractRequest& request, const DocumentOutput& output,
                            const ConvertSettings& settings, DocumentEvents& events);

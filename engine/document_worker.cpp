@@ -2,11 +2,15 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <initializer_list>
 #include <map>
+#include <mutex>
 #include <type_traits>
 #include <new>
 #include <csignal>
 #include <sstream>
+#include <system_error>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -22,6 +26,9 @@ public:
     void SetCurrent(const std::string& text, int position) override { Send('C', position, text); }
     void Send(char kind, long long number, const std::string& text) {
         const std::string record = kind + std::to_string(number) + " " + EscapeRecordText(text) + "\n";
+        // Threads of the document speak at once; a record longer than a pipe
+        // takes in one write would be cut by another's.
+        std::lock_guard<std::mutex> lock(mutex_);
         for (size_t sent = 0; sent < record.size();) {
             const ssize_t n = write(fd_, record.data() + sent, record.size() - sent);
             if (n < 0 && errno == EINTR)
@@ -34,6 +41,7 @@ public:
 
 private:
     int fd_;
+    std::mutex mutex_;
 };
 
 // Address-space limits cannot work under the address sanitizer, which
@@ -96,6 +104,7 @@ void VisitJob(ExtractRequest& request, DocumentOutput& output, ConvertSettings& 
     visit("fileNumber", request.fileNumber);
     visit("fileCount", request.fileCount);
     visit("pageThreads", request.pageThreads);
+    visit("listOnly", request.listOnly);
     visit("outputDirectory", output.outputDirectory);
     visit("imageRoot", output.imageRoot);
     visit("imageTitle", output.imageTitle);
@@ -109,6 +118,9 @@ void VisitJob(ExtractRequest& request, DocumentOutput& output, ConvertSettings& 
     visit("jpegQuality", settings.jpegQuality);
     visit("jpegGrayScale", settings.jpegGrayScale);
     visit("masks", settings.masks);
+    visit("minimumWidth", settings.minimumWidth);
+    visit("minimumHeight", settings.minimumHeight);
+    visit("nameTemplate", settings.nameTemplate);
     visit("memoryMb", memoryMb);
 }
 
@@ -133,21 +145,25 @@ std::string EncodeDocumentResult(const DocumentReport& report) {
     const ImageCounts& images = report.images;
     std::ostringstream text;
     text << images.written << ' ' << images.converted << ' ' << images.kept << ' ' << images.lost << ' '
-         << images.damaged << '\n'
-         << report.extraction.outputDirectory << '\n'
-         << images.keptReason << '\n'
-         << images.lostReason;
+         << images.damaged << ' ' << images.belowMinimum << '\n'
+         << EscapeRecordText(report.extraction.outputDirectory) << '\n'
+         << EscapeRecordText(images.keptReason) << '\n'
+         << EscapeRecordText(images.lostReason);
     return text.str();
 }
 
 void DecodeDocumentResult(const std::string& text, DocumentReport* report) {
     ImageCounts& images = report->images;
     std::istringstream lines(text);
-    lines >> images.written >> images.converted >> images.kept >> images.lost >> images.damaged;
+    lines >> images.written >> images.converted >> images.kept >> images.lost >> images.damaged >>
+        images.belowMinimum;
     lines.ignore(1);
-    std::getline(lines, report->extraction.outputDirectory);
-    std::getline(lines, images.keptReason);
-    std::getline(lines, images.lostReason);
+    // Each text on a line of its own, escaped: a folder's name may hold a
+    // line break.
+    for (std::string* field : {&report->extraction.outputDirectory, &images.keptReason, &images.lostReason}) {
+        std::getline(lines, *field);
+        *field = UnescapeRecordText(*field);
+    }
 }
 
 bool EndWithParent(long parent) {
@@ -195,10 +211,16 @@ int RunDocumentWorker(int input, int channel) {
     }
     try {
         const DocumentReport report = RunDocument(request, output, settings, writer);
+        for (const ImageEntry& image : report.catalogue)
+            writer.Send('I', 0, ImageEntryJson(image).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
         writer.Send('R', static_cast<int>(report.extraction.outcome), EncodeDocumentResult(report));
     } catch (const std::bad_alloc&) {
         return kWorkerOutOfMemory;
-    } catch (...) {
+    } catch (const std::system_error& error) {
+        writer.Send('S', 0, std::string("the system refused it a resource (") + std::strerror(error.code().value()) + ")");
+        return kWorkerFailed;
+    } catch (const std::exception& error) {
+        writer.Send('S', 0, error.what());
         return kWorkerFailed;
     }
     return 0;

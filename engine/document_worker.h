@@ -6,8 +6,9 @@
 // The job is lines, a name, a space and a value: the request, the planned
 // output, the settings and the memory limit. The answer is lines: a letter, a number, a space and
 // a text with '\' and line breaks escaped. M: a message; T, C: the Total and
-// Current progress (position, text); R: the result (the outcome, then the
-// text of EncodeDocumentResult).
+// Current progress (position, text); I: an image of the catalogue (its
+// JSON); R: the result (the outcome, then the text of EncodeDocumentResult);
+// S: why the work stopped before its end, when it knows.
 #include "engine/document_run.h"
 
 #include <string>

@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <system_error>
 
 namespace {
 
@@ -71,14 +72,14 @@ std::string SaveConverted(CRasterImage& image, int format, const std::string& so
     // The target appears under its name only once complete.
     platform::OutputFile target(targetPath);
     if (!target.Stream())
-        return platform::SystemErrorText(target.Error());
+        return target.ErrorText();
     if (!image.Encode(target.Stream(), targetFormat.codecId)) {
         // Taken at once: the failed write of the stream set it.
         const int systemError = std::ferror(target.Stream()) ? errno : 0;
         return FailureText(image.GetLastError(), systemError);
     }
     if (!target.Commit())
-        return platform::SystemErrorText(target.Error());
+        return target.ErrorText();
     return {};
 }
 
@@ -157,7 +158,7 @@ ConversionResult ConvertImageBytes(int format, const std::string& path, const st
     if (source.Stream())
         std::fwrite(content.data(), 1, content.size(), source.Stream());
     if (!source.Commit()) {
-        SetReason(whyNot, platform::SystemErrorText(source.Error()));
+        SetReason(whyNot, source.ErrorText());
         return ConversionResult::Lost;
     }
     SetReason(whyNot, std::move(reason));
@@ -178,8 +179,22 @@ ConversionCounts ConvertDirectory(const std::string& directory, const ConvertSet
     return counts;
 }
 
-BackgroundConversion::BackgroundConversion(const ConvertSettings& settings)
-    : settings_(settings), worker_([this] { Work(); }) {}
+BackgroundConversion::BackgroundConversion(const ConvertSettings& settings) : settings_(settings) {
+    try {
+        worker_ = std::thread([this] { Work(); });
+    } catch (const std::system_error&) {
+        // No second thread: each image is converted as it is handed in.
+    }
+}
+
+void BackgroundConversion::ConvertNow(const Item& item) {
+    const int format = settings_.imagesFormat;
+    std::string reason;
+    const ConversionResult result = item.inMemory
+                                        ? ConvertImageBytes(format, item.path, item.content, settings_, &reason)
+                                        : ConvertFile(format, item.path, settings_, &reason);
+    counts_.Count(result, reason);
+}
 
 BackgroundConversion::~BackgroundConversion() { Finish(); }
 
@@ -188,6 +203,8 @@ void BackgroundConversion::Written(const std::string& path) {
         return;
     std::lock_guard<std::mutex> lock(mutex_); // pages may be rendered on several threads
     handled_.insert(platform::FilePathInfo(path).FileName());
+    if (!worker_.joinable())
+        return ConvertNow({path, {}, false});
     queue_.push_back({path, {}, false});
     ready_.notify_one();
 }
@@ -195,6 +212,8 @@ void BackgroundConversion::Written(const std::string& path) {
 void BackgroundConversion::Content(const std::string& path, std::string content) {
     std::unique_lock<std::mutex> lock(mutex_);
     handled_.insert(platform::FilePathInfo(path).FileName());
+    if (!worker_.joinable())
+        return ConvertNow({path, std::move(content), true});
     // At most kQueuedBytes wait, so that a document of large images holds
     // few of them at once.
     room_.wait(lock, [&] { return queue_.empty() || queuedBytes_ + content.size() <= kQueuedBytes; });
@@ -225,12 +244,7 @@ void BackgroundConversion::Work() {
         queuedBytes_ -= item.content.size();
         room_.notify_one();
         lock.unlock();
-        const int format = settings_.imagesFormat;
-        std::string reason;
-        const ConversionResult result = item.inMemory
-                                            ? ConvertImageBytes(format, item.path, item.content, settings_, &reason)
-                                            : ConvertFile(format, item.path, settings_, &reason);
-        counts_.Count(result, reason);
+        ConvertNow(item);
         lock.lock();
     }
 }

@@ -59,7 +59,8 @@ ConversionCounts ConvertDirectory(const std::string& directory, const ConvertSet
 // Converts PBM, PGM and PPM files on a thread of its own as they are handed
 // in, so that the conversion of a document's images overlaps the decoding of
 // the next ones. Each file is converted by ConvertImageFile, as the pass over
-// the directory would; one image is in memory at a time.
+// the directory would; one image is in memory at a time. When the system
+// refuses the thread, each image is converted as it is handed in.
 class BackgroundConversion : public ImageHandoff {
 public:
     explicit BackgroundConversion(const ConvertSettings& settings);
@@ -86,13 +87,14 @@ public:
     const std::set<std::string>& Handled() const { return handled_; }
 
 private:
-    void Work();
-
     struct Item {
         std::string path;
         std::string content;
         bool inMemory;
     };
+
+    void Work();
+    void ConvertNow(const Item& item);
 
     const ConvertSettings settings_;
     std::set<std::string> handled_;

@@ -1,5 +1,6 @@
 #include "engine/image_dump_dev.h"
 
+#include "engine/inflated_image.h"
 #include "engine/rgb_row_converter.h"
 #include "engine/sample_row_reader.h"
 #include "engine/text_format.h"
@@ -14,6 +15,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -77,14 +79,79 @@ void WriteRows(FILE* file, PnmKind kind, int width, int height, std::int64_t row
     }
 }
 
+// An image's decoded data, to be read more than once: an image XObject's
+// stream starts again at each reset, but an inline image's data lies in the
+// page's content and can be read only once, so it is held in memory (up to
+// a bound well beyond what an inline image holds).
+class HeldImage {
+public:
+    HeldImage(Stream* str, bool inlineImage, std::int64_t decodedBytes) : str_(str) {
+        if (!inlineImage)
+            return;
+        const std::int64_t wanted = std::min(decodedBytes, kLargestHeldImage);
+        str->reset();
+        std::vector<unsigned char> block(kCopyBlock);
+        while (static_cast<std::int64_t>(data_.size()) < wanted) {
+            const std::int64_t left = wanted - static_cast<std::int64_t>(data_.size());
+            const int got = str->doGetChars(static_cast<int>(std::min<std::int64_t>(left, kCopyBlock)), block.data());
+            if (got <= 0)
+                break;
+            data_.insert(data_.end(), block.begin(), block.begin() + got);
+        }
+        str->close();
+        memory_ = std::make_unique<MemStream>(reinterpret_cast<const char*>(data_.data()), 0,
+                                              static_cast<Goffset>(data_.size()), Object(objNull));
+    }
+    Stream* Source() const { return memory_ ? memory_.get() : str_; }
+
+private:
+    static const std::int64_t kLargestHeldImage = 64ll * 1024 * 1024;
+    Stream* str_;
+    std::vector<unsigned char> data_;
+    std::unique_ptr<MemStream> memory_;
+};
+
 } // namespace
 
 ImageDumpDev::ImageDumpDev(const std::string& root, bool passJpegData, ImageHandoff* imageHandoff, int maskOutput)
-    : rootPath(root), passJpeg(passJpegData), masks(maskOutput), handoff(imageHandoff) {}
+    : rootPath(root), passJpeg(passJpegData), handoff(imageHandoff), masks(maskOutput) {}
 
 int ImageDumpDev::TakeNumber() { return nextImageNumber++; }
 
-std::string ImageDumpDev::FileName(int number, const char* extension) const {
+void ImageDumpDev::Select(const ImageSelection& selection) {
+    minimumWidth = selection.minimumWidth;
+    minimumHeight = selection.minimumHeight;
+    std::string error;
+    if (std::optional<ImageNameTemplate> parsed = ImageNameTemplate::Parse(selection.nameTemplate, &error))
+        templateNames = std::make_unique<ImageNames>(*parsed, selection.directory, selection.title);
+}
+
+bool ImageDumpDev::BelowMinimum(Stream* str, int width, int height, std::int64_t rowBytes, bool inlineImg) {
+    if (width >= minimumWidth && height >= minimumHeight)
+        return false;
+    ++imagesBelowMinimum;
+    if (inlineImg) {
+        str->reset();
+        std::vector<unsigned char> block(kCopyBlock);
+        for (std::int64_t left = rowBytes * height; left > 0;) {
+            const int got = str->doGetChars(static_cast<int>(std::min<std::int64_t>(left, kCopyBlock)), block.data());
+            if (got <= 0)
+                break;
+            left -= got;
+        }
+        str->close();
+    }
+    return true;
+}
+
+std::string ImageDumpDev::FileName(int number, const char* extension) {
+    if (templateNames) {
+        if (number != namedNumber) {
+            namedStem = templateNames->Claim(currentPage, number, currentObject);
+            namedNumber = number;
+        }
+        return namedStem + "." + extension;
+    }
     return FormatText("%s-%03d.%s", rootPath.c_str(), number, extension);
 }
 
@@ -94,7 +161,7 @@ bool ImageDumpDev::Created(platform::OutputFile& file, const std::string& name) 
         std::setvbuf(file.Stream(), buffer.data(), _IOFBF, buffer.size());
         return true;
     }
-    Fail(name, file.Error());
+    Fail(name, file);
     return false;
 }
 
@@ -104,14 +171,14 @@ void ImageDumpDev::Finish(platform::OutputFile& file, const std::string& name) {
         if (handoff)
             handoff->Written(name);
     } else {
-        Fail(name, file.Error());
+        Fail(name, file);
     }
 }
 
-void ImageDumpDev::Fail(const std::string& name, int systemError) {
+void ImageDumpDev::Fail(const std::string& name, const platform::OutputFile& file) {
     error(errIO, -1, "Couldn't write image file '{0:s}'", name.c_str());
     if (imagesFailed++ == 0)
-        failureReason = platform::SystemErrorText(systemError);
+        failureReason = file.ErrorText();
 }
 
 template <typename Write>
@@ -158,35 +225,44 @@ ImageDumpDev::tilingPatternFill(GfxState*, Gfx* gfx, Catalog*, GfxTilingPattern*
     return true;
 }
 
-void ImageDumpDev::drawImageMask(GfxState*, Object*, Stream* str, int width, int height, bool invert, bool,
+void ImageDumpDev::drawImageMask(GfxState*, Object* ref, Stream* str, int width, int height, bool invert, bool,
                                  bool inlineImg) {
     int number = TakeNumber();
+    if (BelowMinimum(str, width, height, (static_cast<std::int64_t>(width) + 7) / 8, inlineImg))
+        return;
+    currentObject = ref && ref->isRef() ? ref->getRefNum() : 0;
     if (passJpeg && str->getKind() == strDCT && !inlineImg && WriteStoredJpeg(str, number))
         return;
     // Painted pixels are white in the PBM: the stream's 0 bits by default,
     // its 1 bits (inverted here) when the Decode array is [1 0], so that two
     // masks painting the same pixels give the same file.
     const OneBitColours unchanged = {0x00, 0xFF}, inverted = {0xFF, 0x00};
-    WritePbm(str, width, height, invert ? inverted : unchanged, number);
+    WritePbm(str, inlineImg, width, height, invert ? inverted : unchanged, number);
 }
 
-void ImageDumpDev::drawImage(GfxState*, Object*, Stream* str, int width, int height, GfxImageColorMap* colorMap,
+void ImageDumpDev::drawImage(GfxState*, Object* ref, Stream* str, int width, int height, GfxImageColorMap* colorMap,
                              bool, const int* maskColors, bool inlineImg) {
-    const int number = TakeNumber();
+    int number = TakeNumber();
     const int components = colorMap->getNumPixelComps();
+    const int bits = colorMap->getBits();
+    const std::int64_t rowBits = static_cast<std::int64_t>(width) * components * bits;
+    if (BelowMinimum(str, width, height, (rowBits + 7) / 8, inlineImg))
+        return;
+    currentObject = ref && ref->isRef() ? ref->getRefNum() : 0;
     if (!maskColors || masks == MASKS_NONE || components < 1) {
         WriteImage(str, width, height, colorMap, inlineImg, number);
     } else if (masks == MASKS_ALPHA) {
-        const int bits = colorMap->getBits();
-        WritePam(str, width, height, colorMap,
+        WritePam(str, inlineImg, width, height, colorMap,
                  [&](int, const unsigned char* samples, unsigned char* out) {
                      ColourKeyRow(samples, width, components, bits, maskColors, out);
                  },
                  nullptr, number);
     } else {
-        WriteImage(str, width, height, colorMap, inlineImg, number);
-        WriteMaskFile(ImageMask::FromColourKey(str, width, height, components, colorMap->getBits(), maskColors),
-                      number);
+        // The mask is read from the image's data once more; an inline
+        // image's data can be read only once, so it is held in memory.
+        const HeldImage held(str, inlineImg, (rowBits + 7) / 8 * height);
+        WriteImage(held.Source(), width, height, colorMap, inlineImg, number);
+        WriteMaskFile(ImageMask::FromColourKey(held.Source(), width, height, components, bits, maskColors), number);
     }
 }
 
@@ -213,7 +289,13 @@ void ImageDumpDev::DrawMasked(GfxState* state, Object* ref, Stream* str, int wid
         drawImage(state, ref, str, width, height, colorMap, interpolate, nullptr, false);
         return;
     }
-    const int number = TakeNumber();
+    int number = TakeNumber();
+    // Only image XObjects have masks of their own.
+    const std::int64_t rowBits =
+        static_cast<std::int64_t>(width) * colorMap->getNumPixelComps() * colorMap->getBits();
+    if (BelowMinimum(str, width, height, (rowBits + 7) / 8, false))
+        return;
+    currentObject = ref && ref->isRef() ? ref->getRefNum() : 0;
     if (masks == MASKS_SEPARATE) {
         WriteImage(str, width, height, colorMap, false, number);
         WriteMaskFile(readMask(), number);
@@ -225,7 +307,7 @@ void ImageDumpDev::DrawMasked(GfxState* state, Object* ref, Stream* str, int wid
         WriteImage(str, width, height, colorMap, false, number);
         return;
     }
-    WritePam(str, width, height, colorMap,
+    WritePam(str, false, width, height, colorMap,
              [&](int y, const unsigned char*, unsigned char* out) { mask.ResampledRow(y, width, height, out); },
              matte, number);
 }
@@ -242,9 +324,9 @@ void ImageDumpDev::WriteImage(Stream* str, int width, int height, GfxImageColorM
         return;
     OneBitColours colours;
     if (colorMap->getNumPixelComps() == 1 && colorMap->getBits() == 1 && BlackAndWhite(*colorMap, colours))
-        WritePbm(str, width, height, colours, number);
+        WritePbm(str, inlineImg, width, height, colours, number);
     else
-        WritePpm(str, width, height, colorMap, number);
+        WritePpm(str, inlineImg, width, height, colorMap, number);
 }
 
 bool ImageDumpDev::BlackAndWhite(GfxImageColorMap& colorMap, OneBitColours& colours) {
@@ -294,12 +376,14 @@ bool ImageDumpDev::WriteStoredJpeg(Stream* str, int number) {
     return true;
 }
 
-void ImageDumpDev::WritePbm(Stream* str, int width, int height, OneBitColours colours, int number) {
+void ImageDumpDev::WritePbm(Stream* image, bool inlineImg, int width, int height, OneBitColours colours, int number) {
     const std::int64_t rowBytes = (static_cast<std::int64_t>(width) + 7) / 8;
     if (rowBytes > kLargestRow) {
         Refuse(number, "is too wide");
         return;
     }
+    const InflatedImage inflated(image, inlineImg, rowBytes * height);
+    Stream* str = inflated.Source();
     str->reset();
     std::vector<unsigned char> row(static_cast<size_t>(rowBytes));
     const int size = static_cast<int>(rowBytes);
@@ -321,12 +405,16 @@ void ImageDumpDev::WritePbm(Stream* str, int width, int height, OneBitColours co
     str->close();
 }
 
-void ImageDumpDev::WritePpm(Stream* str, int width, int height, GfxImageColorMap* colorMap, int number) {
+void ImageDumpDev::WritePpm(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap,
+                            int number) {
     const int components = colorMap->getNumPixelComps();
     if (static_cast<std::int64_t>(width) * std::max(3, components) > kLargestRow) {
         Refuse(number, "is too wide");
         return;
     }
+    const std::int64_t storedRowBytes = (static_cast<std::int64_t>(width) * components * colorMap->getBits() + 7) / 8;
+    const InflatedImage inflated(image, inlineImg, storedRowBytes * height);
+    Stream* str = inflated.Source();
     str->reset();
     SampleRowReader rows(str, width, components, colorMap->getBits());
     std::vector<unsigned char> samples(static_cast<size_t>(width) * components);
@@ -350,13 +438,16 @@ void ImageDumpDev::WritePpm(Stream* str, int width, int height, GfxImageColorMap
     str->close();
 }
 
-void ImageDumpDev::WritePam(Stream* str, int width, int height, GfxImageColorMap* colorMap, const AlphaRow& alpha,
-                            const GfxColor* matte, int number) {
+void ImageDumpDev::WritePam(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap,
+                            const AlphaRow& alpha, const GfxColor* matte, int number) {
     const int components = colorMap->getNumPixelComps();
     if (static_cast<std::int64_t>(width) * std::max(4, components) > kLargestRow) {
         Refuse(number, "is too wide");
         return;
     }
+    const std::int64_t storedRowBytes = (static_cast<std::int64_t>(width) * components * colorMap->getBits() + 7) / 8;
+    const InflatedImage inflated(image, inlineImg, storedRowBytes * height);
+    Stream* str = inflated.Source();
     str->reset();
     SampleRowReader rows(str, width, components, colorMap->getBits());
     std::vector<unsigned char> samples(static_cast<size_t>(width) * components);
@@ -411,7 +502,7 @@ void ImageDumpDev::WriteMaskFile(const ImageMask& mask, int number) {
     const std::string name = FileName(number, "mask.pgm");
     platform::OutputFile file(name);
     if (!file.Stream()) {
-        Fail(name, file.Error());
+        Fail(name, file);
         return;
     }
     const std::string header = PnmHeader(PnmKind::Pgm, mask.Width(), mask.Height());
@@ -419,5 +510,5 @@ void ImageDumpDev::WriteMaskFile(const ImageMask& mask, int number) {
     for (int y = 0; y < mask.Height(); ++y)
         std::fwrite(mask.Row(y), 1, static_cast<size_t>(mask.Width()), file.Stream());
     if (!file.Commit())
-        Fail(name, file.Error());
+        Fail(name, file);
 }

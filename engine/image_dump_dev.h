@@ -7,14 +7,14 @@
 // soft mask, a stencil /Mask, a colour key) is written as the masks setting
 // says: as a PAM file with the mask as its alpha channel, or as the image
 // file with the mask beside it as "-NNN.mask.pgm" at its own size, or as the
-// image alone. Files are named
-// rootPath + "-NNN" + extension, numbered from 000 in the order images come,
+// image alone. Files are named rootPath + "-NNN" + extension, numbered from 000 in the order images come,
 // and appear under their names only once complete. With a handoff, each
 // finished image is handed on too, and a PBM or PPM image the handoff takes
 // in memory is not written at all.
 #include "engine/convert_settings.h"
 #include "engine/image_handoff.h"
 #include "engine/image_mask.h"
+#include "engine/image_names.h"
 #include "platform/output_file.h"
 
 #include <OutputDev.h>
@@ -22,7 +22,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
+
+// Which images get a file and under what name, beyond the defaults.
+struct ImageSelection {
+    int minimumWidth = 0;  // images narrower or lower get no file; their numbers stay taken
+    int minimumHeight = 0;
+    std::string nameTemplate; // empty: rootPath + "-NNN"; else see ImageNameTemplate
+    std::string directory;    // where templated names go, ending with '/'
+    std::string title;        // {title} in the template
+};
 
 class ImageDumpDev : public OutputDev {
 public:
@@ -34,6 +44,9 @@ public:
     // The next image takes this number (a device that renders some pages of
     // a document only).
     void StartNumbersAt(int number) { nextImageNumber = number; }
+    // Leaves out small images and names the files from a template. A
+    // template that cannot be parsed leaves the default names.
+    void Select(const ImageSelection& selection);
     // Images written so far (or handed on in memory); images that could not
     // be written (file not created, write failed), with the system's reason
     // for the first; and images passed over because their data in the
@@ -43,6 +56,10 @@ public:
     int ImagesFailed() const { return imagesFailed; }
     const std::string& FailureReason() const { return failureReason; }
     int ImagesDamaged() const { return imagesDamaged; }
+    // Images left without a file for being smaller than the minimum size.
+    int ImagesBelowMinimum() const { return imagesBelowMinimum; }
+
+    void startPage(int pageNum, GfxState*, XRef*) override { currentPage = pageNum; }
 
     bool upsideDown() override { return true; }
     bool useDrawChar() override { return false; }
@@ -79,13 +96,19 @@ public:
 private:
     // Takes the next number and names the file with the given extension.
     int TakeNumber();
-    std::string FileName(int number, const char* extension) const;
+    // Whether the image is left out for its size; an inline one is read
+    // through all the same, because the engine finds the content that
+    // follows by where its data ended.
+    bool BelowMinimum(Stream* str, int width, int height, std::int64_t rowBytes, bool inlineImg);
+    // The name of image number's file with that extension; the mask file
+    // beside an image shares the image's name (a template claims it once).
+    std::string FileName(int number, const char* extension);
     // True when the file was created; otherwise the image counts as failed.
     bool Created(platform::OutputFile& file, const std::string& name);
     // Renames the complete file into place; a failed write leaves nothing.
     void Finish(platform::OutputFile& file, const std::string& name);
     // Counts an image that could not be written, for the system's reason.
-    void Fail(const std::string& name, int systemError);
+    void Fail(const std::string& name, const platform::OutputFile& file);
     // Counts an image whose data yields no file, with the reason on the error channel.
     void Refuse(int number, const char* reason);
     // Writes a PBM or PPM image of the given size with write(FILE*), to its
@@ -100,8 +123,8 @@ private:
     // Writes an image and its opacity as an RGB_ALPHA PAM file; matte, when
     // given, is the colour (in the image's colour space) the image was
     // premultiplied with, taken out again.
-    void WritePam(Stream* str, int width, int height, GfxImageColorMap* colorMap, const AlphaRow& alpha,
-                  const GfxColor* matte, int number);
+    void WritePam(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap,
+                  const AlphaRow& alpha, const GfxColor* matte, int number);
     // Writes the mask beside image number as "-NNN.mask.pgm"; it is part of
     // that image, so it counts only when it fails.
     void WriteMaskFile(const ImageMask& mask, int number);
@@ -122,13 +145,15 @@ private:
     // grays): the PBM bits that show the darker one black. False when the
     // colours need the colour map (a coloured palette, a Separation...).
     static bool BlackAndWhite(GfxImageColorMap& colorMap, OneBitColours& colours);
-    void WritePbm(Stream* str, int width, int height, OneBitColours colours, int number);
-    void WritePpm(Stream* str, int width, int height, GfxImageColorMap* colorMap, int number);
+    // The rows come from the image's data inflated in memory when it is an
+    // XObject stored with Flate alone, else from the library's stream.
+    void WritePbm(Stream* image, bool inlineImg, int width, int height, OneBitColours colours, int number);
+    void WritePpm(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap, int number);
 
     std::string rootPath;
     bool passJpeg;
-    int masks;
     ImageHandoff* handoff;
+    int masks;
     int nextImageNumber = 0;
     bool isValid = true;
     int imagesWritten = 0;
@@ -136,4 +161,12 @@ private:
     std::string failureReason;
     int imagesDamaged = 0;
     int tilingDepth = 0; // tiling fills being drawn, one inside another
+    int minimumWidth = 0;
+    int minimumHeight = 0;
+    int imagesBelowMinimum = 0;
+    std::unique_ptr<ImageNames> templateNames; // null: the default names
+    int namedNumber = -1;   // the image whose name the template gave last
+    std::string namedStem;  // and that name, without extension
+    int currentPage = 0;
+    int currentObject = 0; // of the image being written; 0 for an inline one
 };

@@ -15,3 +15,12 @@ public:
     // The bytes of such a file, which was not written; path is its name.
     virtual void Content(const std::string& path, std::string bytes) = 0;
 };
+
+// Takes every image in memory and drops it: for devices that must read an
+// image as the dump device does (inline images) but keep nothing.
+class DiscardImages : public ImageHandoff {
+public:
+    void Written(const std::string&) override {}
+    bool TakesContent(std::int64_t) const override { return true; }
+    void Content(const std::string&, std::string) override {}
+};

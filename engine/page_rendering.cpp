@@ -6,9 +6,12 @@
 
 #include <PDFDoc.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <sched.h>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -17,14 +20,6 @@ namespace {
 void Render(PDFDoc& document, OutputDev& device, int page) {
     document.displayPage(&device, page, 72, 72, 0, false, false, false);
 }
-
-// Takes every image in memory and drops it.
-class Discard : public ImageHandoff {
-public:
-    void Written(const std::string&) override {}
-    bool TakesContent(std::int64_t) const override { return true; }
-    void Content(const std::string&, std::string) override {}
-};
 
 // Counts the images the dump device would be given: it answers the engine as
 // the device does, so the engine hands it the same images in the same order.
@@ -49,7 +44,7 @@ public:
     }
 
 private:
-    Discard discard_;
+    DiscardImages discard_;
 };
 
 // The Current indicator's steps, in order, from any thread.
@@ -70,8 +65,18 @@ private:
     std::mutex mutex_;
 };
 
+// The processors this process may run on: page threads beyond them only
+// take memory.
+int ProcessorsAvailable() {
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0)
+        return std::max(1, CPU_COUNT(&set));
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
 RenderedImages Counted(const ImageDumpDev& device) {
-    return {device.ImagesWritten(), device.ImagesFailed(), device.FailureReason(), device.ImagesDamaged()};
+    return {device.ImagesWritten(), device.ImagesFailed(), device.FailureReason(), device.ImagesDamaged(),
+            device.ImagesBelowMinimum()};
 }
 
 } // namespace
@@ -82,6 +87,7 @@ void RenderedImages::Add(const RenderedImages& more) {
         failureReason = more.failureReason;
     failed += more.failed;
     damaged += more.damaged;
+    belowMinimum += more.belowMinimum;
 }
 
 RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std::string& ownerPassword,
@@ -90,8 +96,9 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
     const int count = pages.last - pages.first + 1;
     PageProgress steps(progress, count);
     RenderedImages rendered;
-    if (threads <= 1 || count <= 1) {
+    if (threads <= 1 || count <= 1 || !destination.selection.nameTemplate.empty()) {
         ImageDumpDev device(destination.root, destination.passJpeg, destination.handoff, destination.masks);
+        device.Select(destination.selection);
         for (int page = pages.first; page <= pages.last; ++page) {
             Render(document, device, page);
             steps.PageDone();
@@ -112,6 +119,7 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
     std::mutex totals;
     auto work = [&](PDFDoc& own) {
         ImageDumpDev device(destination.root, destination.passJpeg, destination.handoff, destination.masks);
+        device.Select(destination.selection);
         for (int i; (i = next++) < count;) {
             device.StartNumbersAt(firstNumber[static_cast<size_t>(i)]);
             Render(own, device, pages.first + i);
@@ -121,12 +129,17 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
         rendered.Add(Counted(device));
     };
     std::vector<std::thread> helpers;
-    for (int t = 1; t < threads; ++t)
-        helpers.emplace_back([&] {
-            std::unique_ptr<PDFDoc> own = OpenPdfDocument(path, ownerPassword, userPassword);
-            if (own->isOk())
-                work(*own);
-        });
+    for (int t = 1; t < std::min(threads, ProcessorsAvailable()); ++t) {
+        try {
+            helpers.emplace_back([&] {
+                std::unique_ptr<PDFDoc> own = OpenPdfDocument(path, ownerPassword, userPassword);
+                if (own->isOk())
+                    work(*own);
+            });
+        } catch (const std::system_error&) {
+            break; // the threads there are take every page
+        }
+    }
     work(document);
     for (std::thread& helper : helpers)
         helper.join();

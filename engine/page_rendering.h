@@ -3,7 +3,7 @@
 // on the calling thread, or on several threads side by side with the same
 // files: a first pass counts the images of each page without decoding them,
 // so that every page knows the number its first image takes.
-#include "engine/convert_settings.h"
+#include "engine/image_dump_dev.h"
 #include "engine/image_handoff.h"
 #include "engine/user_feedback.h"
 
@@ -20,6 +20,7 @@ struct ImageDestination {
     std::string root;             // prefix of every file name
     bool passJpeg = true;         // stored JPEG data is copied
     ImageHandoff* handoff = nullptr;
+    ImageSelection selection;
     int masks = MASKS_NONE;       // what becomes of the masks that images are drawn through
 };
 
@@ -29,13 +30,17 @@ struct RenderedImages {
     int failed = 0;
     std::string failureReason; // of the first failed image
     int damaged = 0;
+    int belowMinimum = 0;
 
     void Add(const RenderedImages& more);
 };
 
 // Renders the pages, reporting "Page k of m, q%" to the Current indicator
-// after each. With threads > 1, the other threads open the document at path
-// with the passwords on their own.
+// after each. With threads > 1 (and default names: templated names are
+// claimed in the order of the images), the other threads open the document at path
+// with the passwords on their own; there are no more threads than processors
+// this process may use, and a thread the system refuses leaves its pages to
+// the others.
 RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std::string& ownerPassword,
                            const std::string& userPassword, PageRange pages, const ImageDestination& destination,
                            ProgressSink& progress, int threads);

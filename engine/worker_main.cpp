@@ -1,5 +1,6 @@
 // vellumin-worker: processes one document for DocumentProcess; not meant to
 // be started by hand.
+#include "engine/allocation_failure.h"
 #include "engine/document_worker.h"
 
 #include <cstdlib>
@@ -9,5 +10,6 @@
 int main(int argc, char** argv) {
     if (argc != 2 || !EndWithParent(std::atol(argv[1])))
         return kWorkerFailed;
+    EndFaultsAfterFailedAllocationWith(kWorkerOutOfMemory);
     return RunDocumentWorker(STDIN_FILENO, kWorkerChannel);
 }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -133,6 +134,20 @@ bool OutputFile::Commit() {
         return false;
     }
     return true;
+}
+
+std::string OutputFile::ErrorText() const {
+    std::string text = SystemErrorText(error_);
+    if (error_ != ENAMETOOLONG)
+        return text;
+    const size_t slash = target_.rfind('/');
+    const std::string folder = slash == std::string::npos ? "./" : target_.substr(0, slash + 1);
+    const size_t nameLength = target_.size() - folder.size();
+    const long nameLimit = pathconf(folder.c_str(), _PC_NAME_MAX);
+    if (static_cast<long>(nameLength) > (nameLimit > 0 ? nameLimit : NAME_MAX))
+        return text + " (a name in " + folder + " may have at most " +
+               std::to_string(nameLimit > 0 ? nameLimit : NAME_MAX) + " bytes)";
+    return text + " (a path may have at most " + std::to_string(PATH_MAX) + " bytes)";
 }
 
 void RemoveTemporaryFiles(const std::string& folder, int processId) {

@@ -24,6 +24,8 @@ public:
     bool Commit();
     // The system's error number of the first failure, 0 while there is none.
     int Error() const { return error_; }
+    // The system's text for it; a name too long says the limit it passed.
+    std::string ErrorText() const;
     // Drops the file unwritten.
     void Discard();
 

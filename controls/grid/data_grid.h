@@ -99,6 +99,10 @@ private:
     void SetHoverMode(MouseMode mode);
     // With no mouse operation under way, takes the mode of a divider under the point.
     void EnterDividerMode(POINT point);
+    // The whole text of a cell that draws it cut short (with an ellipsis);
+    // empty when the text fits. The pointer over such a cell shows it as a tooltip.
+    std::string TextCutShort(CGridCellRef cell) const;
+    void ShowCutTextAt(POINT point);
 
     CFont font_;
     int wheelLines_ = 3;

@@ -103,6 +103,28 @@ void CDataGrid::OnLButtonDown(UINT, POINT point) {
     lastMousePoint_ = point;
 }
 
+std::string CDataGrid::TextCutShort(CGridCellRef cell) const {
+    const CGridCellBase* object = GetCell(cell.row, cell.col);
+    RECT rect;
+    if (!object || object->GetText().empty() || !GetCellRect(cell.row, cell.col, &rect))
+        return {};
+    // The text's room as drawing gives it: inside the fixed cells' edge and the margin.
+    if (object->IsFixed() && GetGridLines() != GRID_LINES_NONE)
+        rect.DeflateRect(1, 1);
+    const int margin = static_cast<int>(object->GetMargin());
+    rect.DeflateRect(margin, margin);
+    rect.right++, rect.bottom++;
+    object->GetTextRect(&rect);
+    const int room = rect.right - rect.left + 1;
+    return MeasureText(object->GetText(), *object->GetFont()).cx > room ? object->GetText() : std::string();
+}
+
+void CDataGrid::ShowCutTextAt(POINT point) {
+    const QString tip = QString::fromLocal8Bit(TextCutShort(GetCellFromPt(point)).c_str());
+    if (ClientWidget()->toolTip() != tip)
+        ClientWidget()->setToolTip(tip);
+}
+
 void CDataGrid::OnFixedRowClick(CGridCellRef cell) {
     if (!IsValid(cell))
         return;
@@ -154,6 +176,7 @@ void CDataGrid::OnMouseMove(UINT, POINT point) {
             if (CGridCellBase* object = GetCell(cell.row, cell.col))
                 object->OnMouseOver();
         }
+        ShowCutTextAt(point);
     }
     lastMousePoint_ = point;
 }

@@ -63,7 +63,12 @@ TEST(CliOptions, UsageErrorsHelpAndVersion) {
         {}, {"-f", "webp", "a.pdf"}, {"-q", "0", "a.pdf"}, {"-q", "101", "a.pdf"}, {"-p", "5-3", "a.pdf"},
         {"-p", "x", "a.pdf"}, {"-p", "0", "a.pdf"}, {"-p", "-3", "a.pdf"}, {"-p", "3-x", "a.pdf"}, {"--bogus", "a.pdf"}, {"--masks", "both", "a.pdf"},
         {"-j", "0", "a.pdf"}, {"--time-limit", "-1", "a.pdf"}, {"--shard", "3/3", "a.pdf"}, {"--shard", "0/0", "a.pdf"},
-        {"--shard", "1", "a.pdf"}, {"--shard", "-1/3", "a.pdf"}, {"--null", "a.pdf"}};
+        {"--shard", "1", "a.pdf"}, {"--shard", "-1/3", "a.pdf"}, {"--null", "a.pdf"}, {"--json", "a.pdf"},
+        {"--csv", "a.pdf"}, {"--list", "--json", "--csv", "a.pdf"}, {"--list", "--summary", "a.pdf"},
+        {"--list", "--skip-done", "a.pdf"}, {"--list", "--results", "r.jsonl", "a.pdf"},
+        {"--name", "a/{n}", "a.pdf"}, {"--name", "..{n}", "a.pdf"}, {"--name", "{bogus}", "a.pdf"},
+        {"--name", "{n}", "-o", "out", "a.pdf"}, {"--min-size", "3x", "a.pdf"}, {"--min-size", "-1", "a.pdf"},
+        {"--min-size", "x3", "a.pdf"}};
     for (const auto& args : errors) {
         ParsedCommandLine parsed = Parse(args);
         EXPECT_FALSE(parsed.options);
@@ -74,7 +79,9 @@ TEST(CliOptions, UsageErrorsHelpAndVersion) {
     EXPECT_EQ(help.exitCode, 0);
     for (const char* part : {"  -o, --output-dir DIR ", "(default: jpg)", "(default: 70)", "Exit status:\n  0  ",
                              "  4  the documents were read", "Examples:\n  vellumin-cli ",
-                             "      --files-from FILE ", "      --shard K/N ", "      --skip-done ", "      --results FILE.jsonl "})
+                             "      --files-from FILE ", "      --shard K/N ", "      --skip-done ", "      --results FILE.jsonl ",
+                             "      --list ", "      --json, --csv ", "  vellumin-cli --list --csv report.pdf",
+                             "      --min-size WxH|N ", "      --name TEMPLATE ", "  vellumin-cli --min-size 32 --name "})
         EXPECT_NE(help.output.find(part), std::string::npos) << part;
     EXPECT_EQ(help.output.find("REQUIRED"), std::string::npos);
     EXPECT_EQ(Parse({"--version"}).output, "vellumin-cli 1.5\n");
@@ -558,4 +565,66 @@ TEST(CliRun, MasksAsSeparateFilesOrNone) {
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(ListOutputFiles(plain), (std::vector<std::string>{"six-000.pbm", "six-001.ppm", "six-002.pbm", "six-003.pbm",
                                                           "six-004.ppm", "six-005.ppm"}));
+}
+
+// The sample's inline image is 4 x 2 pixels, its others 48 x 32: a minimum
+// leaves out the small one, and the others keep the numbers they had.
+TEST(CliRun, AMinimumSizeLeavesSmallImagesOutAndKeepsTheOthersNumbers) {
+    TempDir dir;
+    const std::string document = dir / "sample.pdf", out = dir / "out", results = dir / "results.jsonl";
+    WriteFile(document, testpdf::SampleDocument());
+    CliResult result = RunCommand({"-f", "ppm", "--min-size", "5", "--results", results.c_str(), "-o", out.c_str(),
+                                   document.c_str()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, document + ": 10 images written to " + out + "/ (1 below the minimum size)\n");
+    std::vector<std::string> files = ListOutputFiles(out);
+    ASSERT_EQ(files.size(), 10u);
+    EXPECT_EQ(files[8], "sample-008.ppm");
+    EXPECT_EQ(files[9], "sample-010.ppm");
+    EXPECT_NE(testing_support::ReadFile(results).find("\"below_minimum\":1"), std::string::npos);
+
+    result = RunCommand({"--min-size", "48x33", "-o", out.c_str(), document.c_str()});
+    EXPECT_EQ(result.out, document + ": 0 images written to " + out + "/ (11 below the minimum size)\n");
+    result = RunCommand({"--list", "--csv", "--min-size", "48x32", document.c_str()});
+    const size_t at = result.out.find(",below the minimum size");
+    ASSERT_NE(at, std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find(",below the minimum size", at + 1), std::string::npos) << result.out;
+    const size_t start = result.out.rfind('\n', at) + 1;
+    EXPECT_EQ(result.out.substr(start, at - start).find("," + std::string("1,9,image,4,2,")), document.size())
+        << result.out;
+}
+
+// Names from a template: the object number, "inline" for an inline image, and
+// -2 for the second use of one object; in a folder of its own, pages alike.
+TEST(CliRun, NameTemplatesNameTheFilesAndKeepNamesAlikeApart) {
+    TempDir dir;
+    const std::string document = dir / "sample.pdf", out = dir / "out";
+    WriteFile(document, testpdf::SampleDocument());
+    CliResult result = RunCommand({"-f", "png", "--name", "{title}-{obj:03}", "-o", out.c_str(), document.c_str()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ListOutputFiles(out),
+              (std::vector<std::string>{"sample-001-2.jpg", "sample-001.jpg", "sample-002.png", "sample-003.png",
+                                        "sample-004.png", "sample-005.png", "sample-006.png", "sample-007.png",
+                                        "sample-008.png", "sample-010.png", "sample-inline.png"}));
+    result = RunCommand({"-f", "ppm", "--name", "p{page}", document.c_str()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::vector<std::string> files = ListOutputFiles(dir / "sample");
+    EXPECT_EQ(files.size(), 11u);
+    EXPECT_EQ(files.front(), "p1-10.ppm");
+    EXPECT_EQ(files.back(), "p2.ppm");
+    EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const std::string& f) { return f.rfind("p1", 0) == 0; }), 10);
+}
+
+// A small inline image left out is still read to its end, so that data that
+// looks like its end marker does not cut the page's content short.
+TEST(CliRun, AnInlineImageLeftOutForItsSizeDoesNotCutThePageShort) {
+    TempDir dir;
+    testpdf::PdfWriter pdf;
+    pdf.AddPage({{}, testpdf::InlineImage("/W 2 /H 2 /CS /G /BPC 8", "EI (") +
+                         testpdf::InlineImage("/W 8 /H 4 /CS /G /BPC 8", std::string(32, 'a'))});
+    const std::string document = dir / "inline.pdf", out = dir / "out";
+    WriteFile(document, pdf.Build());
+    const CliResult result = RunCommand({"-f", "ppm", "--min-size", "3", "-o", out.c_str(), document.c_str()});
+    EXPECT_EQ(result.out, document + ": 1 image written to " + out + "/ (1 below the minimum size)\n") << result.err;
+    EXPECT_EQ(ListOutputFiles(out), std::vector<std::string>{"inline-001.ppm"});
 }

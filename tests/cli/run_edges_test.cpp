@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <sstream>
 #include <string>
 #include <sys/prctl.h>
@@ -225,6 +226,26 @@ TEST(RunTemporaries, ALongTitleFitsWithAnOutputFolder) {
     }
 }
 
+// An image name longer than a folder takes ("TITLE-000.ppm" from a title of
+// 250 bytes) is refused, and the loss says why, naming the limit; no image is
+// said to be written or kept that is not there.
+TEST(RunTemporaries, ANameTooLongForTheFolderIsToldWithTheLimit) {
+    TempDir dir;
+    const std::string title(250, 't');
+    const std::string document = dir / (title + ".pdf"), out = dir / "out";
+    WriteFile(document, testpdf::SampleDocument());
+    for (const char* format : {"ppm", "png"}) {
+        SCOPED_TRACE(format);
+        std::filesystem::remove_all(out);
+        const CliResult result = RunCliCommand({"--no-markers", "-f", format, "-o", out.c_str(), document.c_str()});
+        EXPECT_EQ(result.status, 4);
+        EXPECT_EQ(result.out, document + ": 0 images written to " + out + "/\n");
+        EXPECT_EQ(result.err, document + ": 11 image(s) could not be written: File name too long (a name in " + out +
+                                  "/ may have at most 255 bytes).\n");
+        EXPECT_EQ(ListFiles(out), std::vector<std::string>{});
+    }
+}
+
 // A run killed before it could clean up leaves its temporaries; the next run
 // into the folder removes them, and only those whose process is gone: not
 // those of a running process, nor one still being written by a process of
@@ -280,4 +301,168 @@ TEST(Signals, AWorkerWhoseParentIsAlreadyGoneDoesNothing) {
     ASSERT_EQ(waitpid(worker, &status, 0), worker);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kWorkerFailed) << status;
     EXPECT_FALSE(std::filesystem::exists(output.outputDirectory)) << "the worker extracted the document";
+}
+
+namespace {
+
+// Address-space limits do not apply under the address sanitizer.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kMemoryLimitsApply = false;
+#else
+constexpr bool kMemoryLimitsApply = true;
+#endif
+
+} // namespace
+
+// Under any memory limit a document is either extracted as without one, or
+// stopped with the limit named and exit status 1: never a guess, a bare
+// status or images said to be lost.
+TEST(StopCauses, AMemoryLimitLetsTheDocumentThroughOrIsNamed) {
+    TempDir dir;
+    const std::string document = dir / "sample.pdf";
+    WriteFile(document, testpdf::SampleDocument());
+    for (const char* format : {"ppm", "png"}) {
+        const std::map<std::string, std::string> whole =
+            testing_support::CliOutput({document}, dir / (std::string("whole-") + format), format);
+        for (const char* limit : {"1", "16", "24"}) {
+            SCOPED_TRACE(std::string(format) + " under " + limit + " MB");
+            const std::string out = dir / (std::string(format) + "-" + limit);
+            const CliResult result =
+                RunCliCommand({"--no-markers", "-j", "1", "-f", format, "--memory-limit", limit, "-o", out.c_str(),
+                               document.c_str()});
+            if (result.status == 0) {
+                EXPECT_EQ(testing_support::FolderContents(out), whole);
+                continue;
+            }
+            EXPECT_EQ(result.status, 1) << result.err;
+            EXPECT_NE(result.err.find(document + ": Stopped: it needed more memory than the " + std::string(limit) +
+                                      " MB one document may take (--memory-limit).\n"),
+                      std::string::npos)
+                << result.err;
+            EXPECT_EQ(testing_support::ListOutputFiles(out).size() < whole.size(), true);
+        }
+        if (kMemoryLimitsApply)
+            EXPECT_NE(RunCliCommand({"-j", "1", "-f", format, "--memory-limit", "1", document.c_str()}).status, 0)
+                << "1 MB is too little for any document";
+    }
+}
+
+// More jobs than documents give a document more page threads, no more than
+// the processors and only those the system grants: the files are those of
+// one job, under a memory limit too.
+TEST(PageThreads, MoreJobsThanDocumentsGiveTheFilesOfOneJob) {
+    TempDir dir;
+    const std::string document = dir / "sample.pdf";
+    WriteFile(document, testpdf::SampleDocument());
+    for (const char* limit : {"24", "64", "0"}) {
+        SCOPED_TRACE(std::string("under ") + limit + " MB");
+        const std::string one = dir / (std::string("j1-") + limit), eight = dir / (std::string("j8-") + limit);
+        const CliResult alone = RunCliCommand(
+            {"--no-markers", "-j", "1", "-f", "ppm", "--memory-limit", limit, "-o", one.c_str(), document.c_str()});
+        const CliResult beside = RunCliCommand(
+            {"--no-markers", "-j", "8", "-f", "ppm", "--memory-limit", limit, "-o", eight.c_str(), document.c_str()});
+        EXPECT_EQ(beside.status, alone.status) << beside.err;
+        EXPECT_EQ(testing_support::FolderContents(eight), testing_support::FolderContents(one));
+    }
+}
+
+// A document process killed from outside is reported with that cause, and
+// the run goes on with the next document.
+TEST(StopCauses, ADocumentProcessKilledFromOutsideIsToldSoAndTheRunGoesOn) {
+    for (const char* jobs : {"1", "2"}) {
+        SCOPED_TRACE(std::string("-j ") + jobs);
+        AdoptedOrphans orphans;
+        TempDir dir;
+        WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
+        WriteFile(dir / "sample.pdf", testpdf::SampleDocument());
+        const std::string out = dir / "out", err = dir / "err.txt";
+        const pid_t cli = StartCli({"-j", jobs, "-f", "png", "--time-limit", "60", "--no-markers", "-o", out,
+                                    dir / "slow.pdf", dir / "sample.pdf"},
+                                   err);
+        std::vector<pid_t> children;
+        ASSERT_TRUE(WaitUntil([&] { return !(children = ChildrenOf(cli)).empty(); }, 10000));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        kill(children.front(), SIGKILL); // the slow document's, started first
+        int status = 0;
+        ASSERT_EQ(waitpid(cli, &status, 0), cli);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+        const std::string said = ReadFile(err);
+        EXPECT_NE(said.find(dir / "slow.pdf" + ": Stopped by signal 9 (Killed) from outside the run.\n"),
+                  std::string::npos)
+            << said;
+        EXPECT_EQ(said.find("most often"), std::string::npos) << said;
+        const std::vector<std::string> files = testing_support::ListOutputFiles(out);
+        EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const std::string& name) { return name.rfind("sample-", 0) == 0; }),
+                  11)
+            << said;
+        EXPECT_EQ(Temporaries(out), std::vector<std::string>{});
+    }
+}
+
+// Any byte of a path passes between the document's process and the command:
+// a line break in a folder's name does not cut the folder the line names.
+TEST(RunPaths, ALineBreakInAFoldersNameIsKeptWhole) {
+    TempDir dir;
+    const std::string folder = dir / "a\nb";
+    mkdir(folder.c_str(), 0777);
+    const std::string document = folder + "/sample.pdf";
+    WriteFile(document, testpdf::SampleDocument());
+    const CliResult result = RunCliCommand({"--no-markers", "-f", "ppm", document.c_str()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, document + ": 11 images written to " + folder + "/sample/\n");
+    EXPECT_EQ(testing_support::ListOutputFiles(folder + "/sample").size(), 11u);
+}
+
+// A run suspended (Ctrl+Z) and resumed: the time it spent suspended does not
+// count against the time limit, so the document is not stopped on resume.
+TEST(TimeLimit, ASuspendedRunDoesNotCountTheTimeItWasSuspended) {
+    AdoptedOrphans orphans;
+    TempDir dir;
+    WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
+    const std::string err = dir / "err.txt";
+    const pid_t cli = StartCli({"--time-limit", "3", "--no-markers", "-o", dir / "out", dir / "slow.pdf"}, err);
+    ASSERT_TRUE(WaitUntil([&] { return !ChildrenOf(cli).empty(); }, 10000));
+    kill(-cli, SIGTSTP); // as the terminal does for Ctrl+Z
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    const auto resumed = std::chrono::steady_clock::now();
+    kill(-cli, SIGCONT);
+    int status = 0;
+    ASSERT_EQ(waitpid(cli, &status, 0), cli);
+    const double ranAfter = std::chrono::duration<double>(std::chrono::steady_clock::now() - resumed).count();
+    EXPECT_GT(ranAfter, 1.0) << "the document was stopped on resume";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_NE(ReadFile(err).find("Stopped after 3 seconds"), std::string::npos) << ReadFile(err);
+}
+
+// A page range beyond document 2 of 3 stops the run there. With -j 2 the
+// third document has started beside the first two; it is ended and its files
+// removed, so that the disk holds what -j 1 leaves, with -o or beside the
+// documents.
+TEST(RangeError, ADocumentStartedAfterItLeavesNoFiles) {
+    for (const bool sharedFolder : {true, false}) {
+        SCOPED_TRACE(sharedFolder ? "with -o" : "beside the documents");
+        TempDir dir;
+        std::map<std::string, std::map<std::string, std::string>> disks;
+        for (const char* jobs : {"1", "2"}) {
+            const std::string place = dir / (std::string("j") + jobs), out = place + "/out";
+            mkdir(place.c_str(), 0777);
+            // The first is stopped at the time limit, long after the third
+            // has written its image.
+            WriteFile(place + "/a.pdf", testpdf::SlowDocument(2));
+            WriteFile(place + "/b.pdf", testpdf::SlowDocument(1));
+            WriteFile(place + "/c.pdf", testpdf::SampleDocument());
+            std::vector<std::string> arguments{"--no-markers", "-j", jobs, "-f", "ppm", "-p", "2", "--time-limit", "2"};
+            if (sharedFolder)
+                arguments.insert(arguments.end(), {"-o", out});
+            for (const char* name : {"/a.pdf", "/b.pdf", "/c.pdf"})
+                arguments.push_back(place + name);
+            std::vector<const char*> argv;
+            for (const std::string& argument : arguments)
+                argv.push_back(argument.c_str());
+            const CliResult result = RunCliCommand(argv);
+            EXPECT_EQ(result.status, 3) << result.err;
+            disks[jobs] = testing_support::FolderContents(place);
+        }
+        EXPECT_EQ(disks["2"], disks["1"]);
+    }
 }

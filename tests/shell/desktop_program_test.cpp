@@ -5,6 +5,7 @@
 #include "shell/single_instance.h"
 #include "tests/support/cli_output.h"
 #include "tests/support/gui_support.h"
+#include "tests/support/sample_document.h"
 #include "tests/support/test_support.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QTest>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -22,6 +24,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 using testing_support::CliOutput;
 using testing_support::CorpusFiles;
@@ -318,4 +322,70 @@ TEST(DesktopProgram, F5RunsOnceAndTheListKeepsItsDocumentsDuringTheRun) {
         EXPECT_EQ(services.messages.size(), 2u) << (fromTheSummary ? "from the summary" : "from the list");
         EXPECT_EQ(form.Jobs().Paths(), broken);
     }
+}
+
+namespace {
+
+// The processes whose parent is this one, zombies included.
+std::vector<int> ChildProcesses() {
+    std::vector<int> children;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        const size_t afterName = line.rfind(')'); // the name may hold spaces and parentheses
+        if (afterName == std::string::npos)
+            continue;
+        char state = 0;
+        int parent = 0;
+        if (std::sscanf(line.c_str() + afterName + 1, " %c %d", &state, &parent) == 2 && parent == getpid())
+            children.push_back(std::stoi(name));
+    }
+    return children;
+}
+
+} // namespace
+
+TEST(DesktopProgram, ClosingTheWindowDuringASlowDocumentLeavesNoProcessWithinTwoSeconds) {
+    RecordingServices services;
+    TempDir dir;
+    const std::string window = dir / "window";
+    mkdir(window.c_str(), 0777);
+    testing_support::WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
+    Started started(dir / "Settings.ini");
+    CMainFrame& frame = started.Frame();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    started.ListAndChooseOutput({dir / "slow.pdf"}, services, window);
+    ASSERT_TRUE(ChildProcesses().empty());
+
+    // The window is closed once the document's worker process runs.
+    QElapsedTimer sinceTheClose;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (ChildProcesses().empty())
+            return;
+        watch.stop();
+        QTest::qWait(200); // well into the document
+        sinceTheClose.start();
+        frame.close();
+    });
+    watch.start();
+    frame.Form().Grid().SetFocus();
+    QCoreApplication::processEvents();
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    KeyOnFocus(Qt::Key_F5);
+    ASSERT_TRUE(sinceTheClose.isValid()) << "the run ended before its worker was seen";
+    while (!ChildProcesses().empty() && sinceTheClose.elapsed() < 5000)
+        QTest::qWait(10);
+    EXPECT_TRUE(ChildProcesses().empty());
+    EXPECT_LT(sinceTheClose.elapsed(), 2000);
+    EXPECT_FALSE(frame.isVisible());
+    EXPECT_FALSE(frame.Form().Run().WorkerRunning());
+    // The images the document completed stay; nothing half-written does.
+    for (const std::string& name : testing_support::ListFiles(window))
+        EXPECT_NE(name[0], '.') << "a temporary file is left: " << name;
 }

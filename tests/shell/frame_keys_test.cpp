@@ -5,6 +5,7 @@
 #include "shell/commands.h"
 #include "shell/main_frame.h"
 #include "tests/support/gui_support.h"
+#include "tests/support/shown_frame.h"
 #include "tests/support/test_support.h"
 
 #include <QApplication>
@@ -19,16 +20,6 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-
-struct Frame {
-    ConvertSettings settings;
-    CMainFrame frame{settings, "/usr/share/doc/vellumin/help.html"};
-    Frame() {
-        frame.resize(1024, 700);
-        ShowExposed(&frame);
-    }
-    CFileListForm& Form() { return frame.Form(); }
-};
 
 // Files that are not PDF documents: each one a run meets gives one message box.
 struct BrokenDocuments {
@@ -77,30 +68,41 @@ struct DuringTheRun : RecordingServices {
 } // namespace
 
 // F5 starts one run from each place the focus can be: one document that
-// cannot be read gives exactly one message box.
+// cannot be read gives exactly one message box. In a password cell's editor
+// it keeps what was typed, as a click on Start does, even when the edited
+// cell is not the list's focus cell.
 TEST(FrameKeys, F5RunsTheBatchOnceFromEveryFocus) {
-    const std::vector<std::pair<const char*, std::function<void(Frame&)>>> places = {
-        {"list", [](Frame& f) { f.Form().Grid().SetFocus(); }},
-        {"summary", [](Frame& f) { f.Form().Summary().TextEdit()->setFocus(); }},
-        {"Start button", [](Frame& f) { f.Form().Button(ID_START_CONVERT).SetFocus(); }},
-        {"option tree", [](Frame& f) { f.frame.Options().Tree().GetListWindow()->SetFocus(); }},
-        {"option editor", [](Frame& f) { FocusOptionEditor(f.frame, CRightView::kJpegQuality); }},
+    const struct {
+        const char* name;
+        std::function<void(ShownFrame&)> focus;
+        std::string typed; // into the first row's owner password
+    } places[] = {
+        {"list", [](ShownFrame& f) { f.Form().Grid().SetFocus(); }, ""},
+        {"summary", [](ShownFrame& f) { f.Form().Summary().TextEdit()->setFocus(); }, ""},
+        {"Start button", [](ShownFrame& f) { f.Form().Button(ID_START_CONVERT).SetFocus(); }, ""},
+        {"option tree", [](ShownFrame& f) { f.frame.Options().Tree().GetListWindow()->SetFocus(); }, ""},
+        {"option editor", [](ShownFrame& f) { FocusOptionEditor(f.frame, CRightView::kJpegQuality); }, ""},
         {"cell editor",
-         [](Frame& f) {
+         [](ShownFrame& f) {
              f.Form().Grid().SetFocus();
              f.Form().Grid().OnEditCell(1, 4, POINT{0, 0}, 0);
-         }},
+             QCoreApplication::processEvents();
+             ASSERT_NE(qobject_cast<QLineEdit*>(QApplication::focusWidget()), nullptr);
+             QTest::keyClicks(QApplication::focusWidget(), "pw");
+         },
+         "pw"},
     };
-    for (const auto& [name, focus] : places) {
+    for (const auto& place : places) {
         RecordingServices services;
         BrokenDocuments documents(1);
-        Frame f;
+        ShownFrame f;
         services.files = documents.paths;
         f.frame.OnCommand(ID_OPEN_FILE);
-        focus(f);
+        place.focus(f);
         QCoreApplication::processEvents();
         Press(Qt::Key_F5);
-        EXPECT_EQ(services.messages.size(), 1u) << "F5 from the " << name;
+        EXPECT_EQ(services.messages.size(), 1u) << "F5 from the " << place.name;
+        EXPECT_EQ(f.Form().Grid().GetItemText(1, 4), place.typed) << "F5 from the " << place.name;
     }
 }
 
@@ -109,7 +111,7 @@ TEST(FrameKeys, F5RunsTheBatchOnceFromEveryFocus) {
 TEST(FrameKeys, GreyedCommandsCannotBeReachedDuringARun) {
     DuringTheRun services;
     BrokenDocuments documents(3);
-    Frame f;
+    ShownFrame f;
     services.files = documents.paths;
     f.frame.OnCommand(ID_OPEN_FILE);
     Lines greyed;
@@ -145,7 +147,7 @@ TEST(FrameKeys, GreyedCommandsCannotBeReachedDuringARun) {
 TEST(FrameKeys, EditorsKeepTheirKeysAndTheListsKeysRunOnce) {
     RecordingServices services;
     BrokenDocuments documents(3);
-    Frame f;
+    ShownFrame f;
     services.files = documents.paths;
     f.frame.OnCommand(ID_OPEN_FILE);
     CDataGrid& grid = f.Form().Grid();
@@ -189,7 +191,7 @@ TEST(FrameKeys, EditorsKeepTheirKeysAndTheListsKeysRunOnce) {
 TEST(FrameKeys, TabGoesRoundTheWindowAndEveryStopTakesKeys) {
     RecordingServices services;
     BrokenDocuments documents(2);
-    Frame f;
+    ShownFrame f;
     services.files = documents.paths;
     f.frame.OnCommand(ID_OPEN_FILE);
     CFileListForm& form = f.Form();
@@ -240,7 +242,7 @@ TEST(FrameKeys, TabGoesRoundTheWindowAndEveryStopTakesKeys) {
 
 // A drop-down editor of the options shows no scroll bar beside its cell.
 TEST(FrameKeys, DropDownEditorsHaveNoStrayScrollBar) {
-    Frame f;
+    ShownFrame f;
     for (int id : {CRightView::kPageRange, CRightView::kOutputMode, CRightView::kJpegGrayScale}) {
         auto* item = dynamic_cast<CChoiceTreeItemComboBox*>(f.frame.Options().Tree().FindItem(id));
         ASSERT_NE(item, nullptr);
@@ -254,7 +256,7 @@ TEST(FrameKeys, DropDownEditorsHaveNoStrayScrollBar) {
 // The option tree has a focused row as soon as it takes the focus, so the
 // arrows move at once.
 TEST(FrameKeys, TheOptionTreeGetsAFocusedRowWithTheFocus) {
-    Frame f;
+    ShownFrame f;
     CChoiceTree& tree = f.frame.Options().Tree();
     ASSERT_EQ(tree.GetFocusedItem(), nullptr);
     f.Form().Summary().TextEdit()->setFocus();
@@ -267,31 +269,13 @@ TEST(FrameKeys, TheOptionTreeGetsAFocusedRowWithTheFocus) {
     EXPECT_EQ(tree.GetFocusedItem()->GetItemID(), CRightView::kPageRange);
 }
 
-// F5 in a password cell's editor keeps what was typed, as a click on Start does.
-TEST(FrameKeys, F5InACellEditorCommitsThePasswordAndStarts) {
-    RecordingServices services;
-    BrokenDocuments documents(1);
-    Frame f;
-    services.files = documents.paths;
-    f.frame.OnCommand(ID_OPEN_FILE);
-    f.Form().Grid().SetFocus();
-    f.Form().Grid().OnEditCell(1, 4, POINT{0, 0}, 0);
-    QCoreApplication::processEvents();
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    ASSERT_NE(editor, nullptr);
-    QTest::keyClicks(editor, "pw");
-    Press(Qt::Key_F5);
-    EXPECT_EQ(f.Form().Grid().GetItemText(1, 4), "pw");
-    EXPECT_EQ(services.messages.size(), 1u); // the run met the document
-}
-
 // While the list has the focus it has a current row, whether its documents
 // were dropped on it or removed from it, and F2 or a typed character on that
 // row edits the row's password, wherever the row's focus cell is.
 TEST(FrameKeys, TheListKeepsACurrentRowAndItsKeysReachThePassword) {
     RecordingServices services;
     BrokenDocuments documents(3);
-    Frame f;
+    ShownFrame f;
     CDataGrid& grid = f.Form().Grid();
     const auto focus = [&] {
         return std::to_string(grid.GetFocusCell().row) + "," + std::to_string(grid.GetFocusCell().col);

@@ -145,41 +145,42 @@ TEST(JobList, FilesComeFromTheDialogOnceEachAndInOrder) {
     EXPECT_EQ(big.grid.GetItemText(5000, 1), "page-4999.pdf");
 }
 
+// A drop takes the files whose names end in "pdf", dot or not, and imports a
+// dropped folder as Import Directory does, subfolders included (a folder
+// named like a document too); Import Directory then refuses what is listed.
 TEST(JobList, DroppedFilesAndImportedFolders) {
-    RecordingServices services;
-    TempDir dir;
-    mkdir((dir / "sub").c_str(), 0777);
-    mkdir((dir / "folder.pdf").c_str(), 0777);
-    WriteFile(dir / "one.pdf", "x");
-    WriteFile(dir / "sub/two.pdf", "x");
-    WriteFile(dir / "mypdf", "x");
-    Form form;
-    // A drop takes files whose names end in "pdf", dot or not, and imports
-    // dropped folders as Import Directory does (a folder named like a document too).
-    form.jobs.Drop({dir / "folder.pdf", dir / "mypdf", dir / "one.pdf", dir / "notes.txt"});
-    EXPECT_EQ(form.jobs.Paths(), (Lines{dir / "mypdf", dir / "one.pdf"}));
-    services.folders = {dir.path()};
-    form.jobs.ImportDirectoryCommand();
-    EXPECT_EQ(form.jobs.Paths().size(), 3u);
-    EXPECT_EQ(form.jobs.Paths().back(), dir / "sub/two.pdf");
-    EXPECT_EQ(form.grid.GetRowCount(), 4);
-    EXPECT_EQ(services.messages, Lines{"File: " + (dir / "one.pdf") + " have been imported!"});
-}
+    const struct {
+        Lines dropped;
+        Lines listed; // in order, but sorted within the folders a drop imports
+        size_t refusedBySubImport; // of the two documents under sub
+    } cases[] = {
+        {{"folder.pdf", "mypdf", "one.pdf", "notes.txt"}, {"mypdf", "one.pdf"}, 0},
+        {{"one.pdf", "sub"}, {"one.pdf", "sub/deeper/three.pdf", "sub/two.pdf"}, 2},
+    };
+    for (const auto& c : cases) {
+        RecordingServices services;
+        TempDir dir;
+        for (const char* folder : {"sub", "sub/deeper", "folder.pdf"})
+            mkdir((dir / folder).c_str(), 0777);
+        for (const char* file : {"one.pdf", "sub/two.pdf", "sub/deeper/three.pdf", "mypdf"})
+            WriteFile(dir / file, "x");
+        Form form;
+        Lines dropped, listed;
+        for (const std::string& name : c.dropped)
+            dropped.push_back(dir / name);
+        for (const std::string& name : c.listed)
+            listed.push_back(dir / name);
+        form.jobs.Drop(dropped);
+        Lines paths = form.jobs.Paths();
+        std::sort(paths.begin() + 1, paths.end());
+        EXPECT_EQ(paths, listed);
+        EXPECT_EQ(form.grid.GetRowCount(), static_cast<int>(listed.size()) + 1);
 
-TEST(JobList, ADroppedFolderIsImportedWithItsSubfolders) {
-    RecordingServices services;
-    TempDir dir;
-    mkdir((dir / "sub").c_str(), 0777);
-    mkdir((dir / "sub/deeper").c_str(), 0777);
-    WriteFile(dir / "sub/two.pdf", "x");
-    WriteFile(dir / "sub/deeper/three.pdf", "x");
-    WriteFile(dir / "one.pdf", "x");
-    Form form;
-    form.jobs.Drop({dir / "one.pdf", dir / "sub"});
-    Lines sorted = form.jobs.Paths();
-    std::sort(sorted.begin() + 1, sorted.end());
-    EXPECT_EQ(sorted, (Lines{dir / "one.pdf", dir / "sub/deeper/three.pdf", dir / "sub/two.pdf"}));
-    EXPECT_EQ(form.grid.GetRowCount(), 4);
+        services.folders = {dir / "sub"};
+        form.jobs.ImportDirectoryCommand();
+        EXPECT_EQ(form.jobs.Paths().size(), listed.size() + 2 - c.refusedBySubImport);
+        EXPECT_EQ(services.messages.size(), c.refusedBySubImport) << "one message per document listed again";
+    }
 }
 
 TEST(JobList, RemovingARowKeepsEveryRowWithItsEntry) {

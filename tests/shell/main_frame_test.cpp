@@ -8,6 +8,7 @@
 #include "platform/product_info.h"
 #include "shell/program_resources.h"
 #include "tests/support/gui_support.h"
+#include "tests/support/shown_frame.h"
 #include "tests/support/menu_script.h"
 #include "tests/support/test_support.h"
 
@@ -22,15 +23,6 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-
-struct Frame {
-    ConvertSettings settings;
-    CMainFrame frame{settings, "/usr/share/doc/vellumin/help.html"};
-    Frame() {
-        frame.resize(1024, 700);
-        ShowExposed(&frame);
-    }
-};
 
 // Three copies of the bundled sample, a.pdf to c.pdf, in a temporary folder.
 struct ThreeDocuments {
@@ -50,7 +42,7 @@ QPoint RowPoint(int row) { return QPoint(100, 18 * row + 9); }
 } // namespace
 
 TEST(MainFrame, TheMenuComesFromTheResources) {
-    Frame f;
+    ShownFrame f;
     // The menu bar's buttons are the top-level items, mnemonics included.
     CMenuBar& bar = f.frame.MenuBar();
     Lines titles;
@@ -73,7 +65,7 @@ TEST(MainFrame, TheMenuComesFromTheResources) {
 }
 
 TEST(MainFrame, PanesBandAndSplit) {
-    Frame f;
+    ShownFrame f;
     EXPECT_GE(f.frame.Form().width(), 640);
     const QImage picture = f.frame.grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QPoint band = f.frame.Form().mapTo(&f.frame, QPoint(300, f.frame.Form().height() / 2 - 20));
@@ -82,7 +74,7 @@ TEST(MainFrame, PanesBandAndSplit) {
 
 TEST(MainFrame, AcceleratorsRunTheirCommands) {
     RecordingServices services;
-    Frame f;
+    ShownFrame f;
     services.files = {"/d/a.pdf", "/d/b.pdf"};
     // From the options pane: the frame's accelerators.
     f.frame.Options().Tree().GetListWindow()->SetFocus();
@@ -113,7 +105,7 @@ TEST(MainFrame, AcceleratorsRunTheirCommands) {
 
 TEST(MainFrame, AResetAsksFirstThenRebuildsTheOptions) {
     RecordingServices services;
-    Frame f;
+    ShownFrame f;
     f.settings.imagesFormat = 4;
     f.frame.Options().BuildOptionTree();
     services.answer = IDNO;
@@ -191,7 +183,7 @@ TEST(MainFrame, EveryAcceleratorFromTheListAndFromTheOptions) {
         for (const auto& c : cases) {
             RecordingServices services;
             ThreeDocuments documents;
-            Frame f;
+            ShownFrame f;
             services.files = documents.paths;
             f.frame.OnCommand(ID_OPEN_FILE);
             f.frame.OnCommand(ID_CLEAR_ALL_SELECTED);
@@ -226,7 +218,7 @@ TEST(MainFrame, EveryAcceleratorFromTheListAndFromTheOptions) {
 
 TEST(MainFrame, TitleMinimumSizeAndTheInvitation) {
     RecordingServices services;
-    Frame f;
+    ShownFrame f;
     EXPECT_EQ(f.frame.windowTitle().toStdString(), "Vellumin 1.5");
     EXPECT_EQ(f.frame.minimumSize(), QSize(880, 565));
     EXPECT_FALSE(f.frame.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
@@ -246,7 +238,7 @@ TEST(MainFrame, TitleMinimumSizeAndTheInvitation) {
 TEST(MainFrame, TheWindowWithThreeDocumentsAndASummary) {
     RecordingServices services;
     ThreeDocuments documents;
-    Frame f;
+    ShownFrame f;
     services.files = documents.paths;
     f.frame.OnCommand(ID_OPEN_FILE);
     QTest::mouseClick(f.frame.Form().Grid().ClientWidget(), Qt::LeftButton, {}, RowPoint(2));
@@ -273,7 +265,7 @@ TEST(MainFrame, TheWindowWithThreeDocumentsAndASummary) {
 // A menu item shows the image of the first toolbar in the window with a
 // button for its command.
 TEST(MainFrame, MenuItemsTakeTheirImagesFromTheWindowsToolbars) {
-    Frame f;
+    ShownFrame f;
     EXPECT_EQ(f.frame.MenuImage(ID_OPEN_FILE), nullptr);
     auto* toolbar = new CFlatToolBar(&f.frame);
     toolbar->Create(WS_CHILD, RECT{}, nullptr, 2);

@@ -4,24 +4,13 @@
 # last menu to the first, Esc closes the menu, a second click on the open
 # menu's button closes it, Alt+F opens File, and a command chosen from a
 # menu (About) runs once. Run in an X server: menus_x_input_test.sh PATH-TO-vellumin
-set -euo pipefail
-program="$1"
-work="$(mktemp -d)"
-pid=""
-trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
-export TMPDIR="$work" # the per-user instance socket lives there
+source "$(dirname "$0")/program_under_x.sh" "$1"
 failures=0
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
 
-"$program" --no-splash --settings "$work/Settings.ini" &
-pid=$!
-frame=""
-for _ in $(seq 100); do
-    frame=$(xdotool search --onlyvisible --pid "$pid" --name "Vellumin" 2>/dev/null | head -1 || true)
-    [ -n "$frame" ] && break
-    sleep 0.1
-done
-[ -n "$frame" ] || { echo "the window never showed"; exit 1; }
+start_program Settings.ini
+pid=$started_pid
+frame=$(wait_for_window "$pid") || { echo "the window never showed"; exit 1; }
 eval "$(xdotool getwindowgeometry --shell "$frame")"
 left=$X top=$Y
 sleep 0.5

@@ -2,20 +2,11 @@
 # A second start of the desktop program hands over to the first and ends at
 # once, without reading or writing settings; the first one goes on running.
 # Run in an X server: second_start_test.sh PATH-TO-vellumin
-set -euo pipefail
-program="$1"
-work="$(mktemp -d)"
-first=""
-trap '[ -z "$first" ] || kill "$first" 2>/dev/null || true; rm -rf "$work"' EXIT
-export TMPDIR="$work" # the per-user instance socket lives there
+source "$(dirname "$0")/program_under_x.sh" "$1"
 
-"$program" --no-splash --settings "$work/first.ini" &
-first=$!
-for _ in $(seq 100); do
-    compgen -G "$work/vellumin-*" >/dev/null && break
-    sleep 0.1
-done
-compgen -G "$work/vellumin-*" >/dev/null || { echo "the first instance never listened"; exit 1; }
+start_program first.ini
+first=$started_pid
+wait_until_listening || { echo "the first instance never listened"; exit 1; }
 
 start=$(date +%s%N)
 timeout 10 "$program" --no-splash --settings "$work/second.ini" || { echo "the second start did not end by itself"; exit 1; }

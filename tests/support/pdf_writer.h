@@ -31,6 +31,7 @@ struct PageSpec {
     std::string mediaBox = "[0 0 612 792]";
     std::string cropBox;      // empty: none
     std::string extraResources; // entries appended to the page's resources (e.g. "/Pattern << ... >>")
+    std::string extraEntries;   // entries appended to the page object (e.g. "/Annots [...]")
 };
 
 class PdfWriter {

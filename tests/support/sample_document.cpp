@@ -43,7 +43,7 @@ std::string DamagedImageDocument() {
     return pdf.Build();
 }
 
-std::string SlowDocument() {
+std::string SlowDocument(int pages) {
     std::string inner, outer;
     for (int i = 0; i < 10000; ++i)
         inner += "1 0 0 1 0 0 cm ";
@@ -59,7 +59,8 @@ std::string SlowDocument() {
     PageSpec page;
     page.images = {pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""}),
                    pdf.AddObject(form("/Resources << /XObject << /A " + std::to_string(a) + " 0 R >> >>", outer))};
-    pdf.AddPage(page);
+    for (int p = 0; p < pages; ++p)
+        pdf.AddPage(page);
     return pdf.Build();
 }
 

@@ -13,7 +13,7 @@ std::string SampleDocument();
 
 // A page that draws an image, then a form which draws another form many
 // times: a few kilobytes that keep the PDF library busy for a long while.
-std::string SlowDocument();
+std::string SlowDocument(int pages = 1); // each page the same
 
 // A JPEG image whose data is no JPEG data, drawn on both pages, and a small
 // gray image on the first: one image to write, two to pass over.

@@ -495,6 +495,28 @@ TEST(DataGrid, TheHorizontalBarScrollsTheColumns) {
     EXPECT_EQ(list.grid.GetScrollPos32(SB_VERT), 0);
 }
 
+// The pointer over a cell whose text is cut short (a long file name, a
+// header too wide for its column) shows the whole text as a tooltip; over a
+// text that fits, none.
+TEST(DataGrid, TextCutShortShowsWholeInATooltip) {
+    FileListGrid list;
+    const std::string longName = "a-document-whose-name-is-far-longer-than-its-column.pdf";
+    list.grid.SetItemText(2, 1, longName);
+    list.grid.SetColumnWidth(4, 40); // "Owner Password" in 40 pixels
+    const auto tipOver = [&](int row, int col) {
+        QTest::mouseMove(list.Client(), list.Centre(row, col));
+        QCoreApplication::processEvents();
+        return list.Client()->toolTip().toStdString();
+    };
+    EXPECT_EQ(tipOver(2, 1), longName);
+    EXPECT_EQ(tipOver(1, 1), "") << "doc1.pdf fits";
+    EXPECT_EQ(tipOver(0, 4), "Owner Password");
+    EXPECT_EQ(tipOver(0, 1), "") << "File Name fits";
+    list.grid.SetColumnWidth(1, 600);
+    list.grid.Invalidate();
+    EXPECT_EQ(tipOver(2, 1), "") << "widened, the name fits";
+}
+
 TEST(DataGrid, AWheelSettingOfWholePagesScrollsAPageANotch) {
     SystemSettings settings = ClassicSystemSettings();
     settings.wheelScrollLines = -1;

@@ -1,0 +1,20 @@
+#pragma once
+// The catalogue of a document's images as vellumin-cli prints or records it:
+// an aligned table for a terminal, JSON lines and CSV rows for machines.
+#include "engine/image_entry.h"
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+// "PATH: N images" and the table of the entries, a header above aligned
+// columns; ends with a line break.
+std::string ImageTable(const std::string& path, const std::vector<ImageEntry>& entries);
+
+// One entry as a JSON object that names its document.
+nlohmann::json ImageLine(const std::string& path, const ImageEntry& entry);
+
+// CSV: the header line and one entry's line, both ending with a line break.
+// withFiles adds what became of each image (file, bytes, SHA-256, duplicate).
+std::string CsvHeader(bool withFiles);
+std::string CsvRow(const std::string& path, const ImageEntry& entry, bool withFiles);

@@ -1,0 +1,99 @@
+#include "engine/document_listing.h"
+
+#include "engine/image_dump_dev.h"
+#include "engine/page_image_scan.h"
+#include "engine/text_format.h"
+
+#include <PDFDoc.h>
+
+namespace {
+
+// Answers the engine as the dump device does, so that the engine hands it the
+// same images in the same order, and describes each one. Inline images are
+// read as the device reads them, because the engine finds the content that
+// follows by where their data ended; the others are not decoded.
+class ImageCatalogueDev : public ImageDumpDev {
+public:
+    explicit ImageCatalogueDev(std::vector<ImageEntry>& entries) : ImageDumpDev("", false, &discard_), entries_(entries) {}
+
+    void startPage(int pageNum, GfxState*, XRef* xref) override {
+        page_ = pageNum;
+        xref_ = xref;
+    }
+
+    void drawImageMask(GfxState* state, Object* ref, Stream* str, int width, int height, bool invert,
+                       bool interpolate, bool inlineImg) override {
+        Add(DescribeImage("stencil", state, str, width, height, nullptr, interpolate, inlineImg), ref, nextNumber_++);
+        if (inlineImg)
+            ImageDumpDev::drawImageMask(state, ref, str, width, height, invert, interpolate, inlineImg);
+    }
+
+    void drawImage(GfxState* state, Object* ref, Stream* str, int width, int height, GfxImageColorMap* colorMap,
+                   bool interpolate, const int* maskColors, bool inlineImg) override {
+        Add(DescribeImage("image", state, str, width, height, colorMap, interpolate, inlineImg), ref, nextNumber_++);
+        if (inlineImg)
+            ImageDumpDev::drawImage(state, ref, str, width, height, colorMap, interpolate, maskColors, inlineImg);
+    }
+
+    // The device writes the image alone; its mask is listed after it.
+    void drawMaskedImage(GfxState* state, Object* ref, Stream* str, int width, int height, GfxImageColorMap* colorMap,
+                         bool interpolate, Stream* maskStr, int maskWidth, int maskHeight, bool,
+                         bool maskInterpolate) override {
+        drawImage(state, ref, str, width, height, colorMap, interpolate, nullptr, false);
+        AddMask(DescribeImage("mask", state, maskStr, maskWidth, maskHeight, nullptr, maskInterpolate, false), ref,
+                "Mask");
+    }
+
+    void drawSoftMaskedImage(GfxState* state, Object* ref, Stream* str, int width, int height,
+                             GfxImageColorMap* colorMap, bool interpolate, Stream* maskStr, int maskWidth,
+                             int maskHeight, GfxImageColorMap* maskColorMap, bool maskInterpolate) override {
+        drawImage(state, ref, str, width, height, colorMap, interpolate, nullptr, false);
+        AddMask(DescribeImage("smask", state, maskStr, maskWidth, maskHeight, maskColorMap, maskInterpolate, false),
+                ref, "SMask");
+    }
+
+private:
+    void Add(ImageEntry entry, Object* ref, int number) {
+        entry.page = page_;
+        entry.number = number;
+        SetObject(entry, ref, xref_);
+        entries_.push_back(std::move(entry));
+    }
+
+    void AddMask(ImageEntry entry, Object* imageRef, const char* key) {
+        entry.page = page_;
+        entry.number = nextNumber_ - 1;
+        entry.noFile = kMaskNotWritten;
+        SetObject(entry, imageRef, xref_, key);
+        entries_.push_back(std::move(entry));
+    }
+
+    DiscardImages discard_;
+    std::vector<ImageEntry>& entries_;
+    int page_ = 0;
+    XRef* xref_ = nullptr;
+    int nextNumber_ = 0;
+};
+
+} // namespace
+
+ExtractOutcome ListDocumentImages(const ExtractRequest& request, const ConvertSettings& settings,
+                                  MessageSink& messages, ProgressSink& progress, std::vector<ImageEntry>* entries) {
+    ChosenPages chosen;
+    std::unique_ptr<PDFDoc> document = OpenChosenPages(request, settings, messages, &chosen);
+    if (!document)
+        return chosen.refusal;
+    ImageCatalogueDev device(*entries);
+    PageImageScan scan(*document);
+    const int count = chosen.pages.last - chosen.pages.first + 1;
+    for (int page = chosen.pages.first; page <= chosen.pages.last; ++page) {
+        if (scan.MayDrawImages(page))
+            document->displayPage(&device, page, 72, 72, 0, false, false, false);
+        const int k = page - chosen.pages.first + 1;
+        progress.SetCurrent(FormatText("Page %d of %d, %d%%", k, count, 100 * k / count), 100 * k / count);
+    }
+    for (ImageEntry& entry : *entries)
+        if (entry.noFile.empty() && (entry.width < settings.minimumWidth || entry.height < settings.minimumHeight))
+            entry.noFile = kBelowMinimumSize;
+    return ExtractOutcome::Extracted;
+}

@@ -1,0 +1,16 @@
+#pragma once
+// The catalogue of a document's images: every image the dump device would
+// write, in its order and with its number, described without being decoded
+// and without writing anything.
+#include "engine/document_extraction.h"
+#include "engine/image_entry.h"
+#include "engine/user_feedback.h"
+
+#include <vector>
+
+// Lists the images of the chosen pages into entries; an image's mask and soft
+// mask follow it as entries of their own. Refuses a document as the
+// extraction does, with the same messages. Images smaller than the settings'
+// minimum size are listed as below it.
+ExtractOutcome ListDocumentImages(const ExtractRequest& request, const ConvertSettings& settings,
+                                  MessageSink& messages, ProgressSink& progress, std::vector<ImageEntry>* entries);
