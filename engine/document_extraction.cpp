@@ -80,6 +80,7 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     ImageDestination destination{result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM, handoff, {}};
     destination.selection = {settings.minimumWidth, settings.minimumHeight, settings.nameTemplate,
                              output.outputDirectory, DocumentTitle(output), settings.skipRepeated};
+    destination.masks = EffectiveMaskOutput(settings.masks, settings.imagesFormat);
     destination.record = request.recordImages != 0;
     RenderedImages rendered = RenderPages(*document, chosen.path, request.ownerPassword, request.userPassword,
                                                 chosen.pages, destination, progress, request.pageThreads);

@@ -9,7 +9,7 @@ namespace {
 
 bool IsPnmName(const std::string& name) {
     const std::string extension = platform::LowerCaseExtension(name);
-    return extension == ".ppm" || extension == ".pbm" || extension == ".pgm";
+    return extension == ".ppm" || extension == ".pbm" || extension == ".pgm" || extension == ".pam";
 }
 
 // The file of a dumped image on the disk now: converted, kept, or none.

@@ -80,8 +80,10 @@ int ProcessorsAvailable() {
 std::unique_ptr<ImageDumpDev> MakeDevice(const ImageDestination& destination, std::vector<ImageEntry>& entries) {
     std::unique_ptr<ImageDumpDev> device =
         destination.record
-            ? std::make_unique<RecordingDumpDev>(destination.root, destination.passJpeg, destination.handoff, entries)
-            : std::make_unique<ImageDumpDev>(destination.root, destination.passJpeg, destination.handoff);
+            ? std::make_unique<RecordingDumpDev>(destination.root, destination.passJpeg, destination.handoff,
+                                                 destination.masks, entries)
+            : std::make_unique<ImageDumpDev>(destination.root, destination.passJpeg, destination.handoff,
+                                             destination.masks);
     device->Select(destination.selection);
     return device;
 }

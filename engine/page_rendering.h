@@ -24,6 +24,7 @@ struct ImageDestination {
     ImageHandoff* handoff = nullptr;
     ImageSelection selection;
     bool record = false;          // an entry of the catalogue is kept for each image
+    int masks = MASKS_NONE;       // what becomes of the masks that images are drawn through
 };
 
 // What the dump devices counted (see ImageDumpDev).

@@ -2,9 +2,9 @@
 
 #include <Object.h>
 
-RecordingDumpDev::RecordingDumpDev(const std::string& rootPath, bool passJpeg, ImageHandoff* handoff,
+RecordingDumpDev::RecordingDumpDev(const std::string& rootPath, bool passJpeg, ImageHandoff* handoff, int masks,
                                    std::vector<ImageEntry>& entries)
-    : ImageDumpDev(rootPath, passJpeg, handoff), entries_(entries) {}
+    : ImageDumpDev(rootPath, passJpeg, handoff, masks), entries_(entries) {}
 
 void RecordingDumpDev::startPage(int pageNum, GfxState* state, XRef* xref) {
     ImageDumpDev::startPage(pageNum, state, xref);

@@ -9,7 +9,7 @@
 
 class RecordingDumpDev : public ImageDumpDev {
 public:
-    RecordingDumpDev(const std::string& rootPath, bool passJpeg, ImageHandoff* handoff,
+    RecordingDumpDev(const std::string& rootPath, bool passJpeg, ImageHandoff* handoff, int masks,
                      std::vector<ImageEntry>& entries);
 
     void startPage(int pageNum, GfxState* state, XRef* xref) override;
