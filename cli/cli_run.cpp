@@ -383,9 +383,11 @@ private:
     }
 
     DocumentOutcome ReportRun(DocumentSlot& slot) {
+        DocumentReport& report = slot.report;
         for (const std::string& text : slot.log->messages)
             messages_.ShowMessage(text);
-        DocumentReport& report = slot.report;
+        for (const std::string& line : report.errorOutput)
+            messages_.ShowMessage(line);
         const ExtractResult& result = report.extraction;
         if (settings_.skipRepeated == REPEATS_SAME_PIXELS && report.cutShort.empty() &&
             result.outcome == ExtractOutcome::Extracted)
