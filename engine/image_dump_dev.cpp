@@ -96,7 +96,8 @@ int ImageDumpDev::TakeNumber() {
 void ImageDumpDev::Select(const ImageSelection& selection) {
     minimumWidth = selection.minimumWidth;
     minimumHeight = selection.minimumHeight;
-    skipRepeated = selection.skipRepeated;
+    const int repeats = selection.skipRepeated;
+    skipRepeated = repeats == REPEATS_SAME_OBJECT || repeats == REPEATS_SAME_PIXELS ? repeats : REPEATS_KEPT;
     std::string error;
     if (std::optional<ImageNameTemplate> parsed = ImageNameTemplate::Parse(selection.nameTemplate, &error))
         templateNames = std::make_unique<ImageNames>(*parsed, selection.directory, selection.title);
