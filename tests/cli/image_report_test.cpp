@@ -227,18 +227,26 @@ TEST(UniqueImages, SamePixelsGetOneFileInTheRun) {
     const std::string first = dir / "first.pdf", second = dir / "second.pdf";
     WriteFile(first, SamePixelsTwice());
     WriteFile(second, SamePixelsTwice());
-    for (const char* jobs : {"1", "2"}) {
-        const std::string out = dir / (std::string("out-") + jobs), report = out + ".jsonl";
-        const CliResult result = RunCommand({"-j", jobs, "-f", "png", "--unique=content", "--report", report.c_str(),
-                                             "-o", out.c_str(), first.c_str(), second.c_str()});
+    const struct {
+        const char* jobs;
+        const char* format;
+        const char* extension; // of the two files the run keeps
+    } cases[] = {{"1", "png", ".png"}, {"2", "png", ".png"}, {"2", "ppm", ".ppm"}};
+    for (const auto& c : cases) {
+        const char* jobs = c.jobs;
+        const std::string out = dir / (std::string("out-") + jobs + c.format), report = out + ".jsonl";
+        const CliResult result = RunCommand({"-j", jobs, "-f", c.format, "--unique=content", "--report",
+                                             report.c_str(), "-o", out.c_str(), first.c_str(), second.c_str()});
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.out, first + ": 2 images written to " + out + "/ (1 duplicate)\n" + second +
                                   ": 0 images written to " + out + "/ (3 duplicates)\n")
             << jobs;
-        EXPECT_EQ(ListOutputFiles(out), (std::vector<std::string>{"first-000.png", "first-001.png"})) << jobs;
+        EXPECT_EQ(ListOutputFiles(out), (std::vector<std::string>{std::string("first-000") + c.extension,
+                                                                   std::string("first-001") + c.extension}))
+            << jobs;
         const std::vector<nlohmann::json> images = Records(ReadJsonLines(report), "image");
         ASSERT_EQ(images.size(), 6u);
-        const std::string gray = out + "/first-000.png", other = out + "/first-001.png";
+        const std::string gray = out + "/first-000" + c.extension, other = out + "/first-001" + c.extension;
         const std::vector<std::string> duplicateOf = {"", "", gray, gray, other, gray};
         for (size_t i = 0; i < images.size(); ++i)
             EXPECT_EQ(images[i].value("duplicate_of", ""), duplicateOf[i]) << jobs << " " << i;
