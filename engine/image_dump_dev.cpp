@@ -105,7 +105,7 @@ public:
     Stream* Source() const { return memory_ ? memory_.get() : str_; }
 
 private:
-    static const std::int64_t kLargestHeldImage = 64ll * 1024 * 1024;
+    static constexpr std::int64_t kLargestHeldImage = 64ll * 1024 * 1024;
     Stream* str_;
     std::vector<unsigned char> data_;
     std::unique_ptr<MemStream> memory_;
