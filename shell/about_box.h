@@ -4,6 +4,8 @@
 // it closes it.
 #include "controls/bars/label_static.h"
 
+#include <vector>
+
 class CAboutBox : public CWnd {
 public:
     CAboutBox();
@@ -12,6 +14,8 @@ public:
     CHyperLink& WebsiteLink() { return website_; }
     CHyperLink& SupportLink() { return support_; }
     CLabelStatic& ProductLine() { return product_; }
+    // Every text line of the box, in reading order.
+    std::vector<CLabelStatic*> Lines() { return {&product_, &line_, &websiteLabel_, &website_, &supportLabel_, &support_}; }
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
