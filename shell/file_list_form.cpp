@@ -130,11 +130,10 @@ void CFileListForm::LayOut() {
     // apart at the reference font, grown with the font so that each holds
     // its text.
     const DialogMetrics metrics = DialogMetrics::OfDialogFont();
-    const QFontMetrics labelFont(currentLabel_.LabelFont());
-    const int labelWidth =
-        metrics.Width(40, std::max(labelFont.horizontalAdvance(QString::fromStdString(currentLabel_.GetWindowText())),
-                                   labelFont.horizontalAdvance(QString::fromStdString(totalLabel_.GetWindowText()))));
-    const int rowHeight = metrics.Height(12, std::max(labelFont.height(), QFontMetrics(font()).height()));
+    const QFont labelFont = currentLabel_.LabelFont();
+    const int labelWidth = metrics.Width(40, std::max(DialogMetrics::TextWidth(labelFont, currentLabel_.GetWindowText()),
+                                                      DialogMetrics::TextWidth(labelFont, totalLabel_.GetWindowText())));
+    const int rowHeight = metrics.Height(12, std::max(QFontMetrics(labelFont).height(), QFontMetrics(font()).height()));
     const int totalTop = B - metrics.Y(8) - rowHeight;
     const int currentTop = totalTop - metrics.Y(8) - rowHeight;
     const int labelLeft = L + 89 + metrics.X(8), barLeft = labelLeft + labelWidth + metrics.X(8);

@@ -61,7 +61,8 @@ void SetUpFileListGrid(CDataGrid& grid) {
         grid.SetColumnWidth(col, widths[col]);
         // Each header whole: the text's width plus the cell's edge and margins.
         const int edges = widths[col] - grid.TextRoom(0, col).cx;
-        grid.SetColumnWidth(col, metrics.Width(widths[col], grid.MeasureText(headers[col], bold).cx + edges));
+        const int text = DialogMetrics::TextWidth(CFont(bold).Font(), headers[col]);
+        grid.SetColumnWidth(col, metrics.Width(widths[col], text + edges));
     }
     grid.SetItemState(0, 0, grid.GetItemState(0, 0) | GCS_READONLY);
     grid.SetRowHeight(0, RowHeightHolding(grid, 0, metrics));

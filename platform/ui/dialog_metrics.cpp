@@ -4,7 +4,9 @@
 #include "platform/ui/system_metrics.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -28,6 +30,10 @@ QFont DialogMetrics::DialogFont() {
 }
 
 DialogMetrics DialogMetrics::OfDialogFont() { return Of(DialogFont()); }
+
+int DialogMetrics::TextWidth(const QFont& font, const std::string& text) {
+    return static_cast<int>(std::ceil(QFontMetricsF(font).horizontalAdvance(QString::fromLocal8Bit(text.c_str()))));
+}
 
 int DialogMetrics::X(int pixels) const { return Scaled(pixels, charWidth_, kReferenceCharWidth); }
 int DialogMetrics::Y(int pixels) const { return Scaled(pixels, lineHeight_, kReferenceLineHeight); }

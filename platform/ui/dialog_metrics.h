@@ -6,6 +6,7 @@
 // layout's numbers come out unchanged; with a larger font every size grows
 // in proportion, and a box that must hold a text is at least as large as it.
 #include <QFont>
+#include <string>
 
 class DialogMetrics {
 public:
@@ -29,6 +30,9 @@ public:
     // larger font the grown size or the text's, whichever is larger.
     int Width(int pixels, int needed) const;
     int Height(int pixels, int needed) const;
+    // The width a text takes in a font, to the next whole pixel (a text
+    // given its width less the fraction would be cut short).
+    static int TextWidth(const QFont& font, const std::string& text);
     // Whether the font is larger than the reference in either direction.
     bool Grown() const { return charWidth_ > kReferenceCharWidth || lineHeight_ > kReferenceLineHeight; }
 

@@ -55,6 +55,9 @@ TEST(TextFit, TheMainWindowHoldsItsTexts) {
     ASSERT_EQ(frame.Form().Grid().GetRowCount(), 2);
     const std::vector<std::string> failures = MainWindowTextsThatDoNotFit(frame);
     EXPECT_TRUE(failures.empty()) << "with " << FontInUse() << ":\n" << Listed(failures);
+    // The list's entries in the desktop's font, at its size on this screen.
+    const LOGFONT* entryFont = frame.Form().Grid().GetCell(1, 1)->GetFont();
+    EXPECT_EQ(QFontInfo(CFont(*entryFont).Font()).pixelSize(), QFontInfo(QApplication::font()).pixelSize());
 }
 
 TEST(TextFit, TheAboutBoxHoldsItsTexts) {

@@ -5,6 +5,8 @@
 #include "shell/program_resources.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
+#include <cmath>
 #include <sstream>
 
 namespace {
@@ -16,9 +18,10 @@ public:
     // ellipsis (and a tooltip), the text's whole width.
     void Line(const std::string& what, const std::string& text, const QFont& font, int width, int height,
               bool whole = true) {
-        const QFontMetrics metrics(font);
-        const int needWidth = metrics.horizontalAdvance(QString::fromLocal8Bit(text.c_str()));
-        const int needHeight = metrics.height();
+        // The width to the fraction of a pixel, as eliding counts it.
+        const int needWidth = static_cast<int>(
+            std::ceil(QFontMetricsF(font).horizontalAdvance(QString::fromLocal8Bit(text.c_str()))));
+        const int needHeight = QFontMetrics(font).height();
         if (needHeight <= height && (!whole || needWidth <= width))
             return;
         std::ostringstream line;
