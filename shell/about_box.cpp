@@ -63,15 +63,15 @@ void CAboutBox::LayOut() {
     // Each line where the layout puts it, grown with the font, and wide and
     // high enough for its whole text; the box as wide as its longest line.
     const std::pair<CLabelStatic*, LinePlace> places[] = {
-        {&product_, kProductPlace},           {&line_, kLinePlace},       {&websiteLabel_, kWebsiteLabelPlace},
-        {&website_, kWebsitePlace},           {&supportLabel_, kSupportLabelPlace}, {&support_, kSupportPlace}};
+        {&product_, kProductPlace},  {&line_, kLinePlace},         {&websiteLabel_, kWebsiteLabelPlace},
+        {&website_, kWebsitePlace}, {&supportLabel_, kSupportLabelPlace}, {&support_, kSupportPlace}};
     int right = 0;
     for (const auto& [label, place] : places) {
-        const QFontMetrics font(label->LabelFont());
-        const int textWidth = DialogMetrics::TextWidth(label->LabelFont(), label->GetWindowText());
+        const QFont font = label->LabelFont();
+        const int textWidth = DialogMetrics::TextWidth(font, label->GetWindowText());
         const int left = metrics_.X(place.left), top = metrics_.Y(place.top);
         const int width = std::max(metrics_.X(place.right - place.left), textWidth);
-        const int height = std::max(metrics_.Y(place.bottom - place.top), font.height());
+        const int height = std::max(metrics_.Y(place.bottom - place.top), QFontMetrics(font).height());
         label->MoveWindow(RECT{left, top, left + width, top + height});
         right = std::max(right, left + width);
     }

@@ -16,7 +16,9 @@ public:
     CHyperLink& SupportLink() { return support_; }
     CLabelStatic& ProductLine() { return product_; }
     // Every text line of the box, in reading order.
-    std::vector<CLabelStatic*> Lines() { return {&product_, &line_, &websiteLabel_, &website_, &supportLabel_, &support_}; }
+    std::vector<CLabelStatic*> Lines() {
+        return {&product_, &line_, &websiteLabel_, &website_, &supportLabel_, &support_};
+    }
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

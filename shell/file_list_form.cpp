@@ -131,9 +131,10 @@ void CFileListForm::LayOut() {
     // its text.
     const DialogMetrics metrics = DialogMetrics::OfDialogFont();
     const QFont labelFont = currentLabel_.LabelFont();
-    const int labelWidth = metrics.Width(40, std::max(DialogMetrics::TextWidth(labelFont, currentLabel_.GetWindowText()),
-                                                      DialogMetrics::TextWidth(labelFont, totalLabel_.GetWindowText())));
-    const int rowHeight = metrics.Height(12, std::max(QFontMetrics(labelFont).height(), QFontMetrics(font()).height()));
+    const int labelText = std::max(DialogMetrics::TextWidth(labelFont, currentLabel_.GetWindowText()),
+                                   DialogMetrics::TextWidth(labelFont, totalLabel_.GetWindowText()));
+    const int lineHeight = std::max(QFontMetrics(labelFont).height(), QFontMetrics(font()).height());
+    const int labelWidth = metrics.Width(40, labelText), rowHeight = metrics.Height(12, lineHeight);
     const int totalTop = B - metrics.Y(8) - rowHeight;
     const int currentTop = totalTop - metrics.Y(8) - rowHeight;
     const int labelLeft = L + 89 + metrics.X(8), barLeft = labelLeft + labelWidth + metrics.X(8);

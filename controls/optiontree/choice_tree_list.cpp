@@ -1,18 +1,14 @@
 // The option tree list's mouse, keyboard and scrolling.
 #include "controls/optiontree/choice_tree.h"
 
+#include "platform/ui/dialog_metrics.h"
 #include "platform/ui/input_state.h"
 
-#include <QFontMetrics>
 #include <algorithm>
 
 namespace {
 
 bool Activatable(const CChoiceTreeItem* item) { return item && !item->IsCategory() && !item->IsReadOnly(); }
-
-int TextWidth(const QFont& font, const std::string& text) {
-    return QFontMetrics(font).horizontalAdvance(QString::fromLocal8Bit(text.c_str()));
-}
 
 } // namespace
 
@@ -27,13 +23,14 @@ std::string CChoiceTreeList::TextCutShortAt(POINT point) const {
         // As drawn: a pixel in from the cell's left edge, on one line.
         const std::string text = item->GetValueText();
         const bool oneLine = text.find('\n') == std::string::npos;
-        return oneLine && TextWidth(CChoiceTree::NormalFont(), text) > value.Width() - 1 ? text : std::string();
+        const bool cut = DialogMetrics::TextWidth(CChoiceTree::NormalFont(), text) > value.Width() - 1;
+        return oneLine && cut ? text : std::string();
     }
     // The label's room, as drawing shortens it.
     const int room = (category ? GetClientRect().right : tree_->GetColumn()) - (item->GetOrigin().x + CT_MARGIN + 5);
     const std::string& label = item->GetLabelText();
     const QFont& font = category ? CChoiceTree::BoldFont() : CChoiceTree::NormalFont();
-    return TextWidth(font, label) + 1 > room ? label : std::string();
+    return DialogMetrics::TextWidth(font, label) + 1 > room ? label : std::string();
 }
 
 void CChoiceTreeList::ShowCutTextAt(POINT point) {
@@ -94,15 +91,16 @@ LRESULT CChoiceTreeList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_MOUSEWHEEL:
         if (tree_->ContentHeight() >= GetClientRect().bottom) {
             SetFocus();
-            tree_->ScrollTo(tree_->GetScrollOffset() + (GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? -1 : 1) * tree_->GetRowHeight());
+            const int lines = GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? -1 : 1;
+            tree_->ScrollTo(tree_->GetScrollOffset() + lines * tree_->GetRowHeight());
         }
         return 1;
     case WM_VSCROLL: {
         SetFocus();
-        const int offset = tree_->GetScrollOffset(), page = tree_->ScrollPage();
+        const int offset = tree_->GetScrollOffset(), page = tree_->ScrollPage(), line = tree_->GetRowHeight();
         switch (LOWORD(wParam)) {
-        case SB_LINEUP: tree_->ScrollTo(offset - tree_->GetRowHeight()); break;
-        case SB_LINEDOWN: tree_->ScrollTo(offset + tree_->GetRowHeight()); break;
+        case SB_LINEUP: tree_->ScrollTo(offset - line); break;
+        case SB_LINEDOWN: tree_->ScrollTo(offset + line); break;
         case SB_PAGEUP: tree_->ScrollTo(offset - page); break;
         case SB_PAGEDOWN: tree_->ScrollTo(offset + page); break;
         case SB_THUMBTRACK: tree_->ScrollTo(HIWORD(wParam)); break;

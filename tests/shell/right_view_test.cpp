@@ -438,10 +438,9 @@ TEST(OptionsView, RowsAndDividerGrowWithTheDialogFont) {
         const QFontMetrics normal(CChoiceTree::NormalFont());
         for (CChoiceTreeItem* item : pane.Tree().VisibleItems()) {
             EXPECT_GE(item->GetAttributeRect().Height(), normal.height()) << item->GetLabelText();
+            const int label = normal.horizontalAdvance(QString::fromStdString(item->GetLabelText()));
             if (!item->IsCategory())
-                EXPECT_LE(CT_MARGIN + 5 + normal.horizontalAdvance(QString::fromStdString(item->GetLabelText())) + 1,
-                          pane.Tree().GetColumn())
-                    << item->GetLabelText();
+                EXPECT_LE(CT_MARGIN + 5 + label + 1, pane.Tree().GetColumn()) << item->GetLabelText();
         }
     }
     PinSystemSettings(ClassicSystemSettings());
