@@ -65,9 +65,9 @@ QString ImageLine(const ImageEntry& image) {
 void CContextRichEdit::ShowImagesReading() {
     QTextCursor cursor(text_->document());
     cursor.movePosition(QTextCursor::End);
-    imagesStart_ = cursor.position();
     if (!text_->toPlainText().endsWith('\n'))
         cursor.insertText("\n", Plain()); // the summary's last line ends here
+    imagesStart_ = cursor.position();
     cursor.insertText(QString::fromStdString(ResourceString("summary.images")) + "\n", Heading());
     cursor.insertText("\t" + QString::fromStdString(ResourceString("summary.images_reading")) + "\n", Plain());
 }

@@ -186,7 +186,8 @@ TEST(FileListForm, TheSummaryListsTheDocumentsImagesOnceRead) {
     const std::string text = w.form.Summary().GetPlainText();
     EXPECT_EQ(text.rfind(first.substr(0, first.find("Images:")), 0), 0u) << text; // the summary stays above
     EXPECT_EQ(text.find("Reading the images"), std::string::npos) << text;
-    EXPECT_NE(text.find("Images: 11\n\tPage 1: 48 x 32, DeviceRGB, jpeg, "), std::string::npos) << text;
+    EXPECT_NE(text.find("Commenting: Allowed\nImages: 11\n\tPage 1: 48 x 32, DeviceRGB, jpeg, "), std::string::npos)
+        << text;
     EXPECT_NE(text.find("\tPage 1: 4 x 2, DeviceRGB, raw, "), std::string::npos) << text;
     EXPECT_NE(text.find("\tPage 2: 48 x 32, DeviceRGB, jpeg, "), std::string::npos) << text;
 
