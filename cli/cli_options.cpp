@@ -77,6 +77,11 @@ std::string HelpText() {
                        "                             raw PBM/PPM files (default: jpg)\n"
                        "  -q, --quality 1-100        JPEG quality in percent (default: 70)\n"
                        "      --gray                 make converted JPEG files gray\n"
+                       "      --masks alpha|separate|none\n"
+                       "                             what becomes of the masks images are drawn through:\n"
+                       "                             the image's alpha channel (png, tif, tga), a\n"
+                       "                             NAME.mask.pgm file beside the image, or nothing\n"
+                       "                             (default: alpha for png, tif and tga, else none)\n"
                        "  -p, --pages N|N-M|N-       pages of each document; N- runs to the last page\n"
                        "                             (default: all)\n"
                        "      --owner-password TEXT  owner password for every document\n"
@@ -130,7 +135,10 @@ std::string HelpText() {
            "  vellumin-cli report.pdf            the images of report.pdf into report/, as JPEG\n"
            "  vellumin-cli -f png -p 3- -o imgs scans/\n"
            "                                     every PDF file below scans/, from page 3 on,\n"
-           "                                     into imgs/ as PNG\n"
+           "                                     into imgs/ as PNG, transparency kept\n"
+           "  vellumin-cli -f jpg --masks separate report.pdf\n"
+           "                                     JPEG files, each mask as a PGM file beside\n"
+           "                                     its image\n"
            "  find scans -name '*.pdf' -print0 | vellumin-cli --files-from - --null --skip-done\n"
            "                                     every listed document not yet done\n"
            "  vellumin-cli --min-size 32 --name '{title}-p{page:03}-{n}' -o imgs report.pdf\n"
@@ -144,6 +152,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     CliOptions options;
     options.jobs = DefaultJobs();
     std::string format = "jpg";
+    std::string masks = MaskOutputName(MASKS_ALPHA);
     std::string pages;
     std::string shard;
     std::string minimumSize;
@@ -158,6 +167,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     app.add_option("-f,--format", format)->check(CLI::IsMember(FormatNames()));
     app.add_option("-q,--quality", options.settings.jpegQuality)->check(CLI::Range(1, 100));
     app.add_flag("--gray", gray);
+    app.add_option("--masks", masks)->check(CLI::IsMember({"alpha", "separate", "none"}));
     app.add_option("-p,--pages", pages);
     app.add_option("--owner-password", options.ownerPassword);
     app.add_option("--user-password", options.userPassword);
@@ -235,6 +245,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     }
     options.settings.imagesFormat = format == "ppm" ? OUTPUT_PPM_PBM : OutputFormatFromLabel(format);
     options.settings.jpegGrayScale = gray ? 0 : 1;
+    options.settings.masks = MaskOutputFromName(masks);
     parsed.options = options;
     return parsed;
 }

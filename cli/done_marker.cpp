@@ -43,6 +43,9 @@ nlohmann::json MarkerKey(const std::string& documentPath, const ConvertSettings&
     // Options beyond these are recorded only when given, so that markers
     // written before they existed still match a run without them.
     nlohmann::json& options = key["options"];
+    const int masks = EffectiveMaskOutput(settings.masks, settings.imagesFormat);
+    if (masks != MASKS_NONE)
+        options["masks"] = MaskOutputName(masks);
     if (settings.minimumWidth > 0 || settings.minimumHeight > 0)
         options["min_size"] = std::to_string(settings.minimumWidth) + "x" + std::to_string(settings.minimumHeight);
     if (!settings.nameTemplate.empty())

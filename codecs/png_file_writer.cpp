@@ -111,7 +111,7 @@ PngFileWriter::ThreadBuffer& PngFileWriter::CompressedBuffer() {
 
 PngFileWriter::PngFileWriter(const PngFileLayout& layout, bool tryPaeth, int level)
     : layout_(layout), tryPaeth_(tryPaeth), level_(level) {
-    const size_t channels = layout.colourType == 2 ? 3 : 1;
+    const size_t channels = layout.colourType == 6 ? 4 : layout.colourType == 2 ? 3 : 1;
     const size_t bitsPerPixel = channels * layout.bitDepth;
     rowBytes_ = (static_cast<size_t>(layout.width) * bitsPerPixel + 7) / 8;
     pixelBytes_ = std::max<size_t>(1, bitsPerPixel / 8);

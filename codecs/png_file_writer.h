@@ -16,7 +16,7 @@ struct PngFileLayout {
     uint32_t width = 0;
     uint32_t height = 0;
     uint8_t bitDepth = 8;
-    uint8_t colourType = 0;           // PNG colour type: 0 grey, 2 RGB, 3 palette
+    uint8_t colourType = 0;           // PNG colour type: 0 grey, 2 RGB, 3 palette, 6 RGB with alpha
     std::vector<uint8_t> paletteRgb;  // red, green, blue per entry (palette images)
     uint32_t xPixelsPerMetre = 0;
     uint32_t yPixelsPerMetre = 0;

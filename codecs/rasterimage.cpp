@@ -15,6 +15,7 @@ CRasterImage::~CRasterImage() { Destroy(); }
 
 void CRasterImage::Startup(uint32_t type) {
     pDib = nullptr;
+    pAlpha = nullptr;
     head = BITMAPINFOHEADER{};
     info = RASTERIMAGEINFO{};
     info.dwType = type;
@@ -28,7 +29,9 @@ bool CRasterImage::Destroy() {
     if (info.pGhost)
         return false;
     std::free(pDib);
+    std::free(pAlpha);
     pDib = nullptr;
+    pAlpha = nullptr;
     return true;
 }
 
@@ -38,9 +41,11 @@ bool CRasterImage::Transfer(CRasterImage& from) {
     head = from.head;
     info = from.info;
     pDib = from.pDib;
+    pAlpha = from.pAlpha;
     from.head = BITMAPINFOHEADER{};
     from.info = RASTERIMAGEINFO{};
     from.pDib = nullptr;
+    from.pAlpha = nullptr;
     return true;
 }
 
@@ -50,6 +55,7 @@ void CRasterImage::Ghost(const CRasterImage* from) {
     head = from->head;
     info = from->info;
     pDib = from->pDib;
+    pAlpha = from->pAlpha;
     info.pGhost = from;
 }
 
@@ -98,6 +104,17 @@ uint8_t* CRasterImage::Create(uint32_t width, uint32_t height, uint32_t bpp, uin
     info.pImage = pDib + head.biSize + colours * 4;
     InvalidateNearestCache();
     return pDib;
+}
+
+bool CRasterImage::CreateAlpha() {
+    if (!pDib || info.pGhost)
+        return false;
+    std::free(pAlpha);
+    const size_t size = static_cast<size_t>(GetWidth()) * GetHeight();
+    pAlpha = static_cast<uint8_t*>(std::malloc(size));
+    if (pAlpha)
+        std::memset(pAlpha, 255, size);
+    return pAlpha != nullptr;
 }
 
 bool CRasterImage::FitsMemoryLimit(uint32_t width, uint32_t height, uint32_t bpp) {

@@ -66,8 +66,10 @@ inline uint8_t RasterGrayLevel(const RGBQUAD& c) {
     return static_cast<uint8_t>((c.rgbRed * 306 + c.rgbGreen * 601 + c.rgbBlue * 117) >> 10);
 }
 
-// The extended information of an image. Layers, frames, selection and alpha
-// planes are not supported: nothing in this system makes them.
+// The extended information of an image. Layers, frames and selection planes
+// are not supported: nothing in this system makes them. An alpha plane comes
+// with images read from PAM files (the dump of an image that the page draws
+// through a mask).
 struct RASTERIMAGEINFO {
     uint32_t dwEffWidth;  // bytes per pixel row
     uint8_t* pImage;      // first pixel row (the bottom one) inside the DIB block
@@ -140,6 +142,13 @@ public:
     void SetEscape(int32_t value) { info.nEscape = value; }
     bool IsInside(int32_t x, int32_t y) const;
 
+    // ---- alpha plane: one byte per pixel, 255 opaque, rows bottom-up like
+    // the pixels. Create gives a fully opaque plane; false without pixels or
+    // memory.
+    bool CreateAlpha();
+    bool HasAlpha() const { return pAlpha != nullptr; }
+    uint8_t* AlphaRow(int32_t y) const { return pAlpha + static_cast<size_t>(y) * GetWidth(); }
+
     // ---- palette
     RGBQUAD* GetPalette() const;
     uint32_t GetPaletteSize() const;
@@ -187,5 +196,6 @@ protected:
 
     uint8_t* pDib = nullptr;
     BITMAPINFOHEADER head{};
+    uint8_t* pAlpha = nullptr;
     RASTERIMAGEINFO info{};
 };

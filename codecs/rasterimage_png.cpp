@@ -71,6 +71,17 @@ int DeflateLevel(bool flat, uint64_t filteredBytes) {
     return flat ? 2 : 4;
 }
 
+// A row of stored pixels (blue, green, red) and their opacity as PNG's red,
+// green, blue, alpha.
+void PngRgbaRow(const uint8_t* pixels, const uint8_t* opacity, uint32_t width, uint8_t* out) {
+    for (uint32_t x = 0; x < width; ++x, pixels += 3, out += 4) {
+        out[0] = pixels[2];
+        out[1] = pixels[1];
+        out[2] = pixels[0];
+        out[3] = opacity[x];
+    }
+}
+
 // Whole-image compression holds the filtered image and its compressed copy;
 // larger images go through libpng's row stream, which holds a row at a time.
 constexpr uint64_t kWholeImageLimit = 256ull << 20;
@@ -86,16 +97,19 @@ bool CRasterImagePNG::Encode(CByteStream* stream) {
 }
 
 uint64_t CRasterImagePNG::FilteredBytes() const {
-    return (static_cast<uint64_t>(info.dwEffWidth) + 1) * GetHeight();
+    // Alpha is kept beside the stored pixels and joins them in the PNG rows.
+    const uint64_t rowBytes = head.biBitCount > 8 && HasAlpha() ? 4ull * GetWidth() : info.dwEffWidth;
+    return (rowBytes + 1) * GetHeight();
 }
 
 bool CRasterImagePNG::EncodeWhole(CByteStream* stream) {
     PngFileLayout layout;
     const bool rgb = head.biBitCount > 8;
+    const bool alpha = rgb && HasAlpha();
     layout.width = GetWidth();
     layout.height = GetHeight();
     layout.bitDepth = static_cast<uint8_t>(rgb ? head.biBitCount / 3 : head.biBitCount);
-    layout.colourType = static_cast<uint8_t>(head.biClrUsed ? (IsGrayScale() ? 0 : 3) : 2);
+    layout.colourType = static_cast<uint8_t>(head.biClrUsed ? (IsGrayScale() ? 0 : 3) : alpha ? 6 : 2);
     if (layout.colourType == 3) {
         const uint32_t entries = head.biClrImportant ? head.biClrImportant : head.biClrUsed;
         for (uint32_t i = 0; i < entries; ++i) {
@@ -109,12 +123,17 @@ bool CRasterImagePNG::EncodeWhole(CByteStream* stream) {
     const bool flat = IsFlat(*this);
     PngFileWriter writer(layout, !flat, DeflateLevel(flat, FilteredBytes()));
     const size_t rowBytes = writer.RowBytes();
+    const uint32_t width = GetWidth();
     for (int32_t y = head.biHeight - 1; y >= 0; --y) {
         uint8_t* row = writer.NextRow();
-        std::memcpy(row, RowBits(y), rowBytes);
-        if (rgb)
-            for (size_t x = 0; x + 2 < rowBytes; x += 3)
-                std::swap(row[x], row[x + 2]); // stored blue first, PNG red first
+        if (alpha) {
+            PngRgbaRow(RowBits(y), AlphaRow(y), width, row);
+        } else {
+            std::memcpy(row, RowBits(y), rowBytes);
+            if (rgb)
+                for (size_t x = 0; x + 2 < rowBytes; x += 3)
+                    std::swap(row[x], row[x + 2]); // stored blue first, PNG red first
+        }
         writer.EndRow();
     }
     std::string error;
@@ -148,10 +167,13 @@ bool CRasterImagePNG::EncodeByRows(CByteStream* stream) {
     png_set_write_fn(png, stream, WriteData, FlushData);
     ChooseCompression(png, *this);
 
-    const int channels = head.biBitCount > 8 ? 3 : 1;
-    const int bitDepth = head.biBitCount / channels;
+    const int colourChannels = head.biBitCount > 8 ? 3 : 1;
+    const int bitDepth = head.biBitCount / colourChannels;
     const bool gray = IsGrayScale();
+    const bool alpha = HasAlpha() && colourChannels == 3;
+    const int channels = alpha ? 4 : colourChannels;
     const int colourType = head.biClrUsed ? (gray ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_PALETTE)
+                           : alpha        ? PNG_COLOR_TYPE_RGB_ALPHA
                                           : PNG_COLOR_TYPE_RGB;
     const int interlace = GetCodecOption(RASTER_FORMAT_PNG) == 1 ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE;
 
@@ -180,10 +202,14 @@ bool CRasterImagePNG::EncodeByRows(CByteStream* stream) {
     const uint32_t width = GetWidth();
     for (int pass = 0; pass < passes; ++pass) {
         for (int32_t y = head.biHeight - 1; y >= 0; --y) {
-            std::memcpy(row.data(), RowBits(y), info.dwEffWidth);
-            if (colourType == PNG_COLOR_TYPE_RGB)
-                for (uint32_t x = 0; x < width; ++x)
-                    std::swap(row[3 * x], row[3 * x + 2]);
+            if (alpha) {
+                PngRgbaRow(RowBits(y), AlphaRow(y), width, row.data());
+            } else {
+                std::memcpy(row.data(), RowBits(y), info.dwEffWidth);
+                if (colourType == PNG_COLOR_TYPE_RGB)
+                    for (uint32_t x = 0; x < width; ++x)
+                        std::swap(row[3 * x], row[3 * x + 2]);
+            }
             png_write_row(png, row.data());
         }
     }

@@ -1,6 +1,7 @@
 #include "codecs/rasterimage_pnm.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
@@ -54,6 +55,26 @@ bool ReadPlainBit(CByteStream* stream, uint32_t* value) {
     return false;
 }
 
+// Next blank-separated word of a PAM header, "#" comments skipped; empty at
+// the end of the data.
+std::string ReadWord(CByteStream* stream) {
+    std::string word;
+    for (long c = stream->GetC(); c >= 0; c = stream->GetC()) {
+        if (c == '#' && word.empty()) {
+            while (c >= 0 && c != '\n')
+                c = stream->GetC();
+        } else if (IsBlank(c)) {
+            if (!word.empty())
+                return word;
+        } else if (word.size() < 32) {
+            word += static_cast<char>(c);
+        } else {
+            return {};
+        }
+    }
+    return word;
+}
+
 int BitsFor(uint32_t maxValue) {
     int bits = 0;
     while (maxValue >> bits)
@@ -67,14 +88,19 @@ bool CRasterImagePNM::Decode(CByteStream* stream, uint32_t type) {
     if (!stream)
         return false;
     long magic = stream->GetC(), kind = stream->GetC();
-    if (magic != 'P' || kind < '1' || kind > '6') {
+    if (magic != 'P' || kind < '1' || kind > '7') {
         SetLastError("error: unknowm format");
         return false;
     }
     uint32_t width = 0, height = 0, maxValue = 1;
+    int depth = 0;
+    bool alpha = false;
     const bool bitmap = kind == '1' || kind == '4';
-    if (!ReadNumber(stream, INT32_MAX, &width) || !ReadNumber(stream, INT32_MAX, &height) ||
-        (!bitmap && !ReadNumber(stream, 65535, &maxValue)) || width == 0 || height == 0 || maxValue == 0) {
+    const bool headerRead =
+        kind == '7' ? ReadPamHeader(stream, &width, &height, &maxValue, &depth, &alpha)
+                    : ReadNumber(stream, INT32_MAX, &width) && ReadNumber(stream, INT32_MAX, &height) &&
+                          (bitmap || ReadNumber(stream, 65535, &maxValue));
+    if (!headerRead || width == 0 || height == 0 || maxValue == 0) {
         SetLastError(kBadData);
         return false;
     }
@@ -86,15 +112,52 @@ bool CRasterImagePNM::Decode(CByteStream* stream, uint32_t type) {
         return true;
     }
     info.nNumFrames = 1;
-    return DecodeRows(stream, static_cast<char>(kind), width, height, maxValue, type) ||
+    return DecodeRows(stream, static_cast<char>(kind), width, height, maxValue, type, depth, alpha) ||
            (Destroy(), false);
 }
 
+bool CRasterImagePNM::ReadPamHeader(CByteStream* stream, uint32_t* width, uint32_t* height, uint32_t* maxValue,
+                                    int* depth, bool* alpha) {
+    std::string tupleType;
+    uint32_t declaredDepth = 0;
+    for (std::string word = ReadWord(stream); word != "ENDHDR"; word = ReadWord(stream)) {
+        bool ok = true;
+        if (word == "WIDTH")
+            ok = ReadNumber(stream, INT32_MAX, width);
+        else if (word == "HEIGHT")
+            ok = ReadNumber(stream, INT32_MAX, height);
+        else if (word == "DEPTH")
+            ok = ReadNumber(stream, 4, &declaredDepth);
+        else if (word == "MAXVAL")
+            ok = ReadNumber(stream, 65535, maxValue);
+        else if (word == "TUPLTYPE")
+            tupleType = ReadWord(stream);
+        else
+            ok = false; // the end of the data, or a word no PAM header has
+        if (!ok)
+            return false;
+    }
+    const struct {
+        const char* name;
+        int depth;
+        bool alpha;
+    } kTypes[] = {{"GRAYSCALE", 1, false}, {"RGB", 3, false}, {"GRAYSCALE_ALPHA", 2, true}, {"RGB_ALPHA", 4, true}};
+    for (const auto& type : kTypes)
+        if (tupleType == type.name && declaredDepth == static_cast<uint32_t>(type.depth)) {
+            *depth = type.depth;
+            *alpha = type.alpha;
+            return true;
+        }
+    return false;
+}
+
 bool CRasterImagePNM::DecodeRows(CByteStream* stream, char kind, uint32_t width, uint32_t height, uint32_t maxValue,
-                                 uint32_t type) {
-    const bool colour = kind == '3' || kind == '6';
+                                 uint32_t type, int depth, bool alpha) {
+    // A gray image with alpha is held as colour, the one kind with a plane.
+    const bool colour = kind == '3' || kind == '6' || (kind == '7' && (depth >= 3 || alpha));
     const bool raw = kind >= '4';
-    const int components = colour ? 3 : 1;
+    const int components = kind == '7' ? depth : colour ? 3 : 1;
+    const bool grayTuple = kind == '7' && depth <= 2; // a gray sample stands for all three
     const int precision = BitsFor(maxValue);
     const int shift = precision > 8 ? precision - 8 : 0;
     const int sampleBytes = maxValue > 255 ? 2 : 1;
@@ -116,7 +179,7 @@ bool CRasterImagePNM::DecodeRows(CByteStream* stream, char kind, uint32_t width,
         return false;
     }
     if (colour) {
-        if (!Create(width, height, 24, RASTER_FORMAT_PNM))
+        if (!Create(width, height, 24, RASTER_FORMAT_PNM) || (alpha && !CreateAlpha()))
             return false;
     } else {
         if (!Create(width, height, bpp, type))
@@ -152,10 +215,13 @@ bool CRasterImagePNM::DecodeRows(CByteStream* stream, char kind, uint32_t width,
         const int32_t y = static_cast<int32_t>(height - 1 - fileRow);
         if (colour) {
             uint8_t* pixel = RowBits(y);
-            for (uint32_t x = 0; x < width; ++x, pixel += 3) {
-                pixel[2] = static_cast<uint8_t>(samples[3 * x] >> shift);
-                pixel[1] = static_cast<uint8_t>(samples[3 * x + 1] >> shift);
-                pixel[0] = static_cast<uint8_t>(samples[3 * x + 2] >> shift);
+            const uint32_t* sample = samples.data();
+            for (uint32_t x = 0; x < width; ++x, pixel += 3, sample += components) {
+                pixel[2] = static_cast<uint8_t>(sample[0] >> shift);
+                pixel[1] = static_cast<uint8_t>(sample[grayTuple ? 0 : 1] >> shift);
+                pixel[0] = static_cast<uint8_t>(sample[grayTuple ? 0 : 2] >> shift);
+                if (alpha)
+                    AlphaRow(y)[x] = static_cast<uint8_t>(std::min(sample[components - 1], maxValue) * 255 / maxValue);
             }
         } else {
             for (uint32_t x = 0; x < width; ++x)

@@ -6,6 +6,10 @@
 // black 0). Three components become a 24-bit image; one component becomes an
 // image of min(precision, 8) bits with a gray ramp palette. Samples wider than
 // 8 bits keep their top 8 bits; narrower ones are stored as they are.
+//
+// PAM files (P7) with the tuple types GRAYSCALE, RGB, GRAYSCALE_ALPHA and
+// RGB_ALPHA are read the same way; an alpha channel makes a 24-bit image with
+// an alpha plane.
 #include "codecs/rasterimage.h"
 
 class CRasterImagePNM : public CRasterImage {
@@ -15,6 +19,10 @@ public:
     bool Decode(CByteStream* stream, uint32_t type);
 
 private:
+    // Reads a PAM header after its "P7"; false when it is not one this
+    // reader takes.
+    bool ReadPamHeader(CByteStream* stream, uint32_t* width, uint32_t* height, uint32_t* maxValue, int* depth,
+                       bool* alpha);
     bool DecodeRows(CByteStream* stream, char kind, uint32_t width, uint32_t height, uint32_t maxValue,
-                    uint32_t type);
+                    uint32_t type, int depth = 0, bool alpha = false);
 };

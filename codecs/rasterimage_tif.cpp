@@ -1,5 +1,6 @@
 #include "codecs/rasterimage_tif.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -113,8 +114,9 @@ void CRasterImageTIF::Fail(const char* failure) {
 
 bool CRasterImageTIF::EncodePage(TIFF* tiff) {
     const uint32_t bpp = head.biBitCount;
-    const uint16_t samples = bpp == 24 ? 3 : 1;
-    const uint16_t bitsPerSample = static_cast<uint16_t>(bpp / samples);
+    const bool alpha = bpp == 24 && HasAlpha();
+    const uint16_t samples = bpp == 24 ? (alpha ? 4 : 3) : 1;
+    const uint16_t bitsPerSample = static_cast<uint16_t>(bpp == 24 ? 8 : bpp);
     uint16_t photometric;
     if (bpp == 1) {
         // White is zero in the file, so a dark-first palette (every PBM image)
@@ -137,6 +139,10 @@ bool CRasterImageTIF::EncodePage(TIFF* tiff) {
     TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, samples);
     TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, bitsPerSample);
     TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, photometric);
+    if (alpha) {
+        const uint16_t extra[] = {EXTRASAMPLE_UNASSALPHA};
+        TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, extra);
+    }
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tiff, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     const uint32_t stripRows = TIFFDefaultStripSize(tiff, static_cast<uint32_t>(-1));
@@ -167,7 +173,7 @@ bool CRasterImageTIF::EncodePage(TIFF* tiff) {
     if (compression == 0)
         compression = bpp == 1 ? COMPRESSION_CCITTFAX4
                       : (bpp == 4 || bpp == 8) ? COMPRESSION_LZW
-                      : bpp == 24 ? COMPRESSION_JPEG
+                      : bpp == 24 ? (alpha ? COMPRESSION_LZW : COMPRESSION_JPEG) // alpha kept exactly
                                   : COMPRESSION_NONE;
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, static_cast<uint16_t>(compression));
     if (compression == COMPRESSION_LZW && bpp >= 8)
@@ -177,14 +183,24 @@ bool CRasterImageTIF::EncodePage(TIFF* tiff) {
         TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, (stripRows + 7) / 8 * 8);
     }
 
-    std::vector<uint8_t> row(info.dwEffWidth);
     const uint32_t width = GetWidth();
+    std::vector<uint8_t> row(std::max<size_t>(info.dwEffWidth, static_cast<size_t>(width) * samples));
     uint32_t fileRow = 0;
     for (int32_t y = head.biHeight - 1; y >= 0; --y, ++fileRow) {
-        std::memcpy(row.data(), RowBits(y), info.dwEffWidth);
-        if (bpp == 24)
-            for (uint32_t x = 0; x < width; ++x)
-                std::swap(row[3 * x], row[3 * x + 2]);
+        if (alpha) {
+            const uint8_t* pixel = RowBits(y);
+            for (uint32_t x = 0; x < width; ++x, pixel += 3) {
+                row[4 * x] = pixel[2];
+                row[4 * x + 1] = pixel[1];
+                row[4 * x + 2] = pixel[0];
+                row[4 * x + 3] = AlphaRow(y)[x];
+            }
+        } else {
+            std::memcpy(row.data(), RowBits(y), info.dwEffWidth);
+            if (bpp == 24)
+                for (uint32_t x = 0; x < width; ++x)
+                    std::swap(row[3 * x], row[3 * x + 2]);
+        }
         if (TIFFWriteScanline(tiff, row.data(), fileRow, 0) == -1)
             return false;
     }

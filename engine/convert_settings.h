@@ -20,6 +20,26 @@ const char* OutputFormatLabel(int format);
 // Index of a label, -1 when there is none.
 int OutputFormatFromLabel(const std::string& label);
 
+// What becomes of the mask an image is drawn through (a soft mask, a stencil
+// mask, a colour key), stored in ConvertSettings::masks.
+enum MaskOutput {
+    MASKS_ALPHA = 0,    // the image's alpha channel, in formats that carry one
+    MASKS_SEPARATE = 1, // a PGM file beside the image
+    MASKS_NONE = 2,     // the image alone, as the page's other images
+    MASKS_COUNT = 3
+};
+
+// The command line's word for a mask choice ("alpha", "separate", "none");
+// empty outside 0 to 2.
+const char* MaskOutputName(int masks);
+// The choice a word names, -1 when none.
+int MaskOutputFromName(const std::string& name);
+// Whether the format's files carry an alpha channel (png, tif, tga).
+bool FormatCarriesAlpha(int format);
+// What a run does with masks: the choice (alpha for a value outside 0 to 2),
+// except that alpha falls back to none for a format without an alpha channel.
+int EffectiveMaskOutput(int masks, int format);
+
 struct ConvertSettings {
     int pageRange = 0; // 0: all pages, 1: startPage to endPage
     int startPage = 1;
@@ -29,6 +49,7 @@ struct ConvertSettings {
     int imagesFormat = OUTPUT_JPG;
     int jpegQuality = 70;
     int jpegGrayScale = 1; // 0: "True" (gray), 1: "False"
+    int masks = MASKS_ALPHA; // a MaskOutput
     // What one document may take in the desktop program's runs; 0 for no
     // limit. The command line has options of its own.
     int memoryLimitMb = 4096;

@@ -80,6 +80,7 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     ImageDestination destination{result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM, handoff, {}};
     destination.selection = {settings.minimumWidth, settings.minimumHeight, settings.nameTemplate,
                              output.outputDirectory, DocumentTitle(output)};
+    destination.masks = EffectiveMaskOutput(settings.masks, settings.imagesFormat);
     const RenderedImages rendered = RenderPages(*document, chosen.path, request.ownerPassword, request.userPassword,
                                                 chosen.pages, destination, progress, request.pageThreads);
     result.outcome = ExtractOutcome::Extracted;

@@ -117,6 +117,7 @@ void VisitJob(ExtractRequest& request, DocumentOutput& output, ConvertSettings& 
     visit("imagesFormat", settings.imagesFormat);
     visit("jpegQuality", settings.jpegQuality);
     visit("jpegGrayScale", settings.jpegGrayScale);
+    visit("masks", settings.masks);
     visit("minimumWidth", settings.minimumWidth);
     visit("minimumHeight", settings.minimumHeight);
     visit("nameTemplate", settings.nameTemplate);

@@ -27,9 +27,15 @@ const TargetFormat kTargets[] = {
     {".tif", RASTER_FORMAT_TIF}, {".tga", RASTER_FORMAT_TGA}, {".pcx", RASTER_FORMAT_PCX},
 };
 
+// The dump's files to convert: PBM, PGM, PPM and PAM (an image with its
+// alpha), but not the mask written beside an image, which stays as it is.
 bool IsPnmName(const std::string& name) {
     const std::string extension = platform::LowerCaseExtension(name);
-    return extension == ".ppm" || extension == ".pbm" || extension == ".pgm";
+    if (extension == ".pgm") {
+        const std::string lower = platform::LowerCaseExtension(name.substr(0, name.size() - extension.size()));
+        return lower != ".mask";
+    }
+    return extension == ".ppm" || extension == ".pbm" || extension == ".pam";
 }
 
 } // namespace

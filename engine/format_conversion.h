@@ -45,8 +45,9 @@ bool ConvertImageFile(int format, const std::string& path, const ConvertSettings
 ConversionResult ConvertImageBytes(int format, const std::string& path, const std::string& content,
                                    const ConvertSettings& settings, std::string* whyNot = nullptr);
 
-// Converts every .ppm, .pbm and .pgm file (any case) directly in the
-// directory, as listed before the first conversion. In a directory that
+// Converts every .ppm, .pbm, .pgm and .pam file (any case) directly in the
+// directory, as listed before the first conversion; a mask written beside its
+// image (NAME.mask.pgm) is left as it is. In a directory that
 // several documents share, imageTitle limits the pass to one document's
 // images ("report" takes report-000.ppm, report-001.pbm... but not
 // report-2-000.ppm), so that files another document could not convert are not

@@ -12,8 +12,10 @@
 #include <Stream.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -36,12 +38,16 @@ int ReadPadded(Stream* str, unsigned char* buffer, int count) {
     return got;
 }
 
-// "P4\n<width> <height>\n", or for PPM with "255\n" after it; spaces after the
-// height bring it to minimumLength, so that a header rewritten with fewer rows
-// keeps its place in the file.
-std::string PnmHeader(bool ppm, int width, int height, size_t minimumLength = 0) {
-    std::string header = FormatText(ppm ? "P6\n%d %d" : "P4\n%d %d", width, height);
-    const std::string tail = ppm ? "\n255\n" : "\n";
+enum class PnmKind { Pbm, Pgm, Ppm, Pam };
+
+// The header of a raw PBM, PGM, PPM or RGB_ALPHA PAM file; spaces after the
+// height bring it to minimumLength, so that a header rewritten with fewer
+// rows keeps its place in the file.
+std::string PnmHeader(PnmKind kind, int width, int height, size_t minimumLength = 0) {
+    const char* const heads[] = {"P4\n%d %d", "P5\n%d %d", "P6\n%d %d", "P7\nWIDTH %d\nHEIGHT %d"};
+    const char* const tails[] = {"\n", "\n255\n", "\n255\n", "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n"};
+    std::string header = FormatText(heads[static_cast<int>(kind)], width, height);
+    const std::string tail = tails[static_cast<int>(kind)];
     if (header.size() + tail.size() < minimumLength)
         header.append(minimumLength - header.size() - tail.size(), ' ');
     return header + tail;
@@ -53,9 +59,9 @@ std::string PnmHeader(bool ppm, int width, int height, size_t minimumLength = 0)
 // few bytes keeps the rows it has, and its header is rewritten to say so.
 // readRow(row) fills one output row and answers whether the data still lasted.
 template <typename ReadRow>
-void WriteRows(FILE* file, bool ppm, int width, int height, std::int64_t rowBytes, ReadRow readRow,
+void WriteRows(FILE* file, PnmKind kind, int width, int height, std::int64_t rowBytes, ReadRow readRow,
                unsigned char* row) {
-    const std::string header = PnmHeader(ppm, width, height);
+    const std::string header = PnmHeader(kind, width, height);
     std::fwrite(header.data(), 1, header.size(), file);
     std::int64_t decoded = 0, padded = 0;
     int rows = 0;
@@ -67,16 +73,48 @@ void WriteRows(FILE* file, bool ppm, int width, int height, std::int64_t rowByte
         std::fwrite(row, 1, static_cast<size_t>(rowBytes), file);
     }
     if (rows < height) {
-        const std::string shorter = PnmHeader(ppm, width, rows, header.size());
+        const std::string shorter = PnmHeader(kind, width, rows, header.size());
         std::fseek(file, 0, SEEK_SET);
         std::fwrite(shorter.data(), 1, shorter.size(), file);
     }
 }
 
+// An image's decoded data, to be read more than once: an image XObject's
+// stream starts again at each reset, but an inline image's data lies in the
+// page's content and can be read only once, so it is held in memory (up to
+// a bound well beyond what an inline image holds).
+class HeldImage {
+public:
+    HeldImage(Stream* str, bool inlineImage, std::int64_t decodedBytes) : str_(str) {
+        if (!inlineImage)
+            return;
+        const std::int64_t wanted = std::min(decodedBytes, kLargestHeldImage);
+        str->reset();
+        std::vector<unsigned char> block(kCopyBlock);
+        while (static_cast<std::int64_t>(data_.size()) < wanted) {
+            const std::int64_t left = wanted - static_cast<std::int64_t>(data_.size());
+            const int got = str->doGetChars(static_cast<int>(std::min<std::int64_t>(left, kCopyBlock)), block.data());
+            if (got <= 0)
+                break;
+            data_.insert(data_.end(), block.begin(), block.begin() + got);
+        }
+        str->close();
+        memory_ = std::make_unique<MemStream>(reinterpret_cast<const char*>(data_.data()), 0,
+                                              static_cast<Goffset>(data_.size()), Object(objNull));
+    }
+    Stream* Source() const { return memory_ ? memory_.get() : str_; }
+
+private:
+    static const std::int64_t kLargestHeldImage = 64ll * 1024 * 1024;
+    Stream* str_;
+    std::vector<unsigned char> data_;
+    std::unique_ptr<MemStream> memory_;
+};
+
 } // namespace
 
-ImageDumpDev::ImageDumpDev(const std::string& root, bool passJpegData, ImageHandoff* imageHandoff)
-    : rootPath(root), passJpeg(passJpegData), handoff(imageHandoff) {}
+ImageDumpDev::ImageDumpDev(const std::string& root, bool passJpegData, ImageHandoff* imageHandoff, int maskOutput)
+    : rootPath(root), passJpeg(passJpegData), handoff(imageHandoff), masks(maskOutput) {}
 
 int ImageDumpDev::TakeNumber() { return nextImageNumber++; }
 
@@ -106,9 +144,14 @@ bool ImageDumpDev::BelowMinimum(Stream* str, int width, int height, std::int64_t
     return true;
 }
 
-std::string ImageDumpDev::FileName(int number, const char* extension) const {
-    if (templateNames)
-        return templateNames->Claim(currentPage, number, currentObject) + "." + extension;
+std::string ImageDumpDev::FileName(int number, const char* extension) {
+    if (templateNames) {
+        if (number != namedNumber) {
+            namedStem = templateNames->Claim(currentPage, number, currentObject);
+            namedNumber = number;
+        }
+        return namedStem + "." + extension;
+    }
     return FormatText("%s-%03d.%s", rootPath.c_str(), number, extension);
 }
 
@@ -198,12 +241,79 @@ void ImageDumpDev::drawImageMask(GfxState*, Object* ref, Stream* str, int width,
 }
 
 void ImageDumpDev::drawImage(GfxState*, Object* ref, Stream* str, int width, int height, GfxImageColorMap* colorMap,
-                             bool, const int*, bool inlineImg) {
+                             bool, const int* maskColors, bool inlineImg) {
     int number = TakeNumber();
-    const std::int64_t rowBits = static_cast<std::int64_t>(width) * colorMap->getNumPixelComps() * colorMap->getBits();
+    const int components = colorMap->getNumPixelComps();
+    const int bits = colorMap->getBits();
+    const std::int64_t rowBits = static_cast<std::int64_t>(width) * components * bits;
     if (BelowMinimum(str, width, height, (rowBits + 7) / 8, inlineImg))
         return;
     currentObject = ref && ref->isRef() ? ref->getRefNum() : 0;
+    if (!maskColors || masks == MASKS_NONE || components < 1) {
+        WriteImage(str, width, height, colorMap, inlineImg, number);
+    } else if (masks == MASKS_ALPHA) {
+        WritePam(str, inlineImg, width, height, colorMap,
+                 [&](int, const unsigned char* samples, unsigned char* out) {
+                     ColourKeyRow(samples, width, components, bits, maskColors, out);
+                 },
+                 nullptr, number);
+    } else {
+        // The mask is read from the image's data once more; an inline
+        // image's data can be read only once, so it is held in memory.
+        const HeldImage held(str, inlineImg, (rowBits + 7) / 8 * height);
+        WriteImage(held.Source(), width, height, colorMap, inlineImg, number);
+        WriteMaskFile(ImageMask::FromColourKey(held.Source(), width, height, components, bits, maskColors), number);
+    }
+}
+
+void ImageDumpDev::drawMaskedImage(GfxState* state, Object* ref, Stream* str, int width, int height,
+                                   GfxImageColorMap* colorMap, bool interpolate, Stream* maskStr, int maskWidth,
+                                   int maskHeight, bool maskInvert, bool) {
+    DrawMasked(state, ref, str, width, height, colorMap, interpolate,
+               [&] { return ImageMask::FromStencil(maskStr, maskWidth, maskHeight, maskInvert); }, nullptr);
+}
+
+void ImageDumpDev::drawSoftMaskedImage(GfxState* state, Object* ref, Stream* str, int width, int height,
+                                       GfxImageColorMap* colorMap, bool interpolate, Stream* maskStr, int maskWidth,
+                                       int maskHeight, GfxImageColorMap* maskColorMap, bool) {
+    DrawMasked(state, ref, str, width, height, colorMap, interpolate,
+               [&] { return ImageMask::FromSoftMask(maskStr, maskWidth, maskHeight, *maskColorMap); },
+               maskColorMap->getMatteColor());
+}
+
+void ImageDumpDev::DrawMasked(GfxState* state, Object* ref, Stream* str, int width, int height,
+                              GfxImageColorMap* colorMap, bool interpolate,
+                              const std::function<ImageMask()>& readMask, const GfxColor* matte) {
+    if (masks == MASKS_NONE || colorMap->getNumPixelComps() < 1) {
+        // The image alone, through the call every image takes.
+        drawImage(state, ref, str, width, height, colorMap, interpolate, nullptr, false);
+        return;
+    }
+    int number = TakeNumber();
+    // Only image XObjects have masks of their own.
+    const std::int64_t rowBits =
+        static_cast<std::int64_t>(width) * colorMap->getNumPixelComps() * colorMap->getBits();
+    if (BelowMinimum(str, width, height, (rowBits + 7) / 8, false))
+        return;
+    currentObject = ref && ref->isRef() ? ref->getRefNum() : 0;
+    if (masks == MASKS_SEPARATE) {
+        WriteImage(str, width, height, colorMap, false, number);
+        WriteMaskFile(readMask(), number);
+        return;
+    }
+    const ImageMask mask = readMask();
+    if (mask.Empty()) {
+        // A mask without data hides nothing: the image is kept as it is.
+        WriteImage(str, width, height, colorMap, false, number);
+        return;
+    }
+    WritePam(str, false, width, height, colorMap,
+             [&](int y, const unsigned char*, unsigned char* out) { mask.ResampledRow(y, width, height, out); },
+             matte, number);
+}
+
+void ImageDumpDev::WriteImage(Stream* str, int width, int height, GfxImageColorMap* colorMap, bool inlineImg,
+                              int number) {
     if (colorMap->getNumPixelComps() < 1) {
         // A colour space that gives no samples (a pattern, say) cannot colour an image.
         Refuse(number, "has a colour space without components");
@@ -290,7 +400,7 @@ void ImageDumpDev::WritePbm(Stream* image, bool inlineImg, int width, int height
         return lasted;
     };
     Emit(FileName(number, "pbm"), rowBytes * height, [&](FILE* file) {
-        WriteRows(file, false, width, height, rowBytes, readRow, row.data());
+        WriteRows(file, PnmKind::Pbm, width, height, rowBytes, readRow, row.data());
     });
     str->close();
 }
@@ -323,7 +433,82 @@ void ImageDumpDev::WritePpm(Stream* image, bool inlineImg, int width, int height
     };
     const std::int64_t rgbRow = 3 * static_cast<std::int64_t>(width);
     Emit(FileName(number, "ppm"), rgbRow * height, [&](FILE* file) {
-        WriteRows(file, true, width, height, rgbRow, readRow, rgb.data());
+        WriteRows(file, PnmKind::Ppm, width, height, rgbRow, readRow, rgb.data());
     });
     str->close();
+}
+
+void ImageDumpDev::WritePam(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap,
+                            const AlphaRow& alpha, const GfxColor* matte, int number) {
+    const int components = colorMap->getNumPixelComps();
+    if (static_cast<std::int64_t>(width) * std::max(4, components) > kLargestRow) {
+        Refuse(number, "is too wide");
+        return;
+    }
+    const std::int64_t storedRowBytes = (static_cast<std::int64_t>(width) * components * colorMap->getBits() + 7) / 8;
+    const InflatedImage inflated(image, inlineImg, storedRowBytes * height);
+    Stream* str = inflated.Source();
+    str->reset();
+    SampleRowReader rows(str, width, components, colorMap->getBits());
+    std::vector<unsigned char> samples(static_cast<size_t>(width) * components);
+    const int firstRow = rows.ReadRow(samples.data());
+    if (firstRow == 0) {
+        Refuse(number, "has no data that can be decoded");
+        str->close();
+        return;
+    }
+    // The matte colour in RGB: a premultiplied pixel c was stored as
+    // matte + alpha * (c - matte).
+    int matteRgb[3] = {};
+    if (matte) {
+        GfxRGB rgb;
+        colorMap->getColorSpace()->getRGB(matte, &rgb);
+        const GfxColorComp parts[3] = {rgb.r, rgb.g, rgb.b};
+        for (int c = 0; c < 3; ++c)
+            matteRgb[c] = static_cast<int>(std::clamp(colToDbl(parts[c]) * 255 + 0.5, 0.0, 255.0));
+    }
+    RgbRowConverter converter(*colorMap, static_cast<long long>(width) * height);
+    std::vector<unsigned char> rgb(3 * static_cast<size_t>(width)), opacity(static_cast<size_t>(width));
+    std::vector<unsigned char> rgba(4 * static_cast<size_t>(width));
+    auto readRow = [&](unsigned char* out, int y) {
+        const int got = y == 0 ? firstRow : rows.ReadRow(samples.data());
+        converter.ConvertRow(samples.data(), width, rgb.data());
+        alpha(y, samples.data(), opacity.data());
+        for (int x = 0; x < width; ++x) {
+            const int a = opacity[static_cast<size_t>(x)];
+            for (int c = 0; c < 3; ++c) {
+                int value = rgb[3 * static_cast<size_t>(x) + c];
+                if (matte && a > 0)
+                    value = std::clamp(static_cast<int>(std::lround(matteRgb[c] + (value - matteRgb[c]) * 255.0 / a)),
+                                       0, 255);
+                out[4 * x + c] = static_cast<unsigned char>(value);
+            }
+            out[4 * x + 3] = static_cast<unsigned char>(a);
+        }
+        return got == rows.RowBytes();
+    };
+    const std::int64_t rgbaRow = 4 * static_cast<std::int64_t>(width);
+    Emit(FileName(number, "pam"), rgbaRow * height, [&](FILE* file) {
+        WriteRows(file, PnmKind::Pam, width, height, rgbaRow, readRow, rgba.data());
+    });
+    str->close();
+}
+
+void ImageDumpDev::WriteMaskFile(const ImageMask& mask, int number) {
+    if (mask.Empty()) {
+        Refuse(number, "has a mask without data that can be decoded");
+        return;
+    }
+    const std::string name = FileName(number, "mask.pgm");
+    platform::OutputFile file(name);
+    if (!file.Stream()) {
+        Fail(name, file);
+        return;
+    }
+    const std::string header = PnmHeader(PnmKind::Pgm, mask.Width(), mask.Height());
+    std::fwrite(header.data(), 1, header.size(), file.Stream());
+    for (int y = 0; y < mask.Height(); ++y)
+        std::fwrite(mask.Row(y), 1, static_cast<size_t>(mask.Width()), file.Stream());
+    if (!file.Commit())
+        Fail(name, file);
 }

@@ -3,12 +3,17 @@
 // own instead of drawing it: stored JPEG data copied as .jpg, black-and-white
 // one-bit images and stencil masks as PBM (black where the page shows the
 // darker colour; a stencil's painted pixels white), everything else as 8-bit
-// RGB PPM through the image's colour map. Files are named
-// rootPath + "-NNN" + extension, numbered from 000 in the order images come,
+// RGB PPM through the image's colour map. An image drawn through a mask (a
+// soft mask, a stencil /Mask, a colour key) is written as the masks setting
+// says: as a PAM file with the mask as its alpha channel, or as the image
+// file with the mask beside it as "-NNN.mask.pgm" at its own size, or as the
+// image alone. Files are named rootPath + "-NNN" + extension, numbered from 000 in the order images come,
 // and appear under their names only once complete. With a handoff, each
 // finished image is handed on too, and a PBM or PPM image the handoff takes
 // in memory is not written at all.
+#include "engine/convert_settings.h"
 #include "engine/image_handoff.h"
+#include "engine/image_mask.h"
 #include "engine/image_names.h"
 #include "platform/output_file.h"
 
@@ -16,6 +21,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -30,7 +36,9 @@ struct ImageSelection {
 
 class ImageDumpDev : public OutputDev {
 public:
-    ImageDumpDev(const std::string& rootPath, bool passJpeg, ImageHandoff* handoff = nullptr);
+    // masks: a MaskOutput; the caller settles whether alpha can be kept.
+    ImageDumpDev(const std::string& rootPath, bool passJpeg, ImageHandoff* handoff = nullptr,
+                 int masks = MASKS_NONE);
 
     bool isOk() { return isValid; }
     // The next image takes this number (a device that renders some pages of
@@ -78,6 +86,12 @@ public:
     void drawImage(GfxState* state, Object* ref, Stream* str, int width, int height,
                    GfxImageColorMap* colorMap, bool interpolate, const int* maskColors,
                    bool inlineImg) override;
+    void drawMaskedImage(GfxState* state, Object* ref, Stream* str, int width, int height,
+                         GfxImageColorMap* colorMap, bool interpolate, Stream* maskStr, int maskWidth,
+                         int maskHeight, bool maskInvert, bool maskInterpolate) override;
+    void drawSoftMaskedImage(GfxState* state, Object* ref, Stream* str, int width, int height,
+                             GfxImageColorMap* colorMap, bool interpolate, Stream* maskStr, int maskWidth,
+                             int maskHeight, GfxImageColorMap* maskColorMap, bool maskInterpolate) override;
 
 private:
     // Takes the next number and names the file with the given extension.
@@ -86,7 +100,9 @@ private:
     // through all the same, because the engine finds the content that
     // follows by where its data ended.
     bool BelowMinimum(Stream* str, int width, int height, std::int64_t rowBytes, bool inlineImg);
-    std::string FileName(int number, const char* extension) const;
+    // The name of image number's file with that extension; the mask file
+    // beside an image shares the image's name (a template claims it once).
+    std::string FileName(int number, const char* extension);
     // True when the file was created; otherwise the image counts as failed.
     bool Created(platform::OutputFile& file, const std::string& name);
     // Renames the complete file into place; a failed write leaves nothing.
@@ -100,6 +116,22 @@ private:
     template <typename Write>
     void Emit(const std::string& name, std::int64_t size, Write write);
 
+    // Writes an image as if it had no mask: stored JPEG data, PBM or PPM.
+    void WriteImage(Stream* str, int width, int height, GfxImageColorMap* colorMap, bool inlineImg, int number);
+    // Fills one row of opacity for an image row: y, the row's samples, out.
+    using AlphaRow = std::function<void(int, const unsigned char*, unsigned char*)>;
+    // Writes an image and its opacity as an RGB_ALPHA PAM file; matte, when
+    // given, is the colour (in the image's colour space) the image was
+    // premultiplied with, taken out again.
+    void WritePam(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap,
+                  const AlphaRow& alpha, const GfxColor* matte, int number);
+    // Writes the mask beside image number as "-NNN.mask.pgm"; it is part of
+    // that image, so it counts only when it fails.
+    void WriteMaskFile(const ImageMask& mask, int number);
+    // What drawMaskedImage and drawSoftMaskedImage share, with the mask
+    // still to be read.
+    void DrawMasked(GfxState* state, Object* ref, Stream* str, int width, int height, GfxImageColorMap* colorMap,
+                    bool interpolate, const std::function<ImageMask()>& readMask, const GfxColor* matte);
     // Copies the stored JPEG data; false (nothing written) when the stored
     // data does not start like a JPEG file.
     bool WriteStoredJpeg(Stream* str, int number);
@@ -121,6 +153,7 @@ private:
     std::string rootPath;
     bool passJpeg;
     ImageHandoff* handoff;
+    int masks;
     int nextImageNumber = 0;
     bool isValid = true;
     int imagesWritten = 0;
@@ -132,6 +165,8 @@ private:
     int minimumHeight = 0;
     int imagesBelowMinimum = 0;
     std::unique_ptr<ImageNames> templateNames; // null: the default names
+    int namedNumber = -1;   // the image whose name the template gave last
+    std::string namedStem;  // and that name, without extension
     int currentPage = 0;
     int currentObject = 0; // of the image being written; 0 for an inline one
 };

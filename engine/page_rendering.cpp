@@ -97,7 +97,7 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
     PageProgress steps(progress, count);
     RenderedImages rendered;
     if (threads <= 1 || count <= 1 || !destination.selection.nameTemplate.empty()) {
-        ImageDumpDev device(destination.root, destination.passJpeg, destination.handoff);
+        ImageDumpDev device(destination.root, destination.passJpeg, destination.handoff, destination.masks);
         device.Select(destination.selection);
         for (int page = pages.first; page <= pages.last; ++page) {
             Render(document, device, page);
@@ -118,7 +118,7 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
     std::atomic<int> next{0};
     std::mutex totals;
     auto work = [&](PDFDoc& own) {
-        ImageDumpDev device(destination.root, destination.passJpeg, destination.handoff);
+        ImageDumpDev device(destination.root, destination.passJpeg, destination.handoff, destination.masks);
         device.Select(destination.selection);
         for (int i; (i = next++) < count;) {
             device.StartNumbersAt(firstNumber[static_cast<size_t>(i)]);

@@ -21,6 +21,7 @@ struct ImageDestination {
     bool passJpeg = true;         // stored JPEG data is copied
     ImageHandoff* handoff = nullptr;
     ImageSelection selection;
+    int masks = MASKS_NONE;       // what becomes of the masks that images are drawn through
 };
 
 // What the dump devices counted (see ImageDumpDev).

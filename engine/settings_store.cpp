@@ -27,6 +27,7 @@ const PersistedField kFields[] = {
     {kImages, "Images Format", &ConvertSettings::imagesFormat},
     {kImages, "Jpeg Quality", &ConvertSettings::jpegQuality},
     {kImages, "Jpeg Gray Scale", &ConvertSettings::jpegGrayScale},
+    {kImages, "Transparency", &ConvertSettings::masks},
     {kLimits, "Memory Limit MB", &ConvertSettings::memoryLimitMb},
     {kLimits, "Time Limit Seconds", &ConvertSettings::timeLimitSeconds},
 };

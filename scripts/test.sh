@@ -6,7 +6,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 # Independent readers that the tests check written files with; a fixed font
 # and an X server for the window tests, xdotool for real input to them; GNU
 # parallel for the test of the examples/parallel-extract.sh recipe.
-install_missing imagemagick netpbm fonts-dejavu-core xvfb xauth xdotool parallel
+install_missing imagemagick netpbm fonts-dejavu-core xvfb xauth xdotool parallel libgs-common
 
 build_tree "$root/build"
 (cd "$root/build" && ctest --output-on-failure -j"$(nproc)")

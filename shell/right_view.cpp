@@ -110,6 +110,11 @@ void CRightView::BuildOptionTree() {
     spinner(output, "options.jpeg_quality", settings_.jpegQuality, 100);
     combo(output, "options.jpeg_gray", {ResourceString("options.true"), ResourceString("options.false")},
           settings_.jpegGrayScale);
+    const bool knownMasks = settings_.masks >= 0 && settings_.masks < MASKS_COUNT; // else a hand-edited file
+    combo(output, "options.transparency",
+          {ResourceString("options.transparency.alpha"), ResourceString("options.transparency.separate"),
+           ResourceString("options.transparency.none")},
+          knownMasks ? settings_.masks : MASKS_ALPHA);
 
     ApplyReadOnlyRules();
     tree_.UpdatedItems(nullptr);
@@ -125,6 +130,9 @@ void CRightView::ApplyReadOnlyRules() {
     for (int id : {kJpegQuality, kJpegGrayScale})
         if (CChoiceTreeItem* item = tree_.FindItem(id))
             item->ReadOnly(!jpeg);
+    // Alpha cannot be kept in a format without an alpha channel.
+    if (CChoiceTreeItem* item = tree_.FindItem(kTransparency))
+        item->ReadOnly(!FormatCarriesAlpha(settings_.imagesFormat) && settings_.masks == MASKS_ALPHA);
 }
 
 void CRightView::CopyItem(int id, bool sideEffects) {
@@ -137,6 +145,7 @@ void CRightView::CopyItem(int id, bool sideEffects) {
     case kOutputMode: settings_.imagesFormat = ComboValue(item); break;
     case kJpegQuality: settings_.jpegQuality = SpinnerValue(item); break;
     case kJpegGrayScale: settings_.jpegGrayScale = ComboValue(item); break;
+    case kTransparency: settings_.masks = ComboValue(item); break;
     case kOutputDirectory:
         if (!sideEffects)
             if (auto* folder = dynamic_cast<CChoiceTreeItemFile*>(item))
@@ -144,7 +153,7 @@ void CRightView::CopyItem(int id, bool sideEffects) {
         return;
     default: return;
     }
-    if (sideEffects && (id == kPageRange || id == kOutputMode))
+    if (sideEffects && (id == kPageRange || id == kOutputMode || id == kTransparency))
         ApplyReadOnlyRules();
 }
 

@@ -14,7 +14,7 @@ public:
     // Item identifiers, in insertion order.
     enum : int {
         kGeneral = 1, kPageRange, kBeginPage, kEndPage, kOpenResults,
-        kOutput, kOutputDirectory, kOutputMode, kJpegQuality, kJpegGrayScale,
+        kOutput, kOutputDirectory, kOutputMode, kJpegQuality, kJpegGrayScale, kTransparency,
     };
 
     // Builds the tree from the settings (again after a reset).

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 #include <gtest/gtest.h>
+#include <png.h>
 #include <filesystem>
 #include <map>
 #include <sys/stat.h>
@@ -52,12 +53,15 @@ TEST(CliOptions, DefaultsAndChoices) {
     EXPECT_EQ(plain.options->settings.jpegGrayScale, 1);
     EXPECT_EQ(plain.options->settings.pageRange, 0);
     EXPECT_EQ(Parse({"-f", "ppm", "a.pdf"}).options->settings.imagesFormat, OUTPUT_PPM_PBM);
+    EXPECT_EQ(plain.options->settings.masks, MASKS_ALPHA); // kept as alpha where the format can
+    EXPECT_EQ(Parse({"--masks", "separate", "a.pdf"}).options->settings.masks, MASKS_SEPARATE);
+    EXPECT_EQ(Parse({"--masks", "none", "a.pdf"}).options->settings.masks, MASKS_NONE);
 }
 
 TEST(CliOptions, UsageErrorsHelpAndVersion) {
     std::vector<std::vector<const char*>> errors = {
         {}, {"-f", "webp", "a.pdf"}, {"-q", "0", "a.pdf"}, {"-q", "101", "a.pdf"}, {"-p", "5-3", "a.pdf"},
-        {"-p", "x", "a.pdf"}, {"-p", "0", "a.pdf"}, {"-p", "-3", "a.pdf"}, {"-p", "3-x", "a.pdf"}, {"--bogus", "a.pdf"},
+        {"-p", "x", "a.pdf"}, {"-p", "0", "a.pdf"}, {"-p", "-3", "a.pdf"}, {"-p", "3-x", "a.pdf"}, {"--bogus", "a.pdf"}, {"--masks", "both", "a.pdf"},
         {"-j", "0", "a.pdf"}, {"--time-limit", "-1", "a.pdf"}, {"--shard", "3/3", "a.pdf"}, {"--shard", "0/0", "a.pdf"},
         {"--shard", "1", "a.pdf"}, {"--shard", "-1/3", "a.pdf"}, {"--null", "a.pdf"}, {"--json", "a.pdf"},
         {"--csv", "a.pdf"}, {"--list", "--json", "--csv", "a.pdf"}, {"--list", "--summary", "a.pdf"},
@@ -453,6 +457,114 @@ TEST(CliRun, PasswordsForTheRunDoNotShutDocumentsThatNeedNone) {
     CliResult summary = RunCommand({"--summary", "--user-password", "user", nocopy.c_str(), locked.c_str()});
     EXPECT_EQ(summary.status, 0) << summary.err;
     EXPECT_EQ(summary.err, "");
+}
+
+namespace {
+
+// The six images people most often find in the wrong colours or without
+// their transparency, each 8x8 on a page of its own.
+std::string SixMaskAndPolarityImages() {
+    testpdf::PdfWriter pdf;
+    const std::string size = "/Width 8 /Height 8 ";
+    auto bits = [](unsigned (*bit)(int, int)) {
+        return testpdf::PackSamples(8, 8, 1, 1, [=](int x, int y, int) { return bit(x, y); });
+    };
+    const std::string red = testpdf::PackSamples(8, 8, 3, 8, [](int, int, int c) { return c == 0 ? 255u : 0u; });
+    const std::string greenLeftRedRight =
+        testpdf::PackSamples(8, 8, 3, 8, [](int x, int, int c) { return (x < 4 ? c == 1 : c == 0) ? 255u : 0u; });
+    const int softMask = pdf.AddImage({size + "/ColorSpace /DeviceGray /BitsPerComponent 8",
+                                       testpdf::PackSamples(8, 8, 1, 8, [](int x, int, int) { return x < 4 ? 0u : 255u; }),
+                                       ""});
+    const int images[] = {
+        pdf.AddImage({size + "/ColorSpace /DeviceGray /BitsPerComponent 1 /Decode [1 0]",
+                      bits([](int, int) { return 0u; }), ""}),
+        pdf.AddImage({size + "/ColorSpace [/Indexed /DeviceRGB 1 <FF0000 0000FF>] /BitsPerComponent 1",
+                      bits([](int, int y) { return y < 4 ? 0u : 1u; }), ""}),
+        pdf.AddImage({size + "/ImageMask true /Decode [1 0]", bits([](int, int) { return 1u; }), ""}),
+        pdf.AddImage({size + "/ImageMask true", bits([](int, int) { return 0u; }), ""}),
+        pdf.AddImage({size + "/ColorSpace /DeviceRGB /BitsPerComponent 8 /SMask " + std::to_string(softMask) + " 0 R",
+                      red, ""}),
+        pdf.AddImage({size + "/ColorSpace /DeviceRGB /BitsPerComponent 8 /Mask [0 0 255 255 0 0]", greenLeftRedRight,
+                      ""}),
+    };
+    for (int image : images)
+        pdf.AddPage({{image}, "", "[0 0 100 100]"});
+    return pdf.Build();
+}
+
+struct RgbaPixel {
+    int r, g, b, a;
+    bool operator==(const RgbaPixel& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
+};
+
+// The pixels of a PNG file as RGBA, row by row from the top.
+std::vector<RgbaPixel> ReadPngPixels(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    std::vector<RgbaPixel> pixels;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return pixels;
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<png_byte> bytes(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr))
+        return pixels;
+    for (size_t i = 0; i + 3 < bytes.size(); i += 4)
+        pixels.push_back({bytes[i], bytes[i + 1], bytes[i + 2], bytes[i + 3]});
+    return pixels;
+}
+
+} // namespace
+
+// -f png: one-bit images in the colours the page shows, stencil masks alike
+// whatever their Decode array, and masked images with the page's transparency.
+TEST(CliRun, PngFilesShowWhatThePageShowsAlphaIncluded) {
+    TempDir dir;
+    WriteFile(dir / "six.pdf", SixMaskAndPolarityImages());
+    const std::string pdf = dir / "six.pdf", out = dir / "out";
+    CliResult result = RunCommand({"-f", "png", "-o", out.c_str(), pdf.c_str()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const RgbaPixel white{255, 255, 255, 255}, red{255, 0, 0, 255}, blue{0, 0, 255, 255};
+    std::vector<std::function<RgbaPixel(int, int)>> expected = {
+        [&](int, int) { return white; },                   // Decode [1 0] over samples 0: white
+        [&](int, int y) { return y < 4 ? red : blue; },    // the palette's colours
+        [&](int, int) { return white; },                   // a stencil painting everywhere: all painted
+        [&](int, int) { return white; },                   // the same pixels painted, the same file
+        [&](int x, int) { return x < 4 ? RgbaPixel{255, 0, 0, 0} : red; },     // the soft mask as alpha
+        [&](int x, int) { return x < 4 ? RgbaPixel{0, 255, 0, 0} : red; },     // green keyed out
+    };
+    for (size_t n = 0; n < expected.size(); ++n) {
+        const std::string file = out + "/six-00" + std::to_string(n) + ".png";
+        const std::vector<RgbaPixel> pixels = ReadPngPixels(file);
+        ASSERT_EQ(pixels.size(), 64u) << file;
+        for (int i = 0; i < 64; ++i)
+            EXPECT_EQ(pixels[static_cast<size_t>(i)], expected[n](i % 8, i / 8)) << file << " pixel " << i;
+    }
+    EXPECT_EQ(ListOutputFiles(out).size(), 6u);
+}
+
+// Separate: each mask beside its image as NAME.mask.pgm at its own size,
+// whatever the format; none and formats without alpha keep the image alone.
+TEST(CliRun, MasksAsSeparateFilesOrNone) {
+    TempDir dir;
+    WriteFile(dir / "six.pdf", SixMaskAndPolarityImages());
+    const std::string pdf = dir / "six.pdf", separate = dir / "separate", plain = dir / "plain";
+    CliResult result = RunCommand({"-f", "jpg", "--masks", "separate", "-o", separate.c_str(), pdf.c_str()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string leftClear = "P5\n8 8\n255\n" + [] {
+        std::string rows;
+        for (int i = 0; i < 64; ++i)
+            rows += static_cast<char>(i % 8 < 4 ? 0 : 255);
+        return rows;
+    }();
+    EXPECT_EQ(testing_support::ReadFile(separate + "/six-004.mask.pgm"), leftClear);
+    EXPECT_EQ(testing_support::ReadFile(separate + "/six-005.mask.pgm"), leftClear);
+    EXPECT_EQ(ListOutputFiles(separate), (std::vector<std::string>{"six-000.jpg", "six-001.jpg", "six-002.jpg", "six-003.jpg",
+                                                "six-004.jpg", "six-004.mask.pgm", "six-005.jpg", "six-005.mask.pgm"}));
+
+    result = RunCommand({"-f", "ppm", "-o", plain.c_str(), pdf.c_str()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ListOutputFiles(plain), (std::vector<std::string>{"six-000.pbm", "six-001.ppm", "six-002.pbm", "six-003.pbm",
+                                                          "six-004.ppm", "six-005.ppm"}));
 }
 
 // The sample's inline image is 4 x 2 pixels, its others 48 x 32: a minimum

@@ -275,6 +275,7 @@ namespace {
 
 struct TiffInfo {
     uint16_t photometric = 0, compression = 0, predictor = 0, bitsPerSample = 0, samples = 0;
+    uint16_t extraSamples = 0, extraSampleKind = 0;
     std::vector<uint16_t> red;
     std::vector<uint8_t> firstRow;
 };
@@ -288,6 +289,9 @@ bool ReadTiff(const std::string& path, TiffInfo* out) {
     TIFFGetFieldDefaulted(tiff, TIFFTAG_PREDICTOR, &out->predictor);
     TIFFGetField(tiff, TIFFTAG_BITSPERSAMPLE, &out->bitsPerSample);
     TIFFGetField(tiff, TIFFTAG_SAMPLESPERPIXEL, &out->samples);
+    uint16_t* extraKinds = nullptr;
+    if (TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &out->extraSamples, &extraKinds) && out->extraSamples > 0)
+        out->extraSampleKind = extraKinds[0];
     uint16_t *r, *g, *b;
     if (TIFFGetField(tiff, TIFFTAG_COLORMAP, &r, &g, &b))
         out->red.assign(r, r + (1 << out->bitsPerSample));
@@ -349,4 +353,52 @@ TEST(TiffWriter, PhotometricAndCompressionByDepth) {
     ASSERT_TRUE(ReadTiff(dir / "r.tif", &r));
     EXPECT_EQ(r.photometric, PHOTOMETRIC_PALETTE);
     EXPECT_EQ(r.red.size(), 16u);
+}
+
+namespace {
+
+// A 2x2 colour image with an alpha plane: opaque red and a half-transparent
+// green on the top row, a transparent blue and an opaque white below.
+void ImageWithAlpha(CRasterImage& image) {
+    image.Create(2, 2, 24, 0);
+    image.SetPixelColor(0, 1, Rgb(255, 0, 0));
+    image.SetPixelColor(1, 1, Rgb(0, 255, 0));
+    image.SetPixelColor(0, 0, Rgb(0, 0, 255));
+    image.SetPixelColor(1, 0, Rgb(255, 255, 255));
+    ASSERT_TRUE(image.CreateAlpha());
+    image.AlphaRow(1)[1] = 128;
+    image.AlphaRow(0)[0] = 0;
+}
+
+const std::vector<uint8_t> kRgbaTopRow = {255, 0, 0, 255, 0, 255, 0, 128};
+
+} // namespace
+
+TEST(PngWriter, AnAlphaPlaneMakesRgbaPixels) {
+    testing_support::TempDir dir;
+    CRasterImage image;
+    ImageWithAlpha(image);
+    ASSERT_TRUE(image.Save((dir / "a.png").c_str(), RASTER_FORMAT_PNG));
+    PngInfo read;
+    ASSERT_TRUE(ReadPng(dir / "a.png", &read));
+    EXPECT_EQ(read.colourType, PNG_COLOR_TYPE_RGB_ALPHA);
+    EXPECT_EQ(read.bitDepth, 8);
+    EXPECT_EQ(read.rows[0], kRgbaTopRow);
+    EXPECT_EQ(read.rows[1], (std::vector<uint8_t>{0, 0, 255, 0, 255, 255, 255, 255}));
+}
+
+// The alpha is kept exactly: lossless compression, unassociated alpha.
+TEST(TiffWriter, AnAlphaPlaneIsAnExtraSampleKeptExactly) {
+    testing_support::TempDir dir;
+    CRasterImage image;
+    ImageWithAlpha(image);
+    ASSERT_TRUE(image.Save((dir / "a.tif").c_str(), RASTER_FORMAT_TIF));
+    TiffInfo read;
+    ASSERT_TRUE(ReadTiff(dir / "a.tif", &read));
+    EXPECT_EQ(read.photometric, PHOTOMETRIC_RGB);
+    EXPECT_EQ(read.samples, 4);
+    EXPECT_EQ(read.extraSamples, 1);
+    EXPECT_EQ(read.extraSampleKind, EXTRASAMPLE_UNASSALPHA);
+    EXPECT_EQ(read.compression, COMPRESSION_LZW);
+    EXPECT_EQ(read.firstRow, kRgbaTopRow);
 }

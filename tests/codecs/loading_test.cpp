@@ -145,3 +145,44 @@ TEST(BmpLoading, ReadsWhatTheWriterWrites) {
                 EXPECT_EQ(loaded.GetPixelColor(x, y), image.GetPixelColor(x, y)) << bpp;
     }
 }
+
+// PAM files: the alpha channel becomes the image's alpha plane, rows bottom-up
+// like the pixels; a gray tuple stands for all three colours.
+TEST(PnmLoading, PamFilesKeepTheirAlpha) {
+    const std::string header = "P7\nWIDTH 2\nHEIGHT 1\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+    CRasterImage rgba;
+    ASSERT_TRUE(LoadFromBytes(rgba, header + std::string("\xFF\x00\x00\x80\x00\x00\xFF\x00", 8), RASTER_FORMAT_BMP));
+    EXPECT_EQ(rgba.GetBpp(), 24u);
+    ASSERT_TRUE(rgba.HasAlpha());
+    EXPECT_EQ(rgba.GetPixelColor(0, 0), Rgb(255, 0, 0));
+    EXPECT_EQ(rgba.GetPixelColor(1, 0), Rgb(0, 0, 255));
+    EXPECT_EQ(rgba.AlphaRow(0)[0], 0x80);
+    EXPECT_EQ(rgba.AlphaRow(0)[1], 0x00);
+
+    CRasterImage grayAlpha;
+    ASSERT_TRUE(LoadFromBytes(grayAlpha,
+                              "P7\nWIDTH 1\nHEIGHT 2\nDEPTH 2\nMAXVAL 255\nTUPLTYPE GRAYSCALE_ALPHA\nENDHDR\n" +
+                                  std::string("\x40\xFF\xC0\x10", 4),
+                              RASTER_FORMAT_BMP));
+    ASSERT_TRUE(grayAlpha.HasAlpha());
+    EXPECT_EQ(grayAlpha.GetPixelColor(0, 1), Rgb(0x40, 0x40, 0x40)); // the top row
+    EXPECT_EQ(grayAlpha.AlphaRow(1)[0], 0xFF);
+    EXPECT_EQ(grayAlpha.GetPixelColor(0, 0), Rgb(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(grayAlpha.AlphaRow(0)[0], 0x10);
+
+    CRasterImage plain;
+    ASSERT_TRUE(LoadFromBytes(plain, "P7\nWIDTH 1\nHEIGHT 1\nDEPTH 3\nMAXVAL 255\nTUPLTYPE RGB\nENDHDR\n\x01\x02\x03",
+                              RASTER_FORMAT_BMP));
+    EXPECT_FALSE(plain.HasAlpha());
+    EXPECT_EQ(plain.GetPixelColor(0, 0), Rgb(1, 2, 3));
+
+    // A depth that does not fit the tuple type, an unknown word, a short file.
+    for (const std::string& damaged :
+         {std::string("P7\nWIDTH 1\nHEIGHT 1\nDEPTH 3\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n\x01\x02\x03\x04"),
+          std::string("P7\nWIDTH 1\nHEIGHT 1\nDEPTH 4\nCOLOURS 2\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n\x01\x02\x03\x04"),
+          header + "\x01\x02\x03"}) {
+        CRasterImage image;
+        EXPECT_FALSE(LoadFromBytes(image, damaged, RASTER_FORMAT_BMP)) << damaged;
+        EXPECT_FALSE(image.IsValid());
+    }
+}

@@ -91,6 +91,19 @@ TEST(TgaWriter, GrayAndTrueColour) {
     EXPECT_STREQ(bitmap.GetLastError(), "Bit depth must be 8 or 24");
 }
 
+// 32 bits per pixel with 8 alpha bits said in the descriptor: blue, green,
+// red, alpha, bottom row first.
+TEST(TgaWriter, AnAlphaPlaneMakes32BitPixels) {
+    CRasterImage image;
+    image.Create(2, 1, 24, 0);
+    image.SetPixelColor(0, 0, Rgb(1, 2, 3));
+    image.SetPixelColor(1, 0, Rgb(4, 5, 6));
+    ASSERT_TRUE(image.CreateAlpha());
+    image.AlphaRow(0)[1] = 7;
+    EXPECT_EQ(EncodeToBytes(image, RASTER_FORMAT_TGA),
+              Bytes({0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 32, 8, 3, 2, 1, 255, 6, 5, 4, 7}));
+}
+
 TEST(PcxWriter, RunLengthRows) {
     struct Case {
         std::vector<int> row;

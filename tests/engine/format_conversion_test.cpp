@@ -88,6 +88,26 @@ TEST(FormatConversion, OnlyPnmFilesDirectlyInTheDirectory) {
     EXPECT_EQ(ListFiles(dir / "sub"), std::vector<std::string>{"inner.ppm"});
 }
 
+// An image kept with its alpha (PAM) is converted like the others; a mask
+// written beside its image stays the PGM file it is.
+TEST(FormatConversion, ImagesWithAlphaAreConvertedAndMasksBesideThemKept) {
+    TempDir dir;
+    const std::string pam = "P7\nWIDTH 1\nHEIGHT 1\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n\x10\x20\x30\x40";
+    WriteFile(dir / "-000.pam", pam);
+    WriteFile(dir / "-001.ppm", ColourPpm());
+    WriteFile(dir / "-001.mask.pgm", GrayPgm());
+    WriteFile(dir / "-002.MASK.PGM", GrayPgm());
+    ConversionCounts counts = ConvertDirectory(dir.path(), Settings(OUTPUT_TGA));
+    EXPECT_EQ(counts.converted, 2);
+    EXPECT_EQ(ListFiles(dir.path()),
+              (std::vector<std::string>{"-000.tga", "-001.mask.pgm", "-001.tga", "-002.MASK.PGM"}));
+    EXPECT_EQ(ReadFile(dir / "-001.mask.pgm"), GrayPgm());
+    const std::string tga = ReadFile(dir / "-000.tga");
+    ASSERT_EQ(tga.size(), 18u + 4);
+    EXPECT_EQ(tga[16], 32);                       // bits per pixel
+    EXPECT_EQ(tga.substr(18), "\x30\x20\x10\x40"); // blue, green, red, alpha
+}
+
 TEST(FormatConversion, InASharedDirectoryOnlyTheDocumentsOwnImages) {
     TempDir dir;
     for (const char* name : {"report-000.ppm", "report-017.pbm", "report-2-000.ppm", "reports-000.ppm", "report-x.ppm",

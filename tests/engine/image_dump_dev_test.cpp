@@ -32,12 +32,13 @@ struct NotWritten {
 };
 
 // Writes the document, dumps it into dir/out/ and returns the file names.
-std::vector<std::string> Dump(const TempDir& dir, const PdfWriter& pdf, bool passJpeg, NotWritten* notWritten = nullptr) {
+std::vector<std::string> Dump(const TempDir& dir, const PdfWriter& pdf, bool passJpeg, NotWritten* notWritten = nullptr,
+                              int masks = MASKS_NONE) {
     WriteFile(dir / "doc.pdf", pdf.Build());
     testing_support::WriteFile(dir / "keep", "");
     std::string out = dir / "out";
     mkdir(out.c_str(), 0777);
-    ImageDumpDev device(out + "/", passJpeg);
+    ImageDumpDev device(out + "/", passJpeg, nullptr, masks);
     RenderAll(dir / "doc.pdf", device);
     if (notWritten)
         *notWritten = {device.ImagesFailed(), device.FailureReason(), device.ImagesDamaged()};
@@ -177,6 +178,21 @@ TEST(ImageDumpDev, InlineImagesNeverPassThrough) {
     std::string jpeg = MakeJpeg(4, 2, 3, Gradient);
     pdf.AddPage({{}, InlineImage("/W 4 /H 2 /BPC 8 /CS /RGB /F /DCT", jpeg)});
     EXPECT_EQ(Dump(dir, pdf, true), std::vector<std::string>{"-000.ppm"});
+}
+
+// A colour-keyed inline image is read twice for its separate mask; the
+// content after it (here a second inline image) is still read where it is.
+TEST(ImageDumpDev, AColourKeyedInlineImageWithItsMaskLeavesTheContentAfterIt) {
+    TempDir dir;
+    PdfWriter pdf;
+    const std::string keyed = std::string("\x00\xFF\x00\xFF\x00\x00", 6); // green (keyed out), red
+    pdf.AddPage({{}, InlineImage("/W 2 /H 1 /BPC 8 /CS /RGB /Mask [0 0 255 255 0 0]", keyed) +
+                         InlineImage("/W 1 /H 1 /BPC 8 /CS /G", "\x80")});
+    EXPECT_EQ(Dump(dir, pdf, true, nullptr, MASKS_SEPARATE),
+              (std::vector<std::string>{"-000.mask.pgm", "-000.ppm", "-001.ppm"}));
+    EXPECT_EQ(ReadFile(dir / "out/-000.ppm"), "P6\n2 1\n255\n" + keyed);
+    EXPECT_EQ(ReadFile(dir / "out/-000.mask.pgm"), std::string("P5\n2 1\n255\n\x00\xFF", 13));
+    EXPECT_EQ(ReadFile(dir / "out/-001.ppm"), "P6\n1 1\n255\n\x80\x80\x80");
 }
 
 TEST(ImageDumpDev, UndecodableDataGivesNoFileAndNoFakeJpeg) {

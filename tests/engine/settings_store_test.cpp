@@ -20,13 +20,14 @@ TEST(SettingsStore, FirstStartUsesDefaultsAndExitWritesSevenKeys) {
     EXPECT_EQ(settings.imagesFormat, OUTPUT_JPG);
     EXPECT_EQ(settings.jpegQuality, 70);
     EXPECT_EQ(settings.jpegGrayScale, 1);
+    EXPECT_EQ(settings.masks, MASKS_ALPHA);
     EXPECT_EQ(settings.memoryLimitMb, 4096);
     EXPECT_EQ(settings.timeLimitSeconds, 600);
 
     SaveSettings(dir / "Settings.ini", settings);
     EXPECT_EQ(ReadFile(dir / "Settings.ini"),
               "[Output General]\nPage Range=0\nStart Page=1\nEnd Page=1000\nOpen Result=0\n\n"
-              "[Output Images]\nImages Format=1\nJpeg Quality=70\nJpeg Gray Scale=1\n\n"
+              "[Output Images]\nImages Format=1\nJpeg Quality=70\nJpeg Gray Scale=1\nTransparency=0\n\n"
               "[Document Limits]\nMemory Limit MB=4096\nTime Limit Seconds=600\n");
 }
 
@@ -37,6 +38,19 @@ TEST(SettingsStore, TheDocumentLimitsHaveKeysOfTheirOwn) {
     LoadSettings(dir / "Settings.ini", settings);
     EXPECT_EQ(settings.memoryLimitMb, 512);
     EXPECT_EQ(settings.timeLimitSeconds, 3);
+}
+
+// The mask choice has a key of its own; a file written before it existed
+// lacks the key and gets the default.
+TEST(SettingsStore, TheTransparencyChoiceHasAKeyOfItsOwn) {
+    TempDir dir;
+    WriteFile(dir / "Settings.ini", "[Output Images]\nImages Format=4\nTransparency=1\n");
+    ConvertSettings settings;
+    LoadSettings(dir / "Settings.ini", settings);
+    EXPECT_EQ(settings.masks, MASKS_SEPARATE);
+    WriteFile(dir / "Settings.ini", "[Output Images]\nImages Format=4\n");
+    LoadSettings(dir / "Settings.ini", settings);
+    EXPECT_EQ(settings.masks, MASKS_ALPHA);
 }
 
 TEST(SettingsStore, LoadsValuesUnchangedAndNeverTheOutputDirectory) {

@@ -59,7 +59,38 @@ TEST(OptionsView, TheDefaultTree) {
                            "    Output Directory = No selection made.\n"
                            "    Output Mode = jpg\n"
                            "    Jpeg Quality (%) = 70\n"
-                           "    Jpeg Gray Scale = False\n");
+                           "    Jpeg Gray Scale = False\n"
+                           "    Transparency = Alpha (read-only)\n");
+}
+
+// Transparency can be chosen where the format keeps alpha; a choice other
+// than Alpha stays open to change in every format.
+TEST(OptionsView, TransparencyIsReadOnlyOnlyForAlphaInAFormatWithoutIt) {
+    OptionsPane pane;
+    pane.Click(pane.Value(CRightView::kOutputMode));
+    for (int i = 0; i < 3; ++i)
+        pane.Key(Qt::Key_Down); // jpg -> bmp -> gif -> png
+    pane.Click(pane.Label(CRightView::kPageRange));
+    ASSERT_EQ(pane.settings.imagesFormat, OUTPUT_PNG);
+    EXPECT_NE(pane.Dump().find("    Transparency = Alpha\n"), std::string::npos) << pane.Dump();
+
+    pane.Click(pane.Value(CRightView::kTransparency));
+    pane.Key(Qt::Key_Down); // Alpha -> Separate Mask File
+    pane.Click(pane.Label(CRightView::kPageRange));
+    EXPECT_EQ(pane.settings.masks, MASKS_SEPARATE);
+
+    pane.Click(pane.Value(CRightView::kOutputMode));
+    for (int i = 0; i < 3; ++i)
+        pane.Key(Qt::Key_Up); // png -> gif -> bmp -> jpg
+    pane.Click(pane.Label(CRightView::kPageRange));
+    ASSERT_EQ(pane.settings.imagesFormat, OUTPUT_JPG);
+    EXPECT_NE(pane.Dump().find("    Transparency = Separate Mask File\n"), std::string::npos) << pane.Dump();
+
+    pane.Click(pane.Value(CRightView::kTransparency));
+    pane.Key(Qt::Key_Up); // Separate Mask File -> Alpha, which jpg cannot keep
+    pane.Click(pane.Label(CRightView::kPageRange));
+    EXPECT_EQ(pane.settings.masks, MASKS_ALPHA);
+    EXPECT_NE(pane.Dump().find("    Transparency = Alpha (read-only)\n"), std::string::npos) << pane.Dump();
 }
 
 TEST(OptionsView, ChoosingSelectedPagesAndPngChangesTheReadOnlyRules) {
@@ -166,7 +197,7 @@ TEST(OptionsView, KeysMoveExpandAndActivate) {
     pane.Key(Qt::Key_Down);
     EXPECT_NE(pane.Dump().find(">   Begin Page"), std::string::npos) << pane.Dump();
     pane.Key(Qt::Key_End);
-    EXPECT_NE(pane.Dump().find(">   Jpeg Gray Scale"), std::string::npos) << pane.Dump();
+    EXPECT_NE(pane.Dump().find(">   Transparency"), std::string::npos) << pane.Dump();
     pane.Key(Qt::Key_Home);
     pane.Key(Qt::Key_Left); // collapses the category
     EXPECT_EQ(pane.Dump().find("Page Range"), std::string::npos) << pane.Dump();
@@ -362,6 +393,6 @@ TEST(OptionsView, AResetRebuildsTheDefaultTree) {
     OptionsPane defaults;
     EXPECT_EQ(pane.Dump(), defaults.Dump());
     EXPECT_NE(pane.Dump(), before);
-    EXPECT_EQ(pane.Tree().FindItem(11), nullptr); // identifiers start again at 1
-    EXPECT_EQ(pane.Tree().FindItem(10)->GetLabelText(), "Jpeg Gray Scale");
+    EXPECT_EQ(pane.Tree().FindItem(12), nullptr); // identifiers start again at 1
+    EXPECT_EQ(pane.Tree().FindItem(11)->GetLabelText(), "Transparency");
 }
