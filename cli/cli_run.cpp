@@ -378,9 +378,11 @@ private:
     }
 
     DocumentOutcome ReportRun(const DocumentSlot& slot) {
+        const DocumentReport& report = slot.report;
         for (const std::string& text : slot.log->messages)
             messages_.ShowMessage(text);
-        const DocumentReport& report = slot.report;
+        for (const std::string& line : report.errorOutput)
+            messages_.ShowMessage(line);
         const ExtractResult& result = report.extraction;
         DocumentOutcome outcome;
         outcome.peakMemoryKb = report.peakMemoryKb;

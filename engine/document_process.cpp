@@ -10,6 +10,7 @@
 #include <spawn.h>
 #include <csignal>
 #include <cstring>
+#include <sys/epoll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -78,40 +79,54 @@ bool IsFault(int number) {
 DocumentProcess::DocumentProcess(const ExtractRequest& request, const DocumentOutput& output,
                                  const ConvertSettings& settings, const DocumentLimits& limits)
     : request_(request), output_(output), limits_(limits), lastLook_(std::chrono::steady_clock::now()) {
-    // Both pipes close on exec in every other child that starts meanwhile;
-    // the worker gets its ends as standard input and its channel.
-    int job[2], answer[2];
-    if (pipe2(job, O_CLOEXEC) != 0) {
+    // The pipes close on exec in every other child that starts meanwhile;
+    // the worker gets its ends as standard input, as its channel, and as its
+    // standard output and error, so that nothing it writes reaches the
+    // terminal unordered or without its document's name.
+    int job[2] = {-1, -1}, answer[2] = {-1, -1}, written[2] = {-1, -1};
+    auto closeAll = [&] {
+        for (int fd : {job[0], job[1], answer[0], answer[1], written[0], written[1], watch_})
+            if (fd >= 0)
+                close(fd);
+        watch_ = -1;
+    };
+    if (pipe2(job, O_CLOEXEC) != 0 || pipe2(answer, O_CLOEXEC) != 0 || pipe2(written, O_CLOEXEC) != 0 ||
+        (watch_ = epoll_create1(EPOLL_CLOEXEC)) < 0) {
         report_.cutShort = std::string("Cannot start its work: ") + std::strerror(errno) + ".";
-        return;
-    }
-    if (pipe2(answer, O_CLOEXEC) != 0) {
-        report_.cutShort = std::string("Cannot start its work: ") + std::strerror(errno) + ".";
-        close(job[0]);
-        close(job[1]);
+        closeAll();
         return;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, job[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, answer[1], kWorkerChannel);
+    posix_spawn_file_actions_adddup2(&actions, written[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, written[1], STDERR_FILENO);
     const std::string program = WorkerProgram();
     std::string parent = std::to_string(getpid());
     char* argv[] = {const_cast<char*>(program.c_str()), parent.data(), nullptr};
     const int error = posix_spawn(&child_, program.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
-    close(job[0]);
-    close(answer[1]);
     if (error != 0) {
         child_ = -1;
         report_.cutShort = "Cannot start its work (" + program + "): " + std::strerror(error) + ".";
-        close(job[1]);
-        close(answer[0]);
+        closeAll();
         return;
     }
+    close(job[0]);
+    close(answer[1]);
+    close(written[1]);
     SendJob(job[1], EncodeDocumentJob(request, output, settings, limits));
     close(job[1]);
     channel_ = answer[0];
+    childOutput_ = written[0];
+    for (const int fd : {channel_, childOutput_}) {
+        fcntl(fd, F_SETFL, O_NONBLOCK);
+        epoll_event event{};
+        event.events = EPOLLIN;
+        event.data.fd = fd;
+        epoll_ctl(watch_, EPOLL_CTL_ADD, fd, &event);
+    }
 }
 
 DocumentProcess::~DocumentProcess() {
@@ -120,13 +135,15 @@ DocumentProcess::~DocumentProcess() {
         waitpid(child_, nullptr, 0);
         platform::RemoveTemporaryFiles(output_.outputDirectory, child_);
     }
-    if (channel_ >= 0)
-        close(channel_);
+    for (const int fd : {channel_, childOutput_, watch_})
+        if (fd >= 0)
+            close(fd);
 }
 
 bool DocumentProcess::Read(DocumentEvents& events) {
     if (channel_ < 0)
         return false;
+    ReadOutput();
     char buffer[4096];
     const ssize_t n = read(channel_, buffer, sizeof buffer);
     if (n < 0 && (errno == EINTR || errno == EAGAIN))
@@ -139,6 +156,52 @@ bool DocumentProcess::Read(DocumentEvents& events) {
         pending_.erase(0, end + 1);
     }
     return true;
+}
+
+bool DocumentProcess::ReadOutput() {
+    if (childOutput_ < 0)
+        return false;
+    char buffer[4096];
+    const ssize_t n = read(childOutput_, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR)
+        return true;
+    if (n < 0 && errno == EAGAIN)
+        return false;
+    if (n <= 0) {
+        CloseOutput();
+        return false;
+    }
+    pendingOutput_.append(buffer, static_cast<size_t>(n));
+    for (size_t end; (end = pendingOutput_.find('\n')) != std::string::npos;) {
+        KeepOutputLine(pendingOutput_.substr(0, end));
+        pendingOutput_.erase(0, end + 1);
+    }
+    if (pendingOutput_.size() >= kLongestOutputLine) { // a line without end yet is kept in pieces
+        KeepOutputLine(pendingOutput_);
+        pendingOutput_.clear();
+    }
+    return true;
+}
+
+void DocumentProcess::KeepOutputLine(const std::string& line) {
+    for (size_t at = 0; at < line.size(); at += kLongestOutputLine) {
+        if (report_.errorOutput.size() < kMostOutputLines)
+            report_.errorOutput.push_back(line.substr(at, kLongestOutputLine));
+        else
+            ++outputLinesLeftOut_;
+    }
+}
+
+void DocumentProcess::CloseOutput() {
+    if (childOutput_ < 0)
+        return;
+    epoll_ctl(watch_, EPOLL_CTL_DEL, childOutput_, nullptr);
+    close(childOutput_);
+    childOutput_ = -1;
+    KeepOutputLine(pendingOutput_); // a last line without its line break
+    pendingOutput_.clear();
+    if (outputLinesLeftOut_ > 0)
+        report_.errorOutput.push_back(std::to_string(outputLinesLeftOut_) + " more line(s) of its output left out.");
 }
 
 void DocumentProcess::Dispatch(const std::string& record, DocumentEvents& events) {
@@ -228,6 +291,10 @@ DocumentReport DocumentProcess::Finish() {
         report_.peakMemoryKb = usage.ru_maxrss;
         child_ = -1;
     }
+    // The child is gone: all it wrote is waiting in the pipe.
+    while (ReadOutput()) {
+    }
+    CloseOutput();
     if (channel_ >= 0) {
         close(channel_);
         channel_ = -1;

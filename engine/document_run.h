@@ -34,6 +34,9 @@ struct DocumentReport {
     std::string cutShort; // why the document stopped before its end; empty when it finished
     long long peakMemoryKb = 0; // the child's largest resident size, when it ran in one
     std::vector<ImageEntry> catalogue; // of a listing run
+    // What the child process's libraries wrote to its standard output or
+    // error (their warnings, a fatal error's last words), line by line.
+    std::vector<std::string> errorOutput;
 };
 
 // Whether images were lost or kept unconverted: what a rerun on a disk with

@@ -15,7 +15,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -78,38 +77,6 @@ void WriteRows(FILE* file, PnmKind kind, int width, int height, std::int64_t row
         std::fwrite(shorter.data(), 1, shorter.size(), file);
     }
 }
-
-// An image's decoded data, to be read more than once: an image XObject's
-// stream starts again at each reset, but an inline image's data lies in the
-// page's content and can be read only once, so it is held in memory (up to
-// a bound well beyond what an inline image holds).
-class HeldImage {
-public:
-    HeldImage(Stream* str, bool inlineImage, std::int64_t decodedBytes) : str_(str) {
-        if (!inlineImage)
-            return;
-        const std::int64_t wanted = std::min(decodedBytes, kLargestHeldImage);
-        str->reset();
-        std::vector<unsigned char> block(kCopyBlock);
-        while (static_cast<std::int64_t>(data_.size()) < wanted) {
-            const std::int64_t left = wanted - static_cast<std::int64_t>(data_.size());
-            const int got = str->doGetChars(static_cast<int>(std::min<std::int64_t>(left, kCopyBlock)), block.data());
-            if (got <= 0)
-                break;
-            data_.insert(data_.end(), block.begin(), block.begin() + got);
-        }
-        str->close();
-        memory_ = std::make_unique<MemStream>(reinterpret_cast<const char*>(data_.data()), 0,
-                                              static_cast<Goffset>(data_.size()), Object(objNull));
-    }
-    Stream* Source() const { return memory_ ? memory_.get() : str_; }
-
-private:
-    static const std::int64_t kLargestHeldImage = 64ll * 1024 * 1024;
-    Stream* str_;
-    std::vector<unsigned char> data_;
-    std::unique_ptr<MemStream> memory_;
-};
 
 } // namespace
 
@@ -259,11 +226,10 @@ void ImageDumpDev::drawImage(GfxState* state, Object* ref, Stream* str, int widt
                  },
                  nullptr, number);
     } else {
-        // The mask is read from the image's data once more; an inline
-        // image's data can be read only once, so it is held in memory.
-        const HeldImage held(str, inlineImg, (rowBits + 7) / 8 * height);
-        WriteImage(held.Source(), width, height, colorMap, memo, inlineImg, number);
-        WriteMaskFile(ImageMask::FromColourKey(held.Source(), width, height, components, bits, maskColors), number);
+        // The mask is read from the image's data once more (the library
+        // replays an inline image's data from where it began).
+        WriteImage(str, width, height, colorMap, memo, inlineImg, number);
+        WriteMaskFile(ImageMask::FromColourKey(str, width, height, components, bits, maskColors), number);
     }
 }
 

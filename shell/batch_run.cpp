@@ -44,10 +44,14 @@ struct RunTally {
     int skipped = 0;
     int written = 0;
     int converted = 0;
-    std::vector<std::string> lines;  // of each extracted document: where its images went, then what went wrong
+    // Of each document, what its process wrote to its standard error; then,
+    // of an extracted one, where its images went and what went wrong.
+    std::vector<std::string> lines;
     std::vector<std::string> losses; // those of the documents that lost images
 
     void Add(const std::string& path, const DocumentReport& report, int format) {
+        for (const std::string& line : report.errorOutput)
+            lines.push_back(path + ": " + line);
         if (report.extraction.outcome != ExtractOutcome::Extracted) {
             ++skipped;
             return;

@@ -567,6 +567,47 @@ TEST(CliRun, MasksAsSeparateFilesOrNone) {
                                                           "six-004.ppm", "six-005.ppm"}));
 }
 
+// A mask file takes its image's name, whatever names the images are given;
+// an image left out for its size leaves out its mask too.
+TEST(CliRun, AMaskFileTakesItsImagesNameAndLeavesWithIt) {
+    TempDir dir;
+    WriteFile(dir / "six.pdf", SixMaskAndPolarityImages());
+    const std::string pdf = dir / "six.pdf", named = dir / "named", small = dir / "small";
+    CliResult result =
+        RunCommand({"-f", "jpg", "--masks", "separate", "--name", "p{page}{title}", "-o", named.c_str(), pdf.c_str()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ListOutputFiles(named),
+              (std::vector<std::string>{"p1six.jpg", "p2six.jpg", "p3six.jpg", "p4six.jpg", "p5six.jpg",
+                                        "p5six.mask.pgm", "p6six.jpg", "p6six.mask.pgm"}));
+    for (const char* masks : {"separate", "alpha"}) {
+        result = RunCommand({"-f", "png", "--masks", masks, "--min-size", "9", "-o", small.c_str(), pdf.c_str()});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(ListOutputFiles(small), std::vector<std::string>{}) << masks;
+    }
+}
+
+// An inline image's data lies in the page's content, and its colour key's
+// mask is read from it a second time: the mask is the image's, and the
+// content that follows the image is still read.
+TEST(CliRun, AnInlineImagesColourKeyMaskLeavesThePageWhole) {
+    TempDir dir;
+    std::string greenLeftRedRight;
+    for (int x = 0; x < 8; ++x)
+        greenLeftRedRight += x < 4 ? std::string("\x00\xff\x00", 3) : std::string("\xff\x00\x00", 3);
+    testpdf::PdfWriter pdf;
+    pdf.AddPage({{}, testpdf::InlineImage("/W 8 /H 1 /CS /RGB /BPC 8 /Mask [0 0 255 255 0 0]", greenLeftRedRight) +
+                         testpdf::InlineImage("/W 8 /H 4 /CS /G /BPC 8", std::string(32, 'a'))});
+    const std::string document = dir / "inline.pdf", out = dir / "out";
+    WriteFile(document, pdf.Build());
+    const CliResult result = RunCommand({"-f", "ppm", "--masks", "separate", "-o", out.c_str(), document.c_str()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ListOutputFiles(out),
+              (std::vector<std::string>{"inline-000.mask.pgm", "inline-000.ppm", "inline-001.ppm"}));
+    EXPECT_EQ(testing_support::ReadFile(out + "/inline-000.ppm"), "P6\n8 1\n255\n" + greenLeftRedRight);
+    EXPECT_EQ(testing_support::ReadFile(out + "/inline-000.mask.pgm"),
+              "P5\n8 1\n255\n" + std::string(4, '\0') + std::string(4, '\xff'));
+}
+
 // The sample's inline image is 4 x 2 pixels, its others 48 x 32: a minimum
 // leaves out the small one, and the others keep the numbers they had.
 TEST(CliRun, AMinimumSizeLeavesSmallImagesOutAndKeepsTheOthersNumbers) {

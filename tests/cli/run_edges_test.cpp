@@ -30,7 +30,9 @@
 using testing_support::CliResult;
 using testing_support::EndedProcessId;
 using testing_support::ListFiles;
+using testing_support::kMemoryLimitsApply;
 using testing_support::RunCliCommand;
+using testing_support::ScopedEnvironment;
 using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
@@ -303,17 +305,6 @@ TEST(Signals, AWorkerWhoseParentIsAlreadyGoneDoesNothing) {
     EXPECT_FALSE(std::filesystem::exists(output.outputDirectory)) << "the worker extracted the document";
 }
 
-namespace {
-
-// Address-space limits do not apply under the address sanitizer.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kMemoryLimitsApply = false;
-#else
-constexpr bool kMemoryLimitsApply = true;
-#endif
-
-} // namespace
-
 // Under any memory limit a document is either extracted as without one, or
 // stopped with the limit named and exit status 1: never a guess, a bare
 // status or images said to be lost.
@@ -464,5 +455,51 @@ TEST(RangeError, ADocumentStartedAfterItLeavesNoFiles) {
             disks[jobs] = testing_support::FolderContents(place);
         }
         EXPECT_EQ(disks["2"], disks["1"]);
+    }
+}
+
+namespace {
+
+struct WrittenLinesCase {
+    const char* name;
+    std::string document;
+    std::vector<const char*> options;
+    std::string line; // what the document's process writes to its standard error
+};
+
+} // namespace
+
+// What a document's process writes to its standard error (the PDF library's
+// errors when asked for, the last words of a failed allocation) comes in the
+// document's turn, named with it: after the lines of a slower document before
+// it at -j 2, and none of it left without a document's name.
+TEST(ChildOutput, LinesADocumentsProcessWritesComeInItsTurnWithItsName) {
+    ScopedEnvironment engineErrors("VELLUMIN_ENGINE_ERRORS", "1");
+    std::vector<WrittenLinesCase> cases{
+        {"damaged Flate data", testpdf::DamagedFlateDocument(), {},
+         "engine: Unknown compression method in flate stream"}};
+    if (kMemoryLimitsApply)
+        cases.push_back(
+            {"a failed allocation", testpdf::HugePredictorRowDocument(), {"--memory-limit", "64"}, "Out of memory"});
+    for (const WrittenLinesCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        TempDir dir;
+        const std::string slow = dir / "slow.pdf", writing = dir / "writing.pdf", out = dir / "out";
+        WriteFile(slow, testpdf::SlowDocument());
+        WriteFile(writing, test.document);
+        std::vector<const char*> arguments{"--no-markers", "-j", "2", "-f", "png", "--time-limit", "2", "-o",
+                                           out.c_str()};
+        arguments.insert(arguments.end(), test.options.begin(), test.options.end());
+        arguments.insert(arguments.end(), {slow.c_str(), writing.c_str()});
+        const CliResult result = RunCliCommand(arguments);
+        EXPECT_EQ(result.status, 1) << result.err;
+        const size_t slowStopped = result.err.find(slow + ": Stopped after 2 seconds");
+        const size_t written = result.err.find(writing + ": " + test.line);
+        ASSERT_NE(slowStopped, std::string::npos) << result.err;
+        ASSERT_NE(written, std::string::npos) << result.err;
+        EXPECT_LT(slowStopped, written) << result.err;
+        std::istringstream lines(result.err);
+        for (std::string line; std::getline(lines, line);)
+            EXPECT_TRUE(line.rfind(slow + ": ", 0) == 0 || line.rfind(writing + ": ", 0) == 0) << line;
     }
 }

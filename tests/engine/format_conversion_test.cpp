@@ -1,4 +1,5 @@
 #include "engine/format_conversion.h"
+#include "engine/text_format.h"
 #include "platform/file_system.h"
 #include "tests/support/test_support.h"
 
@@ -284,6 +285,34 @@ TEST(FormatConversion, IndependentReaderSeesTheSamePictures) {
                 EXPECT_EQ(Shell("compare -metric AE " + original + " " + output + " null:"), "0") << label;
             }
         }
+    }
+}
+
+// An image kept with its alpha reaches every format that carries alpha with
+// the same colours and opacities, as an independent reader sees them.
+TEST(FormatConversion, IndependentReaderSeesTheSameAlpha) {
+    if (!HaveImageMagick())
+        GTEST_SKIP() << "ImageMagick is not installed";
+    // 3 x 2 pixels: opaque, clear, and partly clear in between.
+    const std::string pixels("\x10\x20\x30\xFF\x40\x50\x60\x00\x70\x80\x90\x80"
+                             "\xA0\xB0\xC0\x01\xD0\xE0\xF0\xFE\x01\x02\x03\x7F",
+                             24);
+    std::string hex;
+    for (unsigned char byte : pixels)
+        hex += FormatText("%02x", byte);
+    const struct {
+        int format;
+        const char* extension;
+    } targets[] = {{OUTPUT_PNG, "png"}, {OUTPUT_TIF, "tif"}, {OUTPUT_TGA, "tga"}};
+    TempDir dir;
+    for (const auto& target : targets) {
+        const std::string input = dir / "alpha.pam";
+        WriteFile(input, "P7\nWIDTH 3\nHEIGHT 2\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n" + pixels);
+        ASSERT_TRUE(ConvertImageFile(target.format, input, Settings(target.format))) << target.extension;
+        const std::string output = dir / (std::string("alpha.") + target.extension);
+        EXPECT_EQ(Shell("/usr/bin/convert " + output + " -auto-orient -depth 8 rgba:- | od -An -v -tx1 | tr -d ' \\n'"),
+                  hex)
+            << target.extension;
     }
 }
 

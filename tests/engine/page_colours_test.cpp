@@ -205,6 +205,11 @@ std::vector<Row> Table() {
              return Image(pdf, "/ColorSpace /DeviceCMYK /BitsPerComponent 8", MakeJpeg(kSide, kSide, 4, cmykJpeg),
                           "/DCTDecode");
          }},
+        {"CMYK DCT without an Adobe marker",
+         [&](PdfWriter& pdf) {
+             return Image(pdf, "/ColorSpace /DeviceCMYK /BitsPerComponent 8",
+                          MakeJpeg(kSide, kSide, 4, cmykJpeg, 90, false), "/DCTDecode");
+         }},
         {"CMYK DCT with an Adobe marker, inverted",
          [&](PdfWriter& pdf) {
              return Image(pdf, "/ColorSpace /DeviceCMYK /BitsPerComponent 8 /Decode [1 0 1 0 1 0 1 0]",

@@ -723,3 +723,32 @@ TEST(BatchRun, LostImagesAreNamedWithTheirCauseAtTheEnd) {
     EXPECT_EQ(form.report, "Convert Finished\n1 document(s) extracted, 1 skipped.\n0 image(s) written.\n" +
                                dir / "lost.pdf" + ": 0 images written to " + dir / "out/\n" + loss);
 }
+
+// What a document's process writes to its standard error is in the summary
+// with the document's other lines, whether the document was extracted or
+// stopped at the memory limit by a failed allocation.
+TEST(BatchRun, WhatADocumentsProcessWritesIsInTheSummary) {
+    RecordingServices services;
+    TempDir dir;
+    WriteFile(dir / "damaged.pdf", testpdf::DamagedFlateDocument());
+    WriteFile(dir / "huge.pdf", testpdf::HugePredictorRowDocument());
+    services.files = {dir / "damaged.pdf", dir / "huge.pdf"};
+    testing_support::ScopedEnvironment engineErrors("VELLUMIN_ENGINE_ERRORS", "1");
+    Form form;
+    form.settings.imagesFormat = 0;
+    form.settings.outputDirectory = dir / "out";
+    form.settings.memoryLimitMb = 64;
+    form.jobs.OpenFile();
+    form.run.StartConvert();
+    const std::string damaged = dir / "damaged.pdf" + ": engine: Unknown compression method in flate stream";
+    const size_t damagedAt = form.report.find(damaged);
+    EXPECT_NE(damagedAt, std::string::npos) << form.report;
+    EXPECT_LT(damagedAt, form.report.find(dir / "damaged.pdf" + ": 0 images written")) << form.report;
+    if (testing_support::kMemoryLimitsApply) {
+        EXPECT_NE(form.report.find(dir / "huge.pdf: Out of memory"), std::string::npos) << form.report;
+        EXPECT_EQ(services.messages,
+                  Lines{dir / "huge.pdf" +
+                        ": Stopped: it needed more memory than the 64 MB one document may take (Memory Limit MB in "
+                        "Settings.ini)."});
+    }
+}

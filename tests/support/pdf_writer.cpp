@@ -17,7 +17,7 @@ std::string Deflate(const std::string& data) {
 }
 
 std::string MakeJpeg(int width, int height, int components,
-                     const std::function<unsigned char(int, int, int)>& pixel, int quality) {
+                     const std::function<unsigned char(int, int, int)>& pixel, int quality, bool adobeMarker) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr jerr;
     cinfo.err = jpeg_std_error(&jerr);
@@ -31,6 +31,8 @@ std::string MakeJpeg(int width, int height, int components,
     cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
+    if (!adobeMarker)
+        cinfo.write_Adobe_marker = FALSE;
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<unsigned char> row(static_cast<size_t>(width) * components);
     while (cinfo.next_scanline < cinfo.image_height) {

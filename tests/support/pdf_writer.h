@@ -11,9 +11,11 @@ namespace testpdf {
 std::string Deflate(const std::string& data);
 
 // Baseline JPEG data of a width x height image with 1 (gray), 3 (RGB) or 4
-// (CMYK) components; pixel(x, y, c) gives each sample.
+// (CMYK) components; pixel(x, y, c) gives each sample. CMYK data gets an
+// Adobe APP14 marker unless adobeMarker is false.
 std::string MakeJpeg(int width, int height, int components,
-                     const std::function<unsigned char(int, int, int)>& pixel, int quality = 90);
+                     const std::function<unsigned char(int, int, int)>& pixel, int quality = 90,
+                     bool adobeMarker = true);
 
 // Raw samples, row by row, each row padded to whole bytes.
 std::string PackSamples(int width, int height, int components, int bits,

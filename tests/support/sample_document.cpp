@@ -43,6 +43,23 @@ std::string DamagedImageDocument() {
     return pdf.Build();
 }
 
+namespace {
+
+std::string FlateImageDocument(const std::string& entries, const std::string& data) {
+    PdfWriter pdf;
+    pdf.AddPage({{pdf.AddImage(
+        {"/Width 4 /Height 4 /ColorSpace /DeviceGray /BitsPerComponent 8 " + entries, data, "/FlateDecode"})}});
+    return pdf.Build();
+}
+
+} // namespace
+
+std::string DamagedFlateDocument() { return FlateImageDocument("", "these bytes are no Flate data"); }
+
+std::string HugePredictorRowDocument() {
+    return FlateImageDocument("/DecodeParms << /Predictor 12 /Columns 200000000 >>", Deflate(std::string(20, '\0')));
+}
+
 std::string SlowDocument(int pages) {
     std::string inner, outer;
     for (int i = 0; i < 10000; ++i)

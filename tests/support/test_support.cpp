@@ -99,6 +99,10 @@ FileSizeLimit::~FileSizeLimit() {
     std::signal(SIGXFSZ, previousAction_);
 }
 
+ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : name_(name) { setenv(name, value, 1); }
+
+ScopedEnvironment::~ScopedEnvironment() { unsetenv(name_); }
+
 int EndedProcessId() {
     const pid_t child = fork();
     if (child == 0)

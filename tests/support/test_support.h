@@ -52,6 +52,27 @@ private:
     void (*previousAction_)(int);
 };
 
+// While it lives, an environment variable is set, which the processes this
+// one starts inherit.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* name_;
+};
+
+// Whether a document process's memory limit applies: address-space limits
+// cannot, under the sanitizers that reserve terabytes up front.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kMemoryLimitsApply = false;
+#else
+constexpr bool kMemoryLimitsApply = true;
+#endif
+
 class RecordingMessages : public MessageSink {
 public:
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
