@@ -24,7 +24,7 @@ public:
 private:
     static constexpr int kSlotBits = 20;
     struct Free {
-        void operator()(std::uint64_t* slots) const { std::free(slots); }
+        void operator()(std::uint64_t* table) const { std::free(table); }
     };
     static std::uint32_t Slot(std::uint32_t key) { return (key * 2654435761u) >> (32 - kSlotBits); }
     // Each slot: a used bit, the key and the three RGB bytes. Allocated
