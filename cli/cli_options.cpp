@@ -1,6 +1,7 @@
 #include "cli/cli_options.h"
 
 #include "cli/exit_code.h"
+#include "cli/image_report.h"
 #include "engine/image_names.h"
 #include "platform/product_info.h"
 
@@ -100,6 +101,13 @@ std::string HelpText() {
            "      --name TEMPLATE        file names from {title}, {page}, {n} (the image number)\n"
            "                             and {obj}, padded as {page:03}; names alike get -2, -3\n"
            "                             (default: the title, '-' and the number, -000)\n"
+           "      --unique[=content]     an image drawn again as the same object at the same\n"
+           "                             size gets no second file; =content also leaves out\n"
+           "                             images whose pixels repeat another image of the run\n"
+           "      --report FILE          a report of every image: the --list fields, the file\n"
+           "                             written or why none was, its size and SHA-256, the\n"
+           "                             file it repeats; FILE.jsonl (a line per document too)\n"
+           "                             or FILE.csv, made afresh\n"
            "      --summary              print each document's summary instead of extracting\n"
            "      --list                 list each document's images instead of extracting:\n"
            "                             page, number, type, size, colour, encoding, object,\n"
@@ -144,6 +152,9 @@ std::string HelpText() {
            "  vellumin-cli --min-size 32 --name '{title}-p{page:03}-{n}' -o imgs report.pdf\n"
            "                                     images of 32 x 32 pixels and more, named\n"
            "                                     imgs/report-p001-0.jpg...\n"
+           "  vellumin-cli --unique=content --report images.jsonl scans/\n"
+           "                                     one file per distinct image, and a record of\n"
+           "                                     every use of each in images.jsonl\n"
            "  vellumin-cli --list --csv report.pdf > images.csv\n"
            "                                     the images of report.pdf as a table, not extracted\n";
 }
@@ -156,6 +167,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     std::string pages;
     std::string shard;
     std::string minimumSize;
+    std::string unique;
     bool noMarkers = false;
     bool gray = false, help = false, version = false;
     bool list = false, json = false, csv = false;
@@ -176,6 +188,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     app.add_option("--time-limit", options.timeLimitSeconds)->check(CLI::Range(0, INT_MAX));
     app.add_option("--min-size", minimumSize);
     app.add_option("--name", options.settings.nameTemplate);
+    app.add_flag("--unique{object}", unique);
+    app.add_option("--report", options.reportPath);
     app.add_flag("--summary", options.summaryOnly);
     app.add_flag("--list", list);
     app.add_flag("--json", json);
@@ -226,15 +240,29 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
             return usageError("--name: with -o the documents share one folder; the template needs {title} so "
                               "that their files keep apart.");
     }
+    if (unique == "object")
+        options.settings.skipRepeated = REPEATS_SAME_OBJECT;
+    else if (unique == "content")
+        options.settings.skipRepeated = REPEATS_SAME_PIXELS;
+    else if (!unique.empty())
+        return usageError("--unique: expected --unique or --unique=content, got '" + unique + "'");
+    if (!options.reportPath.empty() && !ImageReport::KnownFormat(options.reportPath))
+        return usageError("--report: the file's name must end with .jsonl or .csv, got '" + options.reportPath + "'");
     if ((json || csv) && !list)
         return usageError(std::string(json ? "--json" : "--csv") + ": only with --list");
     if (json && csv)
         return usageError("--json and --csv: choose one");
     if (list && options.summaryOnly)
         return usageError("--list and --summary: choose one");
-    if (list && (options.skipDone || !options.resultsPath.empty()))
-        return usageError(std::string(options.skipDone ? "--skip-done" : "--results") +
+    if (list && (options.skipDone || !options.resultsPath.empty() || !options.reportPath.empty()))
+        return usageError(std::string(options.skipDone              ? "--skip-done"
+                                      : options.resultsPath.empty() ? "--report"
+                                                                    : "--results") +
                           ": --list extracts nothing, so there is nothing done to record");
+    if (list && !unique.empty())
+        return usageError("--unique: --list writes no file, so no repeat is left out");
+    if (options.summaryOnly && !options.reportPath.empty())
+        return usageError("--report and --summary: choose one");
     if (list)
         options.list = json ? ListFormat::Json : csv ? ListFormat::Csv : ListFormat::Table;
     options.writeMarkers = !noMarkers;

@@ -26,6 +26,7 @@ struct CliOptions {
     bool skipDone = false;           // skip documents whose done marker matches
     bool writeMarkers = true;        // leave a done marker beside each finished document
     std::string resultsPath;         // one JSON line per document, when given
+    std::string reportPath;          // a report of every image (.jsonl or .csv), when given
     ConvertSettings settings;        // output directory, format, quality, gray, pages
     std::string ownerPassword;
     std::string userPassword;

@@ -6,11 +6,13 @@
 #include "cli/done_marker.h"
 #include "cli/exit_code.h"
 #include "cli/image_list.h"
+#include "cli/image_report.h"
 #include "cli/json_lines_file.h"
 #include "cli/run_interruption.h"
 #include "cli/terminal_progress.h"
 #include "engine/document_summary.h"
 #include "engine/job_paths.h"
+#include "engine/repeated_content.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
@@ -199,9 +201,9 @@ void WaitForDocuments(std::deque<DocumentSlot>& slots, int listChannel, int inte
 class ExtractionRun {
 public:
     ExtractionRun(const CliOptions& options, int knownCount, FILE* out, StderrMessages& messages,
-                  TerminalProgress& progress, JsonLinesFile& results)
+                  TerminalProgress& progress, JsonLinesFile& results, ImageReport& report)
         : options_(options), settings_(options.settings), knownCount_(knownCount), out_(out), messages_(messages),
-          progress_(progress), results_(results) {}
+          progress_(progress), results_(results), report_(report) {}
 
     // Answers the worst status, or 128 plus the number of the signal that
     // interrupted the run.
@@ -324,6 +326,8 @@ private:
         const int count = std::max(knownCount_, started_);
         ExtractRequest request{slot.entry.path, options_.ownerPassword, options_.userPassword, started_, count};
         request.listOnly = Listing() ? 1 : 0;
+        // The run compares pixels across documents from the records of each.
+        request.recordImages = report_.IsOpen() || settings_.skipRepeated == REPEATS_SAME_PIXELS ? 1 : 0;
         // In the raw dump, processors that documents leave free render
         // pages side by side; a converting run has its second thread
         // converting already, and counting the pages' images first would
@@ -361,6 +365,7 @@ private:
         outcome.output = slot.output.imageRoot;
         outcome.seconds = slot.seconds;
         WriteResult(outcome);
+        WriteReport(outcome, slot.settled || slot.done ? std::vector<ImageEntry>() : slot.report.catalogue);
         return outcome;
     }
 
@@ -377,13 +382,16 @@ private:
         return outcome;
     }
 
-    DocumentOutcome ReportRun(const DocumentSlot& slot) {
-        const DocumentReport& report = slot.report;
+    DocumentOutcome ReportRun(DocumentSlot& slot) {
+        DocumentReport& report = slot.report;
         for (const std::string& text : slot.log->messages)
             messages_.ShowMessage(text);
         for (const std::string& line : report.errorOutput)
             messages_.ShowMessage(line);
         const ExtractResult& result = report.extraction;
+        if (settings_.skipRepeated == REPEATS_SAME_PIXELS && report.cutShort.empty() &&
+            result.outcome == ExtractOutcome::Extracted)
+            repeats_.Settle(report);
         DocumentOutcome outcome;
         outcome.peakMemoryKb = report.peakMemoryKb;
         outcome.written = report.images.written;
@@ -392,6 +400,7 @@ private:
         outcome.conversionFailed = report.images.kept;
         outcome.damaged = report.images.damaged;
         outcome.belowMinimum = report.images.belowMinimum;
+        outcome.repeated = report.images.repeated;
         const std::string lastMessage = slot.log->messages.empty() ? "" : slot.log->messages.back();
         if (!report.cutShort.empty()) {
             messages_.ShowMessage(report.cutShort);
@@ -457,6 +466,17 @@ private:
         }
     }
 
+    void WriteReport(const DocumentOutcome& outcome, const std::vector<ImageEntry>& images) {
+        if (!report_.IsOpen())
+            return;
+        if (std::string error; !report_.Write(outcome, images, &error) && !reportFailed_) {
+            reportFailed_ = true;
+            messages_.SetDocument(options_.reportPath);
+            messages_.ShowMessage("Cannot write the report: " + error + ".");
+            status_ = Worse(status_, ExitCode::Skipped);
+        }
+    }
+
     const CliOptions& options_;
     const ConvertSettings& settings_;
     const int knownCount_;
@@ -464,17 +484,21 @@ private:
     StderrMessages& messages_;
     TerminalProgress& progress_;
     JsonLinesFile& results_;
+    ImageReport& report_;
+    RunWideRepeats repeats_;
     RunInterruption interruption_;
     platform::StaleTemporarySweep staleTemporaries_;
     OutputPlanner planner_;
     std::deque<DocumentSlot> slots_; // taken and not yet reported, in the order of the list
     int started_ = 0;
     bool resultsFailed_ = false;
+    bool reportFailed_ = false;
     ExitCode status_ = ExitCode::Success;
 };
 
 // Fails with a message when a file the run needs cannot be opened.
-bool OpenRunFiles(const CliOptions& options, DocumentList& list, JsonLinesFile& results, StderrMessages& messages) {
+bool OpenRunFiles(const CliOptions& options, DocumentList& list, JsonLinesFile& results, ImageReport& report,
+                  StderrMessages& messages) {
     std::string error;
     if (!options.filesFrom.empty() && !list.OpenList(options.filesFrom, options.nullSeparated, &error)) {
         messages.SetDocument(options.filesFrom);
@@ -484,6 +508,11 @@ bool OpenRunFiles(const CliOptions& options, DocumentList& list, JsonLinesFile& 
     if (!options.resultsPath.empty() && !options.summaryOnly && !results.Open(options.resultsPath, &error)) {
         messages.SetDocument(options.resultsPath);
         messages.ShowMessage("Cannot open the results file: " + error + ".");
+        return false;
+    }
+    if (!options.reportPath.empty() && !report.Open(options.reportPath, &error)) {
+        messages.SetDocument(options.reportPath);
+        messages.ShowMessage("Cannot write the report: " + error + ".");
         return false;
     }
     return true;
@@ -502,7 +531,8 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
     const int knownCount = options.filesFrom.empty() && options.shard.count == 1 ? static_cast<int>(gathered.size()) : 0;
     DocumentList list(std::move(gathered));
     JsonLinesFile results;
-    if (!OpenRunFiles(options, list, results, messages))
+    ImageReport report;
+    if (!OpenRunFiles(options, list, results, report, messages))
         return static_cast<int>(ExitCode::Skipped);
     if (options.summaryOnly)
         return static_cast<int>(Worse(gatheredStatus, PrintSummaries(list, options, out, messages)));
@@ -516,7 +546,7 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
         messages.ShowMessage(std::string("Cannot make the output folder: ") + std::strerror(error) + ".");
         return static_cast<int>(ExitCode::Skipped);
     }
-    ExtractionRun run(options, knownCount, out, messages, progress, results);
+    ExtractionRun run(options, knownCount, out, messages, progress, results, report);
     const int status = run.Run(list);
     return status > static_cast<int>(ExitCode::ImagesLost) ? status
                                                            : static_cast<int>(Worse(gatheredStatus, ExitCode(status)));

@@ -15,6 +15,8 @@ nlohmann::json OutcomeFields(const DocumentOutcome& outcome) {
     // write what they always wrote.
     if (outcome.belowMinimum > 0)
         fields["counts"]["below_minimum"] = outcome.belowMinimum;
+    if (outcome.repeated > 0)
+        fields["counts"]["duplicates"] = outcome.repeated;
     if (!outcome.reason.empty())
         fields["reason"] = outcome.reason;
     return fields;

@@ -18,6 +18,7 @@ struct DocumentOutcome {
     int conversionFailed = 0; // images kept as PBM/PGM/PPM files
     int damaged = 0;          // images passed over: their data in the document is damaged
     int belowMinimum = 0;     // images left without a file for their size
+    int repeated = 0;         // images left without a file for repeating one written before
     double seconds = 0;
     long long peakMemoryKb = 0; // of the process that ran it; 0 when none ran
 };

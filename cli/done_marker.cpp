@@ -50,6 +50,8 @@ nlohmann::json MarkerKey(const std::string& documentPath, const ConvertSettings&
         options["min_size"] = std::to_string(settings.minimumWidth) + "x" + std::to_string(settings.minimumHeight);
     if (!settings.nameTemplate.empty())
         options["name"] = settings.nameTemplate;
+    if (settings.skipRepeated != REPEATS_KEPT)
+        options["unique"] = RepeatedImagesName(settings.skipRepeated);
     // As a marker holds it: names that are no valid UTF-8 compare as written.
     return nlohmann::json::parse(Dumped(key));
 }
@@ -86,6 +88,7 @@ std::optional<DocumentOutcome> MatchingMarker(const DocumentOutput& output, cons
         recorded.conversionFailed = counts.at("conversion_failed").get<int>();
         recorded.damaged = counts.value("damaged", 0); // markers of earlier versions lack it
         recorded.belowMinimum = counts.value("below_minimum", 0);
+        recorded.repeated = counts.value("duplicates", 0);
         if (!IsFinal(recorded))
             return std::nullopt;
         return recorded;

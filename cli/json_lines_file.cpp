@@ -10,8 +10,8 @@ JsonLinesFile::~JsonLinesFile() {
         close(fd_);
 }
 
-bool JsonLinesFile::Open(const std::string& path, std::string* error) {
-    fd_ = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+bool JsonLinesFile::Open(const std::string& path, std::string* error, bool fresh) {
+    fd_ = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | (fresh ? O_TRUNC : 0), 0666);
     if (fd_ < 0)
         *error = std::strerror(errno);
     return fd_ >= 0;
@@ -20,7 +20,10 @@ bool JsonLinesFile::Open(const std::string& path, std::string* error) {
 bool JsonLinesFile::Write(const nlohmann::json& value, std::string* error) {
     // Paths are bytes: a name that is no valid UTF-8 is written with U+FFFD
     // rather than stopping the run.
-    const std::string line = value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    return WriteText(value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n", error);
+}
+
+bool JsonLinesFile::WriteText(const std::string& line, std::string* error) {
     for (;;) {
         const ssize_t n = write(fd_, line.data(), line.size());
         if (n == static_cast<ssize_t>(line.size()))

@@ -16,6 +16,14 @@ int OutputFormatFromLabel(const std::string& label) {
     return -1;
 }
 
+const char* RepeatedImagesName(int repeats) {
+    switch (repeats) {
+    case REPEATS_SAME_OBJECT: return "object";
+    case REPEATS_SAME_PIXELS: return "content";
+    default: return "";
+    }
+}
+
 const char* MaskOutputName(int masks) { return (masks >= 0 && masks < MASKS_COUNT) ? kMaskNames[masks] : ""; }
 
 int MaskOutputFromName(const std::string& name) {

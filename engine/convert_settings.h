@@ -20,6 +20,19 @@ const char* OutputFormatLabel(int format);
 // Index of a label, -1 when there is none.
 int OutputFormatFromLabel(const std::string& label);
 
+// Which images drawn again get no second file, stored in
+// ConvertSettings::skipRepeated.
+enum RepeatedImages {
+    REPEATS_KEPT = 0,        // every use of an image gets a file
+    REPEATS_SAME_OBJECT = 1, // a use of the same object at the same size in the same document
+    REPEATS_SAME_PIXELS = 2, // that, and an image whose decoded pixels those of another of the run repeat
+    REPEATS_COUNT = 3
+};
+
+// The command line's word for a choice ("object", "content"); empty for
+// REPEATS_KEPT and outside the range.
+const char* RepeatedImagesName(int repeats);
+
 // What becomes of the mask an image is drawn through (a soft mask, a stencil
 // mask, a colour key), stored in ConvertSettings::masks.
 enum MaskOutput {
@@ -59,4 +72,5 @@ struct ConvertSettings {
     int minimumHeight = 0;
     // File names of the images (see ImageNameTemplate); empty for "-NNN".
     std::string nameTemplate;
+    int skipRepeated = REPEATS_KEPT; // a RepeatedImages
 };

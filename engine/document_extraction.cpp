@@ -79,9 +79,10 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     progress.SetTotal(FormatText("File %d of %d, %d%%", request.fileNumber, request.fileCount, p), p);
     ImageDestination destination{result.imageRoot, settings.imagesFormat != OUTPUT_PPM_PBM, handoff, {}};
     destination.selection = {settings.minimumWidth, settings.minimumHeight, settings.nameTemplate,
-                             output.outputDirectory, DocumentTitle(output)};
+                             output.outputDirectory, DocumentTitle(output), settings.skipRepeated};
     destination.masks = EffectiveMaskOutput(settings.masks, settings.imagesFormat);
-    const RenderedImages rendered = RenderPages(*document, chosen.path, request.ownerPassword, request.userPassword,
+    destination.record = request.recordImages != 0;
+    RenderedImages rendered = RenderPages(*document, chosen.path, request.ownerPassword, request.userPassword,
                                                 chosen.pages, destination, progress, request.pageThreads);
     result.outcome = ExtractOutcome::Extracted;
     result.imagesWritten = rendered.written;
@@ -89,5 +90,7 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     result.failureReason = rendered.failureReason;
     result.imagesDamaged = rendered.damaged;
     result.imagesBelowMinimum = rendered.belowMinimum;
+    result.imagesRepeated = rendered.repeated;
+    result.images = std::move(rendered.images);
     return result;
 }

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class PDFDoc;
 
@@ -25,6 +26,7 @@ struct ExtractRequest {
     int fileCount = 1;
     int pageThreads = 1; // pages rendered side by side; 1 renders them in order on the calling thread
     int listOnly = 0;    // 1: the images are listed (DocumentReport::images), nothing is written
+    int recordImages = 0; // 1: the extraction keeps an entry of the catalogue for each image (see RunDocument)
 };
 
 struct ExtractResult {
@@ -38,6 +40,8 @@ struct ExtractResult {
     std::string failureReason;
     int imagesDamaged = 0;
     int imagesBelowMinimum = 0; // left without a file for their size
+    int imagesRepeated = 0;     // left without a file for repeating another
+    std::vector<ImageEntry> images; // with recordImages: what the dump did with each image
 };
 
 // The share of the run finished when this document starts, in percent: the

@@ -78,7 +78,8 @@ private:
 } // namespace
 
 ExtractOutcome ListDocumentImages(const ExtractRequest& request, const ConvertSettings& settings,
-                                  MessageSink& messages, ProgressSink& progress, std::vector<ImageEntry>* entries) {
+                                  MessageSink& messages, ProgressSink& progress, std::vector<ImageEntry>* entries,
+                                  const std::atomic<bool>* stop) {
     ChosenPages chosen;
     std::unique_ptr<PDFDoc> document = OpenChosenPages(request, settings, messages, &chosen);
     if (!document)
@@ -86,7 +87,7 @@ ExtractOutcome ListDocumentImages(const ExtractRequest& request, const ConvertSe
     ImageCatalogueDev device(*entries);
     PageImageScan scan(*document);
     const int count = chosen.pages.last - chosen.pages.first + 1;
-    for (int page = chosen.pages.first; page <= chosen.pages.last; ++page) {
+    for (int page = chosen.pages.first; page <= chosen.pages.last && !(stop && *stop); ++page) {
         if (scan.MayDrawImages(page))
             document->displayPage(&device, page, 72, 72, 0, false, false, false);
         const int k = page - chosen.pages.first + 1;

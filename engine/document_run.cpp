@@ -2,6 +2,7 @@
 
 #include "engine/convert_settings.h"
 #include "engine/document_listing.h"
+#include "engine/image_files.h"
 
 #include <algorithm>
 
@@ -23,6 +24,7 @@ ImageCounts CountImages(const ExtractResult& dump, const ConversionCounts& hande
     images.lostReason = dump.imagesFailed > 0 ? dump.failureReason : conversion.lossReason;
     images.damaged = dump.imagesDamaged;
     images.belowMinimum = dump.imagesBelowMinimum;
+    images.repeated = dump.imagesRepeated;
     return images;
 }
 
@@ -30,10 +32,14 @@ ImageCounts CountImages(const ExtractResult& dump, const ConversionCounts& hande
 
 std::string DescribeWritten(const std::string& path, const DocumentReport& report) {
     const int written = report.images.written;
-    const int below = report.images.belowMinimum;
+    std::string left;
+    if (report.images.belowMinimum > 0)
+        left = std::to_string(report.images.belowMinimum) + " below the minimum size";
+    if (report.images.repeated > 0)
+        left += (left.empty() ? "" : ", ") + std::to_string(report.images.repeated) +
+                (report.images.repeated == 1 ? " duplicate" : " duplicates");
     return path + ": " + std::to_string(written) + (written == 1 ? " image" : " images") + " written to " +
-           report.extraction.outputDirectory +
-           (below > 0 ? " (" + std::to_string(below) + " below the minimum size)" : "");
+           report.extraction.outputDirectory + (left.empty() ? "" : " (" + left + ")");
 }
 
 bool LostImages(const ImageCounts& images) { return images.lost > 0 || images.kept > 0; }
@@ -58,9 +64,15 @@ DocumentReport RunDocument(const ExtractRequest& request, const DocumentOutput& 
         report.extraction.outcome = ListDocumentImages(request, settings, events, events, &report.catalogue);
         return report;
     }
+    // The images the dump recorded, their files settled once the conversion is over.
+    auto settleCatalogue = [&] {
+        report.catalogue = std::move(report.extraction.images);
+        SettleImageFiles(report.catalogue, settings.imagesFormat);
+    };
     if (settings.imagesFormat == OUTPUT_PPM_PBM) {
         report.extraction = ExtractDocument(request, settings, output, events, events);
         report.images = CountImages(report.extraction, {}, {});
+        settleCatalogue();
         return report;
     }
     // Each image is converted on a second thread as soon as it is complete,
@@ -77,5 +89,6 @@ DocumentReport RunDocument(const ExtractRequest& request, const DocumentOutput& 
     if (result.outcome == ExtractOutcome::Extracted)
         rest = ConvertDirectory(result.outputDirectory, settings, result.imageTitle, background.Handled());
     report.images = CountImages(result, handed, rest);
+    settleCatalogue();
     return report;
 }

@@ -23,6 +23,7 @@ struct ImageCounts {
     int lost = 0;      // on the disk in no form
     int damaged = 0;   // passed over: their data in the document cannot be decoded
     int belowMinimum = 0; // left without a file for their size
+    int repeated = 0;     // left without a file for repeating an image written before
     std::string keptReason; // why the first kept image could not be converted
     std::string lostReason; // why the first lost image could not be written
 };
@@ -33,7 +34,7 @@ struct DocumentReport {
     ImageCounts images;
     std::string cutShort; // why the document stopped before its end; empty when it finished
     long long peakMemoryKb = 0; // the child's largest resident size, when it ran in one
-    std::vector<ImageEntry> catalogue; // of a listing run
+    std::vector<ImageEntry> catalogue; // of a listing run, or of a run that records its images
     // What the child process's libraries wrote to its standard output or
     // error (their warnings, a fatal error's last words), line by line.
     std::vector<std::string> errorOutput;
@@ -45,8 +46,8 @@ bool LostImages(const ImageCounts& images);
 
 // The line that says where a finished document's images went, the same in
 // both front ends: "PATH: N images written to FOLDER", N counting the images
-// on the disk in the format asked for, and " (M below the minimum size)" when
-// a minimum size left some out.
+// on the disk in the format asked for, then in brackets "M below the minimum
+// size" and "K duplicates" when a minimum size or skipped repeats left some out.
 std::string DescribeWritten(const std::string& path, const DocumentReport& report);
 
 // What went wrong with a finished document's images, one sentence each, the
@@ -55,6 +56,8 @@ std::string DescribeWritten(const std::string& path, const DocumentReport& repor
 // images passed over because their data is damaged; none when all is well.
 std::vector<std::string> DescribeImageProblems(const ImageCounts& images, int format);
 
-// Extracts the document, or lists its images when the request says so.
+// Extracts the document, or lists its images when the request says so. With
+// recordImages, the catalogue holds what became of each image, its file
+// settled as the disk shows it after the conversion (see SettleImageFiles).
 DocumentReport RunDocument(const ExtractRequest& request, const DocumentOutput& output,
                            const ConvertSettings& settings, DocumentEvents& events);

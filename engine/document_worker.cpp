@@ -105,6 +105,7 @@ void VisitJob(ExtractRequest& request, DocumentOutput& output, ConvertSettings& 
     visit("fileCount", request.fileCount);
     visit("pageThreads", request.pageThreads);
     visit("listOnly", request.listOnly);
+    visit("recordImages", request.recordImages);
     visit("outputDirectory", output.outputDirectory);
     visit("imageRoot", output.imageRoot);
     visit("imageTitle", output.imageTitle);
@@ -121,6 +122,7 @@ void VisitJob(ExtractRequest& request, DocumentOutput& output, ConvertSettings& 
     visit("minimumWidth", settings.minimumWidth);
     visit("minimumHeight", settings.minimumHeight);
     visit("nameTemplate", settings.nameTemplate);
+    visit("skipRepeated", settings.skipRepeated);
     visit("memoryMb", memoryMb);
 }
 
@@ -145,7 +147,7 @@ std::string EncodeDocumentResult(const DocumentReport& report) {
     const ImageCounts& images = report.images;
     std::ostringstream text;
     text << images.written << ' ' << images.converted << ' ' << images.kept << ' ' << images.lost << ' '
-         << images.damaged << ' ' << images.belowMinimum << '\n'
+         << images.damaged << ' ' << images.belowMinimum << ' ' << images.repeated << '\n'
          << EscapeRecordText(report.extraction.outputDirectory) << '\n'
          << EscapeRecordText(images.keptReason) << '\n'
          << EscapeRecordText(images.lostReason);
@@ -156,7 +158,7 @@ void DecodeDocumentResult(const std::string& text, DocumentReport* report) {
     ImageCounts& images = report->images;
     std::istringstream lines(text);
     lines >> images.written >> images.converted >> images.kept >> images.lost >> images.damaged >>
-        images.belowMinimum;
+        images.belowMinimum >> images.repeated;
     lines.ignore(1);
     // Each text on a line of its own, escaped: a folder's name may hold a
     // line break.

@@ -1,8 +1,11 @@
 #include "engine/image_dump_dev.h"
 
+#include "engine/convert_settings.h"
+#include "engine/image_entry.h"
 #include "engine/inflated_image.h"
 #include "engine/rgb_row_converter.h"
 #include "engine/sample_row_reader.h"
+#include "engine/sha256_digest.h"
 #include "engine/text_format.h"
 #include "platform/file_system.h"
 
@@ -83,11 +86,18 @@ void WriteRows(FILE* file, PnmKind kind, int width, int height, std::int64_t row
 ImageDumpDev::ImageDumpDev(const std::string& root, bool passJpegData, ImageHandoff* imageHandoff, int maskOutput)
     : rootPath(root), passJpeg(passJpegData), handoff(imageHandoff), masks(maskOutput) {}
 
-int ImageDumpDev::TakeNumber() { return nextImageNumber++; }
+int ImageDumpDev::TakeNumber() {
+    currentNumber = nextImageNumber;
+    currentUse = {};
+    currentHash.clear();
+    return nextImageNumber++;
+}
 
 void ImageDumpDev::Select(const ImageSelection& selection) {
     minimumWidth = selection.minimumWidth;
     minimumHeight = selection.minimumHeight;
+    const int repeats = selection.skipRepeated;
+    skipRepeated = repeats == REPEATS_SAME_OBJECT || repeats == REPEATS_SAME_PIXELS ? repeats : REPEATS_KEPT;
     std::string error;
     if (std::optional<ImageNameTemplate> parsed = ImageNameTemplate::Parse(selection.nameTemplate, &error))
         templateNames = std::make_unique<ImageNames>(*parsed, selection.directory, selection.title);
@@ -97,6 +107,7 @@ bool ImageDumpDev::BelowMinimum(Stream* str, int width, int height, std::int64_t
     if (width >= minimumWidth && height >= minimumHeight)
         return false;
     ++imagesBelowMinimum;
+    SettleWithout(kBelowMinimumSize);
     if (inlineImg) {
         str->reset();
         std::vector<unsigned char> block(kCopyBlock);
@@ -134,7 +145,7 @@ bool ImageDumpDev::Created(platform::OutputFile& file, const std::string& name) 
 
 void ImageDumpDev::Finish(platform::OutputFile& file, const std::string& name) {
     if (file.Commit()) {
-        ++imagesWritten;
+        Wrote(name);
         if (handoff)
             handoff->Written(name);
     } else {
@@ -146,6 +157,59 @@ void ImageDumpDev::Fail(const std::string& name, const platform::OutputFile& fil
     error(errIO, -1, "Couldn't write image file '{0:s}'", name.c_str());
     if (imagesFailed++ == 0)
         failureReason = file.ErrorText();
+    SettleWithout("could not be written: " + file.ErrorText());
+}
+
+void ImageDumpDev::SettleWithout(const std::string& reason, const std::string& duplicateOf) {
+    ImageFate fate;
+    fate.number = currentNumber;
+    fate.noFile = reason;
+    fate.duplicateOf = duplicateOf;
+    fate.pixelsHash = currentHash;
+    Settled(fate);
+}
+
+void ImageDumpDev::Wrote(const std::string& name) {
+    ++imagesWritten;
+    if (std::get<0>(currentUse) > 0)
+        objectFiles.emplace(currentUse, name);
+    if (!currentHash.empty())
+        hashFiles.emplace(currentHash, name);
+    ImageFate fate;
+    fate.number = currentNumber;
+    fate.file = name;
+    fate.pixelsHash = currentHash;
+    Settled(fate);
+}
+
+bool ImageDumpDev::RepeatedObject(Object* ref, int width, int height) {
+    if (skipRepeated == REPEATS_KEPT || !ref || !ref->isRef())
+        return false;
+    currentUse = {ref->getRefNum(), ref->getRefGen(), width, height};
+    const auto first = objectFiles.find(currentUse);
+    if (first == objectFiles.end())
+        return false;
+    ++imagesRepeated;
+    SettleWithout(kRepeatedImage, first->second);
+    return true;
+}
+
+bool ImageDumpDev::RepeatedContent(const std::string& content) {
+    return skipRepeated == REPEATS_SAME_PIXELS && Repeated(Sha256Hex(content));
+}
+
+bool ImageDumpDev::RepeatedContent(FILE* file) {
+    return skipRepeated == REPEATS_SAME_PIXELS && Repeated(Sha256OfStream(file));
+}
+
+bool ImageDumpDev::Repeated(std::string hash) {
+    currentHash = std::move(hash);
+    const auto first = hashFiles.find(currentHash);
+    if (currentHash.empty() || first == hashFiles.end())
+        return false;
+    ++imagesRepeated;
+    SettleWithout(kRepeatedImage, first->second);
+    return true;
 }
 
 template <typename Write>
@@ -160,7 +224,9 @@ void ImageDumpDev::Emit(const std::string& name, std::int64_t size, Write write)
             std::string content(data ? data : "", data ? length : 0);
             std::free(data);
             if (complete) {
-                ++imagesWritten;
+                if (RepeatedContent(content))
+                    return;
+                Wrote(name);
                 handoff->Content(name, std::move(content));
                 return;
             }
@@ -169,13 +235,17 @@ void ImageDumpDev::Emit(const std::string& name, std::int64_t size, Write write)
     platform::OutputFile file(name);
     if (Created(file, name)) {
         write(file.Stream());
-        Finish(file, name);
+        if (RepeatedContent(file.Stream()))
+            file.Discard();
+        else
+            Finish(file, name);
     }
 }
 
 void ImageDumpDev::Refuse(int number, const char* reason) {
     error(errSyntaxError, -1, "Image {0:d} {1:s}", number, reason);
     ++imagesDamaged;
+    SettleWithout(std::string("damaged: ") + reason);
 }
 
 // The PDF library does not export the type information of its patterns, so
@@ -198,6 +268,8 @@ void ImageDumpDev::drawImageMask(GfxState*, Object* ref, Stream* str, int width,
     if (BelowMinimum(str, width, height, (static_cast<std::int64_t>(width) + 7) / 8, inlineImg))
         return;
     currentObject = ref && ref->isRef() ? ref->getRefNum() : 0;
+    if (RepeatedObject(ref, width, height))
+        return;
     if (passJpeg && str->getKind() == strDCT && !inlineImg && WriteStoredJpeg(str, number))
         return;
     // Painted pixels are white in the PBM: the stream's 0 bits by default,
@@ -216,6 +288,8 @@ void ImageDumpDev::drawImage(GfxState* state, Object* ref, Stream* str, int widt
     if (BelowMinimum(str, width, height, (rowBits + 7) / 8, inlineImg))
         return;
     currentObject = ref && ref->isRef() ? ref->getRefNum() : 0;
+    if (RepeatedObject(ref, width, height))
+        return;
     ColourMemo* memo = colourMemos.For(state, *colorMap);
     if (!maskColors || masks == MASKS_NONE || components < 1) {
         WriteImage(str, width, height, colorMap, memo, inlineImg, number);
@@ -228,8 +302,10 @@ void ImageDumpDev::drawImage(GfxState* state, Object* ref, Stream* str, int widt
     } else {
         // The mask is read from the image's data once more (the library
         // replays an inline image's data from where it began).
+        const int repeated = imagesRepeated;
         WriteImage(str, width, height, colorMap, memo, inlineImg, number);
-        WriteMaskFile(ImageMask::FromColourKey(str, width, height, components, bits, maskColors), number);
+        if (imagesRepeated == repeated) // a repeat's mask is the first's
+            WriteMaskFile(ImageMask::FromColourKey(str, width, height, components, bits, maskColors), number);
     }
 }
 
@@ -263,10 +339,14 @@ void ImageDumpDev::DrawMasked(GfxState* state, Object* ref, Stream* str, int wid
     if (BelowMinimum(str, width, height, (rowBits + 7) / 8, false))
         return;
     currentObject = ref && ref->isRef() ? ref->getRefNum() : 0;
+    if (RepeatedObject(ref, width, height))
+        return;
     ColourMemo* memo = colourMemos.For(state, *colorMap);
     if (masks == MASKS_SEPARATE) {
+        const int repeated = imagesRepeated;
         WriteImage(str, width, height, colorMap, memo, false, number);
-        WriteMaskFile(readMask(), number);
+        if (imagesRepeated == repeated) // a repeat's mask is the first's
+            WriteMaskFile(readMask(), number);
         return;
     }
     const ImageMask mask = readMask();
@@ -338,7 +418,10 @@ bool ImageDumpDev::WriteStoredJpeg(Stream* str, int number) {
     if (Created(file, name)) {
         for (; got > 0; got = stored->doGetChars(kCopyBlock, block.data()))
             std::fwrite(block.data(), 1, static_cast<size_t>(got), file.Stream());
-        Finish(file, name);
+        if (RepeatedContent(file.Stream()))
+            file.Discard();
+        else
+            Finish(file, name);
     }
     stored->close();
     return true;

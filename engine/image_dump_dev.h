@@ -23,8 +23,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 
 // Which images get a file and under what name, beyond the defaults.
 struct ImageSelection {
@@ -33,6 +35,16 @@ struct ImageSelection {
     std::string nameTemplate; // empty: rootPath + "-NNN"; else see ImageNameTemplate
     std::string directory;    // where templated names go, ending with '/'
     std::string title;        // {title} in the template
+    int skipRepeated = 0;     // a RepeatedImages: which repeats get no second file
+};
+
+// What became of one numbered image: the file written, or why none was.
+struct ImageFate {
+    int number = 0;
+    std::string file;        // as written by the device (before any conversion)
+    std::string noFile;      // why no file was written
+    std::string duplicateOf; // for a repeat: the file of the first
+    std::string pixelsHash;  // SHA-256 of what was written, when repeats are compared by content
 };
 
 class ImageDumpDev : public OutputDev {
@@ -59,6 +71,8 @@ public:
     int ImagesDamaged() const { return imagesDamaged; }
     // Images left without a file for being smaller than the minimum size.
     int ImagesBelowMinimum() const { return imagesBelowMinimum; }
+    // Images left without a file for repeating one written before.
+    int ImagesRepeated() const { return imagesRepeated; }
 
     void startPage(int pageNum, GfxState*, XRef*) override { currentPage = pageNum; }
 
@@ -94,9 +108,26 @@ public:
                              GfxImageColorMap* colorMap, bool interpolate, Stream* maskStr, int maskWidth,
                              int maskHeight, GfxImageColorMap* maskColorMap, bool maskInterpolate) override;
 
+protected:
+    // Told once for each numbered image, when its fate is settled.
+    virtual void Settled(const ImageFate&) {}
+
 private:
     // Takes the next number and names the file with the given extension.
     int TakeNumber();
+    // Whether the image is a use of an object already written at this size;
+    // remembers it as the image being written otherwise.
+    bool RepeatedObject(Object* ref, int width, int height);
+    // Whether the bytes about to be written (the content, or what the file
+    // holds) repeat an image written before; false, without looking, unless
+    // repeats are compared by content.
+    bool RepeatedContent(const std::string& content);
+    bool RepeatedContent(FILE* file);
+    bool Repeated(std::string hash);
+    // Tells the fate of an image left without a file.
+    void SettleWithout(const std::string& reason, const std::string& duplicateOf = {});
+    // Counts a file complete under its name.
+    void Wrote(const std::string& name);
     // Whether the image is left out for its size; an inline one is read
     // through all the same, because the engine finds the content that
     // follows by where its data ended.
@@ -175,4 +206,12 @@ private:
     int currentPage = 0;
     int currentObject = 0; // of the image being written; 0 for an inline one
     ColourMemos colourMemos;
+    int currentNumber = 0;
+    int skipRepeated = 0;
+    int imagesRepeated = 0;
+    using ObjectUse = std::tuple<int, int, int, int>; // object, generation, width, height
+    ObjectUse currentUse{};
+    std::string currentHash;
+    std::map<ObjectUse, std::string> objectFiles; // the first file of each object and size
+    std::map<std::string, std::string> hashFiles; // the first file of each content
 };

@@ -10,6 +10,7 @@
 
 const char* const kBelowMinimumSize = "below the minimum size";
 const char* const kMaskNotWritten = "masks are not written";
+const char* const kRepeatedImage = "repeats an image already written";
 
 namespace {
 
@@ -136,6 +137,8 @@ nlohmann::json ImageEntryJson(const ImageEntry& entry) {
         value["file_bytes"] = entry.fileBytes;
     if (!entry.sha256.empty())
         value["sha256"] = entry.sha256;
+    if (!entry.pixelsHash.empty())
+        value["pixels_sha256"] = entry.pixelsHash;
     return value;
 }
 
@@ -169,5 +172,6 @@ ImageEntry ImageEntryFromJson(const nlohmann::json& value) {
     entry.duplicateOf = value.value("duplicate_of", "");
     entry.fileBytes = number("file_bytes", -1ll);
     entry.sha256 = value.value("sha256", "");
+    entry.pixelsHash = value.value("pixels_sha256", "");
     return entry;
 }

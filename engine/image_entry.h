@@ -39,11 +39,13 @@ struct ImageEntry {
     std::string duplicateOf;   // for a repeat: the first file of the image
     long long fileBytes = -1;
     std::string sha256;        // of the file written, in hex
+    std::string pixelsHash;    // of what the dump wrote, when repeats are compared by content
 };
 
 // The reasons an image gets no file.
 extern const char* const kBelowMinimumSize; // "below the minimum size"
 extern const char* const kMaskNotWritten;   // "masks are not written"
+extern const char* const kRepeatedImage;    // "repeats an image already written"
 
 // The facts of an image, a stencil mask (colorMap null) or an image's mask
 // (type "mask" or "smask"), as the engine hands it to the device.

@@ -1,7 +1,9 @@
 #include "engine/page_rendering.h"
 
+#include "engine/convert_settings.h"
 #include "engine/image_dump_dev.h"
 #include "engine/pdf_engine.h"
+#include "engine/recording_dump_dev.h"
 #include "engine/text_format.h"
 
 #include <PDFDoc.h>
@@ -74,20 +76,35 @@ int ProcessorsAvailable() {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-RenderedImages Counted(const ImageDumpDev& device) {
-    return {device.ImagesWritten(), device.ImagesFailed(), device.FailureReason(), device.ImagesDamaged(),
-            device.ImagesBelowMinimum()};
+// The dump device of one thread, recording into entries when asked.
+std::unique_ptr<ImageDumpDev> MakeDevice(const ImageDestination& destination, std::vector<ImageEntry>& entries) {
+    std::unique_ptr<ImageDumpDev> device =
+        destination.record
+            ? std::make_unique<RecordingDumpDev>(destination.root, destination.passJpeg, destination.handoff,
+                                                 destination.masks, entries)
+            : std::make_unique<ImageDumpDev>(destination.root, destination.passJpeg, destination.handoff,
+                                             destination.masks);
+    device->Select(destination.selection);
+    return device;
+}
+
+RenderedImages Counted(const ImageDumpDev& device, std::vector<ImageEntry>& entries) {
+    return {device.ImagesWritten(),      device.ImagesFailed(),   device.FailureReason(), device.ImagesDamaged(),
+            device.ImagesBelowMinimum(), device.ImagesRepeated(), std::move(entries)};
 }
 
 } // namespace
 
-void RenderedImages::Add(const RenderedImages& more) {
+void RenderedImages::Add(RenderedImages more) {
     written += more.written;
     if (failed == 0)
         failureReason = more.failureReason;
     failed += more.failed;
     damaged += more.damaged;
     belowMinimum += more.belowMinimum;
+    repeated += more.repeated;
+    images.insert(images.end(), std::make_move_iterator(more.images.begin()),
+                  std::make_move_iterator(more.images.end()));
 }
 
 RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std::string& ownerPassword,
@@ -96,14 +113,15 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
     const int count = pages.last - pages.first + 1;
     PageProgress steps(progress, count);
     RenderedImages rendered;
-    if (threads <= 1 || count <= 1 || !destination.selection.nameTemplate.empty()) {
-        ImageDumpDev device(destination.root, destination.passJpeg, destination.handoff, destination.masks);
-        device.Select(destination.selection);
+    if (threads <= 1 || count <= 1 || !destination.selection.nameTemplate.empty() ||
+        destination.selection.skipRepeated != REPEATS_KEPT) {
+        std::vector<ImageEntry> entries;
+        const std::unique_ptr<ImageDumpDev> device = MakeDevice(destination, entries);
         for (int page = pages.first; page <= pages.last; ++page) {
-            Render(document, device, page);
+            Render(document, *device, page);
             steps.PageDone();
         }
-        return Counted(device);
+        return Counted(*device, entries);
     }
 
     // The number of each page's first image.
@@ -118,15 +136,15 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
     std::atomic<int> next{0};
     std::mutex totals;
     auto work = [&](PDFDoc& own) {
-        ImageDumpDev device(destination.root, destination.passJpeg, destination.handoff, destination.masks);
-        device.Select(destination.selection);
+        std::vector<ImageEntry> entries;
+        const std::unique_ptr<ImageDumpDev> device = MakeDevice(destination, entries);
         for (int i; (i = next++) < count;) {
-            device.StartNumbersAt(firstNumber[static_cast<size_t>(i)]);
-            Render(own, device, pages.first + i);
+            device->StartNumbersAt(firstNumber[static_cast<size_t>(i)]);
+            Render(own, *device, pages.first + i);
             steps.PageDone();
         }
         std::lock_guard<std::mutex> lock(totals);
-        rendered.Add(Counted(device));
+        rendered.Add(Counted(*device, entries));
     };
     std::vector<std::thread> helpers;
     for (int t = 1; t < std::min(threads, ProcessorsAvailable()); ++t) {
@@ -143,5 +161,8 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
     work(document);
     for (std::thread& helper : helpers)
         helper.join();
+    // Each thread recorded the pages it took.
+    std::stable_sort(rendered.images.begin(), rendered.images.end(),
+                     [](const ImageEntry& a, const ImageEntry& b) { return a.page < b.page; });
     return rendered;
 }

@@ -4,10 +4,12 @@
 // files: a first pass counts the images of each page without decoding them,
 // so that every page knows the number its first image takes.
 #include "engine/image_dump_dev.h"
+#include "engine/image_entry.h"
 #include "engine/image_handoff.h"
 #include "engine/user_feedback.h"
 
 #include <string>
+#include <vector>
 
 class PDFDoc;
 
@@ -21,6 +23,7 @@ struct ImageDestination {
     bool passJpeg = true;         // stored JPEG data is copied
     ImageHandoff* handoff = nullptr;
     ImageSelection selection;
+    bool record = false;          // an entry of the catalogue is kept for each image
     int masks = MASKS_NONE;       // what becomes of the masks that images are drawn through
 };
 
@@ -31,13 +34,15 @@ struct RenderedImages {
     std::string failureReason; // of the first failed image
     int damaged = 0;
     int belowMinimum = 0;
+    int repeated = 0;
+    std::vector<ImageEntry> images; // when recorded, in the order of their numbers
 
-    void Add(const RenderedImages& more);
+    void Add(RenderedImages more);
 };
 
 // Renders the pages, reporting "Page k of m, q%" to the Current indicator
-// after each. With threads > 1 (and default names: templated names are
-// claimed in the order of the images), the other threads open the document at path
+// after each. With threads > 1 (and default names and every repeat written:
+// templated names and first uses are settled in the order of the images), the other threads open the document at path
 // with the passwords on their own; there are no more threads than processors
 // this process may use, and a thread the system refuses leaves its pages to
 // the others.

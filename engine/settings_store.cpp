@@ -10,6 +10,7 @@ namespace {
 const char kGeneral[] = "Output General";
 const char kImages[] = "Output Images";
 const char kLimits[] = "Document Limits";
+const char kSelection[] = "Image Selection";
 
 // One persisted field: where it is stored and its default.
 struct PersistedField {
@@ -30,6 +31,9 @@ const PersistedField kFields[] = {
     {kImages, "Transparency", &ConvertSettings::masks},
     {kLimits, "Memory Limit MB", &ConvertSettings::memoryLimitMb},
     {kLimits, "Time Limit Seconds", &ConvertSettings::timeLimitSeconds},
+    {kSelection, "Minimum Width", &ConvertSettings::minimumWidth},
+    {kSelection, "Minimum Height", &ConvertSettings::minimumHeight},
+    {kSelection, "Skip Repeated Images", &ConvertSettings::skipRepeated},
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "shell/program_resources.h"
 
 #include "engine/document_process.h"
+#include "engine/repeated_content.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
@@ -185,6 +186,8 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
     OutputPlanner planner;
     platform::StaleTemporarySweep staleTemporaries;
     RunTally tally;
+    RunWideRepeats repeats;
+    const bool comparePixels = settings.skipRepeated == REPEATS_SAME_PIXELS;
     const int count = static_cast<int>(entries.size());
     std::string end = ResourceString("run.finished");
     bool openFolder = count > 0 && settings.openResult == 0;
@@ -197,9 +200,10 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
         }
         const JobEntry& entry = entries[static_cast<size_t>(finished)];
         ExtractRequest request{entry.path, entry.ownerPassword, entry.userPassword, finished + 1, count};
+        request.recordImages = comparePixels ? 1 : 0; // the run compares pixels across documents from the records
         const DocumentOutput output = planner.Plan(entry.path, settings);
         staleTemporaries.Before(output.outputDirectory);
-        const DocumentReport report = RunInWorker(request, output, settings, events, endNow_);
+        DocumentReport report = RunInWorker(request, output, settings, events, endNow_);
         if (endNow_) {
             end = ResourceString("run.stopped");
             openFolder = false;
@@ -212,6 +216,8 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
             openFolder = false;
             break;
         }
+        if (comparePixels && report.cutShort.empty() && report.extraction.outcome == ExtractOutcome::Extracted)
+            repeats.Settle(report);
         tally.Add(entry.path, report, settings.imagesFormat);
         if (controls_.showReport && report.extraction.outcome == ExtractOutcome::Extracted) {
             const std::string lines = tally.Lines(); // what the command line would have said so far

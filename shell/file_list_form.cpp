@@ -75,7 +75,7 @@ CFileListForm::CFileListForm(ConvertSettings& settings, CRightView* options)
     ResetBars();
     jobs_.SetUpGrid();
     jobs_.onResetBars = [this] { ResetBars(); };
-    jobs_.onClearSummary = [this] { summary_.Clear(); };
+    jobs_.onClearSummary = [this] { ClearSummary(); };
     AddCommands();
     DragAcceptFiles(true);
     qApp->installEventFilter(this); // the form's keys, wherever the focus is inside it
@@ -254,10 +254,14 @@ void CFileListForm::ShowSummary(int row, int col) {
     if (!grid_.IsValid(range) || !range.InRange(row, col) || range.maxRow < 1)
         return;
     DialogMessages messages(this);
-    const DocumentSummary summary =
-        BuildDocumentSummary(jobs_.Paths()[static_cast<size_t>(range.maxRow - 1)], messages);
+    const std::string& path = jobs_.Paths()[static_cast<size_t>(range.maxRow - 1)];
+    const DocumentSummary summary = BuildDocumentSummary(path, messages);
+    ClearSummary();
     summary_.ShowSummary(summary);
-    if (summary.pageCount <= 0 || !options_)
+    if (summary.pageCount <= 0)
+        return;
+    ReadImageList(path);
+    if (!options_)
         return;
     // With "All Pages", End Page shows the document's page count.
     auto* pageRange = dynamic_cast<CChoiceTreeItemComboBox*>(options_->Tree().FindItem(CRightView::kPageRange));
@@ -266,6 +270,30 @@ void CFileListForm::ShowSummary(int row, int col) {
         endPage->SetEditInt(summary.pageCount);
         options_->Tree().UpdatedItems(endPage);
     }
+}
+
+void CFileListForm::ClearSummary() {
+    imageList_.Cancel();
+    ++imageListNumber_;
+    summary_.Clear();
+}
+
+void CFileListForm::ReadImageList(const std::string& path) {
+    summary_.ShowImagesReading();
+    const int number = ++imageListNumber_;
+    imageList_.Start(path, [this, number](bool listed, std::vector<ImageEntry> images) {
+        // Shown on the user-interface thread, unless another click came first;
+        // the panel's widget takes the call, so none comes once it is gone.
+        QMetaObject::invokeMethod(
+            summary_.TextEdit(),
+            [this, number, listed, images = std::move(images)] {
+                if (number == imageListNumber_ && listed)
+                    summary_.ShowImageList(images);
+                else if (number == imageListNumber_)
+                    summary_.ShowImagesUnlisted();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void CFileListForm::ShowContextMenu(POINT screen) {

@@ -7,6 +7,7 @@
 // which commands are enabled.
 #include "controls/bars/icon_button.h"
 #include "controls/bars/label_static.h"
+#include "shell/background_image_list.h"
 #include "shell/batch_run.h"
 #include "shell/command_table.h"
 #include "shell/right_view.h"
@@ -62,6 +63,10 @@ private:
     void ResetBars();
     void EnableRunButtons(bool enable);
     void ShowSummary(int row, int col);
+    // Reads the document's images in the background into the summary; a
+    // read still running for another document is stopped.
+    void ReadImageList(const std::string& path);
+    void ClearSummary();
     void ShowContextMenu(POINT screen);
 
     ConvertSettings& settings_;
@@ -74,4 +79,6 @@ private:
     std::vector<std::unique_ptr<CIconButton>> buttons_;
     CBatchRun run_;
     CommandTable commands_;
+    BackgroundImageList imageList_; // stopped before the summary it writes to goes
+    int imageListNumber_ = 0;       // of the latest read: a list that comes after another click is not shown
 };

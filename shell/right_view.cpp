@@ -8,6 +8,8 @@ namespace {
 
 constexpr UINT kTreeId = 101;
 constexpr COLORREF kBand = RGB(227, 246, 253);
+// The largest minimum width or height a spinner takes, in pixels.
+constexpr int kLargestMinimum = 100000;
 
 // A spinner's text as a number: its leading digits, 0 when there are none.
 int SpinnerValue(CChoiceTreeItem* item) {
@@ -82,11 +84,11 @@ void CRightView::BuildOptionTree() {
             item->GetWindow()->SetCurSel(selected);
         }
     };
-    auto spinner = [&](CChoiceTreeItem* parent, const char* key, int value, int upper) {
+    auto spinner = [&](CChoiceTreeItem* parent, const char* key, int value, int upper, int lower = 1) {
         auto* item = new CChoiceTreeItemSpinner;
         tree_.InsertItem(item, parent);
         describe(item, key);
-        item->CreateSpinnerItem(CT_SPIN_EDITABLE, value, 1, upper);
+        item->CreateSpinnerItem(CT_SPIN_EDITABLE, value, lower, upper);
     };
 
     CChoiceTreeItem* general = category("options.general");
@@ -115,6 +117,15 @@ void CRightView::BuildOptionTree() {
           {ResourceString("options.transparency.alpha"), ResourceString("options.transparency.separate"),
            ResourceString("options.transparency.none")},
           knownMasks ? settings_.masks : MASKS_ALPHA);
+    // Which images get a file: 0 pixels is no minimum.
+    CChoiceTreeItem* selection = category("options.selection");
+    spinner(selection, "options.minimum_width", settings_.minimumWidth, kLargestMinimum, 0);
+    spinner(selection, "options.minimum_height", settings_.minimumHeight, kLargestMinimum, 0);
+    const bool knownRepeats = settings_.skipRepeated >= 0 && settings_.skipRepeated < REPEATS_COUNT; // else a hand-edited file
+    combo(selection, "options.skip_repeated",
+          {ResourceString("options.skip_repeated.no"), ResourceString("options.skip_repeated.object"),
+           ResourceString("options.skip_repeated.pixels")},
+          knownRepeats ? settings_.skipRepeated : REPEATS_KEPT);
 
     ApplyReadOnlyRules();
     tree_.UpdatedItems(nullptr);
@@ -146,6 +157,9 @@ void CRightView::CopyItem(int id, bool sideEffects) {
     case kJpegQuality: settings_.jpegQuality = SpinnerValue(item); break;
     case kJpegGrayScale: settings_.jpegGrayScale = ComboValue(item); break;
     case kTransparency: settings_.masks = ComboValue(item); break;
+    case kMinimumWidth: settings_.minimumWidth = SpinnerValue(item); break;
+    case kMinimumHeight: settings_.minimumHeight = SpinnerValue(item); break;
+    case kSkipRepeated: settings_.skipRepeated = ComboValue(item); break;
     case kOutputDirectory:
         if (!sideEffects)
             if (auto* folder = dynamic_cast<CChoiceTreeItemFile*>(item))
@@ -159,7 +173,7 @@ void CRightView::CopyItem(int id, bool sideEffects) {
 
 void CRightView::ReadOptionsFromTree() {
     CallOnUiThread([this] {
-        for (int id = 1; id <= 16 && tree_.FindItem(id); ++id)
+        for (int id = 1; id <= kSkipRepeated && tree_.FindItem(id); ++id)
             CopyItem(id, false);
     });
 }

@@ -1,6 +1,6 @@
 #pragma once
 // CRightView: the right pane, an option tree showing the conversion
-// settings in two categories. An edit reaches the settings record at once;
+// settings in three categories. An edit reaches the settings record at once;
 // ReadOptionsFromTree copies every value, the output folder included, as a
 // run starts.
 #include "controls/optiontree/choice_tree_items.h"
@@ -15,6 +15,7 @@ public:
     enum : int {
         kGeneral = 1, kPageRange, kBeginPage, kEndPage, kOpenResults,
         kOutput, kOutputDirectory, kOutputMode, kJpegQuality, kJpegGrayScale, kTransparency,
+        kSelection, kMinimumWidth, kMinimumHeight, kSkipRepeated,
     };
 
     // Builds the tree from the settings (again after a reset).

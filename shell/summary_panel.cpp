@@ -4,9 +4,13 @@
 #include "platform/ui/input_state.h"
 #include "platform/ui/ui_services.h"
 
+#include "engine/text_format.h"
+
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextEdit>
+
+#include <cmath>
 
 CContextRichEdit::CContextRichEdit(QWidget* parent) : CWnd(parent), text_(new QTextEdit) {
     text_->setReadOnly(true);
@@ -18,6 +22,7 @@ CContextRichEdit::CContextRichEdit(QWidget* parent) : CWnd(parent), text_(new QT
 
 void CContextRichEdit::ShowSummary(const DocumentSummary& summary) {
     text_->clear();
+    imagesStart_ = -1;
     QTextCursor cursor(text_->document());
     for (const SummaryBlock& block : summary.blocks) {
         QTextCharFormat format;
@@ -29,9 +34,87 @@ void CContextRichEdit::ShowSummary(const DocumentSummary& summary) {
     text_->moveCursor(QTextCursor::Start);
 }
 
-void CContextRichEdit::ShowText(const std::string& text) { text_->setPlainText(QString::fromLocal8Bit(text.c_str())); }
+namespace {
 
-void CContextRichEdit::Clear() { text_->clear(); }
+// Underlined, as the summary's headings.
+QTextCharFormat Heading() {
+    QTextCharFormat format;
+    format.setFontWeight(QFont::Bold);
+    format.setFontUnderline(true);
+    format.setForeground(Qt::black);
+    return format;
+}
+
+QTextCharFormat Plain() {
+    QTextCharFormat format;
+    format.setForeground(Qt::black);
+    return format;
+}
+
+QString ImageLine(const ImageEntry& image) {
+    const std::string colour = image.type == "stencil" ? "stencil mask" : image.colourSpace;
+    const std::string ppi = std::lround(image.ppiX) == std::lround(image.ppiY)
+                                ? FormatText("%ld ppi", std::lround(image.ppiX))
+                                : FormatText("%ld x %ld ppi", std::lround(image.ppiX), std::lround(image.ppiY));
+    return QString::fromStdString(FormatText("\tPage %d: %d x %d, %s, %s, %s\n", image.page, image.width,
+                                             image.height, colour.c_str(), image.encoding.c_str(), ppi.c_str()));
+}
+
+} // namespace
+
+void CContextRichEdit::ShowImagesReading() {
+    QTextCursor cursor(text_->document());
+    cursor.movePosition(QTextCursor::End);
+    imagesStart_ = cursor.position();
+    if (!text_->toPlainText().endsWith('\n'))
+        cursor.insertText("\n", Plain()); // the summary's last line ends here
+    cursor.insertText(QString::fromStdString(ResourceString("summary.images")) + "\n", Heading());
+    cursor.insertText("\t" + QString::fromStdString(ResourceString("summary.images_reading")) + "\n", Plain());
+}
+
+QTextCursor CContextRichEdit::ImagesBlock() {
+    QTextCursor cursor(text_->document());
+    cursor.setPosition(imagesStart_);
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    return cursor;
+}
+
+void CContextRichEdit::ShowImagesUnlisted() {
+    if (imagesStart_ < 0)
+        return;
+    QTextCursor cursor = ImagesBlock();
+    cursor.insertText(QString::fromStdString(ResourceString("summary.images")) + "\n", Heading());
+    cursor.insertText("\t" + QString::fromStdString(ResourceString("summary.images_unlisted")) + "\n", Plain());
+}
+
+void CContextRichEdit::ShowImageList(const std::vector<ImageEntry>& images) {
+    if (imagesStart_ < 0)
+        return;
+    QTextCursor cursor = ImagesBlock();
+    // An image's mask is part of it: only the images are counted and listed.
+    std::vector<const ImageEntry*> shown;
+    for (const ImageEntry& image : images)
+        if (image.type == "image" || image.type == "stencil")
+            shown.push_back(&image);
+    cursor.insertText(QString::fromStdString(ResourceString("summary.images")) + " " + QString::number(shown.size()) +
+                          "\n",
+                      Heading());
+    QString lines;
+    for (const ImageEntry* image : shown)
+        lines += ImageLine(*image);
+    cursor.insertText(lines, Plain());
+}
+
+void CContextRichEdit::ShowText(const std::string& text) {
+    imagesStart_ = -1;
+    text_->setPlainText(QString::fromLocal8Bit(text.c_str()));
+}
+
+void CContextRichEdit::Clear() {
+    imagesStart_ = -1;
+    text_->clear();
+}
 
 std::string CContextRichEdit::GetSelectedText() const {
     return text_->textCursor().selectedText().replace(QChar::ParagraphSeparator, '\n').toLocal8Bit().toStdString();

@@ -3,7 +3,10 @@
 // its styled blocks (bold, underline, colour), with a two-entry context menu
 // ("C&opy", "Select &All") and Ctrl+A.
 #include "engine/document_summary.h"
+#include "engine/image_entry.h"
 #include "platform/ui/wnd.h"
+
+#include <QTextCursor>
 
 class QTextEdit;
 
@@ -13,6 +16,13 @@ class CContextRichEdit : public CWnd {
 public:
     explicit CContextRichEdit(QWidget* parent = nullptr);
     void ShowSummary(const DocumentSummary& summary);
+    // After the summary: "Images:" and a line that says they are being read,
+    // which the list replaces once it is read.
+    void ShowImagesReading();
+    // "Images: N", then a line per image: page, size, colour, encoding, ppi.
+    void ShowImageList(const std::vector<ImageEntry>& images);
+    // "Images:" and why there is no list.
+    void ShowImagesUnlisted();
     // Plain text, such as the counts at the end of a run.
     void ShowText(const std::string& text);
     void Clear();
@@ -25,4 +35,7 @@ protected:
 
 private:
     QTextEdit* text_;
+    // Empties the images' block, and answers a cursor at its start.
+    QTextCursor ImagesBlock();
+    int imagesStart_ = -1; // where the images' block begins in the text; -1 when there is none
 };

@@ -244,3 +244,33 @@ TEST(DocumentListing, NumbersMatchTheDumpOnTheCorpus) {
         EXPECT_GT(numbered, 0);
     }
 }
+
+// A stop set from another thread ends the listing before its next page: a
+// stop set before the first lists nothing, and the pages already listed stay.
+TEST(DocumentListing, AStopEndsTheListingBeforeTheNextPage) {
+    TempDir dir;
+    PdfWriter pdf;
+    const int image = pdf.AddImage({"/Width 2 /Height 2 /ColorSpace /DeviceGray /BitsPerComponent 8", "abcd", ""});
+    for (int page = 0; page < 3; ++page)
+        pdf.AddPage({{image}});
+    WriteFile(dir / "three.pdf", pdf.Build());
+    ExtractRequest request;
+    request.path = dir / "three.pdf";
+    RecordingMessages messages;
+    // Stops once the first page is reported done.
+    struct StopAfterFirstPage : ProgressSink {
+        std::atomic<bool> stop{false};
+        void SetTotal(const std::string&, int) override {}
+        void SetCurrent(const std::string&, int) override { stop = true; }
+    } progress;
+    std::vector<ImageEntry> entries;
+    EXPECT_EQ(ListDocumentImages(request, {}, messages, progress, &entries, &progress.stop), ExtractOutcome::Extracted);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].page, 1);
+
+    entries.clear();
+    RecordingProgress unused;
+    EXPECT_EQ(ListDocumentImages(request, {}, messages, unused, &entries, &progress.stop), ExtractOutcome::Extracted);
+    EXPECT_TRUE(entries.empty());
+    EXPECT_EQ(List(dir / "three.pdf").size(), 3u);
+}

@@ -23,12 +23,16 @@ TEST(SettingsStore, FirstStartUsesDefaultsAndExitWritesSevenKeys) {
     EXPECT_EQ(settings.masks, MASKS_ALPHA);
     EXPECT_EQ(settings.memoryLimitMb, 4096);
     EXPECT_EQ(settings.timeLimitSeconds, 600);
+    EXPECT_EQ(settings.minimumWidth, 0);
+    EXPECT_EQ(settings.minimumHeight, 0);
+    EXPECT_EQ(settings.skipRepeated, REPEATS_KEPT);
 
     SaveSettings(dir / "Settings.ini", settings);
     EXPECT_EQ(ReadFile(dir / "Settings.ini"),
               "[Output General]\nPage Range=0\nStart Page=1\nEnd Page=1000\nOpen Result=0\n\n"
               "[Output Images]\nImages Format=1\nJpeg Quality=70\nJpeg Gray Scale=1\nTransparency=0\n\n"
-              "[Document Limits]\nMemory Limit MB=4096\nTime Limit Seconds=600\n");
+              "[Document Limits]\nMemory Limit MB=4096\nTime Limit Seconds=600\n\n"
+              "[Image Selection]\nMinimum Width=0\nMinimum Height=0\nSkip Repeated Images=0\n");
 }
 
 TEST(SettingsStore, TheDocumentLimitsHaveKeysOfTheirOwn) {
@@ -51,6 +55,25 @@ TEST(SettingsStore, TheTransparencyChoiceHasAKeyOfItsOwn) {
     WriteFile(dir / "Settings.ini", "[Output Images]\nImages Format=4\n");
     LoadSettings(dir / "Settings.ini", settings);
     EXPECT_EQ(settings.masks, MASKS_ALPHA);
+}
+
+// The selection has keys of its own, read back as written.
+TEST(SettingsStore, TheImageSelectionHasKeysOfItsOwn) {
+    TempDir dir;
+    ConvertSettings settings;
+    settings.minimumWidth = 32;
+    settings.minimumHeight = 16;
+    settings.skipRepeated = REPEATS_SAME_PIXELS;
+    SaveSettings(dir / "Settings.ini", settings);
+    EXPECT_NE(ReadFile(dir / "Settings.ini")
+                  .find("[Image Selection]\nMinimum Width=32\nMinimum Height=16\nSkip Repeated Images=2\n"),
+              std::string::npos)
+        << ReadFile(dir / "Settings.ini");
+    ConvertSettings loaded;
+    LoadSettings(dir / "Settings.ini", loaded);
+    EXPECT_EQ(loaded.minimumWidth, 32);
+    EXPECT_EQ(loaded.minimumHeight, 16);
+    EXPECT_EQ(loaded.skipRepeated, REPEATS_SAME_PIXELS);
 }
 
 TEST(SettingsStore, LoadsValuesUnchangedAndNeverTheOutputDirectory) {

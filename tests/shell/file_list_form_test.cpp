@@ -3,6 +3,7 @@
 #include "shell/commands.h"
 #include "shell/file_list_form.h"
 #include "tests/support/gui_support.h"
+#include "tests/support/test_support.h"
 
 #include <QApplication>
 #include <QTest>
@@ -11,6 +12,8 @@
 namespace {
 
 using Lines = std::vector<std::string>;
+using testing_support::CorpusFiles;
+using testing_support::HaveCorpus;
 
 struct FormWindow {
     ConvertSettings settings;
@@ -118,6 +121,64 @@ TEST(FileListForm, AClickShowsTheSummaryAndItsPageCountInEndPage) {
     EXPECT_EQ(w.settings.endPage, 1000);    // the settings wait for the next run
     w.form.OnCommand(ID_REMOVE_ALL);
     EXPECT_EQ(w.form.Summary().GetPlainText(), "");
+}
+
+namespace {
+
+// Clicks the grid's row (1 for the first document).
+void ClickRow(FormWindow& w, int row) {
+    QTest::mouseClick(w.form.Grid().ClientWidget(), Qt::LeftButton, {}, QPoint(100, 27 + 20 * (row - 1)));
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+// The summary shows at once; the images follow when they are read, on a
+// thread of their own.
+TEST(FileListForm, TheSummaryListsTheDocumentsImagesOnceRead) {
+    RecordingServices services;
+    FormWindow w;
+    services.files = {std::string(VELLUMIN_SOURCE_DIR) + "/resources/sample.pdf"};
+    w.form.OnCommand(ID_OPEN_FILE);
+    ClickRow(w, 1);
+    const std::string first = w.form.Summary().GetPlainText();
+    EXPECT_NE(first.find("PDF Description"), std::string::npos) << first;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.form.Summary().GetPlainText().find("Images: ") != std::string::npos; }))
+        << w.form.Summary().GetPlainText();
+    const std::string text = w.form.Summary().GetPlainText();
+    EXPECT_EQ(text.rfind(first.substr(0, first.find("Images:")), 0), 0u) << text; // the summary stays above
+    EXPECT_EQ(text.find("Reading the images"), std::string::npos) << text;
+    EXPECT_NE(text.find("Images: 11\n\tPage 1: 48 x 32, DeviceRGB, jpeg, "), std::string::npos) << text;
+    EXPECT_NE(text.find("\tPage 1: 4 x 2, DeviceRGB, raw, "), std::string::npos) << text;
+    EXPECT_NE(text.find("\tPage 2: 48 x 32, DeviceRGB, jpeg, "), std::string::npos) << text;
+
+    // Removed: nothing comes back into the emptied panel.
+    w.form.OnCommand(ID_REMOVE_ALL);
+    QTest::qWait(100);
+    EXPECT_EQ(w.form.Summary().GetPlainText(), "");
+}
+
+// A click on another document while a long one is read shows the other's
+// list, and the first read never comes back into the panel.
+TEST(FileListForm, AClickOnAnotherDocumentCancelsTheRead) {
+    if (!HaveCorpus())
+        GTEST_SKIP() << "the corpus of real PDFs (../shared/corpus) is not here";
+    RecordingServices services;
+    FormWindow w;
+    services.files = CorpusFiles({"bigdoc-303-pages-weka.pdf"});
+    services.files.push_back(std::string(VELLUMIN_SOURCE_DIR) + "/resources/sample.pdf");
+    w.form.OnCommand(ID_OPEN_FILE);
+    ClickRow(w, 1);
+    EXPECT_NE(w.form.Summary().GetPlainText().find("Reading the images"), std::string::npos)
+        << w.form.Summary().GetPlainText();
+    ClickRow(w, 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.form.Summary().GetPlainText().find("Images: ") != std::string::npos; }))
+        << w.form.Summary().GetPlainText();
+    QTest::qWait(300); // time for a read that was not stopped to come back
+    const std::string text = w.form.Summary().GetPlainText();
+    EXPECT_NE(text.find("sample.pdf"), std::string::npos) << text;
+    EXPECT_NE(text.find("Images: 11\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("weka"), std::string::npos) << text;
 }
 
 TEST(IconButton, IconsStatesAndClicks) {

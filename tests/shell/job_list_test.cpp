@@ -332,6 +332,33 @@ TEST(BatchRun, ARefusedDocumentIsReportedAndTheRunGoesOn) {
     EXPECT_TRUE(services.opened.empty());
 }
 
+// The selection rows reach the run: the sample's 4 x 2 inline image is under
+// the minimum, its second use of object 1 repeats the first, and the second
+// copy repeats the first copy's pixels, so that it is left no file at all.
+TEST(BatchRun, TheSelectionChosenInTheOptionsShapesTheRun) {
+    RecordingServices services;
+    TempDir dir;
+    Form form;
+    form.settings.imagesFormat = 0;
+    form.settings.minimumWidth = 5;
+    form.settings.skipRepeated = REPEATS_SAME_PIXELS;
+    form.settings.outputDirectory = dir / "out";
+    mkdir(form.settings.outputDirectory.c_str(), 0777);
+    services.files = SampleCopies(dir, {"a.pdf", "b.pdf"});
+    form.jobs.OpenFile();
+    form.run.StartConvert();
+    EXPECT_EQ(form.Text(form.total), "Convert Finished");
+    const Lines written = ListFiles(dir / "out");
+    ASSERT_FALSE(written.empty());
+    for (const std::string& name : written)
+        EXPECT_EQ(name.rfind("a-", 0), 0u) << name;
+    for (const char* left : {"a-009.ppm", "a-010.ppm"})
+        EXPECT_EQ(std::count(written.begin(), written.end(), left), 0) << left;
+    EXPECT_NE(form.report.find(dir / "b.pdf" + ": 0 images written to " + dir / "out" + "/ (1 below the minimum size, 10 duplicates)"),
+              std::string::npos)
+        << form.report;
+}
+
 // No child process of the test is left, running or unwaited for.
 bool NoChildProcessLeft() { return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
 

@@ -60,7 +60,49 @@ TEST(OptionsView, TheDefaultTree) {
                            "    Output Mode = jpg\n"
                            "    Jpeg Quality (%) = 70\n"
                            "    Jpeg Gray Scale = False\n"
-                           "    Transparency = Alpha (read-only)\n");
+                           "    Transparency = Alpha (read-only)\n"
+                           "  [Selection]\n"
+                           "    Minimum Width = 0\n"
+                           "    Minimum Height = 0\n"
+                           "    Skip Repeated Images = No\n");
+}
+
+// The minimum sizes take 0 (none) and what is typed; the repeats choice
+// steps through its three entries; each reaches the settings.
+TEST(OptionsView, TheSelectionRowsReachTheSettings) {
+    ConvertSettings initial;
+    initial.minimumHeight = 1;
+    OptionsPane pane(initial);
+    pane.view.resize(360, 640); // every row in sight
+    QCoreApplication::processEvents();
+    pane.Click(pane.Value(CRightView::kMinimumWidth));
+    QLineEdit* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(edit, nullptr);
+    edit->selectAll();
+    QTest::keyClicks(edit, "32");
+    pane.Click(pane.Label(CRightView::kPageRange));
+    EXPECT_EQ(pane.settings.minimumWidth, 32);
+
+    pane.Click(pane.Value(CRightView::kMinimumHeight));
+    edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(edit, nullptr);
+    pane.Key(Qt::Key_Down); // 1 -> 0, the spinner's floor
+    pane.Key(Qt::Key_Down);
+    pane.Click(pane.Label(CRightView::kPageRange));
+    EXPECT_EQ(pane.settings.minimumHeight, 0);
+
+    pane.Click(pane.Value(CRightView::kSkipRepeated));
+    pane.Key(Qt::Key_Down); // No -> Same Object -> Same Pixels
+    pane.Key(Qt::Key_Down);
+    pane.Click(pane.Label(CRightView::kPageRange));
+    EXPECT_EQ(pane.settings.skipRepeated, REPEATS_SAME_PIXELS);
+    const std::string dump = pane.Dump();
+    EXPECT_NE(dump.find("  [Selection]\n"
+                        "    Minimum Width = 32\n"
+                        "    Minimum Height = 0\n"
+                        "    Skip Repeated Images = Same Pixels\n"),
+              std::string::npos)
+        << dump;
 }
 
 // Transparency can be chosen where the format keeps alpha; a choice other
@@ -197,7 +239,7 @@ TEST(OptionsView, KeysMoveExpandAndActivate) {
     pane.Key(Qt::Key_Down);
     EXPECT_NE(pane.Dump().find(">   Begin Page"), std::string::npos) << pane.Dump();
     pane.Key(Qt::Key_End);
-    EXPECT_NE(pane.Dump().find(">   Transparency"), std::string::npos) << pane.Dump();
+    EXPECT_NE(pane.Dump().find(">   Skip Repeated Images"), std::string::npos) << pane.Dump();
     pane.Key(Qt::Key_Home);
     pane.Key(Qt::Key_Left); // collapses the category
     EXPECT_EQ(pane.Dump().find("Page Range"), std::string::npos) << pane.Dump();
@@ -393,6 +435,6 @@ TEST(OptionsView, AResetRebuildsTheDefaultTree) {
     OptionsPane defaults;
     EXPECT_EQ(pane.Dump(), defaults.Dump());
     EXPECT_NE(pane.Dump(), before);
-    EXPECT_EQ(pane.Tree().FindItem(12), nullptr); // identifiers start again at 1
-    EXPECT_EQ(pane.Tree().FindItem(11)->GetLabelText(), "Transparency");
+    EXPECT_EQ(pane.Tree().FindItem(16), nullptr); // identifiers start again at 1
+    EXPECT_EQ(pane.Tree().FindItem(15)->GetLabelText(), "Skip Repeated Images");
 }

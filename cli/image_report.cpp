@@ -1,0 +1,42 @@
+#include "cli/image_report.h"
+
+#include "cli/image_list.h"
+#include "platform/file_path_info.h"
+
+namespace {
+
+std::string Line(const nlohmann::json& value) {
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+} // namespace
+
+bool ImageReport::KnownFormat(const std::string& path) {
+    const std::string extension = platform::LowerCaseExtension(path);
+    return extension == ".jsonl" || extension == ".csv";
+}
+
+bool ImageReport::Open(const std::string& path, std::string* error) {
+    csv_ = platform::LowerCaseExtension(path) == ".csv";
+    return file_.Open(path, error, true) && (!csv_ || file_.WriteText(CsvHeader(true), error));
+}
+
+bool ImageReport::Write(const DocumentOutcome& outcome, const std::vector<ImageEntry>& images, std::string* error) {
+    std::string text;
+    for (const ImageEntry& image : images) {
+        if (csv_) {
+            text += CsvRow(outcome.path, image, true);
+        } else {
+            nlohmann::json line = ImageLine(outcome.path, image);
+            line["record"] = "image";
+            text += Line(line);
+        }
+    }
+    if (!csv_) {
+        nlohmann::json line = {{"record", "document"}, {"path", outcome.path}, {"output", outcome.output}};
+        line.update(OutcomeFields(outcome));
+        line["images"] = images.size();
+        text += Line(line);
+    }
+    return text.empty() || file_.WriteText(text, error);
+}
