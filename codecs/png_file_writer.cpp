@@ -76,6 +76,22 @@ libdeflate_compressor* Compressor(int level) {
 
 } // namespace
 
+void PngFlatness::AddRow(const uint8_t* row, uint32_t width, uint32_t pixelBytes) {
+    for (uint32_t x = 1; x < width; ++x, ++total_)
+        same_ += std::memcmp(row + x * pixelBytes, row + (x - 1) * pixelBytes, pixelBytes) == 0;
+}
+
+// libdeflate levels, chosen by measurement on the images of real documents
+// against the zlib settings of the row stream: level 2 unfiltered and level 4
+// with Paeth give files about 7 % smaller in the time of zlib's. Below 64 KB
+// the lowest levels' block choices can double a small file, and compressing
+// costs nothing: level 6.
+int PngDeflateLevel(bool flat, uint64_t filteredBytes) {
+    if (filteredBytes < (64u << 10))
+        return 6;
+    return flat ? 2 : 4;
+}
+
 // Fresh pages cost a fault each on first touch, more than compressing them at
 // a low level; the buffers of images up to this size are kept for the next
 // image of the thread.

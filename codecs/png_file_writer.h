@@ -22,6 +22,26 @@ struct PngFileLayout {
     uint32_t yPixelsPerMetre = 0;
 };
 
+// Images whose filtered rows take more than this are not written whole: they
+// go through libpng's row stream, which holds a row at a time.
+constexpr uint64_t kWholePngLimit = 256ull << 20;
+
+// Whether a picture has large flat areas (screenshots, diagrams), from the
+// share of its pixels equal to their left neighbour on every kFlatnessRowStep-th
+// row, counted from its bottom row; such pictures are compressed unfiltered.
+class PngFlatness {
+public:
+    static constexpr uint32_t kFlatnessRowStep = 8;
+    void AddRow(const uint8_t* row, uint32_t width, uint32_t pixelBytes);
+    bool Flat() const { return total_ == 0 || same_ * 2 >= total_; }
+
+private:
+    uint64_t same_ = 0, total_ = 0;
+};
+
+// The libdeflate level for a picture, flat or not, of the given filtered size.
+int PngDeflateLevel(bool flat, uint64_t filteredBytes);
+
 class PngFileWriter {
 public:
     // With tryPaeth, each row is written with the Paeth filter where that

@@ -32,18 +32,6 @@ void FlushData(png_structp png) {
         png_error(png, "Flush Error");
 }
 
-// The share of pixels equal to their left neighbour, on every eighth row.
-double FlatShare(CRasterImage& image) {
-    const uint32_t bytes = image.GetBpp() / 8, width = image.GetWidth();
-    uint64_t same = 0, total = 0;
-    for (uint32_t y = 0; y < image.GetHeight(); y += 8) {
-        const uint8_t* row = image.GetBits(y);
-        for (uint32_t x = 1; x < width; ++x, ++total)
-            same += std::memcmp(row + x * bytes, row + (x - 1) * bytes, bytes) == 0;
-    }
-    return total ? static_cast<double>(same) / static_cast<double>(total) : 1.0;
-}
-
 // Compression settings by kind of picture, chosen by measurement on the
 // images of real documents (size against time, zlib's default level 6 with
 // all five filters tried on every row as the reference): pictures with large
@@ -51,24 +39,18 @@ double FlatShare(CRasterImage& image) {
 // about 1 % larger in a quarter of the time; photographs and scans keep the
 // Paeth filter where it pays, at level 3, about 4 % larger in half the time.
 bool IsFlat(CRasterImage& image) {
-    return image.GetBpp() < 8 || FlatShare(image) >= 0.5;
+    if (image.GetBpp() < 8)
+        return true;
+    PngFlatness flatness;
+    for (uint32_t y = 0; y < image.GetHeight(); y += PngFlatness::kFlatnessRowStep)
+        flatness.AddRow(image.GetBits(y), image.GetWidth(), image.GetBpp() / 8);
+    return flatness.Flat();
 }
 
 void ChooseCompression(png_structp png, CRasterImage& image) {
     const bool flat = IsFlat(image);
     png_set_compression_level(png, flat ? 1 : 3);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, flat ? PNG_FILTER_NONE : (PNG_FILTER_NONE | PNG_FILTER_PAETH));
-}
-
-// libdeflate levels, chosen by measurement on the images of real documents
-// against the zlib settings above: level 2 unfiltered and level 4 with Paeth
-// give files about 7 % smaller in the time of zlib's. Below 64 KB the lowest
-// levels' block choices can double a small file, and compressing costs
-// nothing: level 6.
-int DeflateLevel(bool flat, uint64_t filteredBytes) {
-    if (filteredBytes < (64u << 10))
-        return 6;
-    return flat ? 2 : 4;
 }
 
 // A row of stored pixels (blue, green, red) and their opacity as PNG's red,
@@ -82,16 +64,12 @@ void PngRgbaRow(const uint8_t* pixels, const uint8_t* opacity, uint32_t width, u
     }
 }
 
-// Whole-image compression holds the filtered image and its compressed copy;
-// larger images go through libpng's row stream, which holds a row at a time.
-constexpr uint64_t kWholeImageLimit = 256ull << 20;
-
 } // namespace
 
 bool CRasterImagePNG::Encode(CByteStream* stream) {
     if (EncodeSafeCheck(stream))
         return false;
-    if (GetCodecOption(RASTER_FORMAT_PNG) != 1 && FilteredBytes() <= kWholeImageLimit)
+    if (GetCodecOption(RASTER_FORMAT_PNG) != 1 && FilteredBytes() <= kWholePngLimit)
         return EncodeWhole(stream);
     return EncodeByRows(stream);
 }
@@ -121,7 +99,7 @@ bool CRasterImagePNG::EncodeWhole(CByteStream* stream) {
     layout.yPixelsPerMetre = static_cast<uint32_t>(head.biYPelsPerMeter);
 
     const bool flat = IsFlat(*this);
-    PngFileWriter writer(layout, !flat, DeflateLevel(flat, FilteredBytes()));
+    PngFileWriter writer(layout, !flat, PngDeflateLevel(flat, FilteredBytes()));
     const size_t rowBytes = writer.RowBytes();
     const uint32_t width = GetWidth();
     for (int32_t y = head.biHeight - 1; y >= 0; --y) {

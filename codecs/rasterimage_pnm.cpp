@@ -82,42 +82,10 @@ int BitsFor(uint32_t maxValue) {
     return bits;
 }
 
-} // namespace
-
-bool CRasterImagePNM::Decode(CByteStream* stream, uint32_t type) {
-    if (!stream)
-        return false;
-    long magic = stream->GetC(), kind = stream->GetC();
-    if (magic != 'P' || kind < '1' || kind > '7') {
-        SetLastError("error: unknowm format");
-        return false;
-    }
-    uint32_t width = 0, height = 0, maxValue = 1;
-    int depth = 0;
-    bool alpha = false;
-    const bool bitmap = kind == '1' || kind == '4';
-    const bool headerRead =
-        kind == '7' ? ReadPamHeader(stream, &width, &height, &maxValue, &depth, &alpha)
-                    : ReadNumber(stream, INT32_MAX, &width) && ReadNumber(stream, INT32_MAX, &height) &&
-                          (bitmap || ReadNumber(stream, 65535, &maxValue));
-    if (!headerRead || width == 0 || height == 0 || maxValue == 0) {
-        SetLastError(kBadData);
-        return false;
-    }
-    if (info.nEscape == -1) {
-        head.biWidth = static_cast<int32_t>(width);
-        head.biHeight = static_cast<int32_t>(height);
-        info.dwType = RASTER_FORMAT_PNM;
-        SetLastError("output dimensions returned");
-        return true;
-    }
-    info.nNumFrames = 1;
-    return DecodeRows(stream, static_cast<char>(kind), width, height, maxValue, type, depth, alpha) ||
-           (Destroy(), false);
-}
-
-bool CRasterImagePNM::ReadPamHeader(CByteStream* stream, uint32_t* width, uint32_t* height, uint32_t* maxValue,
-                                    int* depth, bool* alpha) {
+// Reads a PAM header after its "P7"; false when it is not one the reader
+// takes.
+bool ReadPamHeader(CByteStream* stream, uint32_t* width, uint32_t* height, uint32_t* maxValue, int* depth,
+                   bool* alpha) {
     std::string tupleType;
     uint32_t declaredDepth = 0;
     for (std::string word = ReadWord(stream); word != "ENDHDR"; word = ReadWord(stream)) {
@@ -149,6 +117,50 @@ bool CRasterImagePNM::ReadPamHeader(CByteStream* stream, uint32_t* width, uint32
             return true;
         }
     return false;
+}
+
+} // namespace
+
+bool ReadPnmHeader(CByteStream* stream, PnmHeader* header, const char** error) {
+    const long magic = stream->GetC(), kind = stream->GetC();
+    if (magic != 'P' || kind < '1' || kind > '7') {
+        *error = "error: unknowm format";
+        return false;
+    }
+    header->kind = static_cast<char>(kind);
+    header->maxValue = 1;
+    const bool bitmap = kind == '1' || kind == '4';
+    const bool read = kind == '7' ? ReadPamHeader(stream, &header->width, &header->height, &header->maxValue,
+                                                  &header->depth, &header->alpha)
+                                  : ReadNumber(stream, INT32_MAX, &header->width) &&
+                                        ReadNumber(stream, INT32_MAX, &header->height) &&
+                                        (bitmap || ReadNumber(stream, 65535, &header->maxValue));
+    if (!read || header->width == 0 || header->height == 0 || header->maxValue == 0) {
+        *error = kBadData;
+        return false;
+    }
+    return true;
+}
+
+bool CRasterImagePNM::Decode(CByteStream* stream, uint32_t type) {
+    if (!stream)
+        return false;
+    PnmHeader header;
+    if (const char* error = nullptr; !ReadPnmHeader(stream, &header, &error)) {
+        SetLastError(error);
+        return false;
+    }
+    if (info.nEscape == -1) {
+        head.biWidth = static_cast<int32_t>(header.width);
+        head.biHeight = static_cast<int32_t>(header.height);
+        info.dwType = RASTER_FORMAT_PNM;
+        SetLastError("output dimensions returned");
+        return true;
+    }
+    info.nNumFrames = 1;
+    return DecodeRows(stream, header.kind, header.width, header.height, header.maxValue, type, header.depth,
+                      header.alpha) ||
+           (Destroy(), false);
 }
 
 bool CRasterImagePNM::DecodeRows(CByteStream* stream, char kind, uint32_t width, uint32_t height, uint32_t maxValue,

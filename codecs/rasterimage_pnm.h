@@ -12,6 +12,19 @@
 // an alpha plane.
 #include "codecs/rasterimage.h"
 
+struct PnmHeader {
+    char kind = 0; // '1' to '7', the digit after the P
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t maxValue = 1; // 1 for PBM
+    int depth = 0;         // of a PAM file: its samples per pixel
+    bool alpha = false;    // of a PAM file: whether its last sample is opacity
+};
+
+// Reads a header up to the first sample; false with *error set when the
+// stream holds none.
+bool ReadPnmHeader(CByteStream* stream, PnmHeader* header, const char** error);
+
 class CRasterImagePNM : public CRasterImage {
 public:
     CRasterImagePNM() : CRasterImage(RASTER_FORMAT_PNM) {}
@@ -19,10 +32,6 @@ public:
     bool Decode(CByteStream* stream, uint32_t type);
 
 private:
-    // Reads a PAM header after its "P7"; false when it is not one this
-    // reader takes.
-    bool ReadPamHeader(CByteStream* stream, uint32_t* width, uint32_t* height, uint32_t* maxValue, int* depth,
-                       bool* alpha);
     bool DecodeRows(CByteStream* stream, char kind, uint32_t width, uint32_t height, uint32_t maxValue,
                     uint32_t type, int depth = 0, bool alpha = false);
 };

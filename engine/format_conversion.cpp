@@ -1,5 +1,6 @@
 #include "engine/format_conversion.h"
 
+#include "codecs/pnm_to_png.h"
 #include "codecs/rasterimage.h"
 #include "engine/document_output.h"
 #include "platform/file_path_info.h"
@@ -10,6 +11,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <system_error>
 
 namespace {
@@ -50,14 +52,31 @@ std::string FailureText(const std::string& codecText, int systemError) {
     return codecText.empty() ? system : codecText + ": " + system;
 }
 
+// Saves the target of the format beside the source path, under the
+// source's title, encode writing it into the file; answers why no complete
+// target was saved, or nothing.
+std::string SaveTarget(int format, const std::string& sourcePath,
+                       const std::function<bool(FILE*, std::string*)>& encode) {
+    platform::FilePathInfo info(sourcePath);
+    const std::string targetPath = info.Folder() + info.Title() + kTargets[format - OUTPUT_JPG].extension;
+    // The target appears under its name only once complete.
+    platform::OutputFile target(targetPath);
+    if (!target.Stream())
+        return target.ErrorText();
+    if (std::string codecText; !encode(target.Stream(), &codecText)) {
+        // Taken at once: the failed write of the stream set it.
+        const int systemError = std::ferror(target.Stream()) ? errno : 0;
+        return FailureText(codecText, systemError);
+    }
+    if (!target.Commit())
+        return target.ErrorText();
+    return {};
+}
+
 // Prepares a loaded image for the format and saves it beside the source
-// path, under the source's title; answers why no complete target was saved,
-// or nothing.
+// path; answers why no complete target was saved, or nothing.
 std::string SaveConverted(CRasterImage& image, int format, const std::string& sourcePath,
                           const ConvertSettings& settings) {
-    const TargetFormat& targetFormat = kTargets[format - OUTPUT_JPG];
-    platform::FilePathInfo info(sourcePath);
-    const std::string targetPath = info.Folder() + info.Title() + targetFormat.extension;
     // The JPEG and TGA writers take no one-bit images: those become 8-bit
     // gray, so that a person who asked for JPEG files gets JPEG files.
     if (image.GetBpp() == 1 && (format == OUTPUT_JPG || format == OUTPUT_TGA))
@@ -69,18 +88,31 @@ std::string SaveConverted(CRasterImage& image, int format, const std::string& so
     } else if (format == OUTPUT_GIF) {
         image.DecreaseBpp(8, false);
     }
-    // The target appears under its name only once complete.
-    platform::OutputFile target(targetPath);
-    if (!target.Stream())
-        return target.ErrorText();
-    if (!image.Encode(target.Stream(), targetFormat.codecId)) {
-        // Taken at once: the failed write of the stream set it.
-        const int systemError = std::ferror(target.Stream()) ? errno : 0;
-        return FailureText(image.GetLastError(), systemError);
+    return SaveTarget(format, sourcePath, [&](FILE* file, std::string* codecText) {
+        if (image.Encode(file, kTargets[format - OUTPUT_JPG].codecId))
+            return true;
+        *codecText = image.GetLastError();
+        return false;
+    });
+}
+
+// Converts the image in source, the file at path or its bytes: a PNM file
+// for PNG straight from the source, which holds less memory, else loaded
+// whole. Answers why no complete target was saved, or nothing.
+std::string ConvertSource(CByteStream& source, int format, const std::string& path,
+                          const ConvertSettings& settings) {
+    if (format == OUTPUT_PNG) {
+        PnmToPng streamed(source);
+        if (streamed.Taken())
+            return SaveTarget(format, path, [&](FILE* file, std::string* codecText) {
+                CFileStream target(file);
+                return streamed.Write(&target, codecText);
+            });
+        source.Seek(0, SEEK_SET);
     }
-    if (!target.Commit())
-        return target.ErrorText();
-    return {};
+    CRasterImage image;
+    return image.Load(&source, RASTER_FORMAT_BMP) ? SaveConverted(image, format, path, settings)
+                                                 : FailureText(image.GetLastError(), 0);
 }
 
 void SetReason(std::string* whyNot, std::string reason) {
@@ -118,9 +150,9 @@ void ConversionCounts::Add(const ConversionCounts& more) {
 bool ConvertImageFile(int format, const std::string& path, const ConvertSettings& settings, std::string* whyNot) {
     if (!IsTargetFormat(format))
         return false;
-    CRasterImage image(path.c_str(), RASTER_FORMAT_BMP);
-    std::string reason = image.IsValid() ? SaveConverted(image, format, path, settings)
-                                         : FailureText(image.GetLastError(), 0);
+    CFileStream source;
+    std::string reason = source.Open(path.c_str(), "rb") ? ConvertSource(source, format, path, settings)
+                                                         : FailureText({}, errno);
     if (!reason.empty()) {
         SetReason(whyNot, std::move(reason));
         return false;
@@ -147,9 +179,7 @@ ConversionResult ConvertImageBytes(int format, const std::string& path, const st
     if (IsTargetFormat(format)) {
         CMemStream stream(reinterpret_cast<uint8_t*>(const_cast<char*>(content.data())),
                           static_cast<int32_t>(content.size()));
-        CRasterImage image;
-        reason = image.Load(&stream, RASTER_FORMAT_BMP) ? SaveConverted(image, format, path, settings)
-                                                        : FailureText(image.GetLastError(), 0);
+        reason = ConvertSource(stream, format, path, settings);
         if (reason.empty())
             return ConversionResult::Converted;
     }

@@ -7,26 +7,32 @@
 #include "platform/product_info.h"
 
 #include <QEventLoop>
+#include <QFontMetrics>
+#include <algorithm>
+#include <utility>
 
 namespace {
+
 constexpr COLORREF kBand = RGB(227, 246, 253);
-constexpr int kWidth = 378, kHeight = 210;
+
+// Where each line sits as drawn for the reference font, in pixels.
+struct LinePlace {
+    int left, top, right, bottom;
+};
+constexpr LinePlace kProductPlace{20, 96, 360, 112}, kLinePlace{20, 116, 360, 132},
+    kWebsiteLabelPlace{20, 150, 90, 166}, kWebsitePlace{90, 150, 360, 166}, kSupportLabelPlace{20, 172, 90, 188},
+    kSupportPlace{90, 172, 360, 188};
+
 } // namespace
 
 CAboutBox::CAboutBox()
-    : product_(this), line_(this), websiteLabel_(this), supportLabel_(this), website_(this), support_(this) {
+    : product_(this), line_(this), websiteLabel_(this), supportLabel_(this), website_(this), support_(this),
+      metrics_(DialogMetrics::OfDialogFont()) {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     ModifyStyle(0, WS_BORDER);
-    resize(kWidth, kHeight);
-    struct Place {
-        CLabelStatic* label;
-        RECT rect;
-    } places[] = {{&product_, {20, 96, 360, 112}},       {&line_, {20, 116, 360, 132}},
-                  {&websiteLabel_, {20, 150, 90, 166}},  {&website_, {90, 150, 360, 166}},
-                  {&supportLabel_, {20, 172, 90, 188}},  {&support_, {90, 172, 360, 188}}};
-    for (const Place& place : places) {
-        place.label->Create(WS_CHILD | WS_VISIBLE, place.rect, this, 0);
-        place.label->SetFontSize(-13);
+    for (CLabelStatic* label : Lines()) {
+        label->Create(WS_CHILD | WS_VISIBLE, RECT{0, 0, 1, 1}, this, 0);
+        label->SetFontSize(-metrics_.Y(13));
     }
     product_.SetDlgCtrlID(1008);
     line_.SetDlgCtrlID(1009);
@@ -50,11 +56,31 @@ CAboutBox::CAboutBox()
         link->SetTextColor(RGB(0, 0, 255));
         link->SetUnderline(true);
     }
+    LayOut();
+}
+
+void CAboutBox::LayOut() {
+    // Each line where the layout puts it, grown with the font, and wide and
+    // high enough for its whole text; the box as wide as its longest line.
+    const std::pair<CLabelStatic*, LinePlace> places[] = {
+        {&product_, kProductPlace},  {&line_, kLinePlace},         {&websiteLabel_, kWebsiteLabelPlace},
+        {&website_, kWebsitePlace}, {&supportLabel_, kSupportLabelPlace}, {&support_, kSupportPlace}};
+    int right = 0;
+    for (const auto& [label, place] : places) {
+        const QFont font = label->LabelFont();
+        const int textWidth = DialogMetrics::TextWidth(font, label->GetWindowText());
+        const int left = metrics_.X(place.left), top = metrics_.Y(place.top);
+        const int width = std::max(metrics_.X(place.right - place.left), textWidth);
+        const int height = std::max(metrics_.Y(place.bottom - place.top), QFontMetrics(font).height());
+        label->MoveWindow(RECT{left, top, left + width, top + height});
+        right = std::max(right, left + width);
+    }
+    resize(std::max(metrics_.X(378), right + metrics_.X(18)), metrics_.Y(210));
 }
 
 void CAboutBox::DoModal(QWidget* parent) {
     if (parent)
-        move(parent->mapToGlobal(parent->rect().center()) - QPoint(kWidth / 2, kHeight / 2));
+        move(parent->mapToGlobal(parent->rect().center()) - QPoint(width() / 2, height() / 2));
     setWindowModality(Qt::ApplicationModal);
     ended_ = false;
     show();
@@ -72,13 +98,14 @@ LRESULT CAboutBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         const RECT client = GetClientRect();
         dc.FillSolidRect(client, kBand);
         // The picture (the application icon and the name), then an etched line below it.
-        dc.Painter()->drawImage(QPoint(20, 24), AppIcon(48));
+        dc.Painter()->drawImage(QPoint(metrics_.X(20), metrics_.Y(24)), AppIcon(metrics_.Y(48)));
         dc.SetBkMode(TRANSPARENT);
-        dc.SelectFont(MakeFont(-28, 700));
+        dc.SelectFont(MakeFont(-metrics_.Y(28), 700));
         dc.SetTextColor(RGB(0, 90, 160));
-        RECT picture{80, 16, client.right - 20, 80};
+        RECT picture{metrics_.X(80), metrics_.Y(16), client.right - metrics_.X(20), metrics_.Y(80)};
         dc.DrawText("Vellumin", picture, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-        dc.DrawEdge(RECT{10, 86, client.right - 10, 88}, EDGE_ETCHED, BF_TOP);
+        const int edge = metrics_.Y(86);
+        dc.DrawEdge(RECT{metrics_.X(10), edge, client.right - metrics_.X(10), edge + 2}, EDGE_ETCHED, BF_TOP);
         return 0;
     }
     case WM_LBUTTONDOWN:

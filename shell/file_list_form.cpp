@@ -2,6 +2,7 @@
 
 #include "controls/grid/grid_inplace_edit.h"
 #include "platform/ui/dc.h"
+#include "platform/ui/dialog_metrics.h"
 #include "platform/ui/paint_dc.h"
 #include "platform/ui/input_state.h"
 #include "platform/ui/ui_services.h"
@@ -12,6 +13,8 @@
 #include "shell/program_resources.h"
 
 #include <QApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QTextEdit>
 #include <algorithm>
@@ -56,6 +59,12 @@ CFileListForm::CFileListForm(ConvertSettings& settings, CRightView* options)
     totalLabel_.SetDlgCtrlID(1009);
     currentLabel_.SetWindowText(ResourceString("bar.current"));
     totalLabel_.SetWindowText(ResourceString("bar.total"));
+    // The labels read as the rest of the form: in the dialog font.
+    const QFont dialogFont = DialogMetrics::DialogFont();
+    for (CLabelStatic* label : {&currentLabel_, &totalLabel_}) {
+        label->SetFontName(dialogFont.family().toStdString());
+        label->SetFontSize(-QFontInfo(dialogFont).pixelSize());
+    }
     for (const ButtonSpec& spec : kButtons) {
         auto button = std::make_unique<CIconButton>(this);
         button->SetDlgCtrlID(spec.id);
@@ -116,13 +125,26 @@ void CFileListForm::LayOut() {
     const unsigned top[4] = {ID_OPEN_FILE, ID_IMPORT_DIRECTORY, ID_REMOVE_SELECTED, ID_CLEAR_ALL_SELECTED};
     for (int i = 0; i < 4; ++i)
         Button(top[i]).MoveWindow(RECT{xs[i], topRow, xs[i] + 32, topRow + 32});
-    summary_.MoveWindow(RECT{L, B - H / 2 + 4, R, B - H / 2 + 4 + H / 2 - 52});
-    Button(ID_START_CONVERT).MoveWindow(RECT{L + 5, B - 40, L + 37, B - 8});
-    Button(ID_STOP_CONVERT).MoveWindow(RECT{L + 57, B - 40, L + 89, B - 8});
-    currentLabel_.MoveWindow(RECT{L + 97, B - 40, L + 137, B - 28});
-    current_.MoveWindow(RECT{L + 145, B - 40, R, B - 28});
-    totalLabel_.MoveWindow(RECT{L + 97, B - 20, L + 137, B - 8});
-    total_.MoveWindow(RECT{L + 145, B - 20, R, B - 8});
+
+    // The two bars with their labels, at the bottom: 12 pixels high and 8
+    // apart at the reference font, grown with the font so that each holds
+    // its text.
+    const DialogMetrics metrics = DialogMetrics::OfDialogFont();
+    const QFont labelFont = currentLabel_.LabelFont();
+    const int labelText = std::max(DialogMetrics::TextWidth(labelFont, currentLabel_.GetWindowText()),
+                                   DialogMetrics::TextWidth(labelFont, totalLabel_.GetWindowText()));
+    const int lineHeight = std::max(QFontMetrics(labelFont).height(), QFontMetrics(font()).height());
+    const int labelWidth = metrics.Width(40, labelText), rowHeight = metrics.Height(12, lineHeight);
+    const int totalTop = B - metrics.Y(8) - rowHeight;
+    const int currentTop = totalTop - metrics.Y(8) - rowHeight;
+    const int labelLeft = L + 89 + metrics.X(8), barLeft = labelLeft + labelWidth + metrics.X(8);
+    summary_.MoveWindow(RECT{L, B - H / 2 + 4, R, currentTop - metrics.Y(8)});
+    Button(ID_START_CONVERT).MoveWindow(RECT{L + 5, currentTop, L + 37, currentTop + 32});
+    Button(ID_STOP_CONVERT).MoveWindow(RECT{L + 57, currentTop, L + 89, currentTop + 32});
+    currentLabel_.MoveWindow(RECT{labelLeft, currentTop, labelLeft + labelWidth, currentTop + rowHeight});
+    current_.MoveWindow(RECT{barLeft, currentTop, R, currentTop + rowHeight});
+    totalLabel_.MoveWindow(RECT{labelLeft, totalTop, labelLeft + labelWidth, totalTop + rowHeight});
+    total_.MoveWindow(RECT{barLeft, totalTop, R, totalTop + rowHeight});
 }
 
 void CFileListForm::AddCommands() {

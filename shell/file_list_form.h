@@ -42,6 +42,8 @@ public:
     CContextRichEdit& Summary() { return summary_; }
     CPercentProgressCtrl& CurrentBar() { return current_; }
     CPercentProgressCtrl& TotalBar() { return total_; }
+    CLabelStatic& CurrentLabel() { return currentLabel_; }
+    CLabelStatic& TotalLabel() { return totalLabel_; }
     CIconButton& Button(unsigned id);
 
 protected:

@@ -1,5 +1,8 @@
 #include "shell/file_list_grid.h"
+#include "platform/ui/dialog_metrics.h"
 #include "shell/program_resources.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -13,6 +16,17 @@ void SetTextAndFormat(CDataGrid& grid, int row, int col, const std::string& text
     item.strText = text;
     item.nFormat = format;
     grid.SetItem(&item);
+}
+
+// The layout's row height, grown with the dialog font and, with a font
+// larger than the reference, at least a line of the row's font inside the
+// cell's edge and margins.
+int RowHeightHolding(const CDataGrid& grid, int row, const DialogMetrics& metrics) {
+    const CGridCellBase* cell = grid.GetCell(row, 1);
+    const int line = cell ? grid.MeasureText("Ag", *cell->GetFont()).cy : 0;
+    const int rowHeight = grid.GetRowHeight(row);
+    const int edges = rowHeight - grid.TextRoom(row, 1).cy;
+    return metrics.Height(18, line + std::max(0, edges));
 }
 
 } // namespace
@@ -29,8 +43,9 @@ void SetUpFileListGrid(CDataGrid& grid) {
     grid.SetSingleRowSelection(true);
     grid.SetListMode(true);
     grid.SetHeaderSort(false);
+    const DialogMetrics metrics = DialogMetrics::OfDialogFont();
     LOGFONT bold;
-    bold.lfHeight = 14;
+    bold.lfHeight = metrics.Y(14);
     bold.lfWeight = 700;
     const std::string headers[6] = {"",
                                     ResourceString("grid.file_name"),
@@ -39,13 +54,18 @@ void SetUpFileListGrid(CDataGrid& grid) {
                                     ResourceString("grid.owner_password"),
                                     ResourceString("grid.user_password")};
     const int widths[6] = {25, 144, 100, 154, 110, 100};
+    grid.SetRowHeight(0, 18);
     for (int col = 0; col < 6; ++col) {
         grid.SetItemFont(0, col, &bold);
         SetTextAndFormat(grid, 0, col, headers[col], DT_CENTER | kLine);
         grid.SetColumnWidth(col, widths[col]);
+        // Each header whole: the text's width plus the cell's edge and margins.
+        const int edges = widths[col] - grid.TextRoom(0, col).cx;
+        const int text = DialogMetrics::TextWidth(CFont(bold).Font(), headers[col]);
+        grid.SetColumnWidth(col, metrics.Width(widths[col], text + edges));
     }
     grid.SetItemState(0, 0, grid.GetItemState(0, 0) | GCS_READONLY);
-    grid.SetRowHeight(0, 18);
+    grid.SetRowHeight(0, RowHeightHolding(grid, 0, metrics));
     grid.Refresh();
 }
 
@@ -61,4 +81,5 @@ void AddFileListEntry(CDataGrid& grid, const std::string& name, const std::strin
     for (int col = 0; col < 4; ++col)
         grid.SetItemState(row, col, grid.GetItemState(row, col) | GCS_READONLY);
     grid.SetRowHeight(row, 18);
+    grid.SetRowHeight(row, RowHeightHolding(grid, row, DialogMetrics::OfDialogFont()));
 }

@@ -130,6 +130,7 @@ void CRightView::BuildOptionTree() {
     ApplyReadOnlyRules();
     tree_.UpdatedItems(nullptr);
     tree_.ExpandAllItems();
+    tree_.FitColumnToLabels();
 }
 
 void CRightView::ApplyReadOnlyRules() {

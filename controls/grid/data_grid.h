@@ -45,6 +45,9 @@ public:
     void EnsureVisible(CGridCellRef cell) { EnsureVisible(cell.row, cell.col); }
     int GetMouseScrollLines() const { return wheelLines_; }
     void EnableScrollBars(int bar, bool enable);
+    // The size of the rectangle a cell's text is drawn in (inside its edge
+    // and margins), visible or not; empty for a cell out of the grid.
+    SIZE TextRoom(int row, int col) const;
 
     // ---- model hooks the window fills in
     void Refresh() override;

@@ -103,20 +103,29 @@ void CDataGrid::OnLButtonDown(UINT, POINT point) {
     lastMousePoint_ = point;
 }
 
-std::string CDataGrid::TextCutShort(CGridCellRef cell) const {
-    const CGridCellBase* object = GetCell(cell.row, cell.col);
-    RECT rect;
-    if (!object || object->GetText().empty() || !GetCellRect(cell.row, cell.col, &rect))
-        return {};
-    // The text's room as drawing gives it: inside the fixed cells' edge and the margin.
+SIZE CDataGrid::TextRoom(int row, int col) const {
+    const CGridCellBase* object = GetCell(row, col);
+    if (!object)
+        return SIZE{0, 0};
+    RECT rect{0, 0, GetColumnWidth(col) - 1, GetRowHeight(row) - 1};
+    // As drawing gives it: inside the fixed cells' edge and the margin.
     if (object->IsFixed() && GetGridLines() != GRID_LINES_NONE)
         rect.DeflateRect(1, 1);
     const int margin = static_cast<int>(object->GetMargin());
     rect.DeflateRect(margin, margin);
     rect.right++, rect.bottom++;
     object->GetTextRect(&rect);
-    const int room = rect.right - rect.left + 1;
-    return MeasureText(object->GetText(), *object->GetFont()).cx > room ? object->GetText() : std::string();
+    rect.right++, rect.bottom++;
+    return SIZE{std::max(0, rect.Width()), std::max(0, rect.Height())};
+}
+
+std::string CDataGrid::TextCutShort(CGridCellRef cell) const {
+    const CGridCellBase* object = GetCell(cell.row, cell.col);
+    RECT shown;
+    if (!object || object->GetText().empty() || !GetCellRect(cell.row, cell.col, &shown))
+        return {};
+    return MeasureText(object->GetText(), *object->GetFont()).cx > TextRoom(cell.row, cell.col).cx ? object->GetText()
+                                                                                                  : std::string();
 }
 
 void CDataGrid::ShowCutTextAt(POINT point) {

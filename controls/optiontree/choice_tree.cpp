@@ -1,10 +1,12 @@
 #include "controls/optiontree/choice_tree.h"
 
+#include "platform/ui/dialog_metrics.h"
 #include "platform/ui/paint_dc.h"
 #include "platform/ui/system_colors.h"
 #include "platform/ui/system_metrics.h"
 
 #include <QFontMetrics>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -62,8 +64,28 @@ BOOL CChoiceTree::Create(uint32_t style, const RECT& rect, CWnd* parent, UINT op
         !list_.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, RECT{}, this, 30000))
         return 0;
     list_.SetClassCursor(Cursor::Arrow);
+    // Rows as drawn for the reference font; with a larger one, a line of
+    // either font and a pixel above and below.
+    const int line = std::max(QFontMetrics(NormalFont()).height(), QFontMetrics(BoldFont()).height());
+    SetRowHeight(DialogMetrics::OfDialogFont().Height(CT_ROW_HEIGHT, line + 2));
     LayOut();
     return 1;
+}
+
+void CChoiceTree::FitColumnToLabels() {
+    int needed = 0;
+    // A label starts past the margin and 5 pixels, the children of an item
+    // that is no category one margin further in, as the layout places them.
+    const std::function<void(CChoiceTreeItem*, int)> measure = [&](CChoiceTreeItem* parent, int x) {
+        for (CChoiceTreeItem* item = parent->GetChild(); item; item = item->GetSibling()) {
+            if (!item->IsCategory())
+                needed = std::max(needed,
+                                  x + CT_MARGIN + 5 + DialogMetrics::TextWidth(NormalFont(), item->GetLabelText()) + 1);
+            measure(item, item->IsCategory() ? x : x + CT_MARGIN);
+        }
+    };
+    measure(GetRootItem(), 0);
+    SetColumn(DialogMetrics::OfDialogFont().Width(CT_COLUMN, needed));
 }
 
 void CChoiceTree::SetNotify(bool on, CWnd* owner) {

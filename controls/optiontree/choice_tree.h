@@ -8,6 +8,8 @@
 #include "platform/ui/dc.h"
 #include "platform/ui/wnd.h"
 
+#include <string>
+
 class CChoiceTree;
 
 class CChoiceTreeList : public CWnd {
@@ -30,6 +32,10 @@ private:
     void ChooseItem(CChoiceTreeItem* item, CChoiceTreeItem* previous);
     void AutoSizeColumn();
     void LayoutChanged();
+    // The whole text of a label or one-line value under the point that is
+    // drawn cut short; empty where the text shows whole.
+    std::string TextCutShortAt(POINT point) const;
+    void ShowCutTextAt(POINT point);
 
     CChoiceTree* tree_;
     bool dragging_ = false;
@@ -54,6 +60,9 @@ public:
 
     BOOL Create(uint32_t style, const RECT& rect, CWnd* parent, UINT options, UINT id);
     void SetNotify(bool on, CWnd* owner);
+    // Moves the divider right so that every label shows whole, once the
+    // font is larger than the reference the layout was drawn for.
+    void FitColumnToLabels();
     CChoiceTreeList* GetListWindow() { return &list_; }
     CChoiceTreeInfo* GetInfoWindow() { return &info_; }
 

@@ -138,7 +138,7 @@ bool CChoiceTreeItemComboBox::CreateComboItem(uint32_t extraStyle) {
         return false;
     }
     combo->ComboBox()->setFont(CChoiceTree::NormalFont());
-    combo->SendMessage(CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), CT_ROW_HEIGHT);
+    combo->SendMessage(CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), GetTree()->GetRowHeight());
     combo->ShowWindow(false);
     editor_ = combo;
     return true;
@@ -422,7 +422,12 @@ std::string CChoiceTreeItemFile::DisplayText() const {
 void CChoiceTreeItemFile::DrawAttribute(CDC* dc, const RECT& rect) {
     RECT shifted = rect;
     shifted.OffsetRect(1, 1);
-    DrawValueText(this, dc, shifted, DisplayText(), DT_LEFT | DT_WORDBREAK);
+    // One path on one line, its middle left out where it is too long so
+    // that its end shows (the pointer over it shows it whole); several, a
+    // line each.
+    const UINT format = paths_.size() > 1 ? UINT(DT_LEFT | DT_WORDBREAK)
+                                          : UINT(DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_PATH_ELLIPSIS);
+    DrawValueText(this, dc, shifted, DisplayText(), format);
 }
 
 void CChoiceTreeItemFile::OnActivate() {

@@ -1,6 +1,7 @@
 // The option tree list's mouse, keyboard and scrolling.
 #include "controls/optiontree/choice_tree.h"
 
+#include "platform/ui/dialog_metrics.h"
 #include "platform/ui/input_state.h"
 
 #include <algorithm>
@@ -10,6 +11,33 @@ namespace {
 bool Activatable(const CChoiceTreeItem* item) { return item && !item->IsCategory() && !item->IsReadOnly(); }
 
 } // namespace
+
+std::string CChoiceTreeList::TextCutShortAt(POINT point) const {
+    CChoiceTreeItem* item = nullptr;
+    tree_->HitTest(point, &item);
+    if (!item)
+        return {};
+    const bool category = item->IsCategory();
+    const RECT& value = item->GetAttributeRect();
+    if (!category && point.x >= value.left) {
+        // As drawn: a pixel in from the cell's left edge, on one line.
+        const std::string text = item->GetValueText();
+        const bool oneLine = text.find('\n') == std::string::npos;
+        const bool cut = DialogMetrics::TextWidth(CChoiceTree::NormalFont(), text) > value.Width() - 1;
+        return oneLine && cut ? text : std::string();
+    }
+    // The label's room, as drawing shortens it.
+    const int room = (category ? GetClientRect().right : tree_->GetColumn()) - (item->GetOrigin().x + CT_MARGIN + 5);
+    const std::string& label = item->GetLabelText();
+    const QFont& font = category ? CChoiceTree::BoldFont() : CChoiceTree::NormalFont();
+    return DialogMetrics::TextWidth(font, label) + 1 > room ? label : std::string();
+}
+
+void CChoiceTreeList::ShowCutTextAt(POINT point) {
+    const QString tip = QString::fromLocal8Bit(TextCutShortAt(point).c_str());
+    if (ClientWidget()->toolTip() != tip)
+        ClientWidget()->setToolTip(tip);
+}
 
 LRESULT CChoiceTreeList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -43,6 +71,8 @@ LRESULT CChoiceTreeList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
         if (dragging_) {
             dragX_ = PointFromParam(static_cast<uintptr_t>(lParam)).x;
             Invalidate(false);
+        } else {
+            ShowCutTextAt(PointFromParam(static_cast<uintptr_t>(lParam)));
         }
         return 0;
     case WM_LBUTTONUP:
@@ -61,15 +91,16 @@ LRESULT CChoiceTreeList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_MOUSEWHEEL:
         if (tree_->ContentHeight() >= GetClientRect().bottom) {
             SetFocus();
-            tree_->ScrollTo(tree_->GetScrollOffset() + (GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? -1 : 1) * CT_ROW_HEIGHT);
+            const int lines = GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? -1 : 1;
+            tree_->ScrollTo(tree_->GetScrollOffset() + lines * tree_->GetRowHeight());
         }
         return 1;
     case WM_VSCROLL: {
         SetFocus();
-        const int offset = tree_->GetScrollOffset(), page = tree_->ScrollPage();
+        const int offset = tree_->GetScrollOffset(), page = tree_->ScrollPage(), line = tree_->GetRowHeight();
         switch (LOWORD(wParam)) {
-        case SB_LINEUP: tree_->ScrollTo(offset - CT_ROW_HEIGHT); break;
-        case SB_LINEDOWN: tree_->ScrollTo(offset + CT_ROW_HEIGHT); break;
+        case SB_LINEUP: tree_->ScrollTo(offset - line); break;
+        case SB_LINEDOWN: tree_->ScrollTo(offset + line); break;
         case SB_PAGEUP: tree_->ScrollTo(offset - page); break;
         case SB_PAGEDOWN: tree_->ScrollTo(offset + page); break;
         case SB_THUMBTRACK: tree_->ScrollTo(HIWORD(wParam)); break;

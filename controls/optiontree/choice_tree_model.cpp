@@ -19,6 +19,7 @@ CChoiceTreeItem* CChoiceTreeModel::InsertItem(CChoiceTreeItem* item, CChoiceTree
     item->sibling_ = nullptr;
     item->tree_ = this;
     item->id_ = ++counter_;
+    item->height_ = rowHeight_;
     SendNotify(CTN_INSERTITEM, item);
     RecomputeScrollRange();
     Repaint();

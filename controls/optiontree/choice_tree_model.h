@@ -42,6 +42,9 @@ public:
     UINT GetOptions() const { return options_; }
     void SetOptions(UINT options) { options_ = options; }
     int GetColumn() const { return column_; }
+    // The height an item takes as it is inserted.
+    int GetRowHeight() const { return rowHeight_; }
+    void SetRowHeight(int height) { rowHeight_ = height; }
     // The divider, kept within [16, control width - 16].
     void SetColumn(int x);
     void SetControlWidth(int width) { controlWidth_ = width; }
@@ -78,7 +81,8 @@ private:
     CChoiceTreeItem root_;
     CChoiceTreeItem* focused_ = nullptr;
     int counter_ = 0;
-    int column_ = 150;
+    int column_ = CT_COLUMN;
+    int rowHeight_ = CT_ROW_HEIGHT;
     int scroll_ = 0;
     UINT options_ = 0;
     int controlWidth_ = 0;

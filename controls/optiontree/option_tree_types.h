@@ -41,5 +41,6 @@ enum : int {
 // Fixed measures of the list.
 constexpr int CT_ROW_HEIGHT = 21;      // a row, and a line or wheel step
 constexpr int CT_MARGIN = 16;          // the shaded margin at the left
+constexpr int CT_COLUMN = 150;         // the divider between labels and values
 constexpr int CT_INFO_HEIGHT = 50;     // the description pane
 constexpr int CT_COLUMN_CAPTURE = 5;   // pixels either side of the divider

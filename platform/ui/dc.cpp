@@ -187,6 +187,8 @@ int CDC::DrawText(const std::string& text, RECT& rect, UINT flags) {
     const bool single = (flags & DT_SINGLELINE) != 0;
     if (flags & DT_END_ELLIPSIS)
         string = metrics.elidedText(string, Qt::ElideRight, rect.Width());
+    else if (flags & DT_PATH_ELLIPSIS) // the middle goes, so that a path keeps its end
+        string = metrics.elidedText(string, Qt::ElideMiddle, rect.Width());
     int alignment = (flags & DT_CENTER) ? Qt::AlignHCenter : (flags & DT_RIGHT) ? Qt::AlignRight : Qt::AlignLeft;
     if (single)
         alignment |= (flags & DT_VCENTER) ? Qt::AlignVCenter : (flags & DT_BOTTOM) ? Qt::AlignBottom : Qt::AlignTop;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QFontInfo>
 #include <QStyle>
 #include <QStyleHints>
 #include <algorithm>
@@ -15,7 +16,9 @@ std::optional<SystemSettings> pinned;
 
 LOGFONT FromQFont(const QFont& font) {
     LOGFONT lf;
-    lf.lfHeight = font.pixelSize() > 0 ? -font.pixelSize() : -static_cast<int>(std::lround(font.pointSizeF() * 96 / 72));
+    // The size as drawn, at the screen's resolution (a 9-point font is 12
+    // pixels at 96 dpi, 18 at 144).
+    lf.lfHeight = -QFontInfo(font).pixelSize();
     lf.lfWeight = font.weight() >= QFont::Bold ? 700 : font.weight() >= QFont::DemiBold ? 600 : 400;
     lf.lfItalic = font.italic() ? 1 : 0;
     lf.lfUnderline = font.underline() ? 1 : 0;
@@ -40,6 +43,7 @@ SystemSettings FromDesktop() {
     settings.keyboardCues = QApplication::style()->styleHint(QStyle::SH_UnderlineShortcut) ? 1 : 0;
     settings.messageFont = FromQFont(QApplication::font());
     settings.menuFont = FromQFont(QApplication::font("QMenu"));
+    settings.dialogFont = settings.messageFont;
     return settings;
 }
 
@@ -53,6 +57,8 @@ SystemSettings ClassicSystemSettings() {
     font.lfHeight = -14;
     std::strcpy(font.lfFaceName, "DejaVu Sans");
     settings.menuFont = settings.messageFont = font;
+    font.lfHeight = -11;
+    settings.dialogFont = font;
     return settings;
 }
 
@@ -99,3 +105,5 @@ BOOL SystemParametersInfo(UINT action, UINT, void* out, UINT) {
 }
 
 UINT GetDoubleClickTime() { return Current().doubleClickTime; }
+
+LOGFONT DialogFontSetting() { return Current().dialogFont; }

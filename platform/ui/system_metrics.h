@@ -28,6 +28,8 @@ struct NONCLIENTMETRICS {
 // action this service does not know.
 BOOL SystemParametersInfo(UINT action, UINT param, void* out, UINT winIni = 0);
 UINT GetDoubleClickTime();
+// The dialog font: the application's font on the desktop.
+LOGFONT DialogFontSetting();
 
 // Everything the service answers, as tests pin it.
 struct SystemSettings {
@@ -43,9 +45,12 @@ struct SystemSettings {
     BOOL keyboardCues = 0;
     LOGFONT menuFont;
     LOGFONT messageFont;
+    LOGFONT dialogFont; // the font the dialogs' layouts grow with (dialog_metrics.h)
 };
 // The classic table: 16-pixel scroll bars, 3 wheel lines, 500 ms double
-// clicks, the application font of 14 pixels for menus and messages.
+// clicks, the application font of 14 pixels for menus and messages, and the
+// reference dialog font (8 points at 96 dpi, 11 pixels: a 13-pixel line) for
+// the dialogs, whose layouts then keep their drawn sizes.
 SystemSettings ClassicSystemSettings();
 // Pins the answers to settings until Unpin.
 void PinSystemSettings(const SystemSettings& settings);

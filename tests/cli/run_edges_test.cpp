@@ -332,9 +332,10 @@ TEST(StopCauses, AMemoryLimitLetsTheDocumentThroughOrIsNamed) {
                 << result.err;
             EXPECT_EQ(testing_support::ListOutputFiles(out).size() < whole.size(), true);
         }
-        if (kMemoryLimitsApply)
+        if (kMemoryLimitsApply) {
             EXPECT_NE(RunCliCommand({"-j", "1", "-f", format, "--memory-limit", "1", document.c_str()}).status, 0)
                 << "1 MB is too little for any document";
+        }
     }
 }
 
@@ -502,4 +503,27 @@ TEST(ChildOutput, LinesADocumentsProcessWritesComeInItsTurnWithItsName) {
         for (std::string line; std::getline(lines, line);)
             EXPECT_TRUE(line.rfind(slow + ": ", 0) == 0 || line.rfind(writing + ": ", 0) == 0) << line;
     }
+}
+
+// A flood of lines from a document's process is cut after 500, and what was
+// left out is counted, so that a document waiting for its turn holds little.
+TEST(ChildOutput, AFloodOfLinesIsCutShortAndCounted) {
+    ScopedEnvironment engineErrors("VELLUMIN_ENGINE_ERRORS", "1");
+    TempDir dir;
+    const std::string document = dir / "damaged.pdf", out = dir / "out";
+    WriteFile(document, testpdf::DamagedFlateDocument(400)); // two lines each
+    const CliResult result = RunCliCommand({"--no-markers", "-f", "ppm", "-o", out.c_str(), document.c_str()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::istringstream lines(result.err);
+    int engineLines = 0;
+    std::string leftOut;
+    for (std::string line; std::getline(lines, line);) {
+        ASSERT_EQ(line.rfind(document + ": ", 0), 0u) << line;
+        if (line.rfind(document + ": engine: ", 0) == 0)
+            ++engineLines;
+        else if (line.find("more line(s) of its output left out.") != std::string::npos)
+            leftOut = line;
+    }
+    EXPECT_EQ(engineLines, 500);
+    EXPECT_EQ(leftOut, document + ": 300 more line(s) of its output left out.");
 }

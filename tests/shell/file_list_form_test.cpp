@@ -4,6 +4,7 @@
 #include "shell/file_list_form.h"
 #include "tests/support/gui_support.h"
 #include "tests/support/test_support.h"
+#include "platform/ui/system_metrics.h"
 
 #include <QApplication>
 #include <QTest>
@@ -57,6 +58,43 @@ TEST(FileListForm, LayoutFollowsTheFormsSize) {
     EXPECT_EQ(w.form.CurrentBar().GetWindowText(), "Waiting for converting.");
     const QImage picture = w.form.grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(picture.pixel(300, 280), qRgb(227, 246, 253)); // the band behind the buttons
+}
+
+// With a dialog font larger than the reference (and the application's font
+// as large), the bottom rows grow to hold the labels and the bar texts, the
+// headers show whole and the rows hold a line: every text of the form fits.
+TEST(FileListForm, ALargerFontGrowsWhatHoldsText) {
+    SystemSettings large = ClassicSystemSettings();
+    large.dialogFont.lfHeight = large.messageFont.lfHeight = -22;
+    PinSystemSettings(large);
+    const QFont pinned = QApplication::font();
+    QFont font = pinned;
+    font.setPixelSize(22);
+    QApplication::setFont(font);
+    {
+        FormWindow w(800, 600);
+        w.form.Jobs().AddJob(std::string(VELLUMIN_SOURCE_DIR) + "/resources/sample.pdf");
+        const RECT bar = w.Place(w.form.CurrentBar()), total = w.Place(w.form.TotalBar());
+        const RECT label = w.Place(w.form.CurrentLabel());
+        const QFontMetrics metrics(font);
+        EXPECT_GE(bar.Height(), metrics.height());
+        EXPECT_GE(label.Width(), metrics.horizontalAdvance("Current"));
+        EXPECT_LE(bar.bottom + 8, total.top) << "the bars do not overlap";
+        EXPECT_GE(bar.left, label.right) << "the bar starts past its label";
+        EXPECT_LE(w.Place(w.form.Summary()).bottom, bar.top) << "the summary ends above the bars";
+        CDataGrid& grid = w.form.Grid();
+        for (int col = 1; col < grid.GetColumnCount(); ++col) {
+            const CGridCellBase* header = grid.GetCell(0, col);
+            const QFont bold = CFont(*header->GetFont()).Font();
+            EXPECT_GE(grid.TextRoom(0, col).cx, QFontMetrics(bold).horizontalAdvance(
+                                                    QString::fromStdString(header->GetText())))
+                << header->GetText();
+            EXPECT_GE(grid.TextRoom(0, col).cy, QFontMetrics(bold).height()) << header->GetText();
+            EXPECT_GE(grid.TextRoom(1, col).cy, metrics.height()) << "row 1, column " << col;
+        }
+    }
+    QApplication::setFont(pinned);
+    PinSystemSettings(ClassicSystemSettings());
 }
 
 TEST(FileListForm, KeysRunTheListCommands) {

@@ -5,6 +5,7 @@
 #include "tests/support/gui_support.h"
 
 #include "platform/ui/system_colors.h"
+#include "platform/ui/system_metrics.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -437,4 +438,52 @@ TEST(OptionsView, AResetRebuildsTheDefaultTree) {
     EXPECT_NE(pane.Dump(), before);
     EXPECT_EQ(pane.Tree().FindItem(16), nullptr); // identifiers start again at 1
     EXPECT_EQ(pane.Tree().FindItem(15)->GetLabelText(), "Skip Repeated Images");
+}
+
+// The pointer over a text drawn cut short shows it whole: a long output
+// folder (drawn on one line, its middle left out), a label the divider cuts;
+// over a text that shows whole, no tooltip.
+TEST(OptionsView, TextCutShortShowsWholeInATooltip) {
+    RecordingServices services;
+    OptionsPane pane;
+    const std::string folder = "/tmp/an-output-folder/with-a-long-path/that-goes-on-and-on/to-its-very-end/";
+    services.folders = {folder};
+    pane.Click(pane.Value(CRightView::kOutputDirectory));
+    const auto tipOver = [&](QPoint at) {
+        QTest::mouseMove(pane.List(), at);
+        QCoreApplication::processEvents();
+        return pane.List()->toolTip().toStdString();
+    };
+    EXPECT_EQ(tipOver(pane.Value(CRightView::kOutputDirectory)), folder);
+    EXPECT_EQ(tipOver(pane.Value(CRightView::kOutputMode)), "") << "jpg fits";
+    EXPECT_EQ(tipOver(pane.Label(CRightView::kOutputDirectory)), "") << "the label fits";
+    pane.Tree().SetColumn(60);
+    pane.Tree().Repaint();
+    EXPECT_EQ(tipOver(pane.Value(CRightView::kPageRange)), "") << "All Pages fits the wider value";
+    EXPECT_EQ(tipOver(pane.Label(CRightView::kOutputDirectory)), "Output Directory");
+}
+
+// With a dialog font larger than the reference, the rows grow to hold a
+// line and the divider moves right of the longest label; at the reference
+// they stay as drawn (21 and 150).
+TEST(OptionsView, RowsAndDividerGrowWithTheDialogFont) {
+    {
+        OptionsPane pane;
+        EXPECT_EQ(pane.Tree().FindItem(CRightView::kPageRange)->GetHeight(), 21);
+        EXPECT_EQ(pane.Tree().GetColumn(), 150);
+    }
+    SystemSettings large = ClassicSystemSettings();
+    large.dialogFont.lfHeight = large.menuFont.lfHeight = -24;
+    PinSystemSettings(large); // the trees' fonts are made afresh with the first tree
+    {
+        OptionsPane pane;
+        const QFontMetrics normal(CChoiceTree::NormalFont());
+        for (CChoiceTreeItem* item : pane.Tree().VisibleItems()) {
+            EXPECT_GE(item->GetAttributeRect().Height(), normal.height()) << item->GetLabelText();
+            const int label = normal.horizontalAdvance(QString::fromStdString(item->GetLabelText()));
+            if (!item->IsCategory())
+                EXPECT_LE(CT_MARGIN + 5 + label + 1, pane.Tree().GetColumn()) << item->GetLabelText();
+        }
+    }
+    PinSystemSettings(ClassicSystemSettings());
 }

@@ -54,7 +54,15 @@ std::string FlateImageDocument(const std::string& entries, const std::string& da
 
 } // namespace
 
-std::string DamagedFlateDocument() { return FlateImageDocument("", "these bytes are no Flate data"); }
+std::string DamagedFlateDocument(int images) {
+    PdfWriter pdf;
+    PageSpec page;
+    for (int i = 0; i < images; ++i)
+        page.images.push_back(pdf.AddImage({"/Width 4 /Height 4 /ColorSpace /DeviceGray /BitsPerComponent 8",
+                                            "these bytes are no Flate data", "/FlateDecode"}));
+    pdf.AddPage(page);
+    return pdf.Build();
+}
 
 std::string HugePredictorRowDocument() {
     return FlateImageDocument("/DecodeParms << /Predictor 12 /Columns 200000000 >>", Deflate(std::string(20, '\0')));

@@ -19,9 +19,10 @@ std::string SlowDocument(int pages = 1); // each page the same
 // gray image on the first: one image to write, two to pass over.
 std::string DamagedImageDocument();
 
-// A 4 x 4 gray image whose Flate data is no Flate data: the PDF library
-// reports an error for it (printed when VELLUMIN_ENGINE_ERRORS is set).
-std::string DamagedFlateDocument();
+// A page of 4 x 4 gray images whose Flate data is no Flate data: the PDF
+// library reports errors for each (printed when VELLUMIN_ENGINE_ERRORS is
+// set).
+std::string DamagedFlateDocument(int images = 1);
 
 // A 4 x 4 gray Flate image whose predictor rows are said to be 200 MB long:
 // under a smaller memory limit the PDF library fails to allocate one, says
