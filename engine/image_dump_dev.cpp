@@ -279,7 +279,7 @@ void ImageDumpDev::drawImageMask(GfxState*, Object* ref, Stream* str, int width,
     WritePbm(str, inlineImg, width, height, invert ? inverted : unchanged, number);
 }
 
-void ImageDumpDev::drawImage(GfxState*, Object* ref, Stream* str, int width, int height, GfxImageColorMap* colorMap,
+void ImageDumpDev::drawImage(GfxState* state, Object* ref, Stream* str, int width, int height, GfxImageColorMap* colorMap,
                              bool, const int* maskColors, bool inlineImg) {
     int number = TakeNumber();
     const int components = colorMap->getNumPixelComps();
@@ -290,10 +290,11 @@ void ImageDumpDev::drawImage(GfxState*, Object* ref, Stream* str, int width, int
     currentObject = ref && ref->isRef() ? ref->getRefNum() : 0;
     if (RepeatedObject(ref, width, height))
         return;
+    ColourMemo* memo = colourMemos.For(state, *colorMap);
     if (!maskColors || masks == MASKS_NONE || components < 1) {
-        WriteImage(str, width, height, colorMap, inlineImg, number);
+        WriteImage(str, width, height, colorMap, memo, inlineImg, number);
     } else if (masks == MASKS_ALPHA) {
-        WritePam(str, inlineImg, width, height, colorMap,
+        WritePam(str, inlineImg, width, height, colorMap, memo,
                  [&](int, const unsigned char* samples, unsigned char* out) {
                      ColourKeyRow(samples, width, components, bits, maskColors, out);
                  },
@@ -302,7 +303,7 @@ void ImageDumpDev::drawImage(GfxState*, Object* ref, Stream* str, int width, int
         // The mask is read from the image's data once more (the library
         // replays an inline image's data from where it began).
         const int repeated = imagesRepeated;
-        WriteImage(str, width, height, colorMap, inlineImg, number);
+        WriteImage(str, width, height, colorMap, memo, inlineImg, number);
         if (imagesRepeated == repeated) // a repeat's mask is the first's
             WriteMaskFile(ImageMask::FromColourKey(str, width, height, components, bits, maskColors), number);
     }
@@ -340,9 +341,10 @@ void ImageDumpDev::DrawMasked(GfxState* state, Object* ref, Stream* str, int wid
     currentObject = ref && ref->isRef() ? ref->getRefNum() : 0;
     if (RepeatedObject(ref, width, height))
         return;
+    ColourMemo* memo = colourMemos.For(state, *colorMap);
     if (masks == MASKS_SEPARATE) {
         const int repeated = imagesRepeated;
-        WriteImage(str, width, height, colorMap, false, number);
+        WriteImage(str, width, height, colorMap, memo, false, number);
         if (imagesRepeated == repeated) // a repeat's mask is the first's
             WriteMaskFile(readMask(), number);
         return;
@@ -350,16 +352,16 @@ void ImageDumpDev::DrawMasked(GfxState* state, Object* ref, Stream* str, int wid
     const ImageMask mask = readMask();
     if (mask.Empty()) {
         // A mask without data hides nothing: the image is kept as it is.
-        WriteImage(str, width, height, colorMap, false, number);
+        WriteImage(str, width, height, colorMap, memo, false, number);
         return;
     }
-    WritePam(str, false, width, height, colorMap,
+    WritePam(str, false, width, height, colorMap, memo,
              [&](int y, const unsigned char*, unsigned char* out) { mask.ResampledRow(y, width, height, out); },
              matte, number);
 }
 
-void ImageDumpDev::WriteImage(Stream* str, int width, int height, GfxImageColorMap* colorMap, bool inlineImg,
-                              int number) {
+void ImageDumpDev::WriteImage(Stream* str, int width, int height, GfxImageColorMap* colorMap, ColourMemo* memo,
+                              bool inlineImg, int number) {
     if (colorMap->getNumPixelComps() < 1) {
         // A colour space that gives no samples (a pattern, say) cannot colour an image.
         Refuse(number, "has a colour space without components");
@@ -372,7 +374,7 @@ void ImageDumpDev::WriteImage(Stream* str, int width, int height, GfxImageColorM
     if (colorMap->getNumPixelComps() == 1 && colorMap->getBits() == 1 && BlackAndWhite(*colorMap, colours))
         WritePbm(str, inlineImg, width, height, colours, number);
     else
-        WritePpm(str, inlineImg, width, height, colorMap, number);
+        WritePpm(str, inlineImg, width, height, colorMap, memo, number);
 }
 
 bool ImageDumpDev::BlackAndWhite(GfxImageColorMap& colorMap, OneBitColours& colours) {
@@ -455,7 +457,7 @@ void ImageDumpDev::WritePbm(Stream* image, bool inlineImg, int width, int height
 }
 
 void ImageDumpDev::WritePpm(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap,
-                            int number) {
+                            ColourMemo* memo, int number) {
     const int components = colorMap->getNumPixelComps();
     if (static_cast<std::int64_t>(width) * std::max(3, components) > kLargestRow) {
         Refuse(number, "is too wide");
@@ -473,7 +475,7 @@ void ImageDumpDev::WritePpm(Stream* image, bool inlineImg, int width, int height
         str->close();
         return;
     }
-    RgbRowConverter converter(*colorMap, static_cast<long long>(width) * height);
+    RgbRowConverter converter(*colorMap, static_cast<long long>(width) * height, memo);
     std::vector<unsigned char> rgb(3 * static_cast<size_t>(width));
     auto readRow = [&](unsigned char* out, int y) {
         const int got = y == 0 ? firstRow : rows.ReadRow(samples.data());
@@ -488,7 +490,7 @@ void ImageDumpDev::WritePpm(Stream* image, bool inlineImg, int width, int height
 }
 
 void ImageDumpDev::WritePam(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap,
-                            const AlphaRow& alpha, const GfxColor* matte, int number) {
+                            ColourMemo* memo, const AlphaRow& alpha, const GfxColor* matte, int number) {
     const int components = colorMap->getNumPixelComps();
     if (static_cast<std::int64_t>(width) * std::max(4, components) > kLargestRow) {
         Refuse(number, "is too wide");
@@ -516,7 +518,7 @@ void ImageDumpDev::WritePam(Stream* image, bool inlineImg, int width, int height
         for (int c = 0; c < 3; ++c)
             matteRgb[c] = static_cast<int>(std::clamp(colToDbl(parts[c]) * 255 + 0.5, 0.0, 255.0));
     }
-    RgbRowConverter converter(*colorMap, static_cast<long long>(width) * height);
+    RgbRowConverter converter(*colorMap, static_cast<long long>(width) * height, memo);
     std::vector<unsigned char> rgb(3 * static_cast<size_t>(width)), opacity(static_cast<size_t>(width));
     std::vector<unsigned char> rgba(4 * static_cast<size_t>(width));
     auto readRow = [&](unsigned char* out, int y) {

@@ -11,6 +11,7 @@
 // and appear under their names only once complete. With a handoff, each
 // finished image is handed on too, and a PBM or PPM image the handoff takes
 // in memory is not written at all.
+#include "engine/colour_memo.h"
 #include "engine/convert_settings.h"
 #include "engine/image_handoff.h"
 #include "engine/image_mask.h"
@@ -148,14 +149,17 @@ private:
     void Emit(const std::string& name, std::int64_t size, Write write);
 
     // Writes an image as if it had no mask: stored JPEG data, PBM or PPM.
-    void WriteImage(Stream* str, int width, int height, GfxImageColorMap* colorMap, bool inlineImg, int number);
+    // memo: colours converted for earlier images that convert alike (see
+    // ColourMemos), or null; so for the writers below.
+    void WriteImage(Stream* str, int width, int height, GfxImageColorMap* colorMap, ColourMemo* memo, bool inlineImg,
+                    int number);
     // Fills one row of opacity for an image row: y, the row's samples, out.
     using AlphaRow = std::function<void(int, const unsigned char*, unsigned char*)>;
     // Writes an image and its opacity as an RGB_ALPHA PAM file; matte, when
     // given, is the colour (in the image's colour space) the image was
     // premultiplied with, taken out again.
     void WritePam(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap,
-                  const AlphaRow& alpha, const GfxColor* matte, int number);
+                  ColourMemo* memo, const AlphaRow& alpha, const GfxColor* matte, int number);
     // Writes the mask beside image number as "-NNN.mask.pgm"; it is part of
     // that image, so it counts only when it fails.
     void WriteMaskFile(const ImageMask& mask, int number);
@@ -179,7 +183,8 @@ private:
     // The rows come from the image's data inflated in memory when it is an
     // XObject stored with Flate alone, else from the library's stream.
     void WritePbm(Stream* image, bool inlineImg, int width, int height, OneBitColours colours, int number);
-    void WritePpm(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap, int number);
+    void WritePpm(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap,
+                  ColourMemo* memo, int number);
 
     std::string rootPath;
     bool passJpeg;
@@ -200,6 +205,7 @@ private:
     std::string namedStem;  // and that name, without extension
     int currentPage = 0;
     int currentObject = 0; // of the image being written; 0 for an inline one
+    ColourMemos colourMemos;
     int currentNumber = 0;
     int skipRepeated = 0;
     int imagesRepeated = 0;

@@ -33,8 +33,10 @@ bool ReadInteger(Object& parameters, const char* key, int* value) {
 }
 
 // The stored bytes of the stream: those the library's filter would read.
-// False when there are more than limit.
+// False when there are more than limit. The vector keeps its capacity from
+// image to image, so that it is not grown again for each one.
 bool ReadStoredBytes(Stream* stored, std::int64_t limit, std::vector<unsigned char>* bytes) {
+    bytes->clear();
     stored->reset();
     bool complete = true;
     for (;;) {
@@ -108,7 +110,7 @@ bool InflateImageData(Stream* str, std::int64_t decodedBytes, std::vector<unsign
 
     // Stored data beyond this bound cannot inflate to the image's size
     // (deflate's stored blocks add 5 bytes per 64 KB).
-    std::vector<unsigned char> stored;
+    thread_local std::vector<unsigned char> stored;
     if (!ReadStoredBytes(str->getUndecodedStream(), inflatedBytes + inflatedBytes / 8 + kReadBlock, &stored))
         return false;
     libdeflate_decompressor* decompressor = Decompressor();
@@ -122,15 +124,30 @@ bool InflateImageData(Stream* str, std::int64_t decodedBytes, std::vector<unsign
                  UndoPredictor(parameters, decoded->data(), rows);
     if (!whole) {
         decoded->clear();
-        decoded->shrink_to_fit();
         return false;
     }
     decoded->resize(static_cast<size_t>(decodedBytes));
     return true;
 }
 
-InflatedImage::InflatedImage(Stream* str, bool inlineImage, std::int64_t decodedBytes) : str_(str) {
+namespace {
+
+// The decoded buffer of the last image on this thread, given to the next
+// one: growing a buffer of the same size again (zeroing it, the system
+// mapping its pages afresh) costs as much as inflating into it.
+thread_local std::vector<unsigned char> spareBuffer;
+
+} // namespace
+
+InflatedImage::InflatedImage(Stream* str, bool inlineImage, std::int64_t decodedBytes)
+    : str_(str), decoded_(std::move(spareBuffer)) {
     if (!inlineImage && InflateImageData(str, decodedBytes, &decoded_))
         memory_ = std::make_unique<MemStream>(reinterpret_cast<const char*>(decoded_.data()), 0,
                                               static_cast<Goffset>(decoded_.size()), Object(objNull));
+}
+
+InflatedImage::~InflatedImage() {
+    memory_.reset();
+    if (decoded_.capacity() > spareBuffer.capacity())
+        spareBuffer = std::move(decoded_);
 }

@@ -26,6 +26,10 @@ public:
     // Inflates the data of an image XObject (never an inline image) when it
     // can; the rows of the image are then read from memory.
     InflatedImage(Stream* str, bool inlineImage, std::int64_t decodedBytes);
+    // Leaves the decoded buffer to the next image of the thread.
+    ~InflatedImage();
+    InflatedImage(const InflatedImage&) = delete;
+    InflatedImage& operator=(const InflatedImage&) = delete;
 
     // The stream to read the image's rows from: the decoded data in memory,
     // or str itself.

@@ -4,13 +4,18 @@
 #include <ErrorCodes.h>
 #include <GlobalParams.h>
 #include <PDFDoc.h>
+#include <Stream.h>
 #include <goo/GooString.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cctype>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <mutex>
+#include <new>
 #include <optional>
 
 namespace {
@@ -30,6 +35,53 @@ std::optional<GooString> Password(const std::string& password) {
     return GooString(password);
 }
 
+// Documents up to this size are read into memory whole.
+const off_t kLargestDocumentInMemory = 64 * 1024 * 1024;
+
+struct HeldBytes {
+    std::unique_ptr<char[]> bytes;
+};
+
+// A memory stream that owns its bytes (the engine deletes a document's
+// stream with the document). The bytes come first, so that they exist when
+// the stream is made over them.
+class DocumentBytesStream : private HeldBytes, public MemStream {
+public:
+    DocumentBytesStream(std::unique_ptr<char[]> bytes, Goffset length)
+        : HeldBytes{std::move(bytes)}, MemStream(HeldBytes::bytes.get(), 0, length, Object(objNull)) {}
+};
+
+// The whole document as a stream the engine owns, so that it parses it from
+// memory: its own file stream reads a few hundred bytes per system call,
+// which costs a large document more time than its parsing. Null (the engine
+// then reads the file itself) for a file that is too large, or that cannot be
+// read whole, or that changes size while read.
+BaseStream* DocumentInMemory(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat info;
+    std::unique_ptr<char[]> bytes;
+    off_t done = 0;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 && info.st_size <= kLargestDocumentInMemory) {
+        bytes.reset(new (std::nothrow) char[static_cast<size_t>(info.st_size)]);
+        for (ssize_t got; bytes && done < info.st_size; done += got)
+            if ((got = read(fd, bytes.get() + done, static_cast<size_t>(info.st_size - done))) <= 0)
+                break;
+    }
+    close(fd);
+    if (!bytes || done != info.st_size)
+        return nullptr;
+    return new DocumentBytesStream(std::move(bytes), done);
+}
+
+std::unique_ptr<PDFDoc> OpenDocument(const std::string& path, const std::optional<GooString>& ownerPassword,
+                                     const std::optional<GooString>& userPassword) {
+    if (BaseStream* inMemory = DocumentInMemory(path))
+        return std::make_unique<PDFDoc>(inMemory, ownerPassword, userPassword);
+    return std::make_unique<PDFDoc>(std::make_unique<GooString>(path), ownerPassword, userPassword);
+}
+
 } // namespace
 
 void PreparePdfEngine() {
@@ -43,14 +95,13 @@ void PreparePdfEngine() {
 std::unique_ptr<PDFDoc> OpenPdfDocument(const std::string& path, const std::string& ownerPassword,
                                         const std::string& userPassword) {
     PreparePdfEngine();
-    auto document = std::make_unique<PDFDoc>(std::make_unique<GooString>(path), Password(ownerPassword),
-                                             Password(userPassword));
+    std::unique_ptr<PDFDoc> document = OpenDocument(path, Password(ownerPassword), Password(userPassword));
     // Passwords given for a whole run meet documents that need none, or only
     // an owner password they do not match: the engine does not fall back to
     // an empty user password, so this does.
     if (!document->isOk() && document->getErrorCode() == errEncrypted &&
         (!ownerPassword.empty() || !userPassword.empty()))
-        document = std::make_unique<PDFDoc>(std::make_unique<GooString>(path));
+        document = OpenDocument(path, std::nullopt, std::nullopt);
     return document;
 }
 

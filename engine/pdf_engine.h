@@ -14,7 +14,8 @@ class PDFDoc;
 void PreparePdfEngine();
 
 // Opens a document; an empty password means none. A document the passwords
-// do not open is tried with none. Never null: check isOk().
+// do not open is tried with none. Documents up to 64 MB are read into memory
+// whole and parsed from there. Never null: check isOk().
 std::unique_ptr<PDFDoc> OpenPdfDocument(const std::string& path, const std::string& ownerPassword = {},
                                         const std::string& userPassword = {});
 

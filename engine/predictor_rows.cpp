@@ -1,5 +1,6 @@
 #include "engine/predictor_rows.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -11,44 +12,50 @@ const int kMostColors = 32;
 
 bool IsPng(const PredictorParameters& p) { return p.predictor >= 10; }
 
-unsigned char PaethPredictor(int left, int up, int upLeft) {
-    const int estimate = left + up - upLeft;
-    const int toLeft = std::abs(estimate - left), toUp = std::abs(estimate - up),
-              toUpLeft = std::abs(estimate - upLeft);
-    if (toLeft <= toUp && toLeft <= toUpLeft)
-        return static_cast<unsigned char>(left);
-    return static_cast<unsigned char>(toUp <= toUpLeft ? up : upLeft);
+// Of left, up and upLeft, the one nearest to left + up - upLeft (in that
+// order of preference on a tie); written without branches, for the compiler
+// to use conditional moves.
+inline int PaethPredictor(int left, int up, int upLeft) {
+    const int toLeft = std::abs(up - upLeft), toUp = std::abs(left - upLeft),
+              toUpLeft = std::abs(left + up - 2 * upLeft);
+    const int upOrUpLeft = toUp <= toUpLeft ? up : upLeft;
+    return toLeft <= toUp && toLeft <= toUpLeft ? left : upOrUpLeft;
 }
 
 // One PNG row: `stored` (after its filter byte) to `out`, with `above` the
 // decoded row above (zeros for the first). `out` may start before `stored`
 // in the same buffer: each stored byte is read before its place is written.
+// The first pixel, which has nothing to its left, is done apart so that the
+// loops over the others need no test.
 bool UndoPngRow(int filter, const unsigned char* stored, const unsigned char* above, unsigned char* out,
                 std::int64_t rowBytes, std::int64_t pixelBytes) {
+    const std::int64_t first = std::min(pixelBytes, rowBytes);
     switch (filter) {
     case 0:
         std::memmove(out, stored, static_cast<size_t>(rowBytes));
         return true;
     case 1:
-        for (std::int64_t i = 0; i < rowBytes; ++i)
-            out[i] = static_cast<unsigned char>(stored[i] + (i >= pixelBytes ? out[i - pixelBytes] : 0));
+        std::memmove(out, stored, static_cast<size_t>(first));
+        for (std::int64_t i = first; i < rowBytes; ++i)
+            out[i] = static_cast<unsigned char>(stored[i] + out[i - pixelBytes]);
         return true;
     case 2:
         for (std::int64_t i = 0; i < rowBytes; ++i)
             out[i] = static_cast<unsigned char>(stored[i] + above[i]);
         return true;
     case 3:
-        for (std::int64_t i = 0; i < rowBytes; ++i) {
-            const int left = i >= pixelBytes ? out[i - pixelBytes] : 0;
-            out[i] = static_cast<unsigned char>(stored[i] + ((left + above[i]) >> 1));
-        }
+        for (std::int64_t i = 0; i < first; ++i)
+            out[i] = static_cast<unsigned char>(stored[i] + (above[i] >> 1));
+        for (std::int64_t i = first; i < rowBytes; ++i)
+            out[i] = static_cast<unsigned char>(stored[i] + ((out[i - pixelBytes] + above[i]) >> 1));
         return true;
     case 4:
-        for (std::int64_t i = 0; i < rowBytes; ++i) {
-            const bool inside = i >= pixelBytes;
+        // With nothing to the left, the nearest is always the byte above.
+        for (std::int64_t i = 0; i < first; ++i)
+            out[i] = static_cast<unsigned char>(stored[i] + above[i]);
+        for (std::int64_t i = first; i < rowBytes; ++i)
             out[i] = static_cast<unsigned char>(
-                stored[i] + PaethPredictor(inside ? out[i - pixelBytes] : 0, above[i], inside ? above[i - pixelBytes] : 0));
-        }
+                stored[i] + PaethPredictor(out[i - pixelBytes], above[i], above[i - pixelBytes]));
         return true;
     default:
         return false;

@@ -25,8 +25,8 @@ void RgbRowConverter::PixelToRgb(GfxImageColorMap& colorMap, const unsigned char
     rgb[2] = ComponentToByte(colour.b);
 }
 
-RgbRowConverter::RgbRowConverter(GfxImageColorMap& colorMap, long long pixels)
-    : colorMap_(colorMap), components_(colorMap.getNumPixelComps()) {
+RgbRowConverter::RgbRowConverter(GfxImageColorMap& colorMap, long long pixels, ColourMemo* memo)
+    : colorMap_(colorMap), components_(colorMap.getNumPixelComps()), memo_(memo) {
     // Samples arrive as one byte per component (16-bit samples are cut to 8).
     const int values = 1 << std::min(colorMap.getBits(), 8);
     GfxColorSpace* space = colorMap.getColorSpace();
@@ -105,7 +105,11 @@ void RgbRowConverter::ConvertCachedOf(const unsigned char* samples, int width, u
         if (!last || last->key != key) { // runs of one colour skip the lookup
             CacheEntry& entry = cache_[(key * 2654435761u) >> cacheShift_];
             if (!entry.used || entry.key != key) {
-                PixelToRgb(colorMap_, samples, entry.rgb);
+                if (!memo_ || !memo_->Find(key, entry.rgb)) {
+                    PixelToRgb(colorMap_, samples, entry.rgb);
+                    if (memo_)
+                        memo_->Store(key, entry.rgb);
+                }
                 entry.key = key;
                 entry.used = true;
             }

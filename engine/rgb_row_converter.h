@@ -6,7 +6,10 @@
 // 0..255). The rule is costly per pixel, so answers are reused where that is
 // exact: one table over all sample values for one-component images, one table
 // per component for DeviceRGB (whose components convert independently), and a
-// cache of recent pixels for every other colour space.
+// cache of recent pixels for every other colour space, behind which a memo
+// shared with other images may hold the colours they converted.
+#include "engine/colour_memo.h"
+
 #include <GfxState.h>
 
 #include <cstdint>
@@ -14,8 +17,10 @@
 
 class RgbRowConverter {
 public:
-    // pixels: the image's pixel count, which sizes the cache of recent pixels.
-    RgbRowConverter(GfxImageColorMap& colorMap, long long pixels);
+    // pixels: the image's pixel count, which sizes the cache of recent
+    // pixels; memo: colours converted alike for other images (see
+    // ColourMemos), or null.
+    RgbRowConverter(GfxImageColorMap& colorMap, long long pixels, ColourMemo* memo = nullptr);
 
     // samples: width pixels of getNumPixelComps() bytes each (as ImageStream
     // delivers them); rgb: room for 3 * width bytes.
@@ -43,4 +48,5 @@ private:
     };
     std::vector<CacheEntry> cache_;
     int cacheShift_ = 0; // 32 minus the bits of a cache index
+    ColourMemo* memo_;
 };

@@ -386,6 +386,42 @@ TEST(ImageDumpDev, ColourConversionEqualsThePerPixelRule) {
     ExpectPerPixelResults(dir / "spaces.pdf");
 }
 
+// Colours converted for one ICC-based image are reused for the next images
+// only where they convert alike: not across profiles, depths or decode
+// ranges, which all change a pixel's colour; an image drawn again under
+// another rendering intent keeps the colours of the per-pixel rule too.
+TEST(ImageDumpDev, ColoursOfIccImagesAreReusedOnlyWhereTheyConvertAlike) {
+    const std::string folder = "/usr/share/color/icc/ghostscript/";
+    const std::string rgb = ReadFile(folder + "default_rgb.icc"), wide = ReadFile(folder + "rommrgb.icc");
+    if (rgb.empty() || wide.empty())
+        GTEST_SKIP() << "no ICC profiles in " << folder << " (Debian package libgs-common)";
+    TempDir dir;
+    PdfWriter pdf;
+    auto profile = [&](const std::string& data) {
+        return std::to_string(pdf.AddObject("<< /N 3 /Length " + std::to_string(data.size()) + " >>\nstream\n" +
+                                            data + "\nendstream"));
+    };
+    const std::string rgbSpace = "/ColorSpace [/ICCBased " + profile(rgb) + " 0 R] ";
+    const std::string wideSpace = "/ColorSpace [/ICCBased " + profile(wide) + " 0 R] ";
+    // The same samples in every image, so that every image meets the keys of the ones before it.
+    auto samples = [](int bits) {
+        return PackSamples(16, 8, 3, bits, [bits](int x, int y, int c) { return unsigned(x * 37 + y * 11 + c * 5) % (1u << bits); });
+    };
+    const std::vector<int> images = {
+        pdf.AddFlateImage(kSize + rgbSpace + "/BitsPerComponent 8", samples(8)),
+        pdf.AddFlateImage(kSize + rgbSpace + "/BitsPerComponent 8", samples(8)),
+        pdf.AddFlateImage(kSize + rgbSpace + "/BitsPerComponent 8 /Decode [1 0 0 1 0.2 0.7]", samples(8)),
+        pdf.AddFlateImage(kSize + rgbSpace + "/BitsPerComponent 4", samples(4)),
+        pdf.AddFlateImage(kSize + wideSpace + "/BitsPerComponent 8", samples(8)),
+    };
+    PageSpec page{images};
+    // The last image once more under another rendering intent.
+    page.extraContent = "/AbsoluteColorimetric ri q 100 0 0 100 0 0 cm /Im4 Do Q\n";
+    pdf.AddPage(page);
+    WriteFile(dir / "icc.pdf", pdf.Build());
+    ExpectPerPixelResults(dir / "icc.pdf");
+}
+
 TEST(ImageDumpDev, ColourConversionEqualsThePerPixelRuleOnRealFiles) {
     if (!testing_support::HaveCorpus())
         GTEST_SKIP() << "no corpus of real PDFs at " << testing_support::CorpusDir();
