@@ -14,7 +14,10 @@ namespace {
 // follows by where their data ended; the others are not decoded.
 class ImageCatalogueDev : public ImageDumpDev {
 public:
-    explicit ImageCatalogueDev(std::vector<ImageEntry>& entries) : ImageDumpDev("", false, &discard_), entries_(entries) {}
+    // maskFate: what the run does with an image's mask, empty when it gets a
+    // file of its own.
+    ImageCatalogueDev(std::vector<ImageEntry>& entries, const char* maskFate)
+        : ImageDumpDev("", false, &discard_), entries_(entries), maskFate_(maskFate) {}
 
     void startPage(int pageNum, GfxState*, XRef* xref) override {
         page_ = pageNum;
@@ -63,7 +66,7 @@ private:
     void AddMask(ImageEntry entry, Object* imageRef, const char* key) {
         entry.page = page_;
         entry.number = nextNumber_ - 1;
-        entry.noFile = kMaskNotWritten;
+        entry.noFile = maskFate_;
         SetObject(entry, imageRef, xref_, key);
         entries_.push_back(std::move(entry));
     }
@@ -73,7 +76,24 @@ private:
     int page_ = 0;
     XRef* xref_ = nullptr;
     int nextNumber_ = 0;
+    const char* maskFate_;
 };
+
+// Why an image's mask gets no file of its own in a run with these settings:
+// it goes into its image's alpha, or nowhere; none when it is written beside
+// its image.
+const char* MaskFate(const ConvertSettings& settings) {
+    switch (EffectiveMaskOutput(settings.masks, settings.imagesFormat)) {
+    case MASKS_SEPARATE:
+        return "";
+    case MASKS_ALPHA:
+        return kMaskInAlpha;
+    default:
+        return kMaskNotWritten;
+    }
+}
+
+bool IsMaskOfAnImage(const ImageEntry& entry) { return entry.type == "mask" || entry.type == "smask"; }
 
 } // namespace
 
@@ -84,7 +104,7 @@ ExtractOutcome ListDocumentImages(const ExtractRequest& request, const ConvertSe
     std::unique_ptr<PDFDoc> document = OpenChosenPages(request, settings, messages, &chosen);
     if (!document)
         return chosen.refusal;
-    ImageCatalogueDev device(*entries);
+    ImageCatalogueDev device(*entries, MaskFate(settings));
     PageImageScan scan(*document);
     const int count = chosen.pages.last - chosen.pages.first + 1;
     for (int page = chosen.pages.first; page <= chosen.pages.last && !(stop && *stop); ++page) {
@@ -93,8 +113,16 @@ ExtractOutcome ListDocumentImages(const ExtractRequest& request, const ConvertSe
         const int k = page - chosen.pages.first + 1;
         progress.SetCurrent(FormatText("Page %d of %d, %d%%", k, count, 100 * k / count), 100 * k / count);
     }
-    for (ImageEntry& entry : *entries)
-        if (entry.noFile.empty() && (entry.width < settings.minimumWidth || entry.height < settings.minimumHeight))
+    // A mask follows its image, whose size decides for both.
+    const ImageEntry* image = nullptr;
+    for (ImageEntry& entry : *entries) {
+        const bool small = IsMaskOfAnImage(entry) && image
+                               ? image->noFile == kBelowMinimumSize
+                               : entry.width < settings.minimumWidth || entry.height < settings.minimumHeight;
+        if (entry.noFile.empty() && small)
             entry.noFile = kBelowMinimumSize;
+        if (!IsMaskOfAnImage(entry))
+            image = &entry;
+    }
     return ExtractOutcome::Extracted;
 }

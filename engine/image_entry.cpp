@@ -10,6 +10,7 @@
 
 const char* const kBelowMinimumSize = "below the minimum size";
 const char* const kMaskNotWritten = "masks are not written";
+const char* const kMaskInAlpha = "kept as its image's alpha";
 const char* const kRepeatedImage = "repeats an image already written";
 
 namespace {

@@ -15,7 +15,7 @@ class XRef;
 struct ImageEntry {
     int page = 0;
     int number = 0;            // the number the dump gives the image; a mask has its image's
-    std::string type;          // "image", "stencil", or "mask" / "smask" (an image's mask, never written)
+    std::string type;          // "image", "stencil", or "mask" / "smask" (an image's mask, listed after it)
     int width = 0;
     int height = 0;
     std::string colourSpace;   // "DeviceRGB", "Indexed"...; empty for stencils and masks
@@ -45,6 +45,7 @@ struct ImageEntry {
 // The reasons an image gets no file.
 extern const char* const kBelowMinimumSize; // "below the minimum size"
 extern const char* const kMaskNotWritten;   // "masks are not written"
+extern const char* const kMaskInAlpha;      // "kept as its image's alpha"
 extern const char* const kRepeatedImage;    // "repeats an image already written"
 
 // The facts of an image, a stencil mask (colorMap null) or an image's mask

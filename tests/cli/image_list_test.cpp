@@ -98,3 +98,42 @@ TEST(CliList, TheTableAlignsItsColumnsAndBadDocumentsKeepTheirMessageAndStatus) 
     EXPECT_NE(lines[12].find("inline"), std::string::npos) << lines[12];
     EXPECT_EQ(lines[14], "");
 }
+
+// The sample's soft mask is listed with what the run would do with it: a
+// file of its own, its image's alpha in a format that carries one, or
+// nothing; a mask follows its image below the minimum size.
+TEST(CliList, AMaskSaysWhatTheRunDoesWithIt) {
+    TempDir dir;
+    const std::string document = dir / "sample.pdf";
+    WriteFile(document, testpdf::SampleDocument());
+    const struct {
+        std::vector<const char*> options;
+        const char* reason; // nullptr: the mask gets a file
+    } cases[] = {
+        {{}, "masks are not written"},
+        {{"-f", "png"}, "kept as its image's alpha"},
+        {{"-f", "jpg", "--masks", "alpha"}, "masks are not written"},
+        {{"-f", "png", "--masks", "none"}, "masks are not written"},
+        {{"-f", "bmp", "--masks", "separate"}, nullptr},
+        {{"-f", "png", "--masks", "separate", "--min-size", "100000"}, "below the minimum size"},
+    };
+    for (const auto& c : cases) {
+        std::vector<const char*> args = {"--list", "--json"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back(document.c_str());
+        const CliResult result = RunList(args);
+        ASSERT_EQ(result.status, 0) << result.err;
+        int masks = 0;
+        for (const std::string& line : Lines(result.out)) {
+            const nlohmann::json entry = nlohmann::json::parse(line);
+            if (entry.at("type") != "smask")
+                continue;
+            ++masks;
+            if (c.reason)
+                EXPECT_EQ(entry.value("reason", ""), c.reason) << line;
+            else
+                EXPECT_FALSE(entry.contains("reason")) << line;
+        }
+        EXPECT_EQ(masks, 1) << result.out;
+    }
+}

@@ -8,7 +8,7 @@ using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
-TEST(SettingsStore, FirstStartUsesDefaultsAndExitWritesSevenKeys) {
+TEST(SettingsStore, FirstStartUsesDefaultsAndExitWritesEveryKey) {
     TempDir dir;
     ConvertSettings settings;
     settings.pageRange = 9;
