@@ -81,6 +81,43 @@ void WriteRows(FILE* file, PnmKind kind, int width, int height, std::int64_t row
     }
 }
 
+// The samples of a colour image's rows, read in order from its data
+// (inflated in memory where it can be); the first row is read at once, so
+// that an image without data is known before any file is made.
+class ImageSamples {
+public:
+    ImageSamples(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap& colorMap)
+        : inflated_(image, inlineImg, StoredRowBytes(width, colorMap) * height),
+          str_(Reset(inflated_.Source())),
+          rows_(str_, width, colorMap.getNumPixelComps(), colorMap.getBits()),
+          samples_(static_cast<size_t>(width) * colorMap.getNumPixelComps()),
+          firstRow_(rows_.ReadRow(samples_.data())) {}
+    ~ImageSamples() { str_->close(); }
+    ImageSamples(const ImageSamples&) = delete;
+    ImageSamples& operator=(const ImageSamples&) = delete;
+
+    bool Started() const { return firstRow_ != 0; }
+    // Reads row y (the first row is already read) and says whether the
+    // stream gave all of it.
+    bool Read(int y) { return (y == 0 ? firstRow_ : rows_.ReadRow(samples_.data())) == rows_.RowBytes(); }
+    const unsigned char* Row() const { return samples_.data(); }
+
+private:
+    static Stream* Reset(Stream* str) {
+        str->reset();
+        return str;
+    }
+    static std::int64_t StoredRowBytes(int width, const GfxImageColorMap& colorMap) {
+        return (static_cast<std::int64_t>(width) * colorMap.getNumPixelComps() * colorMap.getBits() + 7) / 8;
+    }
+
+    const InflatedImage inflated_;
+    Stream* str_;
+    SampleRowReader rows_;
+    std::vector<unsigned char> samples_;
+    int firstRow_;
+};
+
 } // namespace
 
 ImageDumpDev::ImageDumpDev(const std::string& root, bool passJpegData, ImageHandoff* imageHandoff, int maskOutput)
@@ -458,54 +495,37 @@ void ImageDumpDev::WritePbm(Stream* image, bool inlineImg, int width, int height
 
 void ImageDumpDev::WritePpm(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap,
                             ColourMemo* memo, int number) {
-    const int components = colorMap->getNumPixelComps();
-    if (static_cast<std::int64_t>(width) * std::max(3, components) > kLargestRow) {
+    if (static_cast<std::int64_t>(width) * std::max(3, colorMap->getNumPixelComps()) > kLargestRow) {
         Refuse(number, "is too wide");
         return;
     }
-    const std::int64_t storedRowBytes = (static_cast<std::int64_t>(width) * components * colorMap->getBits() + 7) / 8;
-    const InflatedImage inflated(image, inlineImg, storedRowBytes * height);
-    Stream* str = inflated.Source();
-    str->reset();
-    SampleRowReader rows(str, width, components, colorMap->getBits());
-    std::vector<unsigned char> samples(static_cast<size_t>(width) * components);
-    const int firstRow = rows.ReadRow(samples.data());
-    if (firstRow == 0) {
+    ImageSamples samples(image, inlineImg, width, height, *colorMap);
+    if (!samples.Started()) {
         Refuse(number, "has no data that can be decoded");
-        str->close();
         return;
     }
     RgbRowConverter converter(*colorMap, static_cast<long long>(width) * height, memo);
     std::vector<unsigned char> rgb(3 * static_cast<size_t>(width));
     auto readRow = [&](unsigned char* out, int y) {
-        const int got = y == 0 ? firstRow : rows.ReadRow(samples.data());
-        converter.ConvertRow(samples.data(), width, out);
-        return got == rows.RowBytes();
+        const bool whole = samples.Read(y);
+        converter.ConvertRow(samples.Row(), width, out);
+        return whole;
     };
     const std::int64_t rgbRow = 3 * static_cast<std::int64_t>(width);
     Emit(FileName(number, "ppm"), rgbRow * height, [&](FILE* file) {
         WriteRows(file, PnmKind::Ppm, width, height, rgbRow, readRow, rgb.data());
     });
-    str->close();
 }
 
 void ImageDumpDev::WritePam(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap,
                             ColourMemo* memo, const AlphaRow& alpha, const GfxColor* matte, int number) {
-    const int components = colorMap->getNumPixelComps();
-    if (static_cast<std::int64_t>(width) * std::max(4, components) > kLargestRow) {
+    if (static_cast<std::int64_t>(width) * std::max(4, colorMap->getNumPixelComps()) > kLargestRow) {
         Refuse(number, "is too wide");
         return;
     }
-    const std::int64_t storedRowBytes = (static_cast<std::int64_t>(width) * components * colorMap->getBits() + 7) / 8;
-    const InflatedImage inflated(image, inlineImg, storedRowBytes * height);
-    Stream* str = inflated.Source();
-    str->reset();
-    SampleRowReader rows(str, width, components, colorMap->getBits());
-    std::vector<unsigned char> samples(static_cast<size_t>(width) * components);
-    const int firstRow = rows.ReadRow(samples.data());
-    if (firstRow == 0) {
+    ImageSamples samples(image, inlineImg, width, height, *colorMap);
+    if (!samples.Started()) {
         Refuse(number, "has no data that can be decoded");
-        str->close();
         return;
     }
     // The matte colour in RGB: a premultiplied pixel c was stored as
@@ -522,9 +542,9 @@ void ImageDumpDev::WritePam(Stream* image, bool inlineImg, int width, int height
     std::vector<unsigned char> rgb(3 * static_cast<size_t>(width)), opacity(static_cast<size_t>(width));
     std::vector<unsigned char> rgba(4 * static_cast<size_t>(width));
     auto readRow = [&](unsigned char* out, int y) {
-        const int got = y == 0 ? firstRow : rows.ReadRow(samples.data());
-        converter.ConvertRow(samples.data(), width, rgb.data());
-        alpha(y, samples.data(), opacity.data());
+        const bool whole = samples.Read(y);
+        converter.ConvertRow(samples.Row(), width, rgb.data());
+        alpha(y, samples.Row(), opacity.data());
         for (int x = 0; x < width; ++x) {
             const int a = opacity[static_cast<size_t>(x)];
             for (int c = 0; c < 3; ++c) {
@@ -536,13 +556,12 @@ void ImageDumpDev::WritePam(Stream* image, bool inlineImg, int width, int height
             }
             out[4 * x + 3] = static_cast<unsigned char>(a);
         }
-        return got == rows.RowBytes();
+        return whole;
     };
     const std::int64_t rgbaRow = 4 * static_cast<std::int64_t>(width);
     Emit(FileName(number, "pam"), rgbaRow * height, [&](FILE* file) {
         WriteRows(file, PnmKind::Pam, width, height, rgbaRow, readRow, rgba.data());
     });
-    str->close();
 }
 
 void ImageDumpDev::WriteMaskFile(const ImageMask& mask, int number) {
