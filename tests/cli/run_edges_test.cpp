@@ -211,17 +211,31 @@ TEST(Signals, ABrokenOutputPipeEndsTheRunAndItsDocuments) {
     EXPECT_EQ(Temporaries(out), std::vector<std::string>{});
 }
 
+namespace {
+
+// The sample document in dir, under a title of `length` bytes.
+std::string SampleTitled(TempDir& dir, size_t length) {
+    const std::string document = dir / (std::string(length, 't') + ".pdf");
+    WriteFile(document, testpdf::SampleDocument());
+    return document;
+}
+
+// Extracts the document in the format into an output folder made anew.
+CliResult RunIntoFreshFolder(const std::string& document, const std::string& out, const char* format) {
+    std::filesystem::remove_all(out);
+    return RunCliCommand({"--no-markers", "-f", format, "-o", out.c_str(), document.c_str()});
+}
+
+} // namespace
+
 // The temporary name is short and of fixed length: wherever an image's name
 // fits, so does the name it is written under.
 TEST(RunTemporaries, ALongTitleFitsWithAnOutputFolder) {
     TempDir dir;
-    const std::string title(240, 't');
-    const std::string document = dir / (title + ".pdf"), out = dir / "out";
-    WriteFile(document, testpdf::SampleDocument());
+    const std::string document = SampleTitled(dir, 240), out = dir / "out";
     for (const char* format : {"ppm", "png"}) {
         SCOPED_TRACE(format);
-        std::filesystem::remove_all(out);
-        const CliResult result = RunCliCommand({"--no-markers", "-f", format, "-o", out.c_str(), document.c_str()});
+        const CliResult result = RunIntoFreshFolder(document, out, format);
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.out, document + ": 11 images written to " + out + "/\n");
         EXPECT_EQ(testing_support::ListOutputFiles(out).size(), 11u);
@@ -233,13 +247,10 @@ TEST(RunTemporaries, ALongTitleFitsWithAnOutputFolder) {
 // said to be written or kept that is not there.
 TEST(RunTemporaries, ANameTooLongForTheFolderIsToldWithTheLimit) {
     TempDir dir;
-    const std::string title(250, 't');
-    const std::string document = dir / (title + ".pdf"), out = dir / "out";
-    WriteFile(document, testpdf::SampleDocument());
+    const std::string document = SampleTitled(dir, 250), out = dir / "out";
     for (const char* format : {"ppm", "png"}) {
         SCOPED_TRACE(format);
-        std::filesystem::remove_all(out);
-        const CliResult result = RunCliCommand({"--no-markers", "-f", format, "-o", out.c_str(), document.c_str()});
+        const CliResult result = RunIntoFreshFolder(document, out, format);
         EXPECT_EQ(result.status, 4);
         EXPECT_EQ(result.out, document + ": 0 images written to " + out + "/\n");
         EXPECT_EQ(result.err, document + ": 11 image(s) could not be written: File name too long (a name in " + out +

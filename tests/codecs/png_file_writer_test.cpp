@@ -141,6 +141,18 @@ struct Case {
     Picture picture;
 };
 
+// The case's picture, with a gray or the standard palette where it has one.
+bool Build(CRasterImage& image, const Case& c) {
+    if (image.Create(c.width, c.height, c.bpp, 0) == nullptr)
+        return false;
+    if (c.grayPalette)
+        image.SetGrayPalette();
+    else if (c.bpp <= 8)
+        image.SetStdPalette();
+    Paint(image, c.picture);
+    return true;
+}
+
 } // namespace
 
 // Each kind of image the writer takes (palette and gray at 1, 4 and 8 bits,
@@ -158,12 +170,7 @@ TEST(PngFileWriter, EveryPixelReadsBackThroughLibpng) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CRasterImage image;
-        ASSERT_NE(image.Create(c.width, c.height, c.bpp, 0), nullptr);
-        if (c.grayPalette)
-            image.SetGrayPalette();
-        else if (c.bpp <= 8)
-            image.SetStdPalette();
-        Paint(image, c.picture);
+        ASSERT_TRUE(Build(image, c));
         bool ok = false;
         const std::string file = EncodeToBytes(image, RASTER_FORMAT_PNG, &ok);
         ASSERT_TRUE(ok);
@@ -197,10 +204,7 @@ TEST(PngFileWriter, SizesMatchLibpngsRowByRowCompression) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CRasterImage image;
-        ASSERT_NE(image.Create(c.width, c.height, c.bpp, 0), nullptr);
-        if (c.grayPalette)
-            image.SetGrayPalette();
-        Paint(image, c.picture);
+        ASSERT_TRUE(Build(image, c));
         const std::string ours = EncodeToBytes(image, RASTER_FORMAT_PNG);
         const std::string reference = LibpngRowByRow(image, c.picture == Picture::Flat);
         ASSERT_FALSE(reference.empty());

@@ -129,16 +129,26 @@ TEST(NonClientFrame, ScrollInfoShowsHidesDisablesAndKeepsThePositionInRange) {
     EXPECT_EQ(window.GetClientRect(), (RECT{0, 0, 200, 100}));
 }
 
-TEST(NonClientFrame, TheBarsAskTheWindowAndMoveOnlyWhenItAnswers) {
-    Scrolled window;
+namespace {
+
+// Shows a 200 x 200 window whose bar (SB_VERT or SB_HORZ) has a range of
+// 1000 and a page of 100, and returns that bar.
+QScrollBar* ShowWithATenthInView(Scrolled& window, int which) {
     window.resize(200, 200);
     SCROLLINFO info;
     info.fMask = SIF_RANGE | SIF_PAGE;
     info.nMax = 999;
     info.nPage = 100;
-    window.SetScrollInfo(SB_VERT, info);
+    window.SetScrollInfo(which, info);
     ShowExposed(&window);
-    QScrollBar* bar = ScrollBarOf(&window, Qt::Vertical);
+    return ScrollBarOf(&window, which == SB_VERT ? Qt::Vertical : Qt::Horizontal);
+}
+
+} // namespace
+
+TEST(NonClientFrame, TheBarsAskTheWindowAndMoveOnlyWhenItAnswers) {
+    Scrolled window;
+    QScrollBar* bar = ShowWithATenthInView(window, SB_VERT);
 
     const QPoint down = ScrollBarPart(bar, QStyle::SC_ScrollBarAddLine).center();
     QTest::mouseClick(bar, Qt::LeftButton, {}, down);
@@ -176,14 +186,7 @@ TEST(NonClientFrame, TheBarsAskTheWindowAndMoveOnlyWhenItAnswers) {
 // goes left, a tilt to the right goes right.
 TEST(NonClientFrame, TheWheelAlongTheHorizontalBarTurnsHorizontally) {
     Scrolled window;
-    window.resize(200, 200);
-    SCROLLINFO info;
-    info.fMask = SIF_RANGE | SIF_PAGE;
-    info.nMax = 999;
-    info.nPage = 100;
-    window.SetScrollInfo(SB_HORZ, info);
-    ShowExposed(&window);
-    QScrollBar* bar = ScrollBarOf(&window, Qt::Horizontal);
+    QScrollBar* bar = ShowWithATenthInView(window, SB_HORZ);
     ASSERT_NE(bar, nullptr);
     const struct {
         QWidget* over;
