@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -117,6 +118,23 @@ private:
     std::vector<unsigned char> samples_;
     int firstRow_;
 };
+
+// The samples of an image whose pixels take `channels` bytes once written,
+// or none, with the reason, when such a row would be too wide (the data is
+// then not even inflated) or no row of it can be decoded.
+std::unique_ptr<ImageSamples> OpenSamples(Stream* image, bool inlineImg, int width, int height,
+                                          GfxImageColorMap& colorMap, int channels, const char** refusal) {
+    if (static_cast<std::int64_t>(width) * std::max(channels, colorMap.getNumPixelComps()) > kLargestRow) {
+        *refusal = "is too wide";
+        return nullptr;
+    }
+    auto samples = std::make_unique<ImageSamples>(image, inlineImg, width, height, colorMap);
+    if (!samples->Started()) {
+        *refusal = "has no data that can be decoded";
+        return nullptr;
+    }
+    return samples;
+}
 
 } // namespace
 
@@ -495,20 +513,17 @@ void ImageDumpDev::WritePbm(Stream* image, bool inlineImg, int width, int height
 
 void ImageDumpDev::WritePpm(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap,
                             ColourMemo* memo, int number) {
-    if (static_cast<std::int64_t>(width) * std::max(3, colorMap->getNumPixelComps()) > kLargestRow) {
-        Refuse(number, "is too wide");
-        return;
-    }
-    ImageSamples samples(image, inlineImg, width, height, *colorMap);
-    if (!samples.Started()) {
-        Refuse(number, "has no data that can be decoded");
+    const char* refusal = nullptr;
+    const std::unique_ptr<ImageSamples> samples = OpenSamples(image, inlineImg, width, height, *colorMap, 3, &refusal);
+    if (!samples) {
+        Refuse(number, refusal);
         return;
     }
     RgbRowConverter converter(*colorMap, static_cast<long long>(width) * height, memo);
     std::vector<unsigned char> rgb(3 * static_cast<size_t>(width));
     auto readRow = [&](unsigned char* out, int y) {
-        const bool whole = samples.Read(y);
-        converter.ConvertRow(samples.Row(), width, out);
+        const bool whole = samples->Read(y);
+        converter.ConvertRow(samples->Row(), width, out);
         return whole;
     };
     const std::int64_t rgbRow = 3 * static_cast<std::int64_t>(width);
@@ -519,13 +534,10 @@ void ImageDumpDev::WritePpm(Stream* image, bool inlineImg, int width, int height
 
 void ImageDumpDev::WritePam(Stream* image, bool inlineImg, int width, int height, GfxImageColorMap* colorMap,
                             ColourMemo* memo, const AlphaRow& alpha, const GfxColor* matte, int number) {
-    if (static_cast<std::int64_t>(width) * std::max(4, colorMap->getNumPixelComps()) > kLargestRow) {
-        Refuse(number, "is too wide");
-        return;
-    }
-    ImageSamples samples(image, inlineImg, width, height, *colorMap);
-    if (!samples.Started()) {
-        Refuse(number, "has no data that can be decoded");
+    const char* refusal = nullptr;
+    const std::unique_ptr<ImageSamples> samples = OpenSamples(image, inlineImg, width, height, *colorMap, 4, &refusal);
+    if (!samples) {
+        Refuse(number, refusal);
         return;
     }
     // The matte colour in RGB: a premultiplied pixel c was stored as
@@ -542,9 +554,9 @@ void ImageDumpDev::WritePam(Stream* image, bool inlineImg, int width, int height
     std::vector<unsigned char> rgb(3 * static_cast<size_t>(width)), opacity(static_cast<size_t>(width));
     std::vector<unsigned char> rgba(4 * static_cast<size_t>(width));
     auto readRow = [&](unsigned char* out, int y) {
-        const bool whole = samples.Read(y);
-        converter.ConvertRow(samples.Row(), width, rgb.data());
-        alpha(y, samples.Row(), opacity.data());
+        const bool whole = samples->Read(y);
+        converter.ConvertRow(samples->Row(), width, rgb.data());
+        alpha(y, samples->Row(), opacity.data());
         for (int x = 0; x < width; ++x) {
             const int a = opacity[static_cast<size_t>(x)];
             for (int c = 0; c < 3; ++c) {
