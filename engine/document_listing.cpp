@@ -1,6 +1,7 @@
 #include "engine/document_listing.h"
 
 #include "engine/image_dump_dev.h"
+#include "engine/page_display.h"
 #include "engine/page_image_scan.h"
 #include "engine/text_format.h"
 
@@ -109,7 +110,7 @@ ExtractOutcome ListDocumentImages(const ExtractRequest& request, const ConvertSe
     const int count = chosen.pages.last - chosen.pages.first + 1;
     for (int page = chosen.pages.first; page <= chosen.pages.last && !(stop && *stop); ++page) {
         if (scan.MayDrawImages(page))
-            document->displayPage(&device, page, 72, 72, 0, false, false, false);
+            DisplayPage(*document, device, page);
         const int k = page - chosen.pages.first + 1;
         progress.SetCurrent(FormatText("Page %d of %d, %d%%", k, count, 100 * k / count), 100 * k / count);
     }

@@ -32,10 +32,12 @@ const char* FilterName(StreamKind kind) {
 }
 
 // The engine hands the outermost filter, which decodes last; the list names
-// them in the order they decode.
+// them in the order they decode. The chain ends at the stream that holds
+// the data: an inline image's names the kind of the page content it sits in,
+// which is not the image's encoding.
 std::string Encoding(Stream* str) {
     std::vector<std::string> names;
-    for (Stream* s = str; s; s = s->getNextStream())
+    for (Stream* s = str; s && s->getBaseStream() != s; s = s->getNextStream())
         if (*FilterName(s->getKind()))
             names.insert(names.begin(), FilterName(s->getKind()));
     std::string joined;

@@ -95,6 +95,10 @@ void ImageMask::Span(int i, int count, int maskCount, int& first, int& last) {
 }
 
 void ImageMask::ResampledRow(int y, int imageWidth, int imageHeight, unsigned char* out) const {
+    if (imageWidth == width_ && imageHeight == height_) { // each pixel is its own span
+        std::copy_n(Row(y), width_, out);
+        return;
+    }
     int top, bottom;
     Span(y, imageHeight, height_, top, bottom);
     for (int x = 0; x < imageWidth; ++x) {

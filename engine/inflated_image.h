@@ -1,14 +1,7 @@
 #pragma once
-// The decoded data of an image stored with Flate alone (with or without a
-// TIFF or PNG predictor), inflated in one go with libdeflate from the
-// document's stored bytes, which the PDF library reads (and decrypts): a
-// raw dump of a manual of Flate images takes about 0.6 of the CPU time it
-// takes through the library's own inflater. The result must
-// be the library's to the byte, so the slightest doubt leaves the image to
-// the library's stream: another filter, parameters this code does not take,
-// an inflate error (damaged data, a wrong checksum), decoded data shorter or
-// longer than the image, or more than 1 GB of it.
-#include "engine/predictor_rows.h"
+// The rows of an image stored with Flate alone, read from its data inflated
+// in one go (see flate_data.h) where it can be.
+#include "engine/flate_data.h"
 
 #include <Object.h>
 #include <Stream.h>
@@ -16,10 +9,6 @@
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-// The decoded data of str, decodedBytes long, or false (and nothing) when
-// it is in doubt.
-bool InflateImageData(Stream* str, std::int64_t decodedBytes, std::vector<unsigned char>* decoded);
 
 class InflatedImage {
 public:

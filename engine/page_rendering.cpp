@@ -2,6 +2,7 @@
 
 #include "engine/convert_settings.h"
 #include "engine/image_dump_dev.h"
+#include "engine/page_display.h"
 #include "engine/pdf_engine.h"
 #include "engine/recording_dump_dev.h"
 #include "engine/text_format.h"
@@ -18,10 +19,6 @@
 #include <vector>
 
 namespace {
-
-void Render(PDFDoc& document, OutputDev& device, int page) {
-    document.displayPage(&device, page, 72, 72, 0, false, false, false);
-}
 
 // Counts the images the dump device would be given: it answers the engine as
 // the device does, so the engine hands it the same images in the same order.
@@ -118,7 +115,7 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
         std::vector<ImageEntry> entries;
         const std::unique_ptr<ImageDumpDev> device = MakeDevice(destination, entries);
         for (int page = pages.first; page <= pages.last; ++page) {
-            Render(document, *device, page);
+            DisplayPage(document, *device, page);
             steps.PageDone();
         }
         return Counted(*device, entries);
@@ -129,7 +126,7 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
     ImageCounter counter;
     for (int i = 0; i < count; ++i) {
         firstNumber[static_cast<size_t>(i)] = counter.count;
-        Render(document, counter, pages.first + i);
+        DisplayPage(document, counter, pages.first + i);
     }
 
     // Pages are taken in order by whichever thread is free.
@@ -140,7 +137,7 @@ RenderedImages RenderPages(PDFDoc& document, const std::string& path, const std:
         const std::unique_ptr<ImageDumpDev> device = MakeDevice(destination, entries);
         for (int i; (i = next++) < count;) {
             device->StartNumbersAt(firstNumber[static_cast<size_t>(i)]);
-            Render(own, *device, pages.first + i);
+            DisplayPage(own, *device, pages.first + i);
             steps.PageDone();
         }
         std::lock_guard<std::mutex> lock(totals);

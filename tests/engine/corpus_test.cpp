@@ -2,6 +2,7 @@
 // hang, the outcome the file calls for, and well-formed files of the right size.
 #include "engine/document_extraction.h"
 #include "engine/image_dump_dev.h"
+#include "engine/page_display.h"
 #include "engine/pdf_engine.h"
 #include "tests/support/test_support.h"
 
@@ -150,6 +151,26 @@ TEST_P(Corpus, RawDumpWritesEveryDecodableImageAtItsSize) {
         ASSERT_TRUE(IsWellFormedPnm(ReadFile(dir / name), &width, &height)) << name;
         EXPECT_EQ(std::make_pair(width, height), device.sizes[number]) << name;
     }
+}
+
+// Pages drawn with their content and font streams inflated here write the
+// very files of the library's own drawing.
+TEST_P(Corpus, PagesDrawnWithStreamsInflatedHereGiveTheLibrarysFiles) {
+    const CorpusEntry& entry = GetParam();
+    if (entry.copyForbidden)
+        GTEST_SKIP() << "copying forbidden";
+    TempDir library, ours;
+    std::unique_ptr<PDFDoc> document = OpenPdfDocument(CorpusDir() + "/" + entry.file, "", entry.password);
+    ASSERT_TRUE(document->isOk());
+    ImageDumpDev libraryDevice(library.path() + "/", false), ourDevice(ours.path() + "/", false);
+    for (int page = 1; page <= document->getNumPages(); ++page) {
+        document->displayPage(&libraryDevice, page, 72, 72, 0, false, false, false);
+        DisplayPage(*document, ourDevice, page);
+    }
+    const std::vector<std::string> files = ListFiles(library.path());
+    ASSERT_EQ(ListFiles(ours.path()), files);
+    for (const std::string& name : files)
+        EXPECT_TRUE(ReadFile(library / name) == ReadFile(ours / name)) << name;
 }
 
 // Without the corpus (a clone on its own) the suite has no cases: this says

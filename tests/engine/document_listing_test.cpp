@@ -274,3 +274,25 @@ TEST(DocumentListing, AStopEndsTheListingBeforeTheNextPage) {
     EXPECT_TRUE(entries.empty());
     EXPECT_EQ(List(dir / "three.pdf").size(), 3u);
 }
+
+// An inline image is listed with its own filters, not those of the page
+// content it sits in, whether that content is inflated here or (with a
+// checksum the inflater here refuses) by the PDF library.
+TEST(DocumentListing, AnInlineImagesEncodingIsItsOwn) {
+    const std::string content = InlineImage("/W 2 /H 1 /CS /G /BPC 8", "ab") +
+                                InlineImage("/W 2 /H 1 /CS /G /BPC 8 /F /Fl", Deflate("ab"));
+    std::string badChecksum = Deflate(content);
+    badChecksum.back() = static_cast<char>(badChecksum.back() ^ 1);
+    for (const std::string& stored : {Deflate(content), badChecksum}) {
+        TempDir dir;
+        PdfWriter pdf;
+        PageSpec page;
+        page.contents = std::to_string(pdf.AddObject(StreamObject("/Filter /FlateDecode", stored))) + " 0 R";
+        pdf.AddPage(page);
+        WriteFile(dir / "doc.pdf", pdf.Build());
+        std::vector<std::string> encodings;
+        for (const ImageEntry& entry : List(dir / "doc.pdf"))
+            encodings.push_back(entry.encoding);
+        EXPECT_EQ(encodings, (std::vector<std::string>{"raw", "flate"}));
+    }
+}

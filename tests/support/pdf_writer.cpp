@@ -115,7 +115,9 @@ std::string PdfWriter::Build() const {
         if (!page.cropBox.empty())
             pageObject += " /CropBox " + page.cropBox;
         pageObject += " /Resources << /XObject << " + resources + ">> " + page.extraResources + " >> /Contents " +
-                      std::to_string(first + 2 * static_cast<int>(i)) + " 0 R " + page.extraEntries + ">>";
+                      (page.contents.empty() ? std::to_string(first + 2 * static_cast<int>(i)) + " 0 R"
+                                             : page.contents) +
+                      " " + page.extraEntries + ">>";
         all.push_back(pageObject);
         kids += std::to_string(first + 2 * static_cast<int>(i) + 1) + " 0 R ";
     }

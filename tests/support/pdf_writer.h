@@ -34,6 +34,7 @@ struct PageSpec {
     std::string cropBox;      // empty: none
     std::string extraResources; // entries appended to the page's resources (e.g. "/Pattern << ... >>")
     std::string extraEntries;   // entries appended to the page object (e.g. "/Annots [...]")
+    std::string contents;       // empty: the content made of the above; else the page's /Contents (e.g. "[7 0 R 8 0 R]")
 };
 
 class PdfWriter {
