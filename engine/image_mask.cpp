@@ -1,5 +1,6 @@
 #include "engine/image_mask.h"
 
+#include "engine/inflated_image.h"
 #include "engine/sample_row_reader.h"
 
 #include <algorithm>
@@ -9,10 +10,13 @@ namespace {
 // Reads every row of a one-component mask stream, turning each sample byte
 // into an opacity through the table; an empty result when the stream gives
 // no data or the size is out of reach.
-std::vector<unsigned char> ReadOpacity(Stream* str, int width, int height, int bits, const unsigned char* table) {
+std::vector<unsigned char> ReadOpacity(Stream* mask, int width, int height, int bits, const unsigned char* table) {
     std::vector<unsigned char> opacity;
     if (width <= 0 || height <= 0 || static_cast<std::int64_t>(width) * height > ImageMask::kLargestMask)
         return opacity;
+    // A mask is an image XObject of its own: its Flate data inflates as an image's.
+    const InflatedImage inflated(mask, false, (static_cast<std::int64_t>(width) * bits + 7) / 8 * height);
+    Stream* str = inflated.Source();
     str->reset();
     SampleRowReader rows(str, width, 1, bits);
     opacity.resize(static_cast<size_t>(width) * height);
