@@ -3,7 +3,9 @@
 #include "codecs/png_file_writer.h"
 #include "codecs/rasterimage.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -21,10 +23,13 @@ PnmToPng::PnmToPng(CByteStream& source) : source_(source) {
     case '4': bitsPerPixel_ = 1; break;
     case '5': bitsPerPixel_ = header_.maxValue == 255 ? 8 : 0; break;
     case '6': bitsPerPixel_ = header_.maxValue == 255 ? 24 : 0; break;
+    // Red, green, blue and opacity, as the image dump writes a masked image.
+    case '7': bitsPerPixel_ = header_.maxValue == 255 && header_.depth == 4 && header_.alpha ? 32 : 0; break;
     default: break;
     }
-    // What the reader would refuse, it refuses in its own words.
-    if (bitsPerPixel_ == 0 || !CRasterImage::FitsMemoryLimit(width, height, bitsPerPixel_))
+    // What the reader would refuse, it refuses in its own words (it holds
+    // opacity beside 24-bit pixels).
+    if (bitsPerPixel_ == 0 || !CRasterImage::FitsMemoryLimit(width, height, std::min(bitsPerPixel_, 24u)))
         return;
     rowBytes_ = (static_cast<uint64_t>(width) * bitsPerPixel_ + 7) / 8;
     dataStart_ = source_.Tell();
@@ -63,10 +68,14 @@ bool PnmToPng::Flat() {
         return true;
     PngFlatness flatness;
     std::vector<uint8_t> row(rowBytes_);
+    const bool alpha = bitsPerPixel_ == 32;
     for (uint32_t y = 0; y < header_.height; y += PngFlatness::kFlatnessRowStep) {
         if (!SeekRow(header_.height - 1 - y) || !ReadNextRow(row.data()))
             return true; // the reading pass below tells the error
-        flatness.AddRow(row.data(), header_.width, bitsPerPixel_ / 8);
+        if (alpha) // the loaded image's pixels are colour alone
+            for (uint32_t x = 0; x < header_.width; ++x)
+                std::memmove(&row[3 * x], &row[4 * x], 3);
+        flatness.AddRow(row.data(), header_.width, alpha ? 3 : bitsPerPixel_ / 8);
     }
     return flatness.Flat();
 }
@@ -77,7 +86,7 @@ bool PnmToPng::Write(CByteStream* target, std::string* error) {
     layout.height = header_.height;
     layout.bitDepth = bitsPerPixel_ == 1 ? 1 : 8;
     // A PBM loads as a two-entry black and white palette; PGM as gray.
-    layout.colourType = bitsPerPixel_ == 1 ? 3 : bitsPerPixel_ == 8 ? 0 : 2;
+    layout.colourType = bitsPerPixel_ == 1 ? 3 : bitsPerPixel_ == 8 ? 0 : bitsPerPixel_ == 24 ? 2 : 6;
     if (bitsPerPixel_ == 1)
         layout.paletteRgb = {0, 0, 0, 255, 255, 255};
     // A PNM file states no resolution: the loaded image has the default one.

@@ -30,6 +30,17 @@ std::string RawPnm(char kind, int width, int height, const std::function<uint8_t
     return file;
 }
 
+// A PAM file of red, green, blue and opacity whose bytes are given by
+// byte(x, y) for each byte of a row.
+std::string RgbaPam(int width, int height, const std::function<uint8_t(int, int)>& byte) {
+    std::string file = "P7\nWIDTH " + std::to_string(width) + "\nHEIGHT " + std::to_string(height) +
+                       "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < 4 * width; ++x)
+            file += static_cast<char>(byte(x, y));
+    return file;
+}
+
 // The PNG the loaded image gives, as the conversion of a loaded file writes it.
 std::string LoadedPng(const std::string& path) {
     CRasterImage image(path.c_str(), RASTER_FORMAT_BMP);
@@ -66,6 +77,10 @@ TEST(PnmToPng, GivesTheBytesOfTheLoadedImagesPng) {
         {"one pixel wide", RawPnm('6', 1, 50, gradient)},
         {"bitmap of odd width with set padding bits", RawPnm('4', 13, 11, noise)},
         {"large bitmap", RawPnm('4', 1203, 777, bands)},
+        {"photo-like RGB with opacity", RgbaPam(301, 203, gradient)},
+        // Flat colour under opacity that changes from pixel to pixel.
+        {"flat RGB bands with opacity", RgbaPam(400, 170, [&](int x, int y) { return x % 4 == 3 ? x + y : bands(x / 4, y); })},
+        {"small noisy RGB with opacity", RgbaPam(13, 9, noise)},
     };
     TempDir dir;
     for (const PnmCase& test : cases) {
@@ -90,7 +105,8 @@ TEST(PnmToPng, LeavesOtherFilesToTheLoader) {
         {"4-bit gray", RawPnm('5', 4, 4, [](int, int) { return 3; }, "15")},
         {"shorter than its header says", RawPnm('6', 40, 40, gray).substr(0, 200)},
         {"no PNM file", "BM not a PNM file"},
-        {"PAM with alpha", "P7\nWIDTH 1\nHEIGHT 1\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\nabcd"},
+        {"PAM of gray and opacity", "P7\nWIDTH 1\nHEIGHT 1\nDEPTH 2\nMAXVAL 255\nTUPLTYPE GRAYSCALE_ALPHA\nENDHDR\nab"},
+        {"PAM of 4-bit samples", "P7\nWIDTH 1\nHEIGHT 1\nDEPTH 4\nMAXVAL 15\nTUPLTYPE RGB_ALPHA\nENDHDR\nabcd"},
     };
     for (const PnmCase& test : cases) {
         SCOPED_TRACE(test.name);
