@@ -56,6 +56,9 @@ std::string PnmHeader(PnmKind kind, int width, int height, size_t minimumLength 
     return header + tail;
 }
 
+// Room enough for any header above.
+const size_t kLongestHeader = 128;
+
 // Writes the rows of an image whose data may end early. Rows past the end of
 // the data are padded (the reader fills them) up to the declared height, but
 // only up to a bound: a damaged image that declares billions of rows over a
@@ -270,14 +273,18 @@ bool ImageDumpDev::Repeated(std::string hash) {
 template <typename Write>
 void ImageDumpDev::Emit(const std::string& name, std::int64_t size, Write write) {
     if (handoff && handoff->TakesContent(size)) {
-        char* data = nullptr;
-        size_t length = 0;
-        if (FILE* memory = open_memstream(&data, &length)) {
+        // Written in place into a buffer of the file's size and room for its
+        // header (and the terminating byte the stream adds), so that the
+        // bytes are neither moved as a growing stream reallocates nor copied.
+        std::string content(static_cast<size_t>(size) + kLongestHeader + 1, '\0');
+        if (FILE* memory = fmemopen(content.data(), content.size(), "w")) {
             write(memory);
-            std::fseek(memory, 0, SEEK_END); // the size is taken at the position
-            const bool complete = std::fclose(memory) == 0;
-            std::string content(data ? data : "", data ? length : 0);
-            std::free(data);
+            std::fseek(memory, 0, SEEK_END); // the furthest byte written
+            const long length = std::ftell(memory);
+            const bool written = !std::ferror(memory);
+            const bool complete = std::fclose(memory) == 0 && written && length >= 0 &&
+                                  static_cast<size_t>(length) < content.size();
+            content.resize(complete ? static_cast<size_t>(length) : 0);
             if (complete) {
                 if (RepeatedContent(content))
                     return;
