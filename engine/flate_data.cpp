@@ -100,23 +100,20 @@ std::vector<unsigned char>& StoredBytes() {
     return stored;
 }
 
-// Inflates stored into decoded, grown up to largestBytes as the data needs;
-// the size inflated, or -1 on any inflate error or more data than that.
-std::int64_t Inflate(const std::vector<unsigned char>& stored, std::int64_t firstGuess, std::int64_t largestBytes,
-                     std::vector<unsigned char>* decoded) {
+const std::int64_t kNoRoom = -2;
+
+// Inflates stored into out, which has room for capacity bytes: the size
+// inflated, kNoRoom when that is not room enough, or -1 on any inflate error.
+std::int64_t Inflate(const std::vector<unsigned char>& stored, unsigned char* out, std::int64_t capacity) {
     libdeflate_decompressor* decompressor = Decompressor();
     if (!decompressor)
         return -1;
-    for (std::int64_t capacity = std::min(firstGuess, largestBytes);; capacity = std::min(2 * capacity, largestBytes)) {
-        decoded->resize(static_cast<size_t>(capacity));
-        size_t inflated = 0;
-        const libdeflate_result result = libdeflate_zlib_decompress_ex(
-            decompressor, stored.data(), stored.size(), decoded->data(), decoded->size(), nullptr, &inflated);
-        if (result == LIBDEFLATE_SUCCESS)
-            return static_cast<std::int64_t>(inflated);
-        if (result != LIBDEFLATE_INSUFFICIENT_SPACE || capacity >= largestBytes)
-            return -1;
-    }
+    size_t inflated = 0;
+    const libdeflate_result result = libdeflate_zlib_decompress_ex(decompressor, stored.data(), stored.size(), out,
+                                                                   static_cast<size_t>(capacity), nullptr, &inflated);
+    if (result == LIBDEFLATE_SUCCESS)
+        return static_cast<std::int64_t>(inflated);
+    return result == LIBDEFLATE_INSUFFICIENT_SPACE ? kNoRoom : -1;
 }
 
 } // namespace
@@ -144,7 +141,8 @@ bool InflateImageData(Stream* str, std::int64_t decodedBytes, std::vector<unsign
     std::vector<unsigned char>& stored = StoredBytes();
     if (!ReadStoredBytes(str->getUndecodedStream(), inflatedBytes + inflatedBytes / 8 + kReadBlock, &stored))
         return false;
-    const bool whole = Inflate(stored, inflatedBytes, inflatedBytes, decoded) == inflatedBytes &&
+    decoded->resize(static_cast<size_t>(inflatedBytes));
+    const bool whole = Inflate(stored, decoded->data(), inflatedBytes) == inflatedBytes &&
                        UndoPredictor(parameters, decoded->data(), rows);
     if (!whole) {
         decoded->clear();
@@ -154,43 +152,46 @@ bool InflateImageData(Stream* str, std::int64_t decodedBytes, std::vector<unsign
     return true;
 }
 
-bool InflateStreamData(Stream* str, std::int64_t largestBytes, std::vector<unsigned char>* decoded) {
+bool InflateStreamData(Stream* str, std::int64_t largestBytes, InflatedBytes* decoded) {
     PredictorParameters parameters;
     if (!FlateOverStoredBytes(str, &parameters) || parameters.predictor != 1)
         return false;
     std::vector<unsigned char>& stored = StoredBytes();
     if (!ReadStoredBytes(str->getUndecodedStream(), largestBytes + largestBytes / 8 + kReadBlock, &stored))
         return false;
-    const std::int64_t inflated = Inflate(stored, 4 * static_cast<std::int64_t>(stored.size()) + kReadBlock,
-                                          largestBytes, decoded);
-    if (inflated < 0) {
-        decoded->clear();
-        return false;
+    // Left uninitialised, so that only the pages the data reaches are
+    // touched; a buffer too small is replaced by one twice its size.
+    for (std::int64_t capacity = std::min(4 * static_cast<std::int64_t>(stored.size()) + kReadBlock, largestBytes);;
+         capacity = std::min(2 * capacity, largestBytes)) {
+        decoded->data.reset(new unsigned char[static_cast<size_t>(capacity)]);
+        const std::int64_t inflated = Inflate(stored, decoded->data.get(), capacity);
+        if (inflated >= 0) {
+            decoded->size = static_cast<size_t>(inflated);
+            return true;
+        }
+        if (inflated != kNoRoom || capacity >= largestBytes)
+            break;
     }
-    decoded->resize(static_cast<size_t>(inflated));
-    return true;
+    decoded->data.reset();
+    decoded->size = 0;
+    return false;
 }
 
 namespace {
 
-struct OwnedBytes {
-    std::vector<unsigned char> bytes;
-};
-
 // A memory stream over bytes of its own (the library's own kind of it is
 // not exported).
-class OwnedMemStream : private OwnedBytes, public MemStream {
+class OwnedMemStream : private InflatedBytes, public MemStream {
 public:
-    OwnedMemStream(std::vector<unsigned char> data, Object&& dict)
-        : OwnedBytes{std::move(data)},
-          MemStream(reinterpret_cast<const char*>(bytes.data()), 0, static_cast<Goffset>(bytes.size()),
-                    std::move(dict)) {}
+    OwnedMemStream(InflatedBytes bytes, Object&& dict)
+        : InflatedBytes(std::move(bytes)),
+          MemStream(reinterpret_cast<const char*>(data.get()), 0, static_cast<Goffset>(size), std::move(dict)) {}
 };
 
 } // namespace
 
 Object InflatedStream(Stream* str, std::int64_t largestBytes) {
-    std::vector<unsigned char> decoded;
+    InflatedBytes decoded;
     if (!InflateStreamData(str, largestBytes, &decoded))
         return Object(objNull);
     Stream* memory = new OwnedMemStream(std::move(decoded), str->getDictObject()->copy());

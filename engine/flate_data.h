@@ -10,6 +10,7 @@
 #include <Stream.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // The decoded data of an image's stream (with or without a TIFF or PNG
@@ -17,10 +18,15 @@
 // when it is in doubt.
 bool InflateImageData(Stream* str, std::int64_t decodedBytes, std::vector<unsigned char>* decoded);
 
+struct InflatedBytes {
+    std::unique_ptr<unsigned char[]> data;
+    size_t size = 0;
+};
+
 // The decoded data of a stream of unknown decoded size without a predictor
 // (a page's content), at most largestBytes, or false (and nothing) when it
 // is in doubt.
-bool InflateStreamData(Stream* str, std::int64_t largestBytes, std::vector<unsigned char>* decoded);
+bool InflateStreamData(Stream* str, std::int64_t largestBytes, InflatedBytes* decoded);
 
 // A stream over the inflated data of str (as InflateStreamData gives it)
 // that owns the data and keeps str's dictionary, or a null object.

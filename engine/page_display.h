@@ -4,7 +4,8 @@
 // streams and its fonts' streams stored with Flate alone are inflated by
 // libdeflate (see flate_data.h, font_streams.h) before the library reads
 // them, which takes a fraction of the time of its own inflater. Any stream
-// in doubt is read by the library as before.
+// in doubt, and page content of more than 256 KB, is read by the library as
+// before.
 class OutputDev;
 class PDFDoc;
 

@@ -128,7 +128,7 @@ TEST(PageDisplay, ContentStreamsGiveTheLibrarysImages) {
         Object stored = document->getPage(1)->getContents();
         Object first = stored.isArray() ? stored.arrayGet(0) : stored.copy();
         ASSERT_TRUE(first.isStream());
-        std::vector<unsigned char> decoded;
+        InflatedBytes decoded;
         EXPECT_EQ(InflateStreamData(first.getStream(), 1 << 20, &decoded), row.inflatedHere);
     }
 }
