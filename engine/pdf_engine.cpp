@@ -12,6 +12,7 @@
 #include <cctype>
 #include <fcntl.h>
 #include <fstream>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <mutex>
@@ -38,8 +39,32 @@ std::optional<GooString> Password(const std::string& password) {
 // Documents up to this size are read into memory whole.
 const off_t kLargestDocumentInMemory = 64 * 1024 * 1024;
 
+// Memory for a document's bytes, its pages mapped at once: faulting in
+// the pages of a 10 MB document one by one as they are first written cost
+// more than reading it.
+class DocumentMemory {
+public:
+    explicit DocumentMemory(size_t size)
+        : size_(size), data_(mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE,
+                                  -1, 0)) {
+        if (data_ == MAP_FAILED)
+            data_ = nullptr;
+    }
+    ~DocumentMemory() {
+        if (data_)
+            munmap(data_, size_);
+    }
+    DocumentMemory(const DocumentMemory&) = delete;
+    DocumentMemory& operator=(const DocumentMemory&) = delete;
+    char* Data() const { return static_cast<char*>(data_); }
+
+private:
+    size_t size_;
+    void* data_;
+};
+
 struct HeldBytes {
-    std::unique_ptr<char[]> bytes;
+    std::unique_ptr<DocumentMemory> bytes;
 };
 
 // A memory stream that owns its bytes (the engine deletes a document's
@@ -47,8 +72,8 @@ struct HeldBytes {
 // the stream is made over them.
 class DocumentBytesStream : private HeldBytes, public MemStream {
 public:
-    DocumentBytesStream(std::unique_ptr<char[]> bytes, Goffset length)
-        : HeldBytes{std::move(bytes)}, MemStream(HeldBytes::bytes.get(), 0, length, Object(objNull)) {}
+    DocumentBytesStream(std::unique_ptr<DocumentMemory> bytes, Goffset length)
+        : HeldBytes{std::move(bytes)}, MemStream(HeldBytes::bytes->Data(), 0, length, Object(objNull)) {}
 };
 
 // The whole document as a stream the engine owns, so that it parses it from
@@ -61,12 +86,14 @@ BaseStream* DocumentInMemory(const std::string& path) {
     if (fd < 0)
         return nullptr;
     struct stat info;
-    std::unique_ptr<char[]> bytes;
+    std::unique_ptr<DocumentMemory> bytes;
     off_t done = 0;
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 && info.st_size <= kLargestDocumentInMemory) {
-        bytes.reset(new (std::nothrow) char[static_cast<size_t>(info.st_size)]);
+        bytes = std::make_unique<DocumentMemory>(static_cast<size_t>(info.st_size));
+        if (!bytes->Data())
+            bytes.reset();
         for (ssize_t got; bytes && done < info.st_size; done += got)
-            if ((got = read(fd, bytes.get() + done, static_cast<size_t>(info.st_size - done))) <= 0)
+            if ((got = read(fd, bytes->Data() + done, static_cast<size_t>(info.st_size - done))) <= 0)
                 break;
     }
     close(fd);
