@@ -102,8 +102,11 @@ constexpr size_t kKeptBufferBytes = 32u << 20;
 uint8_t* PngFileWriter::ThreadBuffer::Take(size_t size) {
     if (size > capacity) {
         bytes.reset(); // freed first, not copied: whatever it held is done with
-        bytes.reset(new uint8_t[size]);
-        capacity = size;
+        // Grown at least twofold within the kept size: images of a document
+        // grow a little at a time, and each new buffer's pages fault anew.
+        const size_t grown = std::max(size, std::min(2 * capacity, kKeptBufferBytes));
+        bytes.reset(new uint8_t[grown]);
+        capacity = grown;
     }
     return bytes.get();
 }
