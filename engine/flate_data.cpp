@@ -141,6 +141,14 @@ bool InflateImageData(Stream* str, std::int64_t decodedBytes, std::vector<unsign
     std::vector<unsigned char>& stored = StoredBytes();
     if (!ReadStoredBytes(str->getUndecodedStream(), inflatedBytes + inflatedBytes / 8 + kReadBlock, &stored))
         return false;
+    if (decoded->capacity() < static_cast<size_t>(inflatedBytes)) {
+        // Grown at least twofold, and emptied first rather than copied: the
+        // images of a document grow a little at a time, and each new
+        // buffer's pages fault anew.
+        const size_t grown = std::max(static_cast<size_t>(inflatedBytes), 2 * decoded->capacity());
+        std::vector<unsigned char>().swap(*decoded);
+        decoded->reserve(grown);
+    }
     decoded->resize(static_cast<size_t>(inflatedBytes));
     const bool whole = Inflate(stored, decoded->data(), inflatedBytes) == inflatedBytes &&
                        UndoPredictor(parameters, decoded->data(), rows);
