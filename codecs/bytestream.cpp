@@ -1,10 +1,17 @@
 #include "codecs/bytestream.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 // ---- CFileStream
+
+namespace {
+
+const size_t kFileBufferBytes = 256 * 1024;
+
+} // namespace
 
 CFileStream::~CFileStream() { CFileStream::Close(); }
 
@@ -13,6 +20,12 @@ bool CFileStream::Open(const char* filename, const char* mode) {
         return false;
     file_ = std::fopen(filename, mode);
     closeFile_ = true;
+    // The system's buffer of a few KB makes a system call of every row of
+    // a large image, and of every seek.
+    if (file_) {
+        buffer_ = std::make_unique<char[]>(kFileBufferBytes);
+        std::setvbuf(file_, buffer_.get(), _IOFBF, kFileBufferBytes);
+    }
     return file_ != nullptr;
 }
 

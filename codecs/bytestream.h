@@ -4,6 +4,7 @@
 // (CMemStream).
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 class CByteStream {
 public:
@@ -54,6 +55,7 @@ public:
 private:
     FILE* file_;
     bool closeFile_;
+    std::unique_ptr<char[]> buffer_; // of a file it opened
 };
 
 class CMemStream : public CByteStream {
