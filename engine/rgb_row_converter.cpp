@@ -9,6 +9,9 @@ namespace {
 // illustration, never more than the image has pixels.
 const int kSmallestCacheBits = 8;
 const int kLargestCacheBits = 16;
+// In front of a memo the cache holds the colours of the moment only: kept
+// small, it stays in the processor's fastest cache.
+const int kLargestCacheBitsBeforeMemo = 12;
 
 unsigned char ComponentToByte(GfxColorComp component) {
     double value = colToDbl(component) * 255.0 + 0.5;
@@ -54,7 +57,8 @@ RgbRowConverter::RgbRowConverter(GfxImageColorMap& colorMap, long long pixels, C
         method_ = Method::CachedPixels;
         if (components_ >= 2 && components_ <= 4) {
             int bits = kSmallestCacheBits;
-            while (bits < kLargestCacheBits && (1LL << bits) < pixels)
+            const int largest = memo ? kLargestCacheBitsBeforeMemo : kLargestCacheBits;
+            while (bits < largest && (1LL << bits) < pixels)
                 ++bits;
             cache_.resize(size_t(1) << bits);
             cacheShift_ = 32 - bits;
