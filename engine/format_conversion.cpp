@@ -232,7 +232,9 @@ void BackgroundConversion::Written(const std::string& path) {
     if (!IsPnmName(path))
         return;
     std::lock_guard<std::mutex> lock(mutex_); // pages may be rendered on several threads
-    handled_.insert(platform::FilePathInfo(path).FileName());
+    const platform::FilePathInfo file(path);
+    handled_.insert(file.FileName());
+    largestImage_ = std::max<std::uint64_t>(largestImage_, file.FileSize());
     if (!worker_.joinable())
         return ConvertNow({path, {}, false});
     queue_.push_back({path, {}, false});
@@ -244,9 +246,11 @@ void BackgroundConversion::Content(const std::string& path, std::string content)
     handled_.insert(platform::FilePathInfo(path).FileName());
     if (!worker_.joinable())
         return ConvertNow({path, std::move(content), true});
-    // At most kQueuedBytes wait, so that a document of large images holds
-    // few of them at once.
-    room_.wait(lock, [&] { return queue_.empty() || queuedBytes_ + content.size() <= kQueuedBytes; });
+    // As many bytes wait as the largest image of the document so far takes
+    // (kQueuedBytes at least): enough to keep both threads busy with images
+    // of changing sizes, while a document holds what one of its own images
+    // takes.
+    room_.wait(lock, [&] { return queue_.empty() || queuedBytes_ + content.size() <= largestImage_; });
     queuedBytes_ += content.size();
     queue_.push_back({path, std::move(content), true});
     ready_.notify_one();

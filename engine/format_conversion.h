@@ -78,7 +78,8 @@ public:
     // document takes.
     bool TakesContent(std::int64_t bytes) const override { return bytes <= static_cast<std::int64_t>(kQueuedBytes); }
     // Queues the bytes of a PNM file that was not written (see
-    // ConvertImageBytes); waits while too many bytes are queued.
+    // ConvertImageBytes); waits while more bytes are queued than the largest
+    // image handed in so far takes.
     void Content(const std::string& path, std::string content) override;
     static constexpr size_t kQueuedBytes = 1024 * 1024;
     // Waits until every queued file is converted and tells how it went.
@@ -103,6 +104,7 @@ private:
     std::condition_variable room_;
     std::deque<Item> queue_;
     size_t queuedBytes_ = 0;
+    std::uint64_t largestImage_ = kQueuedBytes; // of the files handed in, in bytes
     bool closing_ = false;
     ConversionCounts counts_;
     std::thread worker_;
