@@ -1,5 +1,7 @@
 #include "engine/flate_data.h"
 
+#include "engine/owning_mem_stream.h"
+
 #include "engine/predictor_rows.h"
 
 #include <libdeflate.h>
@@ -185,23 +187,10 @@ bool InflateStreamData(Stream* str, std::int64_t largestBytes, InflatedBytes* de
     return false;
 }
 
-namespace {
-
-// A memory stream over bytes of its own (the library's own kind of it is
-// not exported).
-class OwnedMemStream : private InflatedBytes, public MemStream {
-public:
-    OwnedMemStream(InflatedBytes bytes, Object&& dict)
-        : InflatedBytes(std::move(bytes)),
-          MemStream(reinterpret_cast<const char*>(data.get()), 0, static_cast<Goffset>(size), std::move(dict)) {}
-};
-
-} // namespace
-
 Object InflatedStream(Stream* str, std::int64_t largestBytes) {
     InflatedBytes decoded;
     if (!InflateStreamData(str, largestBytes, &decoded))
         return Object(objNull);
-    Stream* memory = new OwnedMemStream(std::move(decoded), str->getDictObject()->copy());
+    Stream* memory = new OwningMemStream<InflatedBytes>(std::move(decoded), str->getDictObject()->copy());
     return Object(memory);
 }

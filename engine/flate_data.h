@@ -21,6 +21,8 @@ bool InflateImageData(Stream* str, std::int64_t decodedBytes, std::vector<unsign
 struct InflatedBytes {
     std::unique_ptr<unsigned char[]> data;
     size_t size = 0;
+    const unsigned char* Data() const { return data.get(); }
+    size_t Size() const { return size; }
 };
 
 // The decoded data of a stream of unknown decoded size without a predictor

@@ -1,5 +1,7 @@
 #include "engine/pdf_engine.h"
 
+#include "engine/owning_mem_stream.h"
+
 #include <Error.h>
 #include <ErrorCodes.h>
 #include <GlobalParams.h>
@@ -63,17 +65,13 @@ private:
     void* data_;
 };
 
-struct HeldBytes {
-    std::unique_ptr<DocumentMemory> bytes;
-};
-
-// A memory stream that owns its bytes (the engine deletes a document's
-// stream with the document). The bytes come first, so that they exist when
-// the stream is made over them.
-class DocumentBytesStream : private HeldBytes, public MemStream {
-public:
-    DocumentBytesStream(std::unique_ptr<DocumentMemory> bytes, Goffset length)
-        : HeldBytes{std::move(bytes)}, MemStream(HeldBytes::bytes->Data(), 0, length, Object(objNull)) {}
+// The bytes of a document read into memory, for its stream to own (the
+// engine deletes a document's stream with the document).
+struct DocumentBytes {
+    std::unique_ptr<DocumentMemory> memory;
+    size_t length = 0;
+    const char* Data() const { return memory->Data(); }
+    size_t Size() const { return length; }
 };
 
 // The whole document as a stream the engine owns, so that it parses it from
@@ -99,7 +97,7 @@ BaseStream* DocumentInMemory(const std::string& path) {
     close(fd);
     if (!bytes || done != info.st_size)
         return nullptr;
-    return new DocumentBytesStream(std::move(bytes), done);
+    return new OwningMemStream<DocumentBytes>({std::move(bytes), static_cast<size_t>(done)}, Object(objNull));
 }
 
 std::unique_ptr<PDFDoc> OpenDocument(const std::string& path, const std::optional<GooString>& ownerPassword,
