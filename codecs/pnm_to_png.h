@@ -2,8 +2,9 @@
 // A raw PBM file, a raw PGM or PPM file of 8-bit samples, or a PAM file of
 // 8-bit red, green, blue and opacity, written as PNG straight from the file
 // (or its bytes): the same file as the PNG writer gives for the loaded image,
-// but only the filtered rows are held in memory, not the image as well. Other files (plain PNM, other sample sizes, images
-// too large to be compressed whole) are not taken; the caller loads them.
+// but only the filtered rows are held in memory, not the image as well.
+// Other files (plain PNM, other sample sizes, images too large to be
+// compressed whole) are not taken; the caller loads them.
 #include "codecs/bytestream.h"
 #include "codecs/rasterimage_pnm.h"
 

@@ -1,7 +1,6 @@
 #include "engine/flate_data.h"
 
 #include "engine/owning_mem_stream.h"
-
 #include "engine/predictor_rows.h"
 
 #include <libdeflate.h>
