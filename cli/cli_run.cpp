@@ -266,7 +266,8 @@ private:
             if (!slot->process)
                 continue;
             slot->process.reset();
-            RemoveOutputWrittenSince(slot->output, slot->startedAt, settings_.outputDirectory.empty());
+            RemoveOutputWrittenSince(slot->output, settings_.nameTemplate, slot->startedAt,
+                                     settings_.outputDirectory.empty());
         }
     }
 
@@ -302,7 +303,7 @@ private:
                 slot.ended = true;
                 return DocumentList::State::Ready;
             }
-            RemovePartialOutput(output); // what a run stopped midway left
+            RemovePartialOutput(output, settings_.nameTemplate); // what an earlier run left
         }
         if (!Listing())
             RemoveMarker(output);
@@ -357,7 +358,9 @@ private:
         } else {
             outcome = ReportRun(slot);
             slot.process.reset();
-            if (options_.writeMarkers && !Listing() && IsFinal(outcome) && !WriteMarker(slot.output, slot.markerKey, outcome) &&
+            if (options_.writeMarkers && !Listing() && IsFinal(outcome) &&
+                !WriteMarker(slot.output, slot.markerKey, outcome,
+                             FilesWrittenSince(slot.output, settings_.nameTemplate, slot.startedAt)) &&
                 outcome.outcome == "extracted")
                 messages_.ShowMessage("Cannot write its done marker; a run with --skip-done will extract it again.");
         }

@@ -1,8 +1,10 @@
 #include "cli/done_marker.h"
 
+#include "engine/image_names.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sys/stat.h>
 #include <tuple>
@@ -20,6 +22,27 @@ std::string PagesText(const ConvertSettings& settings) {
     if (settings.pageRange == 0)
         return "all";
     return std::to_string(settings.startPage) + "-" + std::to_string(settings.endPage);
+}
+
+// A plain file with the extension of an image: never a link, a folder or a
+// document, whatever a marker says.
+bool IsRegularImage(const platform::DirectoryEntry& entry) {
+    return entry.isRegularFile && !entry.isLink && ImageFileStem(entry.name).has_value();
+}
+
+bool IsOwnImageFile(const platform::DirectoryEntry& entry, const DocumentOutput& output,
+                    const std::string& nameTemplate) {
+    return entry.isRegularFile && !entry.isLink && IsOutputImageOf(entry.name, output, nameTemplate);
+}
+
+bool IsListed(const nlohmann::json& files, const std::string& name) {
+    return std::find(files.begin(), files.end(), nlohmann::json(name)) != files.end();
+}
+
+bool ModifiedSince(const std::string& path, const timespec& since) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0 &&
+           std::tie(info.st_mtim.tv_sec, info.st_mtim.tv_nsec) >= std::tie(since.tv_sec, since.tv_nsec);
 }
 
 } // namespace
@@ -58,11 +81,23 @@ nlohmann::json MarkerKey(const std::string& documentPath, const ConvertSettings&
 
 bool IsFinal(const DocumentOutcome& outcome) { return outcome.outcome == "extracted" || outcome.outcome == "skipped"; }
 
-bool WriteMarker(const DocumentOutput& output, const nlohmann::json& key, const DocumentOutcome& outcome) {
+std::vector<std::string> FilesWrittenSince(const DocumentOutput& output, const std::string& nameTemplate,
+                                           const timespec& since) {
+    std::vector<std::string> files;
+    for (const platform::DirectoryEntry& entry : platform::ListDirectory(output.outputDirectory))
+        if (IsOwnImageFile(entry, output, nameTemplate) && ModifiedSince(output.outputDirectory + entry.name, since))
+            files.push_back(entry.name);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+bool WriteMarker(const DocumentOutput& output, const nlohmann::json& key, const DocumentOutcome& outcome,
+                 const std::vector<std::string>& files) {
     if (!platform::DirectoryExists(output.outputDirectory))
         return false;
     nlohmann::json marker = key;
     marker.update(OutcomeFields(outcome));
+    marker["files"] = files;
     const std::string text = Dumped(marker) + "\n";
     platform::OutputFile file(MarkerPath(output));
     return file.Stream() && std::fwrite(text.data(), 1, text.size(), file.Stream()) == text.size() && file.Commit();
@@ -99,23 +134,23 @@ std::optional<DocumentOutcome> MatchingMarker(const DocumentOutput& output, cons
 
 void RemoveMarker(const DocumentOutput& output) { unlink(MarkerPath(output).c_str()); }
 
-void RemoveOutputWrittenSince(const DocumentOutput& output, const timespec& since, bool ownFolder) {
-    for (const platform::DirectoryEntry& entry : platform::ListDirectory(output.outputDirectory)) {
-        const std::string path = output.outputDirectory + entry.name;
-        struct stat info;
-        if (entry.isRegularFile && !entry.isLink && IsImageFileOf(entry.name, output.imageTitle) &&
-            lstat(path.c_str(), &info) == 0 &&
-            std::tie(info.st_mtim.tv_sec, info.st_mtim.tv_nsec) >= std::tie(since.tv_sec, since.tv_nsec))
-            unlink(path.c_str());
-    }
+void RemoveOutputWrittenSince(const DocumentOutput& output, const std::string& nameTemplate, const timespec& since,
+                              bool ownFolder) {
+    for (const std::string& name : FilesWrittenSince(output, nameTemplate, since))
+        unlink((output.outputDirectory + name).c_str());
     if (ownFolder)
         rmdir(output.outputDirectory.c_str()); // only when empty
 }
 
-void RemovePartialOutput(const DocumentOutput& output) {
+void RemovePartialOutput(const DocumentOutput& output, const std::string& nameTemplate) {
     const std::string marker = MarkerPath(output);
-    const std::string markerName = marker.substr(output.outputDirectory.size());
+    std::ifstream in(marker);
+    const nlohmann::json recorded = in ? nlohmann::json::parse(in, nullptr, false) : nlohmann::json();
+    const nlohmann::json* listed =
+        recorded.is_object() && recorded.contains("files") && recorded["files"].is_array() ? &recorded["files"] : nullptr;
+    // Markers of earlier versions list no files: their names tell.
     for (const platform::DirectoryEntry& entry : platform::ListDirectory(output.outputDirectory))
-        if (entry.isRegularFile && !entry.isLink && (entry.name == markerName || IsImageFileOf(entry.name, output.imageTitle)))
+        if (IsRegularImage(entry) && (listed ? IsListed(*listed, entry.name) : IsOwnImageFile(entry, output, nameTemplate)))
             unlink((output.outputDirectory + entry.name).c_str());
+    unlink(marker.c_str());
 }

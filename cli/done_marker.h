@@ -14,6 +14,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <vector>
 
 // ".vellumin-done.json" in a document's own folder, ".TITLE.vellumin-done.json"
 // in a shared one.
@@ -26,9 +27,16 @@ nlohmann::json MarkerKey(const std::string& documentPath, const ConvertSettings&
 // Whether the outcome is one a rerun would not change.
 bool IsFinal(const DocumentOutcome& outcome);
 
-// Writes the marker of a document whose run ended for good; false when it
-// could not be written (or when the output folder is not there).
-bool WriteMarker(const DocumentOutput& output, const nlohmann::json& key, const DocumentOutcome& outcome);
+// The image files of the document in its output place that its run wrote
+// since the given time, by name: what its marker lists.
+std::vector<std::string> FilesWrittenSince(const DocumentOutput& output, const std::string& nameTemplate,
+                                           const timespec& since);
+
+// Writes the marker of a document whose run ended for good, with the names
+// of the files it wrote; false when it could not be written (or when the
+// output folder is not there).
+bool WriteMarker(const DocumentOutput& output, const nlohmann::json& key, const DocumentOutcome& outcome,
+                 const std::vector<std::string>& files);
 
 // The recorded outcome when the document's marker matches the key.
 std::optional<DocumentOutcome> MatchingMarker(const DocumentOutput& output, const nlohmann::json& key);
@@ -37,12 +45,16 @@ std::optional<DocumentOutcome> MatchingMarker(const DocumentOutput& output, cons
 // described out of date until it ends.
 void RemoveMarker(const DocumentOutput& output);
 
-// Removes what an unfinished run of the document left in its output place:
-// its image files and its marker (the run's sweep removes the temporary
-// files of processes now gone).
-void RemovePartialOutput(const DocumentOutput& output);
+// Removes what an earlier run of the document left in its output place, and
+// only what that run can be proven to have made: the files its marker lists
+// or, with no marker (a run that never finished), the files whose names the
+// run's naming gives the document's images (IsOutputImageOf); then the
+// marker. Nothing else of the folder is touched: not the user's files, not a
+// document. (The run's sweep removes the temporary files of processes now gone.)
+void RemovePartialOutput(const DocumentOutput& output, const std::string& nameTemplate);
 
 // Removes the image files of the document written since the given time (a
 // run that should not have started it), leaving older ones, and its own
 // folder when that is left empty.
-void RemoveOutputWrittenSince(const DocumentOutput& output, const timespec& since, bool ownFolder);
+void RemoveOutputWrittenSince(const DocumentOutput& output, const std::string& nameTemplate, const timespec& since,
+                              bool ownFolder);

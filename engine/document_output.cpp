@@ -1,11 +1,10 @@
 #include "engine/document_output.h"
 
+#include "engine/image_names.h"
 #include "engine/text_format.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
 
-#include <algorithm>
-#include <cctype>
 
 namespace {
 
@@ -45,12 +44,6 @@ std::string DocumentTitle(const DocumentOutput& output) {
     return folder.substr(folder.rfind('/') + 1);
 }
 
-bool IsImageFileOf(const std::string& name, const std::string& title) {
-    if (name.compare(0, title.size() + 1, title + "-") != 0)
-        return false;
-    size_t digits = title.size() + 1, end = name.find('.', digits);
-    if (end == std::string::npos || end == digits)
-        return false;
-    return std::all_of(name.begin() + static_cast<long>(digits), name.begin() + static_cast<long>(end),
-                       [](unsigned char c) { return std::isdigit(c) != 0; });
+bool IsOutputImageOf(const std::string& name, const DocumentOutput& output, const std::string& nameTemplate) {
+    return CouldBeImageFile(name, nameTemplate, DocumentTitle(output), output.imageTitle);
 }

@@ -34,6 +34,7 @@ private:
 // folder, else the name of its own folder.
 std::string DocumentTitle(const DocumentOutput& output);
 
-// Whether a file name in a document's output folder is one of its images:
-// the title (empty in a folder of its own), "-", digits, an extension.
-bool IsImageFileOf(const std::string& name, const std::string& title);
+// Whether a file in the document's output folder is one its run could have
+// written under the name template (empty for the default names); see
+// CouldBeImageFile.
+bool IsOutputImageOf(const std::string& name, const DocumentOutput& output, const std::string& nameTemplate);

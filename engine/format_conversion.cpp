@@ -2,7 +2,7 @@
 
 #include "codecs/pnm_to_png.h"
 #include "codecs/rasterimage.h"
-#include "engine/document_output.h"
+#include "engine/image_names.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
@@ -41,6 +41,8 @@ bool IsPnmName(const std::string& name) {
 }
 
 } // namespace
+
+const char* FormatExtension(int format) { return kTargets[format - OUTPUT_JPG].extension; }
 
 namespace {
 

@@ -30,6 +30,9 @@ struct ConversionCounts {
     void Add(const ConversionCounts& more);
 };
 
+// The extension of an output format's files, ".jpg" to ".pcx" (format 1 to 7).
+const char* FormatExtension(int format);
+
 // Converts one file to settings.imagesFormat (1 to 7) beside it and deletes
 // the source. A source that cannot be loaded, or whose target cannot be
 // written, stays as it is and no broken target is left; whyNot, when given,

@@ -1,6 +1,22 @@
 #include "engine/image_names.h"
 
+#include "engine/convert_settings.h"
+#include "engine/format_conversion.h"
+
+#include <algorithm>
+#include <cctype>
 #include <regex>
+
+std::optional<std::string> ImageFileStem(const std::string& name) {
+    std::vector<std::string> extensions = {".mask.pgm", ".jpg", ".pbm", ".ppm", ".pam"};
+    for (int format = OUTPUT_JPG; format <= OUTPUT_PCX; ++format)
+        extensions.push_back(FormatExtension(format));
+    for (const std::string& extension : extensions)
+        if (name.size() > extension.size() &&
+            name.compare(name.size() - extension.size(), extension.size(), extension) == 0)
+            return name.substr(0, name.size() - extension.size());
+    return std::nullopt;
+}
 
 std::optional<ImageNameTemplate> ImageNameTemplate::Parse(const std::string& text, std::string* error) {
     if (text.empty()) {
@@ -74,6 +90,25 @@ std::string ImageNameTemplate::Expand(const std::string& title, int page, int nu
     return name;
 }
 
+bool ImageNameTemplate::CouldName(const std::string& stem, const std::string& title) const {
+    auto escaped = [](const std::string& text) {
+        static const std::regex special(R"([.^$|()\[\]{}*+?\\])");
+        return std::regex_replace(text, special, R"(\$&)");
+    };
+    std::string pattern;
+    for (const Piece& piece : pieces_) {
+        if (piece.field.empty())
+            pattern += escaped(piece.text);
+        else if (piece.field == "title")
+            pattern += escaped(title);
+        else if (piece.field == "obj")
+            pattern += "(\\d+|inline)";
+        else
+            pattern += "\\d+";
+    }
+    return std::regex_match(stem, std::regex(pattern + "(-\\d+)?"));
+}
+
 std::string ImageNames::Claim(int page, int number, int object) {
     const std::string name = template_.Expand(title_, page, number, object);
     std::string unique = name;
@@ -82,4 +117,26 @@ std::string ImageNames::Claim(int page, int number, int object) {
         unique = name + "-" + std::to_string(++uses);
     ++claimed_[unique];
     return directory_ + unique;
+}
+
+bool IsImageFileOf(const std::string& name, const std::string& title) {
+    if (name.compare(0, title.size() + 1, title + "-") != 0)
+        return false;
+    size_t digits = title.size() + 1, end = name.find('.', digits);
+    if (end == std::string::npos || end == digits)
+        return false;
+    return std::all_of(name.begin() + static_cast<long>(digits), name.begin() + static_cast<long>(end),
+                       [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+bool CouldBeImageFile(const std::string& name, const std::string& nameTemplate, const std::string& title,
+                      const std::string& root) {
+    const std::optional<std::string> stem = ImageFileStem(name);
+    if (!stem)
+        return false;
+    std::string error;
+    if (const std::optional<ImageNameTemplate> parsed = ImageNameTemplate::Parse(nameTemplate, &error))
+        return parsed->CouldName(*stem, title);
+    // The default names number images with at least three digits.
+    return stem->size() >= root.size() + 4 && IsImageFileOf(*stem + ".", root);
 }

@@ -18,6 +18,9 @@ public:
 
     bool UsesTitle() const;
     std::string Expand(const std::string& title, int page, int number, int object) const;
+    // Whether a name without its extension is one Expand and ImageNames give
+    // some image of the document of this title, "-2"... for names alike included.
+    bool CouldName(const std::string& stem, const std::string& title) const;
 
 private:
     struct Piece {
@@ -27,6 +30,24 @@ private:
     };
     std::vector<Piece> pieces_;
 };
+
+// Whether a file name in a document's output folder is one of its default
+// names, whatever the extension: the title (empty in a folder of its own),
+// "-", digits, an extension.
+bool IsImageFileOf(const std::string& name, const std::string& title);
+
+// The name without its extension when the extension is one a run gives its
+// image files: the dump's (".jpg", ".pbm", ".ppm", ".pam", ".mask.pgm") or an
+// output format's; otherwise nothing.
+std::optional<std::string> ImageFileStem(const std::string& name);
+
+// Whether a file name is one a run could give an image of the document: a
+// name the template gives for this title or, without a template,
+// "ROOT-NNN" (root the title in a shared folder, "" in the document's own),
+// with an image file's extension (ImageFileStem). The user's own files beside them
+// ("report-2023.csv", "scan-1.pdf") never are.
+bool CouldBeImageFile(const std::string& name, const std::string& nameTemplate, const std::string& title,
+                      const std::string& root);
 
 // Claims the names of one document's images, in the order they are written.
 class ImageNames {

@@ -299,3 +299,65 @@ TEST(SkipDone, ARunThatLosesImagesTakesAwayTheMarkerOfAnEarlierRun) {
     // Two of the eleven images are on the disk as PBM files only.
     EXPECT_EQ(rerun.out, good + ": 9 images written to " + out + "/\n");
 }
+
+// A folder that is both input and output, with the user's own files beside
+// the images: a run removes what an earlier run of a document made and
+// nothing else, by the list its marker keeps or, without a marker, by the
+// names its own naming gives.
+TEST(SkipDone, RemovesOnlyWhatAnEarlierRunMadeNeverTheUsersFilesOrDocuments) {
+    TempDir dir;
+    const std::string out = dir.path();
+    for (const char* name : {"scan.pdf", "scan-1.pdf", "scan-2.pdf"})
+        WriteFile(dir / name, testpdf::SampleDocument());
+    const std::vector<std::string> users = {"report-2023.csv", "scan-2024.txt", "scan-999.txt", "scan-1.pdf",
+                                            "scan-2.pdf", "scan.pdf"};
+    WriteFile(dir / "report-2023.csv", "year,total\n");
+    WriteFile(dir / "scan-2024.txt", "notes");
+    WriteFile(dir / "scan-999.txt", "notes");
+    const std::string first = dir / "scan-1.pdf", second = dir / "scan.pdf", third = dir / "scan-2.pdf";
+    auto run = [&](const char* format) {
+        return RunCliCommand({"--skip-done", "-j", "1", "-f", format, "-o", out.c_str(), first.c_str(), second.c_str(),
+                              third.c_str()});
+    };
+    auto usersFilesKept = [&](const char* when) {
+        for (const std::string& name : users)
+            EXPECT_TRUE(HasFile(out, name)) << name << " was removed " << when;
+    };
+    auto filesOf = [&](const std::string& prefix, const std::string& extension) {
+        std::vector<std::string> names;
+        for (const std::string& name : ListFiles(out))
+            if (name.rfind(prefix, 0) == 0 && name.size() == prefix.size() + 3 + extension.size() &&
+                name.compare(name.size() - extension.size(), extension.size(), extension) == 0)
+                names.push_back(name);
+        return names;
+    };
+
+    ASSERT_EQ(run("png").status, 0);
+    usersFilesKept("by the first run");
+    const std::vector<std::string> pngs = filesOf("scan-", ".png"), jpegs = filesOf("scan-", ".jpg");
+    ASSERT_EQ(pngs.size() + jpegs.size(), 11u);
+    EXPECT_EQ(filesOf("scan-1-", ".png").size(), pngs.size());
+    // The marker lists what the run wrote.
+    std::vector<std::string> written = pngs;
+    written.insert(written.end(), jpegs.begin(), jpegs.end());
+    std::sort(written.begin(), written.end());
+    const nlohmann::json marker = nlohmann::json::parse(ReadFile(dir / ".scan.vellumin-done.json"));
+    EXPECT_EQ(marker["files"].get<std::vector<std::string>>(), written);
+
+    // A run that never finished left no marker: the names of the images tell
+    // what it made, and the user's files of other extensions stay.
+    unlink((dir / ".scan.vellumin-done.json").c_str());
+    WriteFile(dir / "scan-999.png", "left by a run that was killed");
+    ASSERT_EQ(run("png").status, 0);
+    usersFilesKept("after a run without a marker");
+    EXPECT_FALSE(HasFile(out, "scan-999.png"));
+
+    // With a marker, exactly the files it lists go: a file the user named
+    // like an image since then stays.
+    WriteFile(dir / "scan-500.png", "the user's");
+    ASSERT_EQ(run("tga").status, 0);
+    usersFilesKept("by a run with other options");
+    EXPECT_TRUE(HasFile(out, "scan-500.png"));
+    EXPECT_EQ(filesOf("scan-", ".png"), std::vector<std::string>{"scan-500.png"});
+    EXPECT_EQ(filesOf("scan-", ".tga").size(), pngs.size());
+}

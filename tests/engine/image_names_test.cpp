@@ -54,3 +54,38 @@ TEST(ImageNames, NamesAlikeGetNumberedSuffixes) {
     EXPECT_EQ(suffixed.Claim(1, 0, 0), "/out/1-0-2");
     EXPECT_EQ(suffixed.Claim(1, 0, 0), "/out/1-0-3");
 }
+
+// What a run that finds no marker of an earlier one may take as that run's
+// files: only names its naming gives, with an image file's extension.
+TEST(ImageNames, OnlyNamesTheRunCouldGiveCountAsImageFiles) {
+    const struct {
+        const char* name;
+        const char* nameTemplate; // "" for the default names
+        const char* root;         // "scan" in a shared folder, "" in the document's own
+        bool image;
+    } cases[] = {
+        {"scan-000.png", "", "scan", true},
+        {"scan-1234.jpg", "", "scan", true},
+        {"scan-004.mask.pgm", "", "scan", true},
+        {"scan-004.pam", "", "scan", true},
+        {"-007.ppm", "", "", true},
+        {"scan-1.pdf", "", "scan", false},      // a document beside its images
+        {"scan-2.pdf", "", "scan", false},
+        {"report-2023.csv", "", "report", false},
+        {"scan-2024.txt", "", "scan", false},
+        {"scan-12.png", "", "scan", false},      // fewer digits than the default gives
+        {"scan-2-000.png", "", "scan", false},   // another document's
+        {"scan-000.PNG", "", "scan", false},
+        {"scan-000.png.bak", "", "scan", false},
+        {"p0003_12.png", "p{page:04}_{n}", "scan", true},
+        {"p0003_12-2.tif", "p{page:04}_{n}", "scan", true}, // a second image of the same name
+        {"p0003_12.pdf", "p{page:04}_{n}", "scan", false},
+        {"scan_inline.jpg", "{title}_{obj}", "scan", true},
+        {"scan_40.jpg", "{title}_{obj}", "scan", true},
+        {"other_40.jpg", "{title}_{obj}", "scan", false},
+        {"a.b7.gif", "a.b{n}", "scan", true},
+        {"axb7.gif", "a.b{n}", "scan", false},  // the template's dot is no wildcard
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CouldBeImageFile(c.name, c.nameTemplate, "scan", c.root), c.image) << c.name << " " << c.nameTemplate;
+}
