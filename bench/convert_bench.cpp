@@ -8,7 +8,7 @@
 // on the largest PDF of the corpus.
 //
 // usage: convert_bench [corpus-dir]
-#include "engine/format_conversion.h"
+#include "engine/dump/format_conversion.h"
 #include "tests/support/test_support.h"
 
 #include <algorithm>

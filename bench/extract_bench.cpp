@@ -15,9 +15,9 @@
 // usage: extract_bench [corpus-dir] [runs] [output-parent-dir] [PDF...]
 // (the output goes to a temporary folder under output-parent-dir, default the
 // system's temporary folder; /dev/shm shows the figures without disk costs)
-#include "engine/image_dump_dev.h"
-#include "engine/page_rendering.h"
-#include "engine/pdf_engine.h"
+#include "engine/dump/image_dump_dev.h"
+#include "engine/run/page_rendering.h"
+#include "engine/pdf/pdf_engine.h"
 #include "tests/support/pdf_writer.h"
 #include "tests/support/test_support.h"
 

@@ -2,7 +2,7 @@
 
 #include "cli/exit_code.h"
 #include "cli/image_report.h"
-#include "engine/image_names.h"
+#include "engine/dump/image_names.h"
 #include "platform/product_info.h"
 
 #include <CLI/CLI.hpp>

@@ -1,6 +1,6 @@
 #pragma once
 // The command line of vellumin-cli.
-#include "engine/convert_settings.h"
+#include "engine/settings/convert_settings.h"
 
 #include <optional>
 #include <string>

@@ -5,7 +5,7 @@
 // neither waits to be read whole nor is held in memory. Reading never
 // blocks: a list that comes from a pipe is waited for beside the documents
 // that run.
-#include "engine/user_feedback.h"
+#include "engine/settings/user_feedback.h"
 
 #include <string>
 #include <unordered_set>

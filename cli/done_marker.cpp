@@ -1,6 +1,6 @@
 #include "cli/done_marker.h"
 
-#include "engine/image_names.h"
+#include "engine/dump/image_names.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 

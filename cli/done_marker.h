@@ -7,8 +7,8 @@
 // output, the outcome and the counts; a run with --skip-done passes over a
 // document whose marker still matches.
 #include "cli/document_outcome.h"
-#include "engine/convert_settings.h"
-#include "engine/document_output.h"
+#include "engine/settings/convert_settings.h"
+#include "engine/run/document_output.h"
 
 #include <nlohmann/json.hpp>
 #include <ctime>

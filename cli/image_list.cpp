@@ -1,6 +1,6 @@
 #include "cli/image_list.h"
 
-#include "engine/text_format.h"
+#include "engine/settings/text_format.h"
 
 #include <algorithm>
 

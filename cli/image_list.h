@@ -1,7 +1,7 @@
 #pragma once
 // The catalogue of a document's images as vellumin-cli prints or records it:
 // an aligned table for a terminal, JSON lines and CSV rows for machines.
-#include "engine/image_entry.h"
+#include "engine/catalogue/image_entry.h"
 
 #include <nlohmann/json.hpp>
 #include <string>

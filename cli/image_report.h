@@ -7,7 +7,7 @@
 // header line.
 #include "cli/document_outcome.h"
 #include "cli/json_lines_file.h"
-#include "engine/image_entry.h"
+#include "engine/catalogue/image_entry.h"
 
 #include <string>
 #include <vector>

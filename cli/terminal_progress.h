@@ -1,7 +1,7 @@
 #pragma once
 // Progress of a run on standard error: one line redrawn in place on a
 // terminal, one line per change when asked for elsewhere, nothing otherwise.
-#include "engine/user_feedback.h"
+#include "engine/settings/user_feedback.h"
 
 #include <cstdio>
 

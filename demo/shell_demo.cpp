@@ -5,7 +5,7 @@
 //
 // usage: shell-demo [--settings FILE] [--snapshot FILE.png] [PDF...]
 // With --snapshot the window is drawn once into FILE.png and the program ends.
-#include "engine/settings_store.h"
+#include "engine/settings/settings_store.h"
 #include "shell/file_list_form.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 // Without --settings the file beside the program (or in the user's
 // configuration folder) is used. With --snapshot the window is drawn once
 // into FILE.png and the program ends.
-#include "engine/settings_store.h"
+#include "engine/settings/settings_store.h"
 #include "shell/right_view.h"
 
 #include <QApplication>

@@ -2,7 +2,9 @@
 // A file written under a temporary name beside its target and renamed into
 // place once it is complete. A link planted at the target name is replaced,
 // never followed, and a run cut short leaves no partial file under the final
-// name.
+// name. The temporary name is hidden and short (".vellumin-PID-N.part"), so
+// that it fits wherever the target's name fits, and its writer holds a lock
+// on it while writing, which tells a sweep that it is still alive.
 #include <cstdio>
 #include <string>
 

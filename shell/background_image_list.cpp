@@ -1,6 +1,6 @@
 #include "shell/background_image_list.h"
 
-#include "engine/document_listing.h"
+#include "engine/run/document_listing.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // The images of a document read on a thread of their own, for the summary
 // panel: the window never waits for a long document, and a read that another
 // document's click makes useless is stopped at the next page.
-#include "engine/image_entry.h"
+#include "engine/catalogue/image_entry.h"
 
 #include <atomic>
 #include <functional>

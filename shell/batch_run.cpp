@@ -1,8 +1,8 @@
 #include "shell/batch_run.h"
 #include "shell/program_resources.h"
 
-#include "engine/document_process.h"
-#include "engine/repeated_content.h"
+#include "engine/run/document_process.h"
+#include "engine/run/repeated_content.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"

@@ -9,7 +9,7 @@
 // that lost images, and the output folder opens when the settings ask. The worker reaches the windows only
 // through messages; the entries and their passwords are taken at Start.
 #include "controls/util/percent_progress_ctrl.h"
-#include "engine/convert_settings.h"
+#include "engine/settings/convert_settings.h"
 #include "shell/job_list.h"
 
 #include <atomic>

@@ -1,6 +1,6 @@
 #include "shell/desktop_program.h"
 
-#include "engine/settings_store.h"
+#include "engine/settings/settings_store.h"
 #include "shell/splash_window.h"
 
 #include <QGuiApplication>

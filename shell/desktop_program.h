@@ -5,7 +5,7 @@
 // writes the settings back when it ends.
 //
 // usage: vellumin [--no-splash] [--settings FILE] [PDF...]
-#include "engine/convert_settings.h"
+#include "engine/settings/convert_settings.h"
 #include "shell/main_frame.h"
 
 #include <memory>

@@ -2,7 +2,7 @@
 #include "shell/program_resources.h"
 
 #include "shell/file_list_grid.h"
-#include "engine/text_format.h"
+#include "engine/settings/text_format.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
 #include "platform/ui/ui_services.h"

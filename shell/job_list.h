@@ -6,7 +6,7 @@
 // recursively, or files dropped on the form; a path already listed is
 // refused with a message.
 #include "controls/grid/data_grid.h"
-#include "engine/job_paths.h"
+#include "engine/settings/job_paths.h"
 
 #include <functional>
 #include <string>

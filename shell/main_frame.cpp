@@ -1,7 +1,7 @@
 #include "shell/main_frame.h"
 
 #include "controls/bars/flat_menu_window.h"
-#include "engine/settings_store.h"
+#include "engine/settings/settings_store.h"
 #include "platform/ui/ui_services.h"
 #include "shell/about_box.h"
 #include "shell/commands.h"

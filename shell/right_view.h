@@ -4,7 +4,7 @@
 // ReadOptionsFromTree copies every value, the output folder included, as a
 // run starts.
 #include "controls/optiontree/choice_tree_items.h"
-#include "engine/convert_settings.h"
+#include "engine/settings/convert_settings.h"
 
 class CRightView : public CWnd {
 public:

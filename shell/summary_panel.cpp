@@ -4,7 +4,7 @@
 #include "platform/ui/input_state.h"
 #include "platform/ui/ui_services.h"
 
-#include "engine/text_format.h"
+#include "engine/settings/text_format.h"
 
 #include <QTextCharFormat>
 #include <QTextCursor>

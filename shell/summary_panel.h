@@ -2,8 +2,8 @@
 // The summary panel: a read-only rich text showing a document's summary in
 // its styled blocks (bold, underline, colour), with a two-entry context menu
 // ("C&opy", "Select &All") and Ctrl+A.
-#include "engine/document_summary.h"
-#include "engine/image_entry.h"
+#include "engine/pdf/document_summary.h"
+#include "engine/catalogue/image_entry.h"
 #include "platform/ui/wnd.h"
 
 #include <QTextCursor>

@@ -1,7 +1,7 @@
 // The report of a run (--report) and the images a run leaves out for
 // repeating others (--unique).
 #include "cli/cli_options.h"
-#include "engine/sha256_digest.h"
+#include "engine/dump/sha256_digest.h"
 #include "tests/support/cli_output.h"
 #include "tests/support/pdf_writer.h"
 #include "tests/support/sample_document.h"

@@ -1,8 +1,8 @@
 // Runs of vellumin-cli ended from outside: whatever ends the command, no
 // document process goes on without it, and a run that can clean up after
 // itself leaves no unfinished file.
-#include "engine/document_output.h"
-#include "engine/document_worker.h"
+#include "engine/run/document_output.h"
+#include "engine/run/document_worker.h"
 #include "tests/support/cli_output.h"
 #include "tests/support/sample_document.h"
 #include "tests/support/test_support.h"

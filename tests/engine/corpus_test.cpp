@@ -1,9 +1,9 @@
 // Every real-world PDF of the corpus goes through the engine: no crash, no
 // hang, the outcome the file calls for, and well-formed files of the right size.
-#include "engine/document_extraction.h"
-#include "engine/image_dump_dev.h"
-#include "engine/page_display.h"
-#include "engine/pdf_engine.h"
+#include "engine/run/document_extraction.h"
+#include "engine/dump/image_dump_dev.h"
+#include "engine/pdf/page_display.h"
+#include "engine/pdf/pdf_engine.h"
 #include "tests/support/test_support.h"
 
 #include <PDFDoc.h>

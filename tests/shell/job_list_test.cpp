@@ -9,7 +9,7 @@
 #include "tests/support/gui_support.h"
 #include "tests/support/test_support.h"
 #include "tests/support/sample_document.h"
-#include "engine/settings_store.h"
+#include "engine/settings/settings_store.h"
 
 #include <QApplication>
 #include <QTest>

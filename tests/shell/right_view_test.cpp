@@ -1,6 +1,6 @@
 // The options pane driven with real mouse and keys: its rows, read-only
 // rules, editors and the settings they reach, asserted over the tree's dump.
-#include "engine/settings_store.h"
+#include "engine/settings/settings_store.h"
 #include "shell/right_view.h"
 #include "tests/support/gui_support.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers shared by the tests: temporary folders, file contents, and sinks
 // that record what the engine shows.
-#include "engine/user_feedback.h"
+#include "engine/settings/user_feedback.h"
 
 #include <initializer_list>
 #include <map>

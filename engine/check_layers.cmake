@@ -1,0 +1,31 @@
+# Run at build time (cmake -P) by the vellumin_engine_layers target: fails when
+# a file of an engine group includes a header of a group above it, or anything
+# of the front ends or of Qt, since the engine has no user interface.
+#   ENGINE_DIR  the engine's source folder
+#   GROUPS      its groups from the bottom up
+cmake_minimum_required(VERSION 3.22)
+set(failures "")
+set(below "")
+foreach(group IN LISTS GROUPS)
+  file(GLOB sources "${ENGINE_DIR}/${group}/*.h" "${ENGINE_DIR}/${group}/*.cpp")
+  foreach(source IN LISTS sources)
+    file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include")
+    foreach(line IN LISTS includes)
+      file(RELATIVE_PATH shown "${ENGINE_DIR}/.." "${source}")
+      if(line MATCHES "[\"<]engine/([a-z0-9_]+)/")
+        set(used "${CMAKE_MATCH_1}")
+        if(NOT used STREQUAL group AND NOT used IN_LIST below)
+          string(APPEND failures "  ${shown}: ${line} (the ${group} group may use only: ${below})\n")
+        endif()
+      elseif(line MATCHES "[\"<]engine/[a-z0-9_]+\\.h")
+        string(APPEND failures "  ${shown}: ${line} (engine headers live in the groups' folders)\n")
+      elseif(line MATCHES "[\"<](cli|shell|controls|demo|platform/ui)/" OR line MATCHES "<Q[A-Za-z]*[>/]")
+        string(APPEND failures "  ${shown}: ${line} (no user interface in the engine)\n")
+      endif()
+    endforeach()
+  endforeach()
+  list(APPEND below "${group}")
+endforeach()
+if(failures)
+  message(FATAL_ERROR "Engine includes against its layering:\n${failures}")
+endif()

@@ -1,0 +1,52 @@
+#pragma once
+// Where the images of each document of a run go. Every document is placed
+// before any is extracted, in the order of the run, so that documents that
+// run side by side get the same places as one after another.
+#include "engine/settings/convert_settings.h"
+
+#include <set>
+#include <string>
+
+struct DocumentOutput {
+    std::string outputDirectory; // ends with '/'
+    std::string imageRoot;       // prefix of every file name
+    std::string imageTitle;      // the document's title in a shared directory, else empty
+    std::string notice;          // for the person, when the place is not the one the name gives
+};
+
+// Titles of the documents of one run that write into a shared output
+// directory: each document's files are named after it, and a document whose
+// title was already used in the run gets a number added ("report-2").
+class SharedDirectoryNames {
+public:
+    // A title not yet given out in this run, based on the document's title.
+    std::string Claim(const std::string& title);
+
+private:
+    std::set<std::string> claimed_;
+};
+
+class OutputPlanner {
+public:
+    // When settings.outputDirectory names an existing directory, documents
+    // share it and each one's files are named after it ("report-000.jpg",
+    // "report-2-000.jpg" for a second "report"). Otherwise a directory named
+    // after the document is made beside it, and a second document of the run
+    // with the same title ("report.PDF" beside "report.pdf") gets its own
+    // ("report-2/"). A title that cannot name a folder ("", "." or "..") is
+    // replaced by "untitled".
+    DocumentOutput Plan(const std::string& path, const ConvertSettings& settings);
+
+private:
+    SharedDirectoryNames sharedTitles_;
+    SharedDirectoryNames ownFolders_;
+};
+
+// The document's title as its images' names give it: its name in a shared
+// folder, else the name of its own folder.
+std::string DocumentTitle(const DocumentOutput& output);
+
+// Whether a file in the document's output folder is one its run could have
+// written under the name template (empty for the default names); see
+// CouldBeImageFile.
+bool IsOutputImageOf(const std::string& name, const DocumentOutput& output, const std::string& nameTemplate);
