@@ -1,5 +1,6 @@
 // Runs over lists of documents: lists read as a stream, shards, done markers
 // and the results file.
+#include "cli/json_lines_file.h"
 #include "tests/support/cli_output.h"
 #include "tests/support/pdf_writer.h"
 #include "tests/support/sample_document.h"
@@ -230,6 +231,41 @@ TEST(Results, OneLinePerDocumentWithItsOutcomeCountsAndCosts) {
     ASSERT_EQ(more.size(), 3u);
     EXPECT_EQ(more[2]["outcome"], "already done");
     EXPECT_EQ(more[2]["counts"], extracted["counts"]);
+}
+
+// A results line cut short (a full disk, a run killed while writing it) is
+// left alone on its line: the next run's line starts on a line of its own,
+// so that a reader leaves out the cut line only.
+TEST(Results, ALineCutShortStaysAloneAndTheNextRunsLineIsWhole) {
+    TempDir dir;
+    WriteFile(dir / "good.pdf", testpdf::SampleDocument());
+    const std::string good = dir / "good.pdf", out = dir / "out", results = dir / "results.jsonl";
+    const std::string cut = "{\"path\":\"" + dir / "earlier.pdf" + "\",\"outp";
+    WriteFile(results, cut);
+    EXPECT_EQ(RunCliCommand({"-f", "ppm", "-o", out.c_str(), "--results", results.c_str(), good.c_str()}).status, 0);
+    const std::string text = ReadFile(results);
+    ASSERT_EQ(text.rfind(cut + "\n", 0), 0u) << text;
+    const nlohmann::json line = nlohmann::json::parse(text.substr(cut.size() + 1), nullptr, false);
+    EXPECT_EQ(line.value("path", ""), good) << text;
+}
+
+// A write the disk cuts short is taken back, so that the results and the
+// report, which write through the same file, end with whole lines.
+TEST(JsonLines, AWriteCutShortIsTakenBack) {
+    TempDir dir;
+    const std::string path = dir / "lines.jsonl";
+    JsonLinesFile file;
+    std::string error;
+    ASSERT_TRUE(file.Open(path, &error, true));
+    ASSERT_TRUE(file.Write({{"first", 1}}, &error));
+    {
+        testing_support::FileSizeLimit limit(ReadFile(path).size() + 8);
+        EXPECT_FALSE(file.Write({{"second", std::string(64, 'x')}}, &error));
+    }
+    EXPECT_EQ(error, "File too large");
+    EXPECT_EQ(ReadFile(path), "{\"first\":1}\n");
+    ASSERT_TRUE(file.Write({{"third", 3}}, &error));
+    EXPECT_EQ(ReadFile(path), "{\"first\":1}\n{\"third\":3}\n");
 }
 
 // The list comes from a pipe that stays open: the first document is done,
