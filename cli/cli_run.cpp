@@ -208,6 +208,13 @@ public:
     // Answers the worst status, or 128 plus the number of the signal that
     // interrupted the run.
     int Run(DocumentList& list) {
+        const int status = TakeAndReport(list);
+        staleTemporaries_.AfterRun();
+        return status;
+    }
+
+private:
+    int TakeAndReport(DocumentList& list) {
         // Documents whose report waits for a slow one before them are held
         // back at a bound, so that memory stays small on any list.
         const size_t mostWaiting = 64 + 4 * static_cast<size_t>(options_.jobs);
@@ -242,7 +249,6 @@ public:
         return static_cast<int>(status_);
     }
 
-private:
     bool Listing() const { return options_.list != ListFormat::None; }
 
     // Ends the documents still running, which removes their unfinished

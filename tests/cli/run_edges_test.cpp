@@ -261,9 +261,10 @@ TEST(RunTemporaries, ANameTooLongForTheFolderIsToldWithTheLimit) {
 }
 
 // A run killed before it could clean up leaves its temporaries; the next run
-// into the folder removes them, and only those whose process is gone: not
-// those of a running process, nor one still being written by a process of
-// another machine (whose id means nothing here, but which holds its lock).
+// into the folder removes those that no writer holds locked, whatever process
+// their name gives (an ended one, or one still running: this one), but not
+// one still being written by a process of another machine (whose id means
+// nothing here, but which holds its lock).
 TEST(RunTemporaries, ALaterRunRemovesWhatAnEndedRunLeft) {
     TempDir dir;
     const std::string document = dir / "good.pdf", out = dir / "out";
@@ -283,9 +284,37 @@ TEST(RunTemporaries, ALaterRunRemovesWhatAnEndedRunLeft) {
     close(written);
     const std::vector<std::string> files = ListFiles(out);
     EXPECT_EQ(std::count(files.begin(), files.end(), left), 0);
-    EXPECT_EQ(std::count(files.begin(), files.end(), running), 1);
+    EXPECT_EQ(std::count(files.begin(), files.end(), running), 0);
     EXPECT_EQ(std::count(files.begin(), files.end(), elsewhere), 1);
     EXPECT_EQ(std::count(files.begin(), files.end(), unlike), 1);
+}
+
+// The writer of a temporary file still held it when the run first swept the
+// folder (as the document process of a run killed a moment before may), and
+// ends while the run goes on: the run removes the file at its end.
+TEST(RunTemporaries, OnesWhoseWriterEndsDuringTheRunAreRemovedAtItsEnd) {
+    AdoptedOrphans orphans;
+    TempDir dir;
+    WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
+    const std::string out = dir / "out", err = dir / "err.txt";
+    mkdir(out.c_str(), 0777);
+    const std::string left = out + "/.vellumin-" + std::to_string(EndedProcessId()) + "-0000abcd.part";
+    WriteFile(left, "half an image");
+    const int writer = open(left.c_str(), O_RDWR | O_CLOEXEC);
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    ASSERT_EQ(fcntl(writer, F_OFD_SETLK, &whole), 0);
+    const pid_t cli = StartCli({"--no-markers", "--time-limit", "60", "-o", out, dir / "slow.pdf"}, err);
+    std::vector<pid_t> documents;
+    // The document starts after the first sweep.
+    ASSERT_TRUE(WaitUntil([&] { return !(documents = ChildrenOf(cli)).empty(); }, 10000));
+    EXPECT_TRUE(std::filesystem::exists(left));
+    close(writer);
+    kill(documents.front(), SIGKILL); // which ends the run
+    int status = 0;
+    ASSERT_EQ(waitpid(cli, &status, 0), cli);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status << "\n" << ReadFile(err);
+    EXPECT_EQ(Temporaries(out), std::vector<std::string>{});
 }
 
 // A worker whose parent ended before the worker could ask to end with it
