@@ -4,8 +4,11 @@
 // run side by side get the same places as one after another.
 #include "engine/convert_settings.h"
 #include "engine/shared_directory_names.h"
+#include "platform/file_system.h"
 
+#include <ctime>
 #include <string>
+#include <vector>
 
 struct DocumentOutput {
     std::string outputDirectory; // ends with '/'
@@ -38,3 +41,18 @@ std::string DocumentTitle(const DocumentOutput& output);
 // written under the name template (empty for the default names); see
 // CouldBeImageFile.
 bool IsOutputImageOf(const std::string& name, const DocumentOutput& output, const std::string& nameTemplate);
+
+// The same for an entry of the folder: a plain file, never a link.
+bool IsOutputImageFileOf(const platform::DirectoryEntry& entry, const DocumentOutput& output,
+                         const std::string& nameTemplate);
+
+// The image files of the document in its output place written since the
+// given time, by name, sorted: what a run of it wrote.
+std::vector<std::string> FilesWrittenSince(const DocumentOutput& output, const std::string& nameTemplate,
+                                           const timespec& since);
+
+// Removes the image files of the document written since the given time (by
+// a run that stopped before its end, or that should not have started),
+// leaving older ones, and its own folder when that is left empty.
+void RemoveOutputWrittenSince(const DocumentOutput& output, const std::string& nameTemplate, const timespec& since,
+                              bool ownFolder);
