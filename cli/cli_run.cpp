@@ -8,6 +8,7 @@
 #include "cli/image_list.h"
 #include "cli/image_report.h"
 #include "cli/json_lines_file.h"
+#include "cli/output_plan.h"
 #include "cli/run_interruption.h"
 #include "cli/terminal_progress.h"
 #include "engine/document_summary.h"
@@ -132,6 +133,34 @@ ExitCode PrintSummaries(DocumentList& list, const CliOptions& options, FILE* out
         std::fflush(out);
         if (summary.pageCount == 0)
             status = ExitCode::Skipped;
+    }
+    return status;
+}
+
+// Prints where each document of the list that the shard takes would go,
+// placing every document as the run does.
+ExitCode PrintPlan(DocumentList& list, const CliOptions& options, FILE* out, StderrMessages& messages) {
+    ExitCode status = ExitCode::Success;
+    OutputPlan plan(options.settings);
+    for (ListedDocument entry; list.NextWaiting(&entry);) {
+        const bool taken = options.shard.Takes(entry.place);
+        if (!entry.problem.empty() && taken) {
+            messages.SetDocument(entry.path);
+            messages.ShowMessage(entry.problem);
+            status = ExitCode::Skipped;
+        }
+        if (!entry.problem.empty() || entry.repeated)
+            continue;
+        const nlohmann::json line = plan.Place(entry.path);
+        if (taken) {
+            std::fprintf(out, "%s\n", line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+            std::fflush(out);
+        }
+    }
+    if (std::string error; list.ReadFailed(&error)) {
+        messages.SetDocument({});
+        messages.ShowMessage(error);
+        status = ExitCode::Skipped;
     }
     return status;
 }
@@ -545,6 +574,8 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
         return static_cast<int>(ExitCode::Skipped);
     if (options.summaryOnly)
         return static_cast<int>(Worse(gatheredStatus, PrintSummaries(list, options, out, messages)));
+    if (options.plan)
+        return static_cast<int>(Worse(gatheredStatus, PrintPlan(list, options, out, messages)));
 
     const ConvertSettings& settings = options.settings;
     int error = 0;

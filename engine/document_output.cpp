@@ -29,7 +29,9 @@ DocumentOutput OutputPlanner::Plan(const std::string& path, const ConvertSetting
     const platform::FilePathInfo info(path);
     const bool safe = NamesAFolderOfItsOwn(info.Title());
     const std::string title = safe ? info.Title() : kUntitled;
-    if (platform::PathExists(settings.outputDirectory)) {
+    const bool shared = chosenDirectoryMade_ ? !settings.outputDirectory.empty()
+                                             : platform::PathExists(settings.outputDirectory);
+    if (shared) {
         output.outputDirectory = platform::WithTrailingSlash(settings.outputDirectory);
         output.imageTitle = sharedTitles_.Claim(title);
         output.imageRoot = output.outputDirectory + output.imageTitle;

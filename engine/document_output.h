@@ -19,16 +19,22 @@ struct DocumentOutput {
 
 class OutputPlanner {
 public:
-    // When settings.outputDirectory names an existing directory, documents
-    // share it and each one's files are named after it ("report-000.jpg",
-    // "report-2-000.jpg" for a second "report"). Otherwise a directory named
-    // after the document is made beside it, and a second document of the run
-    // with the same title ("report.PDF" beside "report.pdf") gets its own
-    // ("report-2/"). A title that cannot name a folder ("", "." or "..") is
-    // replaced by "untitled".
+    // A front end that makes the chosen directory before its run (the
+    // command line) says so, so that places planned before the directory is
+    // there are those of the run.
+    explicit OutputPlanner(bool chosenDirectoryMade = false) : chosenDirectoryMade_(chosenDirectoryMade) {}
+
+    // When settings.outputDirectory names an existing directory (or one the
+    // run makes), documents share it and each one's files are named after it
+    // ("report-000.jpg", "report-2-000.jpg" for a second "report"). Otherwise
+    // a directory named after the document is made beside it, and a second
+    // document of the run with the same title ("report.PDF" beside
+    // "report.pdf") gets its own ("report-2/"). A title that cannot name a
+    // folder ("", "." or "..") is replaced by "untitled".
     DocumentOutput Plan(const std::string& path, const ConvertSettings& settings);
 
 private:
+    bool chosenDirectoryMade_;
     SharedDirectoryNames sharedTitles_;
     SharedDirectoryNames ownFolders_;
 };
