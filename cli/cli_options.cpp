@@ -114,6 +114,10 @@ std::string HelpText() {
            "                             placed size, resolution, stored size; nothing decoded\n"
            "      --json, --csv          with --list: one JSON object per image and line, or\n"
            "                             CSV with a header line\n"
+           "      --plan                 print where each document's images would go,\n"
+           "                             instead of extracting: a JSON object per document\n"
+           "                             and line; \"apart_from\" names the earlier document\n"
+           "                             of the list that has the place its name gives\n"
            "      --files-from FILE      also take the documents listed in FILE, one path per\n"
            "                             line, read as the run goes ('-': standard input)\n"
            "      --null                 the list's paths end with a NUL character, not a line\n"
@@ -156,7 +160,9 @@ std::string HelpText() {
            "                                     one file per distinct image, and a record of\n"
            "                                     every use of each in images.jsonl\n"
            "  vellumin-cli --list --csv report.pdf > images.csv\n"
-           "                                     the images of report.pdf as a table, not extracted\n";
+           "                                     the images of report.pdf as a table, not extracted\n"
+           "  vellumin-cli --plan -o imgs a/report.pdf b/report.pdf\n"
+           "                                     where each would write: imgs/report, imgs/report-2\n";
 }
 
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
@@ -191,6 +197,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     app.add_flag("--unique{object}", unique);
     app.add_option("--report", options.reportPath);
     app.add_flag("--summary", options.summaryOnly);
+    app.add_flag("--plan", options.plan);
     app.add_flag("--list", list);
     app.add_flag("--json", json);
     app.add_flag("--csv", csv);
@@ -254,11 +261,14 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
         return usageError("--json and --csv: choose one");
     if (list && options.summaryOnly)
         return usageError("--list and --summary: choose one");
-    if (list && (options.skipDone || !options.resultsPath.empty() || !options.reportPath.empty()))
+    if (options.plan && (list || options.summaryOnly))
+        return usageError(std::string(list ? "--list" : "--summary") + " and --plan: choose one");
+    const char* extractsNothing = list ? "--list" : options.plan ? "--plan" : nullptr;
+    if (extractsNothing && (options.skipDone || !options.resultsPath.empty() || !options.reportPath.empty()))
         return usageError(std::string(options.skipDone              ? "--skip-done"
                                       : options.resultsPath.empty() ? "--report"
                                                                     : "--results") +
-                          ": --list extracts nothing, so there is nothing done to record");
+                          ": " + extractsNothing + " extracts nothing, so there is nothing done to record");
     if (list && !unique.empty())
         return usageError("--unique: --list writes no file, so no repeat is left out");
     if (options.summaryOnly && !options.reportPath.empty())

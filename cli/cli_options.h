@@ -31,6 +31,7 @@ struct CliOptions {
     std::string ownerPassword;
     std::string userPassword;
     bool summaryOnly = false;
+    bool plan = false;               // print where each document's images would go instead of extracting
     ListFormat list = ListFormat::None;
     bool forceProgress = false;
     int jobs = 1;              // documents processed at the same time

@@ -8,6 +8,7 @@
 #include "cli/image_list.h"
 #include "cli/image_report.h"
 #include "cli/json_lines_file.h"
+#include "cli/output_plan.h"
 #include "cli/run_interruption.h"
 #include "cli/terminal_progress.h"
 #include "engine/pdf/document_summary.h"
@@ -136,6 +137,34 @@ ExitCode PrintSummaries(DocumentList& list, const CliOptions& options, FILE* out
     return status;
 }
 
+// Prints where each document of the list that the shard takes would go,
+// placing every document as the run does.
+ExitCode PrintPlan(DocumentList& list, const CliOptions& options, FILE* out, StderrMessages& messages) {
+    ExitCode status = ExitCode::Success;
+    OutputPlan plan(options.settings);
+    for (ListedDocument entry; list.NextWaiting(&entry);) {
+        const bool taken = options.shard.Takes(entry.place);
+        if (!entry.problem.empty() && taken) {
+            messages.SetDocument(entry.path);
+            messages.ShowMessage(entry.problem);
+            status = ExitCode::Skipped;
+        }
+        if (!entry.problem.empty() || entry.repeated)
+            continue;
+        const nlohmann::json line = plan.Place(entry.path);
+        if (taken) {
+            std::fprintf(out, "%s\n", line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+            std::fflush(out);
+        }
+    }
+    if (std::string error; list.ReadFailed(&error)) {
+        messages.SetDocument({});
+        messages.ShowMessage(error);
+        status = ExitCode::Skipped;
+    }
+    return status;
+}
+
 // One document of the run, from the moment it is taken from the list until
 // it is reported: its process while it runs, what it said, and how it ended.
 // A document that needs no run (not found, already done) is settled at once.
@@ -208,6 +237,13 @@ public:
     // Answers the worst status, or 128 plus the number of the signal that
     // interrupted the run.
     int Run(DocumentList& list) {
+        const int status = TakeAndReport(list);
+        staleTemporaries_.AfterRun();
+        return status;
+    }
+
+private:
+    int TakeAndReport(DocumentList& list) {
         // Documents whose report waits for a slow one before them are held
         // back at a bound, so that memory stays small on any list.
         const size_t mostWaiting = 64 + 4 * static_cast<size_t>(options_.jobs);
@@ -242,7 +278,6 @@ public:
         return static_cast<int>(status_);
     }
 
-private:
     bool Listing() const { return options_.list != ListFormat::None; }
 
     // Ends the documents still running, which removes their unfinished
@@ -539,6 +574,8 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
         return static_cast<int>(ExitCode::Skipped);
     if (options.summaryOnly)
         return static_cast<int>(Worse(gatheredStatus, PrintSummaries(list, options, out, messages)));
+    if (options.plan)
+        return static_cast<int>(Worse(gatheredStatus, PrintPlan(list, options, out, messages)));
 
     const ConvertSettings& settings = options.settings;
     int error = 0;

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <fstream>
 #include <sys/stat.h>
-#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -30,19 +29,8 @@ bool IsRegularImage(const platform::DirectoryEntry& entry) {
     return entry.isRegularFile && !entry.isLink && ImageFileStem(entry.name).has_value();
 }
 
-bool IsOwnImageFile(const platform::DirectoryEntry& entry, const DocumentOutput& output,
-                    const std::string& nameTemplate) {
-    return entry.isRegularFile && !entry.isLink && IsOutputImageOf(entry.name, output, nameTemplate);
-}
-
 bool IsListed(const nlohmann::json& files, const std::string& name) {
     return std::find(files.begin(), files.end(), nlohmann::json(name)) != files.end();
-}
-
-bool ModifiedSince(const std::string& path, const timespec& since) {
-    struct stat info;
-    return lstat(path.c_str(), &info) == 0 &&
-           std::tie(info.st_mtim.tv_sec, info.st_mtim.tv_nsec) >= std::tie(since.tv_sec, since.tv_nsec);
 }
 
 } // namespace
@@ -80,16 +68,6 @@ nlohmann::json MarkerKey(const std::string& documentPath, const ConvertSettings&
 }
 
 bool IsFinal(const DocumentOutcome& outcome) { return outcome.outcome == "extracted" || outcome.outcome == "skipped"; }
-
-std::vector<std::string> FilesWrittenSince(const DocumentOutput& output, const std::string& nameTemplate,
-                                           const timespec& since) {
-    std::vector<std::string> files;
-    for (const platform::DirectoryEntry& entry : platform::ListDirectory(output.outputDirectory))
-        if (IsOwnImageFile(entry, output, nameTemplate) && ModifiedSince(output.outputDirectory + entry.name, since))
-            files.push_back(entry.name);
-    std::sort(files.begin(), files.end());
-    return files;
-}
 
 bool WriteMarker(const DocumentOutput& output, const nlohmann::json& key, const DocumentOutcome& outcome,
                  const std::vector<std::string>& files) {
@@ -134,14 +112,6 @@ std::optional<DocumentOutcome> MatchingMarker(const DocumentOutput& output, cons
 
 void RemoveMarker(const DocumentOutput& output) { unlink(MarkerPath(output).c_str()); }
 
-void RemoveOutputWrittenSince(const DocumentOutput& output, const std::string& nameTemplate, const timespec& since,
-                              bool ownFolder) {
-    for (const std::string& name : FilesWrittenSince(output, nameTemplate, since))
-        unlink((output.outputDirectory + name).c_str());
-    if (ownFolder)
-        rmdir(output.outputDirectory.c_str()); // only when empty
-}
-
 void RemovePartialOutput(const DocumentOutput& output, const std::string& nameTemplate) {
     const std::string marker = MarkerPath(output);
     std::ifstream in(marker);
@@ -150,7 +120,7 @@ void RemovePartialOutput(const DocumentOutput& output, const std::string& nameTe
         recorded.is_object() && recorded.contains("files") && recorded["files"].is_array() ? &recorded["files"] : nullptr;
     // Markers of earlier versions list no files: their names tell.
     for (const platform::DirectoryEntry& entry : platform::ListDirectory(output.outputDirectory))
-        if (IsRegularImage(entry) && (listed ? IsListed(*listed, entry.name) : IsOwnImageFile(entry, output, nameTemplate)))
+        if (IsRegularImage(entry) && (listed ? IsListed(*listed, entry.name) : IsOutputImageFileOf(entry, output, nameTemplate)))
             unlink((output.outputDirectory + entry.name).c_str());
     unlink(marker.c_str());
 }

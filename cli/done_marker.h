@@ -27,13 +27,8 @@ nlohmann::json MarkerKey(const std::string& documentPath, const ConvertSettings&
 // Whether the outcome is one a rerun would not change.
 bool IsFinal(const DocumentOutcome& outcome);
 
-// The image files of the document in its output place that its run wrote
-// since the given time, by name: what its marker lists.
-std::vector<std::string> FilesWrittenSince(const DocumentOutput& output, const std::string& nameTemplate,
-                                           const timespec& since);
-
 // Writes the marker of a document whose run ended for good, with the names
-// of the files it wrote; false when it could not be written (or when the
+// of the files it wrote (FilesWrittenSince); false when it could not be written (or when the
 // output folder is not there).
 bool WriteMarker(const DocumentOutput& output, const nlohmann::json& key, const DocumentOutcome& outcome,
                  const std::vector<std::string>& files);
@@ -52,9 +47,3 @@ void RemoveMarker(const DocumentOutput& output);
 // marker. Nothing else of the folder is touched: not the user's files, not a
 // document. (The run's sweep removes the temporary files of processes now gone.)
 void RemovePartialOutput(const DocumentOutput& output, const std::string& nameTemplate);
-
-// Removes the image files of the document written since the given time (a
-// run that should not have started it), leaving older ones, and its own
-// folder when that is left empty.
-void RemoveOutputWrittenSince(const DocumentOutput& output, const std::string& nameTemplate, const timespec& since,
-                              bool ownFolder);

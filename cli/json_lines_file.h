@@ -2,6 +2,9 @@
 // A file of JSON values, one per line, each line (or block of lines)
 // appended with a single write so that a line is on disk as soon as it is
 // written, and processes that append to the same file never mix their lines.
+// A write the disk cuts short (full, or past the file-size limit) is taken
+// back; a last line left without its line break all the same (a run killed
+// while writing it) stays alone: the next block starts on a line of its own.
 #include <nlohmann/json.hpp>
 #include <string>
 

@@ -94,13 +94,22 @@ fi
 
 # Each document runs alone, so nothing gives a second document of one title
 # in one output folder its "-2" name: such a list is refused, not written over.
-clash=$(tr '\0' '\n' < "$list" | awk -v shared="${output:+1}" '{
-    name = $0; sub(/.*\//, "", name)
-    title = name; sub(/\.[^.]*$/, "", title)
-    key = shared ? title : substr($0, 1, length($0) - length(name)) title
-    if ((key in first) && first[key] != $0) { print first[key] " and " $0; exit }
-    first[key] = $0
-}')
+# vellumin-cli's plan of the whole list names the documents that a single run
+# places apart from the place their name gives ("apart_from"), and the one
+# that has that place.
+plan_options=(--plan --null --files-from "$list")
+[ -z "$output" ] || plan_options+=(-o "$output")
+plan_status=0
+plan=$("$cli" "${plan_options[@]}" 2>"$list.plan-errors") || plan_status=$?
+if [ "$plan_status" -gt 1 ]; then # 1: a document is missing or unreadable, which its job tells
+    cat "$list.plan-errors" >&2
+    rm -f "$list" "$list.plan-errors"
+    exit 2
+fi
+rm -f "$list.plan-errors"
+string='"((\\.|[^"\\])*)"'
+clash=$(printf '%s\n' "$plan" |
+        sed -nE "s/^\\{\"apart_from\":$string,\"output\":$string,\"path\":$string\\}\$/\\1 and \\5/;T;p;q")
 if [ -n "$clash" ]; then
     echo "$(basename "$0"): $clash would write to the same place; run vellumin-cli --files-from on such a list (with --shard K/N to spread it)." >&2
     rm -f "$list"

@@ -5,11 +5,11 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -49,36 +49,42 @@ long WriterOfTemporary(const std::string& name) {
     return std::atol(pid.c_str());
 }
 
-// A file being written is locked by its writer; the lock is seen from any
+// A file being written is locked by its writer from the moment it is made
+// until it is renamed into place or removed; the lock is seen from any
 // process, even on another machine sharing the folder, where the writer's id
-// means nothing.
-void LockWhileWritten(int fd) {
+// means nothing, and it goes with its writer, however that ends. False when
+// a sweep took the file first: it holds the file's lock, or has removed it
+// already. A file system without locks leaves the file written unlocked.
+bool LockForWriting(int fd) {
     struct flock whole {};
     whole.l_type = F_WRLCK;
     whole.l_whence = SEEK_SET;
-    fcntl(fd, F_OFD_SETLK, &whole);
+    if (fcntl(fd, F_OFD_SETLK, &whole) != 0)
+        return errno != EAGAIN && errno != EACCES;
+    struct stat info;
+    return fstat(fd, &info) != 0 || info.st_nlink > 0;
 }
 
-// Whether no process holds the lock of a temporary file; false when this
-// cannot be known.
-bool Unlocked(const std::string& path) {
+// Removes a temporary file whose lock no writer holds. The sweep holds the
+// lock itself while it removes the file, so that a writer that has only
+// just made it cannot take it (LockForWriting) and writes under another name.
+void RemoveIfAbandoned(const std::string& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return;
     struct flock whole {};
-    whole.l_type = F_WRLCK;
+    whole.l_type = F_RDLCK;
     whole.l_whence = SEEK_SET;
-    const bool known = fcntl(fd, F_OFD_GETLK, &whole) == 0;
+    if (fcntl(fd, F_OFD_SETLK, &whole) == 0)
+        unlink(path.c_str());
     close(fd);
-    return known && whole.l_type == F_UNLCK;
 }
 
-template <typename Condition> void RemoveTemporaryFilesIf(const std::string& folder, Condition writtenBy) {
+template <typename Action> void ForEachTemporaryFile(const std::string& folder, Action action) {
     for (const DirectoryEntry& entry : ListDirectory(folder))
         if (entry.isRegularFile && !entry.isLink)
             if (const long writer = WriterOfTemporary(entry.name); writer > 0)
-                if (const std::string path = WithTrailingSlash(folder) + entry.name; writtenBy(writer, path))
-                    unlink(path.c_str());
+                action(writer, WithTrailingSlash(folder) + entry.name);
 }
 
 } // namespace
@@ -87,21 +93,32 @@ OutputFile::OutputFile(std::string targetPath) : target_(std::move(targetPath)) 
     static std::atomic<unsigned long> counter{std::random_device{}()};
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary_ = TemporaryName(target_, counter++);
-        int fd = open(temporary_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            LockWhileWritten(fd);
-            file_ = fdopen(fd, "w+b"); // readable too: some writers look at what the file holds
-            if (!file_) {
-                error_ = errno;
-                close(fd);
-                unlink(temporary_.c_str());
-            }
-            return;
-        }
-        if (errno != EEXIST) {
+        const int fd = open(temporary_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0) {
             error_ = errno;
             return;
         }
+        if (!LockForWriting(fd)) {
+            close(fd);
+            unlink(temporary_.c_str());
+            continue;
+        }
+        // The stream has a descriptor of its own, so that closing it leaves
+        // the lock held until the file is renamed.
+        const int streamFd = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        file_ = streamFd >= 0 ? fdopen(streamFd, "w+b") : nullptr; // readable too: some writers look at what the file holds
+        if (!file_) {
+            error_ = errno;
+            if (streamFd >= 0)
+                close(streamFd);
+            close(fd);
+            unlink(temporary_.c_str());
+            return;
+        }
+        locked_ = fd;
+        return;
     }
     error_ = EEXIST;
 }
@@ -114,6 +131,12 @@ void OutputFile::Discard() {
     std::fclose(file_);
     file_ = nullptr;
     unlink(temporary_.c_str());
+    Unlock();
+}
+
+void OutputFile::Unlock() {
+    close(locked_);
+    locked_ = -1;
 }
 
 bool OutputFile::Commit() {
@@ -129,11 +152,10 @@ bool OutputFile::Commit() {
         error_ = errno;
     if (!error_ && std::rename(temporary_.c_str(), target_.c_str()) != 0)
         error_ = errno;
-    if (error_) {
+    if (error_)
         unlink(temporary_.c_str());
-        return false;
-    }
-    return true;
+    Unlock();
+    return !error_;
 }
 
 std::string OutputFile::ErrorText() const {
@@ -151,20 +173,24 @@ std::string OutputFile::ErrorText() const {
 }
 
 void RemoveTemporaryFiles(const std::string& folder, int processId) {
-    RemoveTemporaryFilesIf(folder, [processId](long writer, const std::string&) { return writer == processId; });
-}
-
-void RemoveStaleTemporaryFiles(const std::string& folder) {
-    RemoveTemporaryFilesIf(folder, [](long writer, const std::string& path) {
-        return kill(static_cast<pid_t>(writer), 0) != 0 && errno == ESRCH && Unlocked(path);
+    ForEachTemporaryFile(folder, [processId](long writer, const std::string& path) {
+        if (writer == processId)
+            unlink(path.c_str());
     });
 }
 
+void RemoveStaleTemporaryFiles(const std::string& folder) {
+    ForEachTemporaryFile(folder, [](long, const std::string& path) { RemoveIfAbandoned(path); });
+}
+
 void StaleTemporarySweep::Before(const std::string& folder) {
-    if (folder == sweptLast_)
-        return;
-    RemoveStaleTemporaryFiles(folder);
-    sweptLast_ = folder;
+    if (folders_.insert(folder).second)
+        RemoveStaleTemporaryFiles(folder);
+}
+
+void StaleTemporarySweep::AfterRun() {
+    for (const std::string& folder : folders_)
+        RemoveStaleTemporaryFiles(folder);
 }
 
 } // namespace platform

@@ -6,6 +6,7 @@
 // that it fits wherever the target's name fits, and its writer holds a lock
 // on it while writing, which tells a sweep that it is still alive.
 #include <cstdio>
+#include <set>
 #include <string>
 
 namespace platform {
@@ -32,30 +33,36 @@ public:
     void Discard();
 
 private:
+    void Unlock();
+
     std::string target_;
     std::string temporary_;
     FILE* file_ = nullptr;
+    int locked_ = -1; // holds the file's lock until it is renamed or removed
     int error_ = 0;
 };
 
 // Removes the temporary files that the process with this id left in the
 // folder when it was stopped before it could finish them.
 void RemoveTemporaryFiles(const std::string& folder, int processId);
-// Removes the temporary files of processes that are gone: those a run
-// killed before it could clean up left behind. A file still locked by its
-// writer (a process of another machine sharing the folder) stays.
+// Removes the temporary files that no writer holds locked: those that a
+// process ended before it could clean up left behind. Their lock alone
+// tells, whatever process their name gives: an ended process whose parent
+// has not yet reaped it still has an id, and a writer on another machine
+// sharing the folder has an id that means nothing here, but holds its lock.
 void RemoveStaleTemporaryFiles(const std::string& folder);
 
-// The stale temporary files removed from each output folder of a run before
-// its documents write there. The documents of a run share one folder or have
-// one each, so the folder swept last is not swept again: a run into one
-// folder looks once, however many documents it holds.
+// The stale temporary files removed from each output folder of a run: once
+// before its first document writes there, and again when the run is over,
+// for those whose writer still held them at first (the process of a run
+// killed just before, not yet ended).
 class StaleTemporarySweep {
 public:
     void Before(const std::string& folder);
+    void AfterRun();
 
 private:
-    std::string sweptLast_;
+    std::set<std::string> folders_;
 };
 
 } // namespace platform

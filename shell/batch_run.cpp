@@ -226,6 +226,7 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
         controls_.current->SetWindowText(ResourceString("run.finished"));
         controls_.total->SetPos(100 * (finished + 1) / count);
     }
+    staleTemporaries.AfterRun();
     ShowEnd(end, count > 0 ? 100 * finished / count : 0);
     if (count > 0 && controls_.showReport) {
         const std::string summary = tally.Summary(end, settings.imagesFormat);

@@ -30,7 +30,7 @@ std::string ConvertedName(const std::string& dumped, int format) {
     return dumped.substr(0, dumped.rfind('.')) + "." + OutputFormatLabel(format);
 }
 
-void SettleImageFiles(std::vector<ImageEntry>& entries, int format) {
+void SettleImageFiles(std::vector<ImageEntry>& entries, int format, const std::string& lossReason) {
     for (ImageEntry& entry : entries) {
         if (!entry.duplicateOf.empty()) {
             const std::string first = FileOnDisk(entry.duplicateOf, format);
@@ -41,7 +41,7 @@ void SettleImageFiles(std::vector<ImageEntry>& entries, int format) {
         const std::string dumped = entry.file;
         entry.file = FileOnDisk(dumped, format);
         if (entry.file.empty()) {
-            entry.noFile = "could not be written";
+            entry.noFile = "could not be written" + (lossReason.empty() ? "" : ": " + lossReason);
             continue;
         }
         // A file the dump wrote and nothing converted was digested whole

@@ -13,6 +13,7 @@ std::string ConvertedName(const std::string& dumped, int format);
 
 // Settles each entry's file as the disk holds it: the converted file, or the
 // PBM/PGM/PPM/PAM file kept when the conversion failed, with its byte size and
-// SHA-256; an image whose file is on the disk in no form gets the reason. A
-// repeat names the first image's file as the disk holds it.
-void SettleImageFiles(std::vector<ImageEntry>& entries, int format);
+// SHA-256; an image whose file is on the disk in no form gets the reason
+// ("could not be written", with lossReason when known: why the conversion
+// lost its images). A repeat names the first image's file as the disk holds it.
+void SettleImageFiles(std::vector<ImageEntry>& entries, int format, const std::string& lossReason);

@@ -78,7 +78,9 @@ bool IsFault(int number) {
 
 DocumentProcess::DocumentProcess(const ExtractRequest& request, const DocumentOutput& output,
                                  const ConvertSettings& settings, const DocumentLimits& limits)
-    : request_(request), output_(output), limits_(limits), lastLook_(std::chrono::steady_clock::now()) {
+    : request_(request), output_(output), nameTemplate_(settings.nameTemplate), limits_(limits),
+      lastLook_(std::chrono::steady_clock::now()) {
+    clock_gettime(CLOCK_REALTIME_COARSE, &startedAt_); // the clock file times are taken from
     // The pipes close on exec in every other child that starts meanwhile;
     // the worker gets its ends as standard input, as its channel, and as its
     // standard output and error, so that nothing it writes reaches the
@@ -302,9 +304,15 @@ DocumentReport DocumentProcess::Finish() {
     if (reported_ || !report_.cutShort.empty())
         return report_;
     report_.extraction.outcome = ExtractOutcome::Skipped;
-    // A file the child was writing stays under its hidden temporary name.
     if (child > 0)
-        platform::RemoveTemporaryFiles(output_.outputDirectory, child);
+        RemoveUnfinishedOutput(child);
     report_.cutShort = StopCause(status);
     return report_;
+}
+
+void DocumentProcess::RemoveUnfinishedOutput(pid_t child) const {
+    // A file the child was writing stays under its hidden temporary name.
+    platform::RemoveTemporaryFiles(output_.outputDirectory, child);
+    if (!request_.listOnly)
+        RemoveOutputWrittenSince(output_, nameTemplate_, startedAt_, output_.imageTitle.empty());
 }

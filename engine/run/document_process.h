@@ -13,6 +13,7 @@
 #include "engine/run/document_worker.h"
 
 #include <chrono>
+#include <ctime>
 #include <string>
 #include <sys/types.h>
 
@@ -44,7 +45,9 @@ public:
     void StopForTime();
     // Ends the child at once, when the person asks for it.
     void Cancel();
-    // Waits for the child to end and tells how the document went.
+    // Waits for the child to end and tells how the document went. A child
+    // stopped before its end (by a limit, a signal, a fault) leaves no
+    // image: those it had written are removed.
     DocumentReport Finish();
 
     const ExtractRequest& Request() const { return request_; }
@@ -64,8 +67,15 @@ private:
     // Why a child that gave no result ended, from its exit status.
     std::string StopCause(int status) const;
 
+    // Removes what a child that gave no result had written: the images of a
+    // document stopped before its end do not stay, so that what its front
+    // end tells of it (no image written) is what the disk holds.
+    void RemoveUnfinishedOutput(pid_t child) const;
+
     ExtractRequest request_;
     DocumentOutput output_;
+    std::string nameTemplate_;
+    timespec startedAt_{}; // on the clock of file times
     DocumentLimits limits_;
     pid_t child_ = -1;
     int channel_ = -1;

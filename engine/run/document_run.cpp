@@ -64,15 +64,16 @@ DocumentReport RunDocument(const ExtractRequest& request, const DocumentOutput& 
         report.extraction.outcome = ListDocumentImages(request, settings, events, events, &report.catalogue);
         return report;
     }
-    // The images the dump recorded, their files settled once the conversion is over.
-    auto settleCatalogue = [&] {
+    // The images the dump recorded, their files settled once the conversion
+    // is over: one it lost has the reason of the conversion's losses.
+    auto settleCatalogue = [&](const std::string& conversionLossReason) {
         report.catalogue = std::move(report.extraction.images);
-        SettleImageFiles(report.catalogue, settings.imagesFormat);
+        SettleImageFiles(report.catalogue, settings.imagesFormat, conversionLossReason);
     };
     if (settings.imagesFormat == OUTPUT_PPM_PBM) {
         report.extraction = ExtractDocument(request, settings, output, events, events);
         report.images = CountImages(report.extraction, {}, {});
-        settleCatalogue();
+        settleCatalogue({});
         return report;
     }
     // Each image is converted on a second thread as soon as it is complete,
@@ -89,6 +90,6 @@ DocumentReport RunDocument(const ExtractRequest& request, const DocumentOutput& 
     if (result.outcome == ExtractOutcome::Extracted)
         rest = ConvertDirectory(result.outputDirectory, settings, result.imageTitle, background.Handled());
     report.images = CountImages(result, handed, rest);
-    settleCatalogue();
+    settleCatalogue(handed.lost > 0 ? handed.lossReason : rest.lossReason);
     return report;
 }

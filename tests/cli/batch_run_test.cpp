@@ -1,5 +1,6 @@
 // Runs over lists of documents: lists read as a stream, shards, done markers
 // and the results file.
+#include "cli/json_lines_file.h"
 #include "tests/support/cli_output.h"
 #include "tests/support/pdf_writer.h"
 #include "tests/support/sample_document.h"
@@ -7,6 +8,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -230,6 +232,123 @@ TEST(Results, OneLinePerDocumentWithItsOutcomeCountsAndCosts) {
     ASSERT_EQ(more.size(), 3u);
     EXPECT_EQ(more[2]["outcome"], "already done");
     EXPECT_EQ(more[2]["counts"], extracted["counts"]);
+}
+
+// A results line cut short (a full disk, a run killed while writing it) is
+// left alone on its line: the next run's line starts on a line of its own,
+// so that a reader leaves out the cut line only.
+TEST(Results, ALineCutShortStaysAloneAndTheNextRunsLineIsWhole) {
+    TempDir dir;
+    WriteFile(dir / "good.pdf", testpdf::SampleDocument());
+    const std::string good = dir / "good.pdf", out = dir / "out", results = dir / "results.jsonl";
+    const std::string cut = "{\"path\":\"" + dir / "earlier.pdf" + "\",\"outp";
+    WriteFile(results, cut);
+    EXPECT_EQ(RunCliCommand({"-f", "ppm", "-o", out.c_str(), "--results", results.c_str(), good.c_str()}).status, 0);
+    const std::string text = ReadFile(results);
+    ASSERT_EQ(text.rfind(cut + "\n", 0), 0u) << text;
+    const nlohmann::json line = nlohmann::json::parse(text.substr(cut.size() + 1), nullptr, false);
+    EXPECT_EQ(line.value("path", ""), good) << text;
+}
+
+// A write the disk cuts short is taken back, so that the results and the
+// report, which write through the same file, end with whole lines.
+TEST(JsonLines, AWriteCutShortIsTakenBack) {
+    TempDir dir;
+    const std::string path = dir / "lines.jsonl";
+    JsonLinesFile file;
+    std::string error;
+    ASSERT_TRUE(file.Open(path, &error, true));
+    ASSERT_TRUE(file.Write({{"first", 1}}, &error));
+    {
+        testing_support::FileSizeLimit limit(ReadFile(path).size() + 8);
+        EXPECT_FALSE(file.Write({{"second", std::string(64, 'x')}}, &error));
+    }
+    EXPECT_EQ(error, "File too large");
+    EXPECT_EQ(ReadFile(path), "{\"first\":1}\n");
+    ASSERT_TRUE(file.Write({{"third", 3}}, &error));
+    EXPECT_EQ(ReadFile(path), "{\"first\":1}\n{\"third\":3}\n");
+}
+
+// --plan prints the places the run gives, without making anything, and names
+// the documents it places apart from the place their name gives, whose
+// title is one the run derives: "...pdf" is "untitled", as is "untitled.pdf".
+TEST(Plan, PrintsThePlacesOfTheRunAndNamesTheDocumentsPlacedApart) {
+    TempDir dir;
+    for (const char* folder : {"a", "b", "c"})
+        mkdir((dir / folder).c_str(), 0777);
+    const std::vector<std::string> documents = {dir / "a/report.pdf", dir / "b/report.pdf", dir / "c/...pdf",
+                                                dir / "c/untitled.pdf", dir / "c/other.pdf"};
+    for (const std::string& document : documents)
+        WriteFile(document, testpdf::SampleDocument());
+    struct Case {
+        std::vector<std::string> options;
+        std::vector<std::string> outputs;
+        std::vector<int> apartFrom; // the place in the list of the document named, or -1
+    };
+    const std::string out = dir / "out";
+    const std::vector<Case> cases = {
+        {{"-o", out},
+         {out + "/report", out + "/report-2", out + "/untitled", out + "/untitled-2", out + "/other"},
+         {-1, 0, -1, 2, -1}},
+        {{},
+         {dir / "a/report/", dir / "b/report/", dir / "c/untitled/", dir / "c/untitled-2/", dir / "c/other/"},
+         {-1, -1, -1, 2, -1}},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.options.empty() ? "beside the documents" : "with -o");
+        std::vector<const char*> args{"--plan"};
+        for (const std::string& option : test.options)
+            args.push_back(option.c_str());
+        for (const std::string& document : documents)
+            args.push_back(document.c_str());
+        const CliResult plan = RunCliCommand(args);
+        EXPECT_EQ(plan.status, 0) << plan.err;
+        EXPECT_EQ(plan.err, "");
+        std::istringstream lines(plan.out);
+        std::vector<nlohmann::json> planned;
+        for (std::string line; std::getline(lines, line);)
+            planned.push_back(nlohmann::json::parse(line));
+        ASSERT_EQ(planned.size(), documents.size()) << plan.out;
+        for (size_t i = 0; i < documents.size(); ++i) {
+            EXPECT_EQ(planned[i]["path"], documents[i]);
+            EXPECT_EQ(planned[i]["output"], test.outputs[i]);
+            const int apart = test.apartFrom[i];
+            EXPECT_EQ(planned[i].value("apart_from", ""), apart < 0 ? "" : documents[static_cast<size_t>(apart)]);
+        }
+        EXPECT_FALSE(std::filesystem::exists(out)) << "a plan makes nothing";
+        EXPECT_FALSE(std::filesystem::exists(dir / "a/report")) << "a plan makes nothing";
+
+        // A shard prints its own documents with the places of the whole list.
+        args.insert(args.begin() + 1, {"--shard", "1/2"});
+        const CliResult shard = RunCliCommand(args);
+        EXPECT_EQ(shard.out, planned[1].dump() + "\n" + planned[3].dump() + "\n");
+
+        // The run writes where the plan says.
+        const std::string results = dir / "results.jsonl";
+        std::filesystem::remove(results);
+        args.erase(args.begin(), args.begin() + 3);
+        args.insert(args.begin(), {"--no-markers", "-f", "ppm", "--results", results.c_str()});
+        EXPECT_EQ(RunCliCommand(args).status, 0);
+        const std::vector<nlohmann::json> ran = ResultLines(results);
+        ASSERT_EQ(ran.size(), documents.size());
+        for (size_t i = 0; i < documents.size(); ++i)
+            EXPECT_EQ(ran[i]["output"], planned[i]["output"]);
+        std::filesystem::remove_all(out);
+        for (const std::string& output : test.outputs)
+            if (output.back() == '/')
+                std::filesystem::remove_all(output);
+    }
+}
+
+TEST(Plan, ChoicesThatExtractOrRecordAreRefused) {
+    for (const std::vector<const char*>& args :
+         {std::vector<const char*>{"--plan", "--list", "a.pdf"}, {"--plan", "--summary", "a.pdf"},
+          {"--plan", "--skip-done", "a.pdf"}, {"--plan", "--results", "r.jsonl", "a.pdf"},
+          {"--plan", "--report", "r.jsonl", "a.pdf"}}) {
+        const CliResult result = RunCliCommand(args);
+        EXPECT_EQ(result.status, 2) << args[1];
+        EXPECT_NE(result.err.find("--plan"), std::string::npos) << result.err;
+    }
 }
 
 // The list comes from a pipe that stays open: the first document is done,

@@ -12,6 +12,8 @@
 #include <png.h>
 #include <filesystem>
 #include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -283,6 +285,14 @@ TEST(CliRun, SummaryPrintsPlainText) {
 
 namespace {
 
+std::vector<nlohmann::json> JsonLines(const std::string& path) {
+    std::vector<nlohmann::json> lines;
+    std::istringstream in(testing_support::ReadFile(path));
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(nlohmann::json::parse(line, nullptr, false));
+    return lines;
+}
+
 // A page whose graphics states are saved without end: it takes all the
 // memory it is given.
 std::string GreedyPdf() {
@@ -298,19 +308,35 @@ std::string GreedyPdf() {
 
 } // namespace
 
+// The slow document writes its image, then is stopped: it leaves no image,
+// neither complete nor half-written, so that its line, its results line
+// ("written": 0) and its report (no image) tell what the disk holds.
 TEST(CliRun, ADocumentThatTakesTooLongIsStoppedAndTheRunGoesOn) {
-    TempDir dir;
-    WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
-    WriteFile(dir / "good.pdf", testpdf::SampleDocument());
-    const std::string slow = dir / "slow.pdf", good = dir / "good.pdf", out = dir / "out";
-    CliResult result = RunCommand({"-f", "ppm", "--time-limit", "1", "-o", out.c_str(), slow.c_str(), good.c_str()});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, slow + ": Stopped after 1 seconds, the time one document may take (--time-limit).\n");
-    EXPECT_EQ(result.out, good + ": 11 images written to " + out + "/\n");
-    // What was complete stays; nothing half-written is left, under any name.
-    const std::vector<std::string> files = ListOutputFiles(out);
-    EXPECT_EQ(std::count(files.begin(), files.end(), "slow-000.ppm"), 1);
-    EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const std::string& f) { return f[0] == '.'; }), 0);
+    for (const char* format : {"ppm", "png"}) {
+        SCOPED_TRACE(format);
+        TempDir dir;
+        WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
+        WriteFile(dir / "good.pdf", testpdf::SampleDocument());
+        const std::string slow = dir / "slow.pdf", good = dir / "good.pdf", out = dir / "out",
+                          results = dir / "results.jsonl", report = dir / "report.jsonl";
+        CliResult result = RunCommand({"-f", format, "--time-limit", "1", "--results", results.c_str(), "--report",
+                                       report.c_str(), "-o", out.c_str(), slow.c_str(), good.c_str()});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, slow + ": Stopped after 1 seconds, the time one document may take (--time-limit).\n");
+        EXPECT_EQ(result.out, good + ": 11 images written to " + out + "/\n");
+        const std::vector<std::string> files = ListOutputFiles(out);
+        EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const std::string& f) { return f.rfind("slow", 0) == 0; }),
+                  0);
+        EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const std::string& f) { return f[0] == '.'; }), 0);
+        const std::vector<nlohmann::json> resultLines = JsonLines(results), reportLines = JsonLines(report);
+        ASSERT_EQ(resultLines.size(), 2u);
+        EXPECT_EQ(resultLines[0]["outcome"], "stopped");
+        EXPECT_EQ(resultLines[0]["counts"]["written"], 0);
+        ASSERT_FALSE(reportLines.empty());
+        EXPECT_EQ(reportLines[0]["path"], slow);
+        EXPECT_EQ(reportLines[0]["record"], "document") << "no image of the stopped document is reported";
+        EXPECT_EQ(reportLines[0]["images"], 0);
+    }
 }
 
 TEST(CliRun, ADocumentThatTakesTooMuchMemoryIsStoppedAndTheRunGoesOn) {

@@ -4,6 +4,7 @@
 #include "engine/run/document_output.h"
 #include "engine/run/document_worker.h"
 #include "tests/support/cli_output.h"
+#include "tests/support/pdf_writer.h"
 #include "tests/support/sample_document.h"
 #include "tests/support/test_support.h"
 
@@ -260,9 +261,10 @@ TEST(RunTemporaries, ANameTooLongForTheFolderIsToldWithTheLimit) {
 }
 
 // A run killed before it could clean up leaves its temporaries; the next run
-// into the folder removes them, and only those whose process is gone: not
-// those of a running process, nor one still being written by a process of
-// another machine (whose id means nothing here, but which holds its lock).
+// into the folder removes those that no writer holds locked, whatever process
+// their name gives (an ended one, or one still running: this one), but not
+// one still being written by a process of another machine (whose id means
+// nothing here, but which holds its lock).
 TEST(RunTemporaries, ALaterRunRemovesWhatAnEndedRunLeft) {
     TempDir dir;
     const std::string document = dir / "good.pdf", out = dir / "out";
@@ -282,9 +284,37 @@ TEST(RunTemporaries, ALaterRunRemovesWhatAnEndedRunLeft) {
     close(written);
     const std::vector<std::string> files = ListFiles(out);
     EXPECT_EQ(std::count(files.begin(), files.end(), left), 0);
-    EXPECT_EQ(std::count(files.begin(), files.end(), running), 1);
+    EXPECT_EQ(std::count(files.begin(), files.end(), running), 0);
     EXPECT_EQ(std::count(files.begin(), files.end(), elsewhere), 1);
     EXPECT_EQ(std::count(files.begin(), files.end(), unlike), 1);
+}
+
+// The writer of a temporary file still held it when the run first swept the
+// folder (as the document process of a run killed a moment before may), and
+// ends while the run goes on: the run removes the file at its end.
+TEST(RunTemporaries, OnesWhoseWriterEndsDuringTheRunAreRemovedAtItsEnd) {
+    AdoptedOrphans orphans;
+    TempDir dir;
+    WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
+    const std::string out = dir / "out", err = dir / "err.txt";
+    mkdir(out.c_str(), 0777);
+    const std::string left = out + "/.vellumin-" + std::to_string(EndedProcessId()) + "-0000abcd.part";
+    WriteFile(left, "half an image");
+    const int writer = open(left.c_str(), O_RDWR | O_CLOEXEC);
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    ASSERT_EQ(fcntl(writer, F_OFD_SETLK, &whole), 0);
+    const pid_t cli = StartCli({"--no-markers", "--time-limit", "60", "-o", out, dir / "slow.pdf"}, err);
+    std::vector<pid_t> documents;
+    // The document starts after the first sweep.
+    ASSERT_TRUE(WaitUntil([&] { return !(documents = ChildrenOf(cli)).empty(); }, 10000));
+    EXPECT_TRUE(std::filesystem::exists(left));
+    close(writer);
+    kill(documents.front(), SIGKILL); // which ends the run
+    int status = 0;
+    ASSERT_EQ(waitpid(cli, &status, 0), cli);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status << "\n" << ReadFile(err);
+    EXPECT_EQ(Temporaries(out), std::vector<std::string>{});
 }
 
 // A worker whose parent ended before the worker could ask to end with it
@@ -414,6 +444,67 @@ TEST(RunPaths, ALineBreakInAFoldersNameIsKeptWhole) {
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, document + ": 11 images written to " + folder + "/sample/\n");
     EXPECT_EQ(testing_support::ListOutputFiles(folder + "/sample").size(), 11u);
+}
+
+namespace {
+
+// A page with an image of noise that no small file-size limit lets through,
+// and a small gray image that any does.
+std::string LargeAndSmallImageDocument() {
+    testpdf::PdfWriter pdf;
+    unsigned state = 1;
+    const std::string noise = testpdf::PackSamples(200, 200, 3, 8, [&](int, int, int) {
+        state = state * 1103515245u + 12345u;
+        return state >> 24;
+    });
+    const int large = pdf.AddFlateImage("/Width 200 /Height 200 /ColorSpace /DeviceRGB /BitsPerComponent 8", noise);
+    const int small =
+        pdf.AddFlateImage("/Width 4 /Height 4 /ColorSpace /DeviceGray /BitsPerComponent 8", std::string(16, '\x80'));
+    pdf.AddPage({{large, small}});
+    return pdf.Build();
+}
+
+struct FileLimitCase {
+    const char* name;
+    unsigned long long bytes;
+    int status;
+    const char* reportSays; // on standard error, when the report cannot be written
+};
+
+} // namespace
+
+// Under "ulimit -f" neither the command nor a document's process dies of
+// SIGXFSZ: the image past the limit is lost with its reason while the
+// document goes on, and a report past it is told as such, with a documented
+// status.
+TEST(FileSizeLimit, AWritePastItFailsAndIsToldWithItsReason) {
+    TempDir dir;
+    const std::string document = dir / "mixed.pdf";
+    WriteFile(document, LargeAndSmallImageDocument());
+    for (const FileLimitCase& test : {FileLimitCase{"room for the report", 64 * 1024, 4, nullptr},
+                                      FileLimitCase{"no room for the report", 1024, 1, "Cannot write the report"}}) {
+        SCOPED_TRACE(test.name);
+        const std::string place = dir / std::to_string(test.bytes), out = place + "-out", report = place + ".jsonl";
+        const int said = open((place + ".out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        pid_t cli = -1;
+        {
+            testing_support::FileSizeLimit limit(test.bytes, testing_support::PastTheLimit::RaisesTheSignal);
+            cli = StartCli({"--no-markers", "-f", "png", "--report", report, "-o", out, document}, place + ".err.txt",
+                           said);
+        }
+        close(said);
+        int status = 0;
+        ASSERT_EQ(waitpid(cli, &status, 0), cli);
+        const std::string err = ReadFile(place + ".err.txt");
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == test.status) << status << "\n" << err;
+        EXPECT_EQ(ReadFile(place + ".out.txt"), document + ": 1 image written to " + out + "/\n");
+        EXPECT_NE(err.find(document + ": 1 image(s) could not be written: File too large.\n"), std::string::npos) << err;
+        EXPECT_EQ(testing_support::ListOutputFiles(out), std::vector<std::string>{"mixed-001.png"});
+        if (test.reportSays)
+            EXPECT_NE(err.find(report + ": " + test.reportSays + ": File too large.\n"), std::string::npos) << err;
+        else
+            EXPECT_NE(ReadFile(report).find("could not be written: File too large"), std::string::npos);
+    }
 }
 
 // A run suspended (Ctrl+Z) and resumed: the time it spent suspended does not

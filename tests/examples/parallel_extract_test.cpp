@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
 #include <sstream>
@@ -159,25 +160,45 @@ TEST(ParallelExtract, KilledMidwayAndResumedItLeavesWhatOnePlainRunLeaves) {
     EXPECT_EQ(lastStatus[list[0]], "0");
 }
 
-// Run alone, two documents of one title in one output folder would write
-// over each other's files: the recipe refuses such a list and runs nothing.
+// Run alone, two documents that one run would place apart (one title in one
+// output folder, the title as the command line gives it: "...pdf" has the
+// title "untitled") would write over each other's files: the recipe refuses
+// such a list and runs nothing.
 TEST(ParallelExtract, RefusesDocumentsThatWouldWriteToOnePlace) {
     if (!HaveParallel())
         GTEST_SKIP() << "GNU parallel is not installed (scripts/test.sh installs it)";
     TempDir dir;
-    const std::string log = dir / "log", out = dir / "out";
-    testing_support::WriteFile(dir / "list", dir / "a/report.pdf\n" + dir / "b/report.pdf\n");
-    EXPECT_EQ(WaitFor(StartRecipe({"-o", out, dir / "list"}, log)), 2);
-    EXPECT_NE(testing_support::ReadFile(log).find(dir / "a/report.pdf and " + dir / "b/report.pdf would write to the same place"),
-              std::string::npos)
-        << testing_support::ReadFile(log);
-    EXPECT_EQ(testing_support::ListFiles(out), std::vector<std::string>{});
+    for (const char* folder : {"a", "b", "c"})
+        mkdir((dir / folder).c_str(), 0777);
+    for (const char* name : {"a/report.pdf", "a/report.PDF", "b/report.pdf", "c/...pdf", "c/untitled.pdf"})
+        testing_support::WriteFile(dir / name, testpdf::SampleDocument());
+    struct Case {
+        const char* first;
+        const char* second;
+        bool withOutputFolder;
+    };
+    const std::string out = dir / "out";
+    int run = 0;
+    for (const Case& test : {Case{"a/report.pdf", "b/report.pdf", true}, Case{"c/...pdf", "c/untitled.pdf", true},
+                             Case{"a/report.pdf", "a/report.PDF", false}, Case{"c/...pdf", "c/untitled.pdf", false}}) {
+        SCOPED_TRACE(std::string(test.first) + ", " + test.second + (test.withOutputFolder ? " with -o" : ""));
+        const std::string log = dir / ("log" + std::to_string(++run));
+        testing_support::WriteFile(dir / "list", dir / test.first + "\n" + dir / test.second + "\n");
+        std::vector<std::string> args{dir / "list"};
+        if (test.withOutputFolder)
+            args.insert(args.begin(), {"-o", out});
+        EXPECT_EQ(WaitFor(StartRecipe(args, log)), 2);
+        EXPECT_NE(testing_support::ReadFile(log).find(dir / test.first + " and " + dir / test.second +
+                                                      " would write to the same place"),
+                  std::string::npos)
+            << testing_support::ReadFile(log);
+        EXPECT_EQ(testing_support::ListFiles(out), std::vector<std::string>{});
+        EXPECT_FALSE(std::filesystem::exists(dir / "c/untitled"));
+        EXPECT_FALSE(std::filesystem::exists(dir / "a/report"));
+    }
 
-    // Without -o, one title in one folder clashes; in two folders it does not.
-    testing_support::WriteFile(dir / "list", dir / "a/report.pdf\n" + dir / "a/report.PDF\n");
-    EXPECT_EQ(WaitFor(StartRecipe({dir / "list"}, dir / "log2")), 2);
-    EXPECT_NE(testing_support::ReadFile(dir / "log2").find("would write to the same place"), std::string::npos);
+    // One title in two folders, each document in its own: no clash.
     testing_support::WriteFile(dir / "list", dir / "a/report.pdf\n" + dir / "b/report.pdf\n");
-    WaitFor(StartRecipe({dir / "list"}, dir / "log3"));
-    EXPECT_EQ(JobLog(dir / ".parallel-extract.joblog").size(), 2u) << testing_support::ReadFile(dir / "log3");
+    WaitFor(StartRecipe({dir / "list"}, dir / "log"));
+    EXPECT_EQ(JobLog(dir / ".parallel-extract.joblog").size(), 2u) << testing_support::ReadFile(dir / "log");
 }

@@ -452,6 +452,8 @@ TEST(BatchRun, ADocumentOverTheTimeLimitOfTheSettingsIsReportedAndTheRunGoesOn) 
                     ": Stopped after 3 seconds, the time one document may take (Time Limit Seconds in Settings.ini)."});
     EXPECT_EQ(form.Text(form.total), "Convert Finished");
     EXPECT_TRUE(TemporaryFiles(dir / "out").empty());
+    // The image the stopped document had written is removed, as the command line does.
+    EXPECT_TRUE(FilesOf("slow-", FolderContents(dir / "out")).empty());
     EXPECT_EQ(FilesOf("next-", FolderContents(dir / "out")), CliOutput({dir / "next.pdf"}, dir / "cli", "png"));
     EXPECT_NE(form.report.find("1 document(s) extracted, 1 skipped."), std::string::npos) << form.report;
 }

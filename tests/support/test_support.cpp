@@ -83,12 +83,12 @@ std::map<std::string, std::string> FolderContents(const std::string& dir) {
     return files;
 }
 
-FileSizeLimit::FileSizeLimit(unsigned long long bytes) {
+FileSizeLimit::FileSizeLimit(unsigned long long bytes, PastTheLimit past) {
     rlimit limit{};
     getrlimit(RLIMIT_FSIZE, &limit);
     previousSoft_ = limit.rlim_cur;
     hard_ = limit.rlim_max;
-    previousAction_ = std::signal(SIGXFSZ, SIG_IGN);
+    previousAction_ = std::signal(SIGXFSZ, past == PastTheLimit::Fails ? SIG_IGN : SIG_DFL);
     limit.rlim_cur = std::min<rlim_t>(bytes, limit.rlim_max);
     setrlimit(RLIMIT_FSIZE, &limit);
 }

@@ -37,12 +37,16 @@ bool IsDoneMarker(const std::string& name);
 // The same without the done markers: the files a run wrote for the person.
 std::vector<std::string> ListOutputFiles(const std::string& dir);
 
+// What a write past a FileSizeLimit does: fail with "File too large", as a
+// full disk refuses it, or also raise SIGXFSZ, as under "ulimit -f" in a
+// shell, which ends a process that does not ignore it.
+enum class PastTheLimit { Fails, RaisesTheSignal };
+
 // While it lives, no file of this process or of the processes it starts may
-// grow past the given size: writes past it fail with "File too large", as a
-// full disk refuses them, instead of ending the process.
+// grow past the given size.
 class FileSizeLimit {
 public:
-    explicit FileSizeLimit(unsigned long long bytes);
+    explicit FileSizeLimit(unsigned long long bytes, PastTheLimit past = PastTheLimit::Fails);
     ~FileSizeLimit();
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
