@@ -1,6 +1,7 @@
 #include "cli/cli_run.h"
 
 #include "cli/document_list.h"
+#include "cli/document_lock.h"
 #include "cli/document_outcome.h"
 #include "engine/document_process.h"
 #include "cli/done_marker.h"
@@ -10,6 +11,7 @@
 #include "cli/json_lines_file.h"
 #include "cli/run_interruption.h"
 #include "cli/terminal_progress.h"
+#include "cli/terminal_text.h"
 #include "engine/document_summary.h"
 #include "engine/job_paths.h"
 #include "engine/repeated_content.h"
@@ -20,6 +22,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <memory>
@@ -29,11 +32,23 @@
 
 namespace {
 
+// Prints one line, its control characters escaped on a terminal.
+void PrintLine(FILE* out, bool terminal, const std::string& line) {
+    std::fprintf(out, "%s\n", (terminal ? TerminalText(line, false) : line).c_str());
+}
+
+// Prints text of several lines, its control characters but line breaks
+// escaped on a terminal.
+void PrintLines(FILE* out, bool terminal, const std::string& text) {
+    std::fputs((terminal ? TerminalText(text, true) : text).c_str(), out);
+}
+
 // Messages go to standard error, one whole line each, naming the document
 // when the text does not.
 class StderrMessages : public MessageSink {
 public:
-    StderrMessages(FILE* err, TerminalProgress* progress) : err_(err), progress_(progress) {}
+    StderrMessages(FILE* err, bool terminal, TerminalProgress* progress)
+        : err_(err), terminal_(terminal), progress_(progress) {}
 
     void SetDocument(const std::string& path) { document_ = path; }
 
@@ -41,14 +56,15 @@ public:
         if (progress_)
             progress_->Break();
         if (document_.empty() || text.find(document_) != std::string::npos)
-            std::fprintf(err_, "%s\n", text.c_str());
+            PrintLine(err_, terminal_, text);
         else
-            std::fprintf(err_, "%s: %s\n", document_.c_str(), text.c_str());
+            PrintLine(err_, terminal_, document_ + ": " + text);
         std::fflush(err_);
     }
 
 private:
     FILE* err_;
+    bool terminal_;
     TerminalProgress* progress_;
     std::string document_;
 };
@@ -68,6 +84,10 @@ public:
 private:
     TerminalProgress& progress_;
 };
+
+// What a run says of a document another run holds (see DocumentLock).
+const char* const kHeldByAnotherRun =
+    "Another run is extracting this document into the same place; it is left to that run.";
 
 // Files and folders from the command line, each path once. A path in double
 // quotes means the path inside them. Inputs that are missing, unreadable or
@@ -115,7 +135,8 @@ ExitCode Worse(ExitCode a, ExitCode b) {
     return rank(b) > rank(a) ? b : a;
 }
 
-ExitCode PrintSummaries(DocumentList& list, const CliOptions& options, FILE* out, StderrMessages& messages) {
+ExitCode PrintSummaries(DocumentList& list, const CliOptions& options, FILE* out, bool outIsTerminal,
+                        StderrMessages& messages) {
     ExitCode status = ExitCode::Success;
     for (ListedDocument entry; list.NextWaiting(&entry);) {
         if (!options.shard.Takes(entry.place) || entry.repeated)
@@ -128,7 +149,7 @@ ExitCode PrintSummaries(DocumentList& list, const CliOptions& options, FILE* out
         }
         DocumentSummary summary =
             BuildDocumentSummary(entry.path, messages, options.ownerPassword, options.userPassword);
-        std::fprintf(out, "%s\n\n", SummaryPlainText(summary).c_str());
+        PrintLines(out, outIsTerminal, SummaryPlainText(summary) + "\n\n");
         std::fflush(out);
         if (summary.pageCount == 0)
             status = ExitCode::Skipped;
@@ -143,6 +164,7 @@ struct DocumentSlot {
     ListedDocument entry;
     DocumentOutput output;
     nlohmann::json markerKey;
+    std::unique_ptr<DocumentLock> lock; // let go after the process has ended
     std::unique_ptr<DocumentProcess> process;
     std::unique_ptr<DocumentLog> log;
     bool ended = false;
@@ -200,10 +222,11 @@ void WaitForDocuments(std::deque<DocumentSlot>& slots, int listChannel, int inte
 // options.jobs at once, and reports each in the order of the list.
 class ExtractionRun {
 public:
-    ExtractionRun(const CliOptions& options, int knownCount, FILE* out, StderrMessages& messages,
+    ExtractionRun(const CliOptions& options, int knownCount, FILE* out, bool outIsTerminal, StderrMessages& messages,
                   TerminalProgress& progress, JsonLinesFile& results, ImageReport& report)
-        : options_(options), settings_(options.settings), knownCount_(knownCount), out_(out), messages_(messages),
-          progress_(progress), results_(results), report_(report) {}
+        : options_(options), settings_(options.settings), knownCount_(knownCount), out_(out),
+          outIsTerminal_(outIsTerminal), messages_(messages), progress_(progress), results_(results),
+          report_(report) {}
 
     // Answers the worst status, or 128 plus the number of the signal that
     // interrupted the run.
@@ -298,6 +321,13 @@ private:
             return DocumentList::State::Ready;
         }
         slot.markerKey = MarkerKey(entry.path, settings_);
+        if (!Listing()) {
+            slot.lock = std::make_unique<DocumentLock>(LockPath(output));
+            if (slot.lock->HeldElsewhere()) {
+                Settle(slot, "held", ExitCode::Skipped, kHeldByAnotherRun);
+                return DocumentList::State::Ready;
+            }
+        }
         if (options_.skipDone) {
             if ((slot.done = MatchingMarker(output, slot.markerKey))) {
                 slot.ended = true;
@@ -380,7 +410,7 @@ private:
             messages_.ShowMessage(outcome.reason);
         outcome.outcome = "already done";
         progress_.Break();
-        std::fprintf(out_, "%s: already done\n", slot.entry.path.c_str());
+        PrintLine(out_, outIsTerminal_, slot.entry.path + ": already done");
         std::fflush(out_);
         return outcome;
     }
@@ -432,7 +462,7 @@ private:
 
     void PrintExtracted(const std::string& path, const DocumentReport& report) {
         progress_.Break();
-        std::fprintf(out_, "%s\n", DescribeWritten(path, report).c_str());
+        PrintLine(out_, outIsTerminal_, DescribeWritten(path, report));
         std::fflush(out_); // the line stays even when the run is stopped later
         for (const std::string& problem : DescribeImageProblems(report.images, settings_.imagesFormat))
             messages_.ShowMessage(problem);
@@ -450,7 +480,7 @@ private:
                             : ImageLine(path, image).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
                                   "\n";
         }
-        std::fputs(text.c_str(), out_);
+        PrintLines(out_, outIsTerminal_, text);
         std::fflush(out_);
     }
 
@@ -484,6 +514,7 @@ private:
     const ConvertSettings& settings_;
     const int knownCount_;
     FILE* out_;
+    const bool outIsTerminal_;
     StderrMessages& messages_;
     TerminalProgress& progress_;
     JsonLinesFile& results_;
@@ -521,11 +552,25 @@ bool OpenRunFiles(const CliOptions& options, DocumentList& list, JsonLinesFile& 
     return true;
 }
 
+// The options with the output folder as the path names it when the run
+// starts, its links resolved, so that the run writes into that folder
+// wherever a link on the way is pointed later.
+CliOptions WithOutputFolderResolved(const CliOptions& options) {
+    CliOptions resolved = options;
+    if (options.settings.outputDirectory.empty())
+        return resolved;
+    if (char* real = realpath(options.settings.outputDirectory.c_str(), nullptr)) {
+        resolved.settings.outputDirectory = real;
+        std::free(real);
+    }
+    return resolved;
+}
+
 } // namespace
 
-int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) {
+int RunCli(const CliOptions& options, FILE* out, FILE* err, bool outIsTerminal, bool errIsTerminal) {
     TerminalProgress progress(err, errIsTerminal || options.forceProgress, errIsTerminal);
-    StderrMessages messages(err, &progress);
+    StderrMessages messages(err, errIsTerminal, &progress);
 
     int leftOut = 0;
     std::vector<std::string> gathered = GatherDocuments(options.inputs, messages, &leftOut);
@@ -538,7 +583,8 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
     if (!OpenRunFiles(options, list, results, report, messages))
         return static_cast<int>(ExitCode::Skipped);
     if (options.summaryOnly)
-        return static_cast<int>(Worse(gatheredStatus, PrintSummaries(list, options, out, messages)));
+        return static_cast<int>(
+            Worse(gatheredStatus, PrintSummaries(list, options, out, outIsTerminal, messages)));
 
     const ConvertSettings& settings = options.settings;
     int error = 0;
@@ -549,7 +595,8 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
         messages.ShowMessage(std::string("Cannot make the output folder: ") + std::strerror(error) + ".");
         return static_cast<int>(ExitCode::Skipped);
     }
-    ExtractionRun run(options, knownCount, out, messages, progress, results, report);
+    const CliOptions resolved = WithOutputFolderResolved(options);
+    ExtractionRun run(resolved, knownCount, out, outIsTerminal, messages, progress, results, report);
     const int status = run.Run(list);
     return status > static_cast<int>(ExitCode::ImagesLost) ? status
                                                            : static_cast<int>(Worse(gatheredStatus, ExitCode(status)));
