@@ -22,9 +22,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <csignal>
@@ -553,16 +553,21 @@ bool OpenRunFiles(const CliOptions& options, DocumentList& list, JsonLinesFile& 
 }
 
 // The options with the output folder as the path names it when the run
-// starts, its links resolved, so that the run writes into that folder
-// wherever a link on the way is pointed later.
+// starts: a path through a link is replaced by the folder it leads to, so
+// that the run writes into that folder wherever the link is pointed later.
+// A path without a link keeps its spelling.
 CliOptions WithOutputFolderResolved(const CliOptions& options) {
     CliOptions resolved = options;
-    if (options.settings.outputDirectory.empty())
+    const std::string& given = options.settings.outputDirectory;
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::canonical(given, error);
+    if (given.empty() || error)
         return resolved;
-    if (char* real = realpath(options.settings.outputDirectory.c_str(), nullptr)) {
-        resolved.settings.outputDirectory = real;
-        std::free(real);
-    }
+    std::string spelled = std::filesystem::absolute(given, error).lexically_normal().string();
+    if (spelled.size() > 1 && spelled.back() == '/')
+        spelled.pop_back();
+    if (spelled != real.string())
+        resolved.settings.outputDirectory = real.string();
     return resolved;
 }
 
