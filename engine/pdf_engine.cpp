@@ -122,7 +122,9 @@ std::unique_ptr<PDFDoc> OpenDocument(const std::string& path, const std::optiona
 EngineErrorListener::EngineErrorListener() { listeners.push_back(this); }
 
 EngineErrorListener::~EngineErrorListener() {
-    listeners.erase(std::find(listeners.begin(), listeners.end(), this));
+    const auto self = std::find(listeners.begin(), listeners.end(), this);
+    if (self != listeners.end())
+        listeners.erase(self);
 }
 
 void PreparePdfEngine() {

@@ -14,9 +14,10 @@ class PDFDoc;
 void PreparePdfEngine();
 
 // Told of the engine's errors reported on the thread that made it, while it
-// lives (the last one made on a thread is told): the engine has one error
-// channel for the whole process, and a document's pages may be drawn on
-// several threads at once. What the channel prints is unchanged.
+// lives (the last one made on a thread is told; it ends on that thread too):
+// the engine has one error channel for the whole process, and a document's
+// pages may be drawn on several threads at once. What the channel prints is
+// unchanged.
 class EngineErrorListener {
 public:
     EngineErrorListener();
