@@ -1,6 +1,7 @@
 #include "cli/cli_run.h"
 
 #include "cli/document_list.h"
+#include "cli/document_lock.h"
 #include "cli/document_outcome.h"
 #include "engine/run/document_process.h"
 #include "cli/done_marker.h"
@@ -11,6 +12,7 @@
 #include "cli/output_plan.h"
 #include "cli/run_interruption.h"
 #include "cli/terminal_progress.h"
+#include "cli/terminal_text.h"
 #include "engine/pdf/document_summary.h"
 #include "engine/settings/job_paths.h"
 #include "engine/run/repeated_content.h"
@@ -23,6 +25,7 @@
 #include <chrono>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <csignal>
@@ -30,11 +33,23 @@
 
 namespace {
 
+// Prints one line, its control characters escaped on a terminal.
+void PrintLine(FILE* out, bool terminal, const std::string& line) {
+    std::fprintf(out, "%s\n", (terminal ? TerminalText(line, false) : line).c_str());
+}
+
+// Prints text of several lines, its control characters but line breaks
+// escaped on a terminal.
+void PrintLines(FILE* out, bool terminal, const std::string& text) {
+    std::fputs((terminal ? TerminalText(text, true) : text).c_str(), out);
+}
+
 // Messages go to standard error, one whole line each, naming the document
 // when the text does not.
 class StderrMessages : public MessageSink {
 public:
-    StderrMessages(FILE* err, TerminalProgress* progress) : err_(err), progress_(progress) {}
+    StderrMessages(FILE* err, bool terminal, TerminalProgress* progress)
+        : err_(err), terminal_(terminal), progress_(progress) {}
 
     void SetDocument(const std::string& path) { document_ = path; }
 
@@ -42,14 +57,15 @@ public:
         if (progress_)
             progress_->Break();
         if (document_.empty() || text.find(document_) != std::string::npos)
-            std::fprintf(err_, "%s\n", text.c_str());
+            PrintLine(err_, terminal_, text);
         else
-            std::fprintf(err_, "%s: %s\n", document_.c_str(), text.c_str());
+            PrintLine(err_, terminal_, document_ + ": " + text);
         std::fflush(err_);
     }
 
 private:
     FILE* err_;
+    bool terminal_;
     TerminalProgress* progress_;
     std::string document_;
 };
@@ -69,6 +85,10 @@ public:
 private:
     TerminalProgress& progress_;
 };
+
+// What a run says of a document another run holds (see DocumentLock).
+const char* const kHeldByAnotherRun =
+    "Another run is extracting this document into the same place; it is left to that run.";
 
 // Files and folders from the command line, each path once. A path in double
 // quotes means the path inside them. Inputs that are missing, unreadable or
@@ -116,7 +136,8 @@ ExitCode Worse(ExitCode a, ExitCode b) {
     return rank(b) > rank(a) ? b : a;
 }
 
-ExitCode PrintSummaries(DocumentList& list, const CliOptions& options, FILE* out, StderrMessages& messages) {
+ExitCode PrintSummaries(DocumentList& list, const CliOptions& options, FILE* out, bool outIsTerminal,
+                        StderrMessages& messages) {
     ExitCode status = ExitCode::Success;
     for (ListedDocument entry; list.NextWaiting(&entry);) {
         if (!options.shard.Takes(entry.place) || entry.repeated)
@@ -129,7 +150,7 @@ ExitCode PrintSummaries(DocumentList& list, const CliOptions& options, FILE* out
         }
         DocumentSummary summary =
             BuildDocumentSummary(entry.path, messages, options.ownerPassword, options.userPassword);
-        std::fprintf(out, "%s\n\n", SummaryPlainText(summary).c_str());
+        PrintLines(out, outIsTerminal, SummaryPlainText(summary) + "\n\n");
         std::fflush(out);
         if (summary.pageCount == 0)
             status = ExitCode::Skipped;
@@ -172,6 +193,7 @@ struct DocumentSlot {
     ListedDocument entry;
     DocumentOutput output;
     nlohmann::json markerKey;
+    std::unique_ptr<DocumentLock> lock; // let go after the process has ended
     std::unique_ptr<DocumentProcess> process;
     std::unique_ptr<DocumentLog> log;
     bool ended = false;
@@ -229,10 +251,11 @@ void WaitForDocuments(std::deque<DocumentSlot>& slots, int listChannel, int inte
 // options.jobs at once, and reports each in the order of the list.
 class ExtractionRun {
 public:
-    ExtractionRun(const CliOptions& options, int knownCount, FILE* out, StderrMessages& messages,
+    ExtractionRun(const CliOptions& options, int knownCount, FILE* out, bool outIsTerminal, StderrMessages& messages,
                   TerminalProgress& progress, JsonLinesFile& results, ImageReport& report)
-        : options_(options), settings_(options.settings), knownCount_(knownCount), out_(out), messages_(messages),
-          progress_(progress), results_(results), report_(report) {}
+        : options_(options), settings_(options.settings), knownCount_(knownCount), out_(out),
+          outIsTerminal_(outIsTerminal), messages_(messages), progress_(progress), results_(results),
+          report_(report) {}
 
     // Answers the worst status, or 128 plus the number of the signal that
     // interrupted the run.
@@ -333,6 +356,13 @@ private:
             return DocumentList::State::Ready;
         }
         slot.markerKey = MarkerKey(entry.path, settings_);
+        if (!Listing()) {
+            slot.lock = std::make_unique<DocumentLock>(LockPath(output));
+            if (slot.lock->HeldElsewhere()) {
+                Settle(slot, "held", ExitCode::Skipped, kHeldByAnotherRun);
+                return DocumentList::State::Ready;
+            }
+        }
         if (options_.skipDone) {
             if ((slot.done = MatchingMarker(output, slot.markerKey))) {
                 slot.ended = true;
@@ -415,7 +445,7 @@ private:
             messages_.ShowMessage(outcome.reason);
         outcome.outcome = "already done";
         progress_.Break();
-        std::fprintf(out_, "%s: already done\n", slot.entry.path.c_str());
+        PrintLine(out_, outIsTerminal_, slot.entry.path + ": already done");
         std::fflush(out_);
         return outcome;
     }
@@ -467,7 +497,7 @@ private:
 
     void PrintExtracted(const std::string& path, const DocumentReport& report) {
         progress_.Break();
-        std::fprintf(out_, "%s\n", DescribeWritten(path, report).c_str());
+        PrintLine(out_, outIsTerminal_, DescribeWritten(path, report));
         std::fflush(out_); // the line stays even when the run is stopped later
         for (const std::string& problem : DescribeImageProblems(report.images, settings_.imagesFormat))
             messages_.ShowMessage(problem);
@@ -485,7 +515,7 @@ private:
                             : ImageLine(path, image).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
                                   "\n";
         }
-        std::fputs(text.c_str(), out_);
+        PrintLines(out_, outIsTerminal_, text);
         std::fflush(out_);
     }
 
@@ -519,6 +549,7 @@ private:
     const ConvertSettings& settings_;
     const int knownCount_;
     FILE* out_;
+    const bool outIsTerminal_;
     StderrMessages& messages_;
     TerminalProgress& progress_;
     JsonLinesFile& results_;
@@ -556,11 +587,30 @@ bool OpenRunFiles(const CliOptions& options, DocumentList& list, JsonLinesFile& 
     return true;
 }
 
+// The options with the output folder as the path names it when the run
+// starts: a path through a link is replaced by the folder it leads to, so
+// that the run writes into that folder wherever the link is pointed later.
+// A path without a link keeps its spelling.
+CliOptions WithOutputFolderResolved(const CliOptions& options) {
+    CliOptions resolved = options;
+    const std::string& given = options.settings.outputDirectory;
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::canonical(given, error);
+    if (given.empty() || error)
+        return resolved;
+    std::string spelled = std::filesystem::absolute(given, error).lexically_normal().string();
+    if (spelled.size() > 1 && spelled.back() == '/')
+        spelled.pop_back();
+    if (spelled != real.string())
+        resolved.settings.outputDirectory = real.string();
+    return resolved;
+}
+
 } // namespace
 
-int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) {
+int RunCli(const CliOptions& options, FILE* out, FILE* err, bool outIsTerminal, bool errIsTerminal) {
     TerminalProgress progress(err, errIsTerminal || options.forceProgress, errIsTerminal);
-    StderrMessages messages(err, &progress);
+    StderrMessages messages(err, errIsTerminal, &progress);
 
     int leftOut = 0;
     std::vector<std::string> gathered = GatherDocuments(options.inputs, messages, &leftOut);
@@ -573,7 +623,8 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
     if (!OpenRunFiles(options, list, results, report, messages))
         return static_cast<int>(ExitCode::Skipped);
     if (options.summaryOnly)
-        return static_cast<int>(Worse(gatheredStatus, PrintSummaries(list, options, out, messages)));
+        return static_cast<int>(
+            Worse(gatheredStatus, PrintSummaries(list, options, out, outIsTerminal, messages)));
     if (options.plan)
         return static_cast<int>(Worse(gatheredStatus, PrintPlan(list, options, out, messages)));
 
@@ -586,7 +637,8 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
         messages.ShowMessage(std::string("Cannot make the output folder: ") + std::strerror(error) + ".");
         return static_cast<int>(ExitCode::Skipped);
     }
-    ExtractionRun run(options, knownCount, out, messages, progress, results, report);
+    const CliOptions resolved = WithOutputFolderResolved(options);
+    ExtractionRun run(resolved, knownCount, out, outIsTerminal, messages, progress, results, report);
     const int status = run.Run(list);
     return status > static_cast<int>(ExitCode::ImagesLost) ? status
                                                            : static_cast<int>(Worse(gatheredStatus, ExitCode(status)));

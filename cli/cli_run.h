@@ -5,5 +5,6 @@
 
 #include <cstdio>
 
-// Returns the process exit status (see exit_code.h).
-int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal);
+// Returns the process exit status (see exit_code.h). On a terminal, the
+// control characters of what is printed are shown escaped (TerminalText).
+int RunCli(const CliOptions& options, FILE* out, FILE* err, bool outIsTerminal, bool errIsTerminal);

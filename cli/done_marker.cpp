@@ -1,6 +1,7 @@
 #include "cli/done_marker.h"
 
 #include "engine/dump/image_names.h"
+#include "engine/dump/sha256_digest.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 
@@ -12,6 +13,24 @@
 namespace {
 
 const char* const kMarkerName = "vellumin-done.json";
+const char* const kLockName = "vellumin-lock";
+// The longest name a folder of the usual file systems takes, in bytes.
+const size_t kLongestName = 255;
+
+// A hidden file of the document named after its title: "." + title + "." +
+// suffix. A title too long for that keeps its head and gives the rest as a
+// digest of the whole title, so that the name still fits and still belongs
+// to one document.
+std::string HiddenName(const std::string& title, const std::string& suffix) {
+    const std::string whole = "." + (title.empty() ? "" : title + ".") + suffix;
+    if (whole.size() <= kLongestName)
+        return whole;
+    const std::string digest = Sha256Hex(title).substr(0, 32);
+    size_t head = kLongestName - (digest.size() + suffix.size() + 3);
+    while (head > 0 && (static_cast<unsigned char>(title[head]) & 0xC0) == 0x80)
+        --head; // not within a UTF-8 character
+    return "." + title.substr(0, head) + "." + digest + "." + suffix;
+}
 
 std::string Dumped(const nlohmann::json& value) {
     return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
@@ -36,7 +55,15 @@ bool IsListed(const nlohmann::json& files, const std::string& name) {
 } // namespace
 
 std::string MarkerPath(const DocumentOutput& output) {
-    return output.outputDirectory + "." + (output.imageTitle.empty() ? "" : output.imageTitle + ".") + kMarkerName;
+    return output.outputDirectory + HiddenName(output.imageTitle, kMarkerName);
+}
+
+std::string LockPath(const DocumentOutput& output) {
+    if (!output.imageTitle.empty())
+        return output.outputDirectory + HiddenName(output.imageTitle, kLockName);
+    const std::string folder = output.outputDirectory.substr(0, output.outputDirectory.size() - 1);
+    const size_t slash = folder.rfind('/');
+    return folder.substr(0, slash + 1) + HiddenName(folder.substr(slash + 1), kLockName);
 }
 
 nlohmann::json MarkerKey(const std::string& documentPath, const ConvertSettings& settings) {

@@ -17,8 +17,15 @@
 #include <vector>
 
 // ".vellumin-done.json" in a document's own folder, ".TITLE.vellumin-done.json"
-// in a shared one.
+// in a shared one. A title too long for a name of 255 bytes is cut and
+// followed by a digest of the whole title (".TIT.DIGEST.vellumin-done.json").
 std::string MarkerPath(const DocumentOutput& output);
+
+// The file a run locks while it runs the document (see DocumentLock):
+// ".TITLE.vellumin-lock" in a shared folder, or ".FOLDER.vellumin-lock"
+// beside the document's own folder, which may not be there yet; long titles
+// are shortened as for the marker.
+std::string LockPath(const DocumentOutput& output);
 
 // What a marker must match to be taken as done: the document as it is on
 // disk and the options that shape its files.

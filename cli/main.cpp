@@ -14,5 +14,5 @@ int main(int argc, char** argv) {
         std::fputs(parsed.output.c_str(), parsed.exitCode == 0 ? stdout : stderr);
         return parsed.exitCode;
     }
-    return RunCli(*parsed.options, stdout, stderr, isatty(STDERR_FILENO) != 0);
+    return RunCli(*parsed.options, stdout, stderr, isatty(STDOUT_FILENO) != 0, isatty(STDERR_FILENO) != 0);
 }

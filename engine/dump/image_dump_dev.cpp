@@ -2,6 +2,7 @@
 
 #include "engine/settings/convert_settings.h"
 #include "engine/dump/no_file_reasons.h"
+#include "engine/pdf/form_images.h"
 #include "engine/pdf/inflated_image.h"
 #include "engine/pdf/rgb_row_converter.h"
 #include "engine/pdf/sample_row_reader.h"
@@ -18,6 +19,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -32,6 +34,10 @@ const std::int64_t kLargestRow = 256ll * 1024 * 1024;
 const std::int64_t kPaddingFloor = 64ll * 1024 * 1024;
 // Tiling patterns drawn inside one another, deepest first.
 const int kDeepestTiling = 8;
+// Forms drawn inside one another that the engine draws, deepest first.
+const int kDeepestEngineForm = 100;
+// What the engine says of an image whose parameters it refuses, drawing nothing.
+const char* const kRefusedImage = "Bad image parameters";
 
 // Reads up to count bytes and returns how many came; bytes past the end of
 // the data read as 0xFF, the low byte of the engine's end-of-data value.
@@ -308,6 +314,23 @@ void ImageDumpDev::Refuse(int number, const char* reason) {
     error(errSyntaxError, -1, "Image {0:d} {1:s}", number, reason);
     ++imagesDamaged;
     SettleWithout(std::string("damaged: ") + reason);
+}
+
+void ImageDumpDev::EngineError(const char* message) {
+    if (std::strcmp(message, kRefusedImage) == 0)
+        ++imagesPassedOver;
+}
+
+void ImageDumpDev::beginForm(Ref id) {
+    // The engine begins a form one level too deep but draws none of its content.
+    if (++formDepth != kDeepestEngineForm + 1 || !currentXRef || id == Ref::INVALID())
+        return;
+    if (const int lost = FormImageCount(currentXRef, id); lost > 0) {
+        error(errSyntaxError, -1,
+              "Forms nested more than {0:d} deep are not drawn: {1:d} image(s) passed over", kDeepestEngineForm,
+              lost);
+        imagesPassedOver += lost;
+    }
 }
 
 // The PDF library does not export the type information of its patterns, so

@@ -16,6 +16,7 @@
 #include "engine/dump/image_handoff.h"
 #include "engine/dump/image_mask.h"
 #include "engine/dump/image_names.h"
+#include "engine/pdf/pdf_engine.h"
 #include "platform/output_file.h"
 
 #include <OutputDev.h>
@@ -47,7 +48,7 @@ struct ImageFate {
     std::string pixelsHash;  // SHA-256 of what was written, when repeats are compared by content
 };
 
-class ImageDumpDev : public OutputDev {
+class ImageDumpDev : public OutputDev, private EngineErrorListener {
 public:
     // masks: a MaskOutput; the caller settles whether alpha can be kept.
     ImageDumpDev(const std::string& rootPath, bool passJpeg, ImageHandoff* handoff = nullptr,
@@ -69,12 +70,23 @@ public:
     int ImagesFailed() const { return imagesFailed; }
     const std::string& FailureReason() const { return failureReason; }
     int ImagesDamaged() const { return imagesDamaged; }
+    // Images of damaged documents that the engine passes over itself, never
+    // handing them to the device, so that they take no number: those whose
+    // parameters it refuses (a colour space it cannot build, bits per
+    // component of 0), as it tells its error channel, and those of a form
+    // nested deeper than it draws, which it passes over without a word.
+    int ImagesPassedOver() const { return imagesPassedOver; }
     // Images left without a file for being smaller than the minimum size.
     int ImagesBelowMinimum() const { return imagesBelowMinimum; }
     // Images left without a file for repeating one written before.
     int ImagesRepeated() const { return imagesRepeated; }
 
-    void startPage(int pageNum, GfxState*, XRef*) override { currentPage = pageNum; }
+    void startPage(int pageNum, GfxState*, XRef* xref) override {
+        currentPage = pageNum;
+        currentXRef = xref;
+    }
+    void beginForm(Ref id) override;
+    void endForm(Ref) override { --formDepth; }
 
     bool upsideDown() override { return true; }
     bool useDrawChar() override { return false; }
@@ -113,6 +125,8 @@ protected:
     virtual void Settled(const ImageFate&) {}
 
 private:
+    // Counts an image the engine refused to draw for its parameters.
+    void EngineError(const char* message) override;
     // Takes the next number and names the file with the given extension.
     int TakeNumber();
     // Whether the image is a use of an object already written at this size;
@@ -196,7 +210,10 @@ private:
     int imagesFailed = 0;
     std::string failureReason;
     int imagesDamaged = 0;
+    int imagesPassedOver = 0;
     int tilingDepth = 0; // tiling fills being drawn, one inside another
+    int formDepth = 0;   // forms being drawn, one inside another
+    XRef* currentXRef = nullptr;
     int minimumWidth = 0;
     int minimumHeight = 0;
     int imagesBelowMinimum = 0;

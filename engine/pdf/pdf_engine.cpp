@@ -9,6 +9,7 @@
 #include <Stream.h>
 #include <goo/GooString.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cctype>
@@ -20,17 +21,26 @@
 #include <mutex>
 #include <new>
 #include <optional>
+#include <vector>
 
 namespace {
 
+thread_local std::vector<EngineErrorListener*> listeners;
+
+void TellListener(const char* message) {
+    if (!listeners.empty())
+        listeners.back()->EngineError(message);
+}
+
 void PrintEngineError(ErrorCategory, Goffset position, const char* message) {
+    TellListener(message);
     if (position >= 0)
         std::fprintf(stderr, "engine: %s (at byte %lld)\n", message, static_cast<long long>(position));
     else
         std::fprintf(stderr, "engine: %s\n", message);
 }
 
-void DiscardEngineError(ErrorCategory, Goffset, const char*) {}
+void DiscardEngineError(ErrorCategory, Goffset, const char* message) { TellListener(message); }
 
 std::optional<GooString> Password(const std::string& password) {
     if (password.empty())
@@ -108,6 +118,14 @@ std::unique_ptr<PDFDoc> OpenDocument(const std::string& path, const std::optiona
 }
 
 } // namespace
+
+EngineErrorListener::EngineErrorListener() { listeners.push_back(this); }
+
+EngineErrorListener::~EngineErrorListener() {
+    const auto self = std::find(listeners.begin(), listeners.end(), this);
+    if (self != listeners.end())
+        listeners.erase(self);
+}
 
 void PreparePdfEngine() {
     static std::once_flag once;

@@ -13,6 +13,21 @@ class PDFDoc;
 // nothing is ever released while another thread could be using it.
 void PreparePdfEngine();
 
+// Told of the engine's errors reported on the thread that made it, while it
+// lives (the last one made on a thread is told; it ends on that thread too):
+// the engine has one error channel for the whole process, and a document's
+// pages may be drawn on several threads at once. What the channel prints is
+// unchanged.
+class EngineErrorListener {
+public:
+    EngineErrorListener();
+    virtual ~EngineErrorListener();
+    EngineErrorListener(const EngineErrorListener&) = delete;
+    EngineErrorListener& operator=(const EngineErrorListener&) = delete;
+
+    virtual void EngineError(const char* message) = 0;
+};
+
 // Opens a document; an empty password means none. A document the passwords
 // do not open is tried with none. Documents up to 64 MB are read into memory
 // whole and parsed from there. Never null: check isOk().

@@ -72,8 +72,15 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     result.outputDirectory = output.outputDirectory;
     result.imageRoot = output.imageRoot;
     result.imageTitle = output.imageTitle;
-    if (!platform::PathExists(result.outputDirectory))
-        platform::CreateDirectory(result.outputDirectory);
+    int error = 0;
+    if (!platform::PathExists(result.outputDirectory) &&
+        !platform::CreateDirectoryPath(result.outputDirectory, &error)) {
+        // Not one image could be written there: the document is not run.
+        messages.ShowMessage(FormatText("Cannot make the output folder '%s': %s.",
+                                        result.outputDirectory.c_str(), platform::SystemErrorText(error).c_str()));
+        result.outcome = ExtractOutcome::Skipped;
+        return result;
+    }
 
     const int p = FinishedPercent(request);
     progress.SetTotal(FormatText("File %d of %d, %d%%", request.fileNumber, request.fileCount, p), p);

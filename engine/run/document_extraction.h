@@ -14,7 +14,8 @@ class PDFDoc;
 
 enum class ExtractOutcome {
     Extracted,  // pages rendered; outputDirectory says where the files went
-    Skipped,    // unreadable, not a valid document, no pages, or copying forbidden (a message was shown)
+    Skipped,    // unreadable, not a valid document, no pages, copying forbidden, or an output folder
+                // that cannot be made (a message was shown)
     RangeError, // the page range lies beyond the document (a message was shown)
 };
 

@@ -85,8 +85,10 @@ std::unique_ptr<ImageDumpDev> MakeDevice(const ImageDestination& destination, st
     return device;
 }
 
+// Images the engine passed over count as damaged as those the device refused.
 RenderedImages Counted(const ImageDumpDev& device, std::vector<ImageEntry>& entries) {
-    return {device.ImagesWritten(),      device.ImagesFailed(),   device.FailureReason(), device.ImagesDamaged(),
+    return {device.ImagesWritten(),      device.ImagesFailed(),   device.FailureReason(),
+            device.ImagesDamaged() + device.ImagesPassedOver(),
             device.ImagesBelowMinimum(), device.ImagesRepeated(), std::move(entries)};
 }
 

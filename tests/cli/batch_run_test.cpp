@@ -10,11 +10,13 @@
 #include <csignal>
 #include <filesystem>
 #include <fcntl.h>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -44,6 +46,22 @@ std::string Joined(const std::vector<std::string>& paths, char separator) {
     for (const std::string& path : paths)
         text += path + separator;
     return text;
+}
+
+// vellumin-cli in a process of its own, its output into two files.
+pid_t StartCli(const std::vector<std::string>& arguments, const std::string& outPath, const std::string& errPath) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
+        dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
+        std::vector<char*> argv{const_cast<char*>("vellumin-cli")};
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        execv(VELLUMIN_CLI_PATH, argv.data());
+        _exit(127);
+    }
+    return pid;
 }
 
 bool HasFile(const std::string& folder, const std::string& name) {
@@ -479,4 +497,186 @@ TEST(SkipDone, RemovesOnlyWhatAnEarlierRunMadeNeverTheUsersFilesOrDocuments) {
     EXPECT_TRUE(HasFile(out, "scan-500.png"));
     EXPECT_EQ(filesOf("scan-", ".png"), std::vector<std::string>{"scan-500.png"});
     EXPECT_EQ(filesOf("scan-", ".tga").size(), pngs.size());
+}
+
+// A run that finds the document held by another run (the lock taken here, as
+// a running vellumin-cli holds it, in the -o folder or beside the
+// document's own folder) leaves it to that run: it says so, removes nothing
+// of it, writes no marker and counts it as skipped. Once the other run has
+// let go, the document runs, and its lock file goes with the run.
+TEST(SkipDone, ADocumentAnotherRunHoldsIsLeftToItWithNothingOfItRemoved) {
+    struct Case {
+        const char* name;
+        bool shared; // with -o
+    };
+    for (const Case& c : {Case{"-o folder", true}, Case{"own folder", false}}) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        WriteFile(dir / "good.pdf", testpdf::SampleDocument());
+        const std::string good = dir / "good.pdf", out = dir / "out", results = dir / "results.jsonl";
+        const std::string place = c.shared ? out : dir / "good";
+        const std::string lockPath = c.shared ? out + "/.good.vellumin-lock" : dir / ".good.vellumin-lock";
+        const std::string partial = c.shared ? out + "/good-003.ppm" : place + "/-003.ppm";
+        mkdir(place.c_str(), 0777);
+        WriteFile(partial, "P6\n1 1\n255\nabc"); // the other run's, not yet converted
+        const int lock = open(lockPath.c_str(), O_RDWR | O_CREAT, 0600);
+        ASSERT_EQ(flock(lock, LOCK_EX), 0);
+        std::vector<const char*> args = {"--skip-done", "--results", results.c_str(), good.c_str()};
+        if (c.shared)
+            args.insert(args.begin(), {"-o", out.c_str()});
+
+        const CliResult held = RunCliCommand(args);
+        EXPECT_EQ(held.status, 1);
+        EXPECT_EQ(held.out, "");
+        EXPECT_EQ(held.err,
+                  good + ": Another run is extracting this document into the same place; it is left to that run.\n");
+        EXPECT_EQ(ReadFile(partial), "P6\n1 1\n255\nabc");
+        const std::vector<std::string> left = c.shared
+                                                  ? std::vector<std::string>{".good.vellumin-lock", "good-003.ppm"}
+                                                  : std::vector<std::string>{"-003.ppm"};
+        EXPECT_EQ(ListFiles(place), left) << "no marker, no image";
+        const std::vector<nlohmann::json> lines = ResultLines(results);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0]["outcome"], "held");
+        EXPECT_EQ(lines[0]["exit_status"], 1);
+
+        close(lock);
+        EXPECT_EQ(RunCliCommand(args).status, 0);
+        EXPECT_FALSE(std::ifstream(lockPath).good());
+        EXPECT_TRUE(HasFile(place, c.shared ? ".good.vellumin-done.json" : ".vellumin-done.json"));
+        EXPECT_FALSE(std::ifstream(partial).good()) << "the unfinished file of a run that ended is removed";
+    }
+}
+
+// Two identical runs at once into one folder: each either extracts the
+// document whole or says that the other holds it; neither removes what the
+// other is converting.
+TEST(SkipDone, TwoRunsAtOnceIntoOneFolderEachFinishOrLeaveTheDocumentToTheOther) {
+    TempDir dir;
+    // Images too large to be converted in memory: each passes through a PPM
+    // file that the other run's removal, or its own conversion, took away.
+    testpdf::PdfWriter pdf;
+    for (int page = 0; page < 12; ++page)
+        pdf.AddPage({{pdf.AddFlateImage("/Width 700 /Height 700 /ColorSpace /DeviceRGB /BitsPerComponent 8",
+                                        testpdf::PackSamples(700, 700, 3, 8, [page](int x, int y, int c) {
+                                            return static_cast<unsigned>(x * 7 + y * 3 + c * 50 + page);
+                                        }))}});
+    ASSERT_TRUE(pdf.Save(dir / "good.pdf"));
+    const std::string good = dir / "good.pdf", out = dir / "out";
+    const std::string line = good + ": 12 images written to " + out + "/\n";
+    const std::string heldLine =
+        good + ": Another run is extracting this document into the same place; it is left to that run.\n";
+    const std::vector<std::string> args = {"--skip-done", "-f", "png", "-o", out, good};
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        const std::string outs[2] = {dir / "out0.txt", dir / "out1.txt"};
+        const std::string errs[2] = {dir / "err0.txt", dir / "err1.txt"};
+        pid_t runs[2];
+        for (int i = 0; i < 2; ++i)
+            runs[i] = StartCli(args, outs[i], errs[i]);
+        for (int i = 0; i < 2; ++i) {
+            int status = 0;
+            ASSERT_EQ(waitpid(runs[i], &status, 0), runs[i]);
+            ASSERT_TRUE(WIFEXITED(status));
+            if (WEXITSTATUS(status) == 0)
+                EXPECT_TRUE(ReadFile(outs[i]) == line || ReadFile(outs[i]) == good + ": already done\n")
+                    << ReadFile(outs[i]) << ReadFile(errs[i]);
+            else
+                EXPECT_EQ(std::make_pair(WEXITSTATUS(status), ReadFile(errs[i])), std::make_pair(1, heldLine));
+        }
+        unlink((out + "/.good.vellumin-done.json").c_str()); // the next round runs it again
+    }
+}
+
+// A title of 236 to 250 bytes with -o would give a marker name longer than a
+// folder takes: the name is shortened with a digest of the title, so that
+// --skip-done passes over the document, and two such titles alike but for
+// their ends keep markers of their own.
+TEST(SkipDone, ALongTitleGetsAShortenedMarkerThatStillMatches) {
+    TempDir dir;
+    const std::string out = dir / "out";
+    const std::string stem(236, 'a');
+    std::vector<std::string> documents;
+    for (const std::string& title : {stem + "-one", stem + "-two", std::string(247, 'b')}) {
+        documents.push_back(dir / (title + ".pdf"));
+        WriteFile(documents.back(), testpdf::SampleDocument());
+    }
+    std::vector<const char*> args = {"--skip-done", "-o", out.c_str()};
+    for (const std::string& document : documents)
+        args.push_back(document.c_str());
+    ASSERT_EQ(RunCliCommand(args).status, 0);
+    std::vector<std::string> markers;
+    for (const std::string& name : ListFiles(out))
+        if (testing_support::IsDoneMarker(name))
+            markers.push_back(name);
+    ASSERT_EQ(markers.size(), 3u);
+    for (const std::string& name : markers)
+        EXPECT_LE(name.size(), 255u) << name;
+
+    const CliResult again = RunCliCommand(args);
+    EXPECT_EQ(again.status, 0);
+    std::string lines;
+    for (const std::string& document : documents)
+        lines += document + ": already done\n";
+    EXPECT_EQ(again.out, lines);
+}
+
+// The -o folder is a link pointed elsewhere while the run goes on: the run
+// stays in the folder the link named when it started, and its lines, results
+// and report name that folder.
+TEST(FilesFrom, AnOutputLinkPointedElsewhereDuringTheRunLeavesItWhereItBegan) {
+    TempDir dir;
+    WriteFile(dir / "first.pdf", testpdf::SampleDocument());
+    WriteFile(dir / "second.pdf", testpdf::SampleDocument());
+    const std::string began = dir / "began", later = dir / "later", link = dir / "out";
+    const std::string results = dir / "results.jsonl", report = dir / "report.jsonl";
+    mkdir(began.c_str(), 0777);
+    mkdir(later.c_str(), 0777);
+    ASSERT_EQ(symlink("began", link.c_str()), 0);
+    int input[2];
+    ASSERT_EQ(pipe(input), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(input[0], STDIN_FILENO);
+        close(input[0]);
+        close(input[1]);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        execl(VELLUMIN_CLI_PATH, "vellumin-cli", "--files-from", "-", "-o", link.c_str(), "--results",
+              results.c_str(), "--report", report.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(input[0]);
+    const std::string first = dir / "first.pdf\n", second = dir / "second.pdf\n";
+    auto waitUntil = [](const std::function<bool()>& condition) {
+        for (int i = 0; i < 600; ++i) {
+            if (condition())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    };
+    ASSERT_EQ(write(input[1], first.c_str(), first.size()), static_cast<ssize_t>(first.size()));
+    EXPECT_TRUE(waitUntil([&] { return ResultLines(results).size() == 1; }));
+    const std::string moved = dir / "moved";
+    ASSERT_EQ(symlink("later", moved.c_str()), 0);
+    ASSERT_EQ(rename(moved.c_str(), link.c_str()), 0);
+    ASSERT_EQ(write(input[1], second.c_str(), second.size()), static_cast<ssize_t>(second.size()));
+    close(input[1]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+    EXPECT_EQ(ListFiles(later), std::vector<std::string>{});
+    EXPECT_TRUE(HasFile(began, "first-010.jpg"));
+    EXPECT_TRUE(HasFile(began, "second-010.jpg"));
+    const std::vector<nlohmann::json> lines = ResultLines(results);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0]["output"], began + "/first");
+    EXPECT_EQ(lines[1]["output"], began + "/second");
+    for (const nlohmann::json& line : ResultLines(report))
+        if (line["record"] == "image")
+            EXPECT_TRUE(std::ifstream(line["file"].get<std::string>()).good()) << line["file"];
 }

@@ -1,5 +1,6 @@
 #include "cli/cli_options.h"
 #include "cli/cli_run.h"
+#include "cli/terminal_text.h"
 #include "platform/file_system.h"
 #include "tests/support/cli_output.h"
 #include "tests/support/pdf_writer.h"
@@ -8,6 +9,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <png.h>
 #include <filesystem>
@@ -15,6 +18,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using testing_support::CliResult;
@@ -32,6 +36,47 @@ ParsedCommandLine Parse(std::vector<const char*> args) {
 }
 
 CliResult RunCommand(std::vector<const char*> args) { return testing_support::RunCliCommand(std::move(args)); }
+
+// Everything written to the descriptor until its last writer closes it; a
+// terminal's line ends lose their "\r".
+std::string ReadToEnd(int fd) {
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<size_t>(got));
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+// A pseudo-terminal: the program's end (slave) and this test's (master).
+struct Terminal {
+    int master = -1, slave = -1;
+    Terminal() {
+        master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0)
+            slave = open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    }
+    ~Terminal() { close(master); }
+};
+
+// Runs the vellumin-cli program with its output into the two descriptors,
+// after setUp in its process; answers its exit status, or -1.
+int RunProgram(const std::vector<std::string>& arguments, int out, int err, const std::function<void()>& setUp) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out, STDOUT_FILENO);
+        dup2(err, STDERR_FILENO);
+        setUp();
+        std::vector<char*> argv{const_cast<char*>("vellumin-cli")};
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        execv(VELLUMIN_CLI_PATH, argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 } // namespace
 
@@ -474,6 +519,82 @@ TEST(CliRun, BadInputsNameTheirCauseAndTheRunGoesOn) {
     CliResult noFolder = RunCommand({"-o", blocked.c_str(), good.c_str()});
     EXPECT_EQ(noFolder.status, 1);
     EXPECT_EQ(noFolder.err, blocked + ": Cannot make the output folder: Not a directory.\n");
+}
+
+// A document in a folder where its own folder cannot be made is skipped with
+// the system's reason, as -o tells it, not with what writing an image into
+// the missing folder would say.
+TEST(CliRun, AnOwnFolderThatCannotBeMadeIsToldWithItsCause) {
+    TempDir dir;
+    chmod(dir.path().c_str(), 0755);
+    const std::string folder = dir / "read-only", good = folder + "/good.pdf";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    WriteFile(good, testpdf::SampleDocument());
+    ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    TempDir output;
+    const int out = open((output / "out").c_str(), O_WRONLY | O_CREAT, 0666);
+    const int err = open((output / "err").c_str(), O_WRONLY | O_CREAT, 0666);
+    // Without the administrator's right to write anywhere.
+    const int status = RunProgram({"-f", "ppm", good}, out, err, [] {
+        if (geteuid() == 0 && setuid(65534) != 0)
+            _exit(126);
+    });
+    close(out);
+    close(err);
+    chmod(folder.c_str(), 0755);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(testing_support::ReadFile(output / "out"), "");
+    EXPECT_EQ(testing_support::ReadFile(output / "err"),
+              good + ": Cannot make the output folder '" + folder + "/good/': Permission denied.\n");
+}
+
+// Control characters, C1 ones as UTF-8 writes them included, are shown as
+// their bytes escaped; other characters, whatever their length, stay.
+TEST(TerminalText, EscapesControlCharactersOnly) {
+    const struct {
+        std::string text, shown, shownKeepingLines;
+    } cases[] = {
+        {"plain r\xc3\xa9sum\xc3\xa9 \xe6\x96\x87", "plain r\xc3\xa9sum\xc3\xa9 \xe6\x96\x87",
+         "plain r\xc3\xa9sum\xc3\xa9 \xe6\x96\x87"},
+        {"a\x1b]0;t\x07" "b\x7f", "a\\x1b]0;t\\x07b\\x7f", "a\\x1b]0;t\\x07b\\x7f"},
+        {"csi\xc2\x9b" "31m", "csi\\xc2\\x9b" "31m", "csi\\xc2\\x9b" "31m"},
+        {"two\nlines\r\t", "two\\x0alines\\x0d\\x09", "two\nlines\\x0d\\x09"},
+        {"\xc2\xa0 no-break space, and a lone \xc2", "\xc2\xa0 no-break space, and a lone \xc2",
+         "\xc2\xa0 no-break space, and a lone \xc2"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TerminalText(c.text, false), c.shown);
+        EXPECT_EQ(TerminalText(c.text, true), c.shownKeepingLines);
+    }
+}
+
+// A document named with escape sequences neither retitles a terminal nor
+// colours it: on a terminal, the control characters of what is printed are
+// shown escaped, on standard output and standard error alike. Elsewhere the
+// bytes go out as they are.
+TEST(CliRun, OnATerminalTheControlCharactersOfNamesAreShownEscaped) {
+    TempDir dir;
+    const std::string good = dir / "title\x1b]0;owned\x07\x1b[31mred.pdf", gone = dir / "gone\x1b[2J.pdf";
+    WriteFile(good, testpdf::SampleDocument());
+    const std::string shownGood = dir / "title\\x1b]0;owned\\x07\\x1b[31mred";
+    const std::string shownGone = dir / "gone\\x1b[2J.pdf";
+
+    Terminal out, err;
+    ASSERT_GE(out.slave, 0);
+    ASSERT_GE(err.slave, 0);
+    const int status = RunProgram({"-f", "ppm", good, gone}, out.slave, err.slave, [] {});
+    close(out.slave);
+    close(err.slave);
+    EXPECT_EQ(status, 1);
+    const std::string printed = ReadToEnd(out.master), told = ReadToEnd(err.master);
+    EXPECT_EQ(printed, shownGood + ".pdf: 11 images written to " + shownGood + "/\n");
+    EXPECT_NE(told.find(shownGone + ": No such file or directory.\n"), std::string::npos) << told;
+    EXPECT_EQ(told.find("\x1b[2J"), std::string::npos);
+    EXPECT_EQ(told.find('\x07'), std::string::npos);
+
+    const CliResult piped = RunCommand({"-f", "ppm", good.c_str(), gone.c_str()});
+    EXPECT_EQ(piped.out, good + ": 11 images written to " + dir / "title\x1b]0;owned\x07\x1b[31mred/\n");
+    EXPECT_EQ(piped.err, gone + ": No such file or directory.\n");
 }
 
 TEST(CliRun, PasswordsForTheRunDoNotShutDocumentsThatNeedNone) {

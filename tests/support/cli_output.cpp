@@ -28,7 +28,7 @@ CliResult RunCliCommand(std::vector<const char*> args) {
         return {parsed.exitCode, "", parsed.output};
     FILE* out = std::tmpfile();
     FILE* err = std::tmpfile();
-    const int status = RunCli(*parsed.options, out, err, false);
+    const int status = RunCli(*parsed.options, out, err, false, false);
     CliResult result{status, Contents(out), Contents(err)};
     std::fclose(out);
     std::fclose(err);
@@ -46,7 +46,7 @@ std::map<std::string, std::string> CliOutput(const std::vector<std::string>& doc
         return {};
     }
     FILE* sink = std::tmpfile();
-    RunCli(*parsed.options, sink, sink, false);
+    RunCli(*parsed.options, sink, sink, false, false);
     std::fclose(sink);
     return FolderContents(folder);
 }

@@ -5,6 +5,7 @@
 #include "tests/support/test_support.h"
 
 #include <PDFDoc.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <gtest/gtest.h>
@@ -29,6 +30,7 @@ struct NotWritten {
     int failed = 0;
     std::string failureReason;
     int damaged = 0;
+    int passedOver = 0;
 };
 
 // Writes the document, dumps it into dir/out/ and returns the file names.
@@ -41,7 +43,8 @@ std::vector<std::string> Dump(const TempDir& dir, const PdfWriter& pdf, bool pas
     ImageDumpDev device(out + "/", passJpeg, nullptr, masks);
     RenderAll(dir / "doc.pdf", device);
     if (notWritten)
-        *notWritten = {device.ImagesFailed(), device.FailureReason(), device.ImagesDamaged()};
+        *notWritten = {device.ImagesFailed(), device.FailureReason(), device.ImagesDamaged(),
+                       device.ImagesPassedOver()};
     return ListFiles(out);
 }
 
@@ -270,6 +273,65 @@ TEST(ImageDumpDev, AColourSpaceWithoutComponentsIsRefusedAndKeepsItsNumber) {
     EXPECT_EQ(files, std::vector<std::string>{"-001.ppm"});
     EXPECT_EQ(notWritten.damaged, 1);
     EXPECT_EQ(notWritten.failed, 0);
+}
+
+// Forms nested depth deep, each drawing the next and the last the XObject;
+// answers the outermost.
+int NestedForms(PdfWriter& pdf, int xobject, int depth) {
+    const std::string content = "/X Do";
+    for (int level = 0; level < depth; ++level)
+        xobject = pdf.AddObject("<< /Type /XObject /Subtype /Form /BBox [0 0 1 1] /Resources << /XObject << /X " +
+                                std::to_string(xobject) + " 0 R >> >> /Length " + std::to_string(content.size()) +
+                                " >>\nstream\n" + content + "\nendstream");
+    return xobject;
+}
+
+// Images the engine passes over itself, never handing them to the device,
+// are counted (as damaged, without a number, so that the others keep
+// theirs): one whose parameters it refuses, and one in a form nested deeper
+// than it draws. A form as deep as it draws gives its image.
+TEST(ImageDumpDev, ImagesTheEnginePassesOverAreCounted) {
+    const std::string gray = "/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8";
+    auto Nested = [&](PdfWriter& pdf, int depth) {
+        return NestedForms(pdf, pdf.AddImage({gray, "ab", ""}), depth);
+    };
+    struct Case {
+        const char* name;
+        std::function<int(PdfWriter&)> add; // the XObject the page draws between two others
+        int passedOver;
+    };
+    const Case cases[] = {
+        {"bits per component 0",
+         [](PdfWriter& pdf) {
+             return pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 0", "ab", ""});
+         },
+         1},
+        {"indexed on itself",
+         [](PdfWriter& pdf) {
+             const std::string space = std::to_string(pdf.AddObject("null") + 2);
+             const int image = pdf.AddImage({"/Width 2 /Height 1 /ColorSpace " + space + " 0 R /BitsPerComponent 8",
+                                             std::string("\0\1", 2), ""});
+             pdf.AddObject("[/Indexed " + space + " 0 R 1 <000000ffffff>]");
+             return image;
+         },
+         1},
+        {"a form nested 101 deep", [&](PdfWriter& pdf) { return Nested(pdf, 101); }, 1},
+        {"a form nested 100 deep", [&](PdfWriter& pdf) { return Nested(pdf, 100); }, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        PdfWriter pdf;
+        const int first = pdf.AddImage({gray, "ab", ""});
+        const int middle = c.add(pdf);
+        pdf.AddPage({{first, middle, first}});
+        NotWritten notWritten;
+        const std::vector<std::string> files = Dump(dir, pdf, true, &notWritten);
+        EXPECT_EQ(files.size(), c.passedOver ? 2u : 3u);
+        EXPECT_EQ(notWritten.passedOver, c.passedOver);
+        EXPECT_EQ(notWritten.damaged, 0);
+        EXPECT_EQ(notWritten.failed, 0);
+    }
 }
 
 TEST(ImageDumpDev, ImagesInTilingPatternsAreWrittenOncePerFill) {

@@ -176,16 +176,19 @@ TEST(DocumentExtraction, RawModeDecodesJpegImages) {
     EXPECT_EQ(ListFiles(dir / "report"), std::vector<std::string>{"-000.ppm"});
 }
 
-TEST(DocumentExtraction, UncreatableOutputDirectoryYieldsNoImagesButNoFailure) {
+// The folder's own cause is told, not what writing an image into it would say.
+TEST(DocumentExtraction, UncreatableOutputDirectorySkipsTheDocumentWithItsCause) {
     TempDir dir;
     WriteFile(dir / "report.pdf", JpegPdf());
     WriteFile(dir / "report", "a file where the folder should be");
     ConvertSettings settings;
     Extraction run;
     ExtractResult result = run.Extract(dir / "report.pdf", settings);
-    EXPECT_EQ(result.outcome, ExtractOutcome::Extracted);
+    EXPECT_EQ(result.outcome, ExtractOutcome::Skipped);
     EXPECT_EQ(result.imagesWritten, 0);
-    EXPECT_EQ(result.imagesFailed, 1);
+    EXPECT_EQ(result.imagesFailed, 0);
+    EXPECT_EQ(run.messages.messages,
+              std::vector<std::string>{"Cannot make the output folder '" + dir / "report/': File exists."});
 }
 
 TEST(DocumentExtraction, SummariesCanBeBuiltWhileARunExtracts) {
