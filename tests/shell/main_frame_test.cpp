@@ -176,7 +176,7 @@ TEST(MainFrame, EveryAcceleratorFromTheListAndFromTheOptions) {
         {Qt::Key_A, Qt::ControlModifier, "rows 3, checked a b c"},      // Select All Items
         {Qt::Key_X, Qt::ControlModifier, "rows 3, checked"},            // Clear All Selected
         {Qt::Key_I, Qt::ControlModifier, "rows 3, checked b c"},        // Invert Select
-        {Qt::Key_F5, Qt::NoModifier, "rows 3, checked a | opened DIR/"}, // Start Convert: a's images, then their folder
+        {Qt::Key_F5, Qt::NoModifier, "rows 3, checked a | opened DIR/a/"}, // Start Convert: a's images, then their folder
         {Qt::Key_F1, Qt::NoModifier, "rows 3, checked a | opened file:///usr/share/doc/vellumin/help.html"}, // Online Help
     };
     for (bool fromOptions : {false, true}) {
