@@ -154,6 +154,13 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // A modal window still open (About, a message, a dialog) is closed, so
+    // that its loop ends and the program can.
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->close();
+        if (modal->isVisible())
+            break;
+    }
     // A run under way ends first, its current document at once, before the windows go.
     form_->Run().StopAndWait();
     options_->CommitEditing();

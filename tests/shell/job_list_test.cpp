@@ -583,6 +583,26 @@ TEST(AboutBox, NameLinksAndAClickThatEndsIt) {
     EXPECT_EQ(picture.pixel(200, 140), qRgb(227, 246, 253)); // the band colour behind it all
 }
 
+// Every way of closing the box ends its loop and hides it: Escape, and a
+// close as the window manager's (Alt+F4, its close button) sends it.
+TEST(AboutBox, EscapeAndACloseEndIt) {
+    const std::pair<const char*, std::function<void(CAboutBox&)>> ways[] = {
+        {"Escape", [](CAboutBox& about) { QTest::keyClick(&about, Qt::Key_Escape); }},
+        {"a close", [](CAboutBox& about) { about.close(); }},
+    };
+    for (const auto& [way, close] : ways) {
+        CAboutBox about;
+        bool shown = false;
+        QTimer::singleShot(0, [&, close = close] {
+            shown = about.isVisible();
+            close(about);
+        });
+        about.DoModal(nullptr);
+        EXPECT_TRUE(shown) << way;
+        EXPECT_FALSE(about.isVisible()) << way;
+    }
+}
+
 TEST(HyperLink, TargetsTextsAndFailures) {
     RecordingServices services;
     CHyperLink noTarget, noText;
