@@ -10,19 +10,31 @@
 
 #include <algorithm>
 #include <poll.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
 // What the document run says, shown on the two bars through their messages
 // and in message boxes. Once Stop was asked for, the Total bar says that the
-// run stops after the current document instead of its own texts.
+// run stops after the current document instead of its own texts. A
+// document's messages are held until its outcome is known, so that the bars
+// say what happened (a page-range error ends the run) before the box shows.
 class BarEvents : public DocumentEvents {
 public:
     BarEvents(QWidget* owner, CPercentProgressCtrl* current, CPercentProgressCtrl* total,
               const std::atomic<bool>& stop)
         : messages_(owner), current_(current), total_(total), stop_(stop) {}
-    void ShowMessage(const std::string& text) override { messages_.ShowMessage(text); }
-    void ShowError(const std::string& text) override { messages_.ShowError(text); }
+    void ShowMessage(const std::string& text) override { Say(false, text); }
+    void ShowError(const std::string& text) override { Say(true, text); }
+    void Hold() { holding_ = true; }
+    // Shows the messages held, in order, and those that come from now on.
+    void Release() {
+        holding_ = false;
+        for (const auto& [error, text] : held_)
+            Say(error, text);
+        held_.clear();
+    }
     void SetTotal(const std::string& text, int position) override {
         Show(total_, stop_ ? ResourceString("run.stopping") : text, position);
     }
@@ -33,6 +45,16 @@ private:
         bar->SetPos(position);
         bar->SetWindowText(text);
     }
+    void Say(bool error, const std::string& text) {
+        if (holding_)
+            held_.emplace_back(error, text);
+        else if (error)
+            messages_.ShowError(text);
+        else
+            messages_.ShowMessage(text);
+    }
+    bool holding_ = false;
+    std::vector<std::pair<bool, std::string>> held_; // is an error, the text
     DialogMessages messages_;
     CPercentProgressCtrl* current_;
     CPercentProgressCtrl* total_;
@@ -214,12 +236,16 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
         if (finished == 0)
             firstImagesFolder = output.outputDirectory;
         staleTemporaries.Before(output.outputDirectory);
+        events.Hold();
         DocumentReport report = RunInWorker(request, output, settings, events, endNow_);
         if (endNow_) {
             end = ResourceString("run.stopped");
             openFolder = false;
             break;
         }
+        if (report.extraction.outcome == ExtractOutcome::RangeError)
+            ShowEnd(ResourceString("run.range_error"), 100 * finished / count);
+        events.Release();
         if (!report.cutShort.empty())
             events.ShowError(entry.path + ": " + report.cutShort);
         if (report.extraction.outcome == ExtractOutcome::RangeError) {

@@ -659,7 +659,15 @@ TEST(BatchRun, AWorkerUnderLoadWhileTheGridIsEdited) {
 TEST(BatchRun, ARangeErrorEndsTheRunWithoutOpeningTheFolder) {
     if (!HaveCorpus())
         GTEST_SKIP() << "the corpus of real PDFs (../shared/corpus) is not here";
-    RecordingServices services;
+    // What the Total bar says while the error's box shows.
+    struct : RecordingServices {
+        std::function<std::string()> totalBar;
+        std::vector<std::string> barsAtMessages;
+        int MessageBox(QWidget* owner, const std::string& text, const std::string& title, int type) override {
+            barsAtMessages.push_back(totalBar());
+            return RecordingServices::MessageBox(owner, text, title, type);
+        }
+    } services;
     TempDir dir;
     const std::string sample = std::string(VELLUMIN_SOURCE_DIR) + "/resources/sample.pdf"; // two pages
     services.files = {sample, CorpusDir() + "/dct-gray-pdf20.pdf", CorpusDir() + "/jpx-rgb.pdf"}; // one page each
@@ -668,6 +676,7 @@ TEST(BatchRun, ARangeErrorEndsTheRunWithoutOpeningTheFolder) {
     form.settings.pageRange = 1;
     form.settings.startPage = form.settings.endPage = 2;
     form.settings.outputDirectory = dir.path();
+    services.totalBar = [&form] { return form.Text(form.total); };
     form.jobs.OpenFile();
     form.run.StartConvert();
     ASSERT_EQ(services.messages.size(), 1u);
@@ -677,6 +686,7 @@ TEST(BatchRun, ARangeErrorEndsTheRunWithoutOpeningTheFolder) {
     EXPECT_EQ(form.buttons.back(), "enabled");
     EXPECT_EQ(form.Text(form.total), "Convert stopped: page range error.");
     EXPECT_EQ(form.Text(form.current), "Convert stopped: page range error.");
+    EXPECT_EQ(services.barsAtMessages, std::vector<std::string>{"Convert stopped: page range error."});
     for (const std::string& name : ListFiles(dir.path()))
         EXPECT_EQ(name.rfind("sample-", 0), 0u) << name; // the third document was not started
 }
