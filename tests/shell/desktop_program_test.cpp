@@ -36,6 +36,10 @@ using testing_support::TempDir;
 
 namespace {
 
+// Every wait is a deadline that ends as soon as its condition holds: a loaded
+// machine is only slower.
+constexpr int kDeadlineMs = 60000;
+
 // Clicks an option's value cell or its label.
 void ClickOption(CMainFrame& frame, int id, bool onValue) {
     CChoiceTree& tree = frame.Options().Tree();
@@ -49,7 +53,7 @@ void ClickOption(CMainFrame& frame, int id, bool onValue) {
 // until its editor has the keyboard focus, as a user waits to see it open.
 void OpenDropDown(CMainFrame& frame, int id) {
     ClickOption(frame, id, true);
-    ASSERT_TRUE(QTest::qWaitFor([] { return qobject_cast<QComboBox*>(QApplication::focusWidget()) != nullptr; }, 5000))
+    ASSERT_TRUE(QTest::qWaitFor([] { return qobject_cast<QComboBox*>(QApplication::focusWidget()) != nullptr; }, kDeadlineMs))
         << "the drop-down editor did not take the focus";
 }
 
@@ -57,7 +61,7 @@ void OpenDropDown(CMainFrame& frame, int id) {
 // window's activation back late (after a dialog, a second window, a start),
 // so it is waited for as a user waits before typing.
 QWidget* FocusWidget() {
-    QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, 5000);
+    QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, kDeadlineMs);
     return QApplication::focusWidget();
 }
 
@@ -78,7 +82,7 @@ struct Started {
         program = std::make_unique<CDesktopProgram>(arguments, "/nowhere/help.html");
         Frame().resize(1024, 700);
         program->Show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&Frame(), kDeadlineMs));
         Frame().activateWindow();
     }
     CMainFrame& Frame() { return program->Frame(); }
@@ -93,7 +97,7 @@ struct Started {
     void WaitForTheRunToEnd() {
         QElapsedTimer clock;
         clock.start();
-        while (Frame().Form().Run().IsConverting() && clock.elapsed() < 60000)
+        while (Frame().Form().Run().IsConverting() && clock.elapsed() < kDeadlineMs)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         ASSERT_FALSE(Frame().Form().Run().IsConverting());
     }
@@ -229,7 +233,7 @@ TEST(DesktopProgram, ASecondStartHandsItsDocumentsToTheFirstWindow) {
     second.start(VELLUMIN_PROGRAM, {"--no-splash", "--settings", QString::fromStdString(work / "second.ini"), "a b.pdf"});
     QElapsedTimer clock;
     clock.start();
-    while ((second.state() != QProcess::NotRunning || handoffs.empty()) && clock.elapsed() < 10000)
+    while ((second.state() != QProcess::NotRunning || handoffs.empty()) && clock.elapsed() < kDeadlineMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     if (savedTmp.isNull())
         qunsetenv("TMPDIR");
@@ -299,7 +303,7 @@ TEST(DesktopProgram, F5RunsOnceAndTheListKeepsItsDocumentsDuringTheRun) {
     for (const std::string& path : broken)
         std::ofstream(path) << "not a document";
     Started started(dir / "Settings.ini");
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&started.Frame()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&started.Frame(), kDeadlineMs));
     CFileListForm& form = started.Frame().Form();
     DropFiles(&form, broken);
     ASSERT_EQ(form.Jobs().Paths().size(), 2u);
@@ -357,7 +361,7 @@ TEST(DesktopProgram, ClosingTheWindowDuringASlowDocumentLeavesNoProcessWithinTwo
     testing_support::WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
     Started started(dir / "Settings.ini");
     CMainFrame& frame = started.Frame();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame, kDeadlineMs));
     started.ListAndChooseOutput({dir / "slow.pdf"}, services, window);
     ASSERT_TRUE(ChildProcesses().empty());
 
@@ -369,7 +373,9 @@ TEST(DesktopProgram, ClosingTheWindowDuringASlowDocumentLeavesNoProcessWithinTwo
         if (ChildProcesses().empty())
             return;
         watch.stop();
-        QTest::qWait(200); // well into the document
+        // Well into the document: once it is open and its page being drawn.
+        QTest::qWaitFor([&] { return frame.Form().TotalBar().GetWindowText().rfind("File 1 of 1", 0) == 0; },
+                        kDeadlineMs);
         sinceTheClose.start();
         frame.close();
     });
@@ -379,7 +385,7 @@ TEST(DesktopProgram, ClosingTheWindowDuringASlowDocumentLeavesNoProcessWithinTwo
     ASSERT_NE(QApplication::focusWidget(), nullptr);
     KeyOnFocus(Qt::Key_F5);
     ASSERT_TRUE(sinceTheClose.isValid()) << "the run ended before its worker was seen";
-    while (!ChildProcesses().empty() && sinceTheClose.elapsed() < 5000)
+    while (!ChildProcesses().empty() && sinceTheClose.elapsed() < kDeadlineMs)
         QTest::qWait(10);
     EXPECT_TRUE(ChildProcesses().empty());
     EXPECT_LT(sinceTheClose.elapsed(), 2000);
