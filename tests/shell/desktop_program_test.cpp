@@ -49,20 +49,35 @@ void ClickOption(CMainFrame& frame, int id, bool onValue) {
     QCoreApplication::processEvents();
 }
 
+// Waits until the widget with the keyboard focus is one that reached says.
+// A loaded X server may hand the window's activation back late, or to a
+// window that just went (after a dialog, a second window, a start): while no
+// window of the program is active, the main window asks for it again, as a
+// user clicks on it before typing.
+QWidget* FocusReaches(const std::function<bool(QWidget*)>& reached) {
+    QTest::qWaitFor(
+        [&] {
+            if (!QApplication::activeWindow())
+                for (QWidget* window : QApplication::topLevelWidgets())
+                    if (dynamic_cast<CMainFrame*>(window) && window->isVisible())
+                        window->activateWindow();
+            return QApplication::focusWidget() && reached(QApplication::focusWidget());
+        },
+        kDeadlineMs);
+    return QApplication::focusWidget();
+}
+
 // Clicks an option's value that is edited with a drop-down list, and waits
 // until its editor has the keyboard focus, as a user waits to see it open.
 void OpenDropDown(CMainFrame& frame, int id) {
     ClickOption(frame, id, true);
-    ASSERT_TRUE(QTest::qWaitFor([] { return qobject_cast<QComboBox*>(QApplication::focusWidget()) != nullptr; }, kDeadlineMs))
-        << "the drop-down editor did not take the focus";
+    const auto isEditor = [](QWidget* focus) { return qobject_cast<QComboBox*>(focus) != nullptr; };
+    ASSERT_TRUE(isEditor(FocusReaches(isEditor))) << "the drop-down editor did not take the focus";
 }
 
-// The widget with the keyboard focus. A loaded X server may hand the
-// window's activation back late (after a dialog, a second window, a start),
-// so it is waited for as a user waits before typing.
+// The widget with the keyboard focus.
 QWidget* FocusWidget() {
-    QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, kDeadlineMs);
-    return QApplication::focusWidget();
+    return FocusReaches([](QWidget*) { return true; });
 }
 
 void KeyOnFocus(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
