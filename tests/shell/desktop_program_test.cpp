@@ -69,10 +69,21 @@ QWidget* FocusReaches(const std::function<bool(QWidget*)>& reached) {
 
 // Clicks an option's value that is edited with a drop-down list, and waits
 // until its editor has the keyboard focus, as a user waits to see it open.
+// While the option is not being edited the value is clicked again: a layout
+// that came late (the window's size settled by a loaded X server) may have
+// moved the cell from under the first click.
 void OpenDropDown(CMainFrame& frame, int id) {
+    const CChoiceTreeItem* item = frame.Options().Tree().FindItem(id);
     ClickOption(frame, id, true);
-    const auto isEditor = [](QWidget* focus) { return qobject_cast<QComboBox*>(focus) != nullptr; };
-    ASSERT_TRUE(isEditor(FocusReaches(isEditor))) << "the drop-down editor did not take the focus";
+    const auto isEditor = [&](QWidget* focus) {
+        if (!item->IsEditing())
+            ClickOption(frame, id, true);
+        return qobject_cast<QComboBox*>(focus) != nullptr;
+    };
+    QWidget* focus = FocusReaches(isEditor);
+    ASSERT_TRUE(isEditor(focus)) << "the drop-down editor did not take the focus; the option "
+                                 << (item->IsEditing() ? "is" : "is not") << " being edited, the focus is in "
+                                 << (focus ? focus->metaObject()->className() : "no widget");
 }
 
 // The widget with the keyboard focus.
