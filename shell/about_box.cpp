@@ -6,7 +6,6 @@
 #include "shell/app_icon.h"
 #include "platform/product_info.h"
 
-#include <QEventLoop>
 #include <QFontMetrics>
 #include <algorithm>
 #include <utility>
@@ -29,6 +28,7 @@ CAboutBox::CAboutBox()
     : product_(this), line_(this), websiteLabel_(this), supportLabel_(this), website_(this), support_(this),
       metrics_(DialogMetrics::OfDialogFont()) {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setFocusPolicy(Qt::StrongFocus); // for Escape
     ModifyStyle(0, WS_BORDER);
     for (CLabelStatic* label : Lines()) {
         label->Create(WS_CHILD | WS_VISIBLE, RECT{0, 0, 1, 1}, this, 0);
@@ -82,10 +82,20 @@ void CAboutBox::DoModal(QWidget* parent) {
     if (parent)
         move(parent->mapToGlobal(parent->rect().center()) - QPoint(width() / 2, height() / 2));
     setWindowModality(Qt::ApplicationModal);
-    ended_ = false;
     show();
-    PumpMessagesUntil([this] { return ended_; });
+    activateWindow();
+    setFocus();
+    // A loop of its own, as a dialog's: it also ends when the program quits.
+    QEventLoop loop;
+    loop_ = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    loop_ = nullptr;
     hide();
+}
+
+void CAboutBox::End() {
+    if (loop_)
+        loop_->exit();
 }
 
 LRESULT CAboutBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -110,7 +120,15 @@ LRESULT CAboutBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-        ended_ = true;
+        End();
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE)
+            End();
+        return 0;
+    case WM_CLOSE: // the window manager's close, Alt+F4, the main window's: hidden, not destroyed
+        hide();
+        End();
         return 0;
     }
     return CWnd::WindowProc(message, wParam, lParam);

@@ -1,16 +1,19 @@
 #pragma once
 // The About box: the product's name, a line about it, and links to its web
 // page and to a mail to its support, on the band colour, its sizes grown
-// with the dialog font and every line whole. Any mouse press on it closes it.
+// with the dialog font and every line whole. Any mouse press on it, Escape,
+// or a close by any other means (the window manager's, the main window's)
+// ends it.
 #include "controls/bars/label_static.h"
 #include "platform/ui/dialog_metrics.h"
 
+#include <QEventLoop>
 #include <vector>
 
 class CAboutBox : public CWnd {
 public:
     CAboutBox();
-    // Shows the box over parent until a mouse press ends it.
+    // Shows the box over parent until it ends.
     void DoModal(QWidget* parent);
     CHyperLink& WebsiteLink() { return website_; }
     CHyperLink& SupportLink() { return support_; }
@@ -25,9 +28,10 @@ protected:
 
 private:
     void LayOut();
+    void End();
 
     CLabelStatic product_, line_, websiteLabel_, supportLabel_;
     CHyperLink website_, support_;
     const DialogMetrics metrics_;
-    bool ended_ = false;
+    QEventLoop* loop_ = nullptr; // the modal loop while the box shows
 };

@@ -10,18 +10,31 @@
 
 #include <algorithm>
 #include <poll.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
 // What the document run says, shown on the two bars through their messages
 // and in message boxes. Once Stop was asked for, the Total bar says that the
-// run stops after the current document instead of its own texts.
+// run stops after the current document instead of its own texts. A
+// document's messages are held until its outcome is known, so that the bars
+// say what happened (a page-range error ends the run) before the box shows.
 class BarEvents : public DocumentEvents {
 public:
     BarEvents(QWidget* owner, CPercentProgressCtrl* current, CPercentProgressCtrl* total,
               const std::atomic<bool>& stop)
         : messages_(owner), current_(current), total_(total), stop_(stop) {}
-    void ShowMessage(const std::string& text) override { messages_.ShowMessage(text); }
+    void ShowMessage(const std::string& text) override { Say(false, text); }
+    void ShowError(const std::string& text) override { Say(true, text); }
+    void Hold() { holding_ = true; }
+    // Shows the messages held, in order, and those that come from now on.
+    void Release() {
+        holding_ = false;
+        for (const auto& [error, text] : held_)
+            Say(error, text);
+        held_.clear();
+    }
     void SetTotal(const std::string& text, int position) override {
         Show(total_, stop_ ? ResourceString("run.stopping") : text, position);
     }
@@ -32,6 +45,16 @@ private:
         bar->SetPos(position);
         bar->SetWindowText(text);
     }
+    void Say(bool error, const std::string& text) {
+        if (holding_)
+            held_.emplace_back(error, text);
+        else if (error)
+            messages_.ShowError(text);
+        else
+            messages_.ShowMessage(text);
+    }
+    bool holding_ = false;
+    std::vector<std::pair<bool, std::string>> held_; // is an error, the text
     DialogMessages messages_;
     CPercentProgressCtrl* current_;
     CPercentProgressCtrl* total_;
@@ -111,6 +134,18 @@ DocumentReport RunInWorker(const ExtractRequest& request, const DocumentOutput& 
     return process.Finish();
 }
 
+// The folder that opens at the end of a run: the chosen output folder when
+// it exists; without one, the folder of a lone document's images, or, for
+// several documents, the first one's folder, beside which theirs are.
+std::string FolderToOpen(const ConvertSettings& settings, const std::vector<JobEntry>& entries,
+                         const std::string& firstImagesFolder) {
+    if (platform::DirectoryExists(settings.outputDirectory))
+        return settings.outputDirectory;
+    if (entries.size() == 1 && platform::DirectoryExists(firstImagesFolder))
+        return firstImagesFolder;
+    return platform::FilePathInfo(entries.front().path).Folder();
+}
+
 } // namespace
 
 CBatchRun::CBatchRun(CJobList& jobs, ConvertSettings& settings, Controls controls, QWidget* owner)
@@ -163,16 +198,11 @@ void CBatchRun::StopAndWait() {
         worker_.join();
 }
 
-void CBatchRun::Finish(bool openFolder, const std::vector<JobEntry>& entries, const ConvertSettings& settings) {
+void CBatchRun::Finish(const std::string& folderToOpen) {
     CallOnUiThread([&] { controls_.enableButtons(true); });
     converting_ = false;
-    if (!openFolder || entries.empty())
-        return;
-    // The chosen folder when it exists, else the first document's folder.
-    const std::string folder = platform::DirectoryExists(settings.outputDirectory)
-                                   ? settings.outputDirectory
-                                   : platform::FilePathInfo(entries.front().path).Folder();
-    CallOnUiThread([&] { Services().OpenWithDesktop(folder); });
+    if (!folderToOpen.empty())
+        CallOnUiThread([&] { Services().OpenWithDesktop(folderToOpen); });
 }
 
 void CBatchRun::Worker(std::vector<JobEntry> entries) {
@@ -192,6 +222,7 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
     std::string end = ResourceString("run.finished");
     bool openFolder = count > 0 && settings.openResult == 0;
     int finished = 0;
+    std::string firstImagesFolder;
     for (; finished < count; ++finished) {
         if (stop_) {
             end = ResourceString("run.stopped");
@@ -202,15 +233,21 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
         ExtractRequest request{entry.path, entry.ownerPassword, entry.userPassword, finished + 1, count};
         request.recordImages = comparePixels ? 1 : 0; // the run compares pixels across documents from the records
         const DocumentOutput output = planner.Plan(entry.path, settings);
+        if (finished == 0)
+            firstImagesFolder = output.outputDirectory;
         staleTemporaries.Before(output.outputDirectory);
+        events.Hold();
         DocumentReport report = RunInWorker(request, output, settings, events, endNow_);
         if (endNow_) {
             end = ResourceString("run.stopped");
             openFolder = false;
             break;
         }
+        if (report.extraction.outcome == ExtractOutcome::RangeError)
+            ShowEnd(ResourceString("run.range_error"), 100 * finished / count);
+        events.Release();
         if (!report.cutShort.empty())
-            events.ShowMessage(entry.path + ": " + report.cutShort);
+            events.ShowError(entry.path + ": " + report.cutShort);
         if (report.extraction.outcome == ExtractOutcome::RangeError) {
             end = ResourceString("run.range_error");
             openFolder = false;
@@ -236,8 +273,8 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
         std::string text = ResourceString("run.losses");
         for (const std::string& loss : tally.losses)
             text += "\n" + loss;
-        events.ShowMessage(text);
+        events.ShowError(text);
     }
-    Finish(openFolder, entries, settings);
+    Finish(openFolder ? FolderToOpen(settings, entries, firstImagesFolder) : std::string());
     workerDone_ = true;
 }

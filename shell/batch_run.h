@@ -46,7 +46,8 @@ private:
     void Worker(std::vector<JobEntry> entries);
     // Both bars say how the run ended.
     void ShowEnd(const std::string& text, int totalPosition);
-    void Finish(bool openFolder, const std::vector<JobEntry>& entries, const ConvertSettings& settings);
+    // Gives the buttons back and opens the folder named (none when empty).
+    void Finish(const std::string& folderToOpen);
 
     CJobList& jobs_;
     ConvertSettings& settings_;

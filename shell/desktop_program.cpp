@@ -1,6 +1,7 @@
 #include "shell/desktop_program.h"
 
 #include "engine/settings/settings_store.h"
+#include "shell/screen_fit.h"
 #include "shell/splash_window.h"
 
 #include <QGuiApplication>
@@ -37,8 +38,13 @@ CDesktopProgram::~CDesktopProgram() {
 }
 
 void CDesktopProgram::Show() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        frame_->move(screen->availableGeometry().center() - frame_->rect().center());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const WindowPlacement placement =
+            PlaceOnScreen(frame_->size(), frame_->minimumSize(), screen->availableGeometry(), kAssumedFrame);
+        frame_->setMinimumSize(placement.minimum);
+        frame_->resize(placement.size);
+        frame_->move(placement.topLeft);
+    }
     frame_->show();
     frame_->Form().Grid().SetFocus(); // the list is where the work starts, not the read-only summary
     // The documents named on the command line come in as dropped files do,

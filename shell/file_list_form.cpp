@@ -5,6 +5,7 @@
 #include "platform/ui/dialog_metrics.h"
 #include "platform/ui/paint_dc.h"
 #include "platform/ui/input_state.h"
+#include "platform/ui/system_metrics.h"
 #include "platform/ui/ui_services.h"
 #include "shell/commands.h"
 #include "shell/editor_keys.h"
@@ -101,6 +102,13 @@ CIconButton& CFileListForm::Button(unsigned id) {
         if (button->GetDlgCtrlID() == id)
             return *button;
     return *buttons_.front();
+}
+
+int CFileListForm::WidthForColumns() {
+    int columns = 0;
+    for (int col = 0; col < grid_.GetColumnCount(); ++col)
+        columns += grid_.GetColumnWidth(col);
+    return columns + 2 * GetSystemMetrics(SM_CXBORDER) + GetSystemMetrics(SM_CXVSCROLL);
 }
 
 void CFileListForm::ResetBars() {

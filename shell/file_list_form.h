@@ -45,6 +45,9 @@ public:
     CLabelStatic& CurrentLabel() { return currentLabel_; }
     CLabelStatic& TotalLabel() { return totalLabel_; }
     CIconButton& Button(unsigned id);
+    // The form's width that shows every column of the list whole, with the
+    // list's border and a vertical scroll bar.
+    int WidthForColumns();
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

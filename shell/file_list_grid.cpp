@@ -53,16 +53,20 @@ void SetUpFileListGrid(CDataGrid& grid) {
                                     ResourceString("grid.creation_date"),
                                     ResourceString("grid.owner_password"),
                                     ResourceString("grid.user_password")};
-    const int widths[6] = {25, 144, 100, 154, 110, 100};
+    // The check boxes' column and the names' as the layout has them, grown
+    // with the font, for what their entries hold; the others as wide as
+    // their headers, so that every header shows whole at the list's first width.
+    const int layoutWidths[2] = {25, 144};
+    const int headerMargin = metrics.X(3); // on either side of a header's text
     grid.SetRowHeight(0, 18);
     for (int col = 0; col < 6; ++col) {
         grid.SetItemFont(0, col, &bold);
         SetTextAndFormat(grid, 0, col, headers[col], DT_CENTER | kLine);
-        grid.SetColumnWidth(col, widths[col]);
-        // Each header whole: the text's width plus the cell's edge and margins.
-        const int edges = widths[col] - grid.TextRoom(0, col).cx;
+        grid.SetColumnWidth(col, 100);
+        const int edges = 100 - grid.TextRoom(0, col).cx; // the cell's edge and margins
         const int text = DialogMetrics::TextWidth(CFont(bold).Font(), headers[col]);
-        grid.SetColumnWidth(col, metrics.Width(widths[col], text + edges));
+        grid.SetColumnWidth(col, col < 2 ? metrics.Width(layoutWidths[col], text + edges)
+                                         : text + edges + 2 * headerMargin);
     }
     grid.SetItemState(0, 0, grid.GetItemState(0, 0) | GCS_READONLY);
     grid.SetRowHeight(0, RowHeightHolding(grid, 0, metrics));

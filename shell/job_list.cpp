@@ -25,6 +25,10 @@ void DialogMessages::ShowMessage(const std::string& text) {
     CallOnUiThread([&] { Services().MessageBox(owner_, text, "Vellumin", MB_OK); });
 }
 
+void DialogMessages::ShowError(const std::string& text) {
+    CallOnUiThread([&] { Services().MessageBox(owner_, text, "Vellumin", MB_OK | MB_ICONERROR); });
+}
+
 CJobList::CJobList(CDataGrid& grid, QWidget* owner) : grid_(grid), owner_(owner), messages_(owner) {}
 
 void CJobList::SetUpGrid() { SetUpFileListGrid(grid_); }

@@ -12,11 +12,13 @@
 #include <string>
 #include <vector>
 
-// Messages of the desktop program: modal boxes with one OK button.
+// Messages of the desktop program: modal boxes with one OK button, an
+// error's with the error icon.
 class DialogMessages : public MessageSink {
 public:
     explicit DialogMessages(QWidget* owner) : owner_(owner) {}
     void ShowMessage(const std::string& text) override;
+    void ShowError(const std::string& text) override;
 
 private:
     QWidget* owner_;

@@ -15,6 +15,7 @@
 #include <QKeySequence>
 #include <QTextEdit>
 #include <QUrl>
+#include <algorithm>
 
 
 CMainFrame::CMainFrame(ConvertSettings& settings, const std::string& helpPage)
@@ -25,12 +26,15 @@ CMainFrame::CMainFrame(ConvertSettings& settings, const std::string& helpPage)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setMinimumSize(880, 565);
-    resize(1024, 700);
+    // The form at first wide enough for every column of its list (640
+    // pixels at least), the options beside it.
+    const int formWidth = std::max(640, form_->WidthForColumns());
+    resize(formWidth + 384, 700);
     splitter_.addWidget(form_);
     splitter_.addWidget(options_);
     splitter_.setChildrenCollapsible(false);
     form_->setMinimumWidth(640);
-    splitter_.setSizes({640, 384});
+    splitter_.setSizes({formWidth, 384});
     splitter_.setStretchFactor(1, 1);
     splitter_.setStyleSheet("QSplitter, QSplitter::handle { background: rgb(227, 246, 253); }");
     setCentralWidget(&splitter_);
@@ -154,6 +158,13 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // A modal window still open (About, a message, a dialog) is closed, so
+    // that its loop ends and the program can.
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->close();
+        if (modal->isVisible())
+            break;
+    }
     // A run under way ends first, its current document at once, before the windows go.
     form_->Run().StopAndWait();
     options_->CommitEditing();

@@ -4,7 +4,8 @@
 // and the options pane on the right. List and run commands go to the form,
 // which also says when they are enabled; the frame's own commands reset the
 // options, open the help and web pages, write a mail and show the About box.
-// Closing the window during a run stops it and waits for its worker.
+// Closing the window during a run stops it and waits for its worker; a
+// modal window still open is closed first.
 #include "controls/bars/custom_cool_bar.h"
 #include "shell/command_table.h"
 #include "shell/file_list_form.h"

@@ -45,8 +45,12 @@ QTextCharFormat Heading() {
     return format;
 }
 
+// Every property set: text inserted in this format owes nothing to the
+// format of what was there before (the document's bold blue heading).
 QTextCharFormat Plain() {
     QTextCharFormat format;
+    format.setFontWeight(QFont::Normal);
+    format.setFontUnderline(false);
     format.setForeground(Qt::black);
     return format;
 }
@@ -107,8 +111,8 @@ void CContextRichEdit::ShowImageList(const std::vector<ImageEntry>& images) {
 }
 
 void CContextRichEdit::ShowText(const std::string& text) {
-    imagesStart_ = -1;
-    text_->setPlainText(QString::fromLocal8Bit(text.c_str()));
+    Clear();
+    QTextCursor(text_->document()).insertText(QString::fromLocal8Bit(text.c_str()), Plain());
 }
 
 void CContextRichEdit::Clear() {

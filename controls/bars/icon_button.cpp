@@ -59,11 +59,16 @@ void CIconButton::Paint() {
     else if (hover_)
         dc.Draw3dRect(client, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
     const QImage& icon = CurrentIcon();
-    if (icon.isNull())
-        return;
     const int shift = pressed_ ? 1 : 0;
-    dc.Painter()->drawImage(QPoint((client.right - icon.width()) / 2 + shift, (client.bottom - icon.height()) / 2 + shift),
-                            icon);
+    if (!icon.isNull())
+        dc.Painter()->drawImage(
+            QPoint((client.right - icon.width()) / 2 + shift, (client.bottom - icon.height()) / 2 + shift), icon);
+    // The button with the keyboard focus, which Space and Return press, shows it.
+    if (hasFocus()) {
+        RECT focus = client;
+        focus.DeflateRect(3, 3);
+        dc.DrawFocusRect(focus, GetSysColor(COLOR_BTNTEXT));
+    }
 }
 
 void CIconButton::Click() {
@@ -88,10 +93,13 @@ LRESULT CIconButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_MOUSELEAVE:
     case WM_KILLFOCUS:
-        if (hover_) {
+        if (hover_ || message == WM_KILLFOCUS) {
             hover_ = false;
             Invalidate(false);
         }
+        return CWnd::WindowProc(message, wParam, lParam);
+    case WM_SETFOCUS:
+        Invalidate(false);
         return CWnd::WindowProc(message, wParam, lParam);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: // a double click is a second click

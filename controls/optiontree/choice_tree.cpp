@@ -86,6 +86,25 @@ void CChoiceTree::FitColumnToLabels() {
     };
     measure(GetRootItem(), 0);
     SetColumn(DialogMetrics::OfDialogFont().Width(CT_COLUMN, needed));
+    LayOut(); // the description pane fits the descriptions now there
+}
+
+int CChoiceTree::InfoPaneHeight(int width, int treeHeight) {
+    // As the pane draws them: inside a 4-pixel margin, the label in bold on
+    // one line, the description in the normal font wrapped at its words.
+    const int room = std::max(width - 8, 1);
+    const int title = QFontMetrics(BoldFont()).height();
+    int tallest = 0;
+    EnumItems(nullptr, [&](CChoiceTreeItem* item) {
+        const QString text = QString::fromLocal8Bit(item->GetInfoText().c_str());
+        tallest = std::max(tallest, QFontMetrics(NormalFont())
+                                        .boundingRect(QRect(0, 0, room, 1 << 20),
+                                                      Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text)
+                                        .height());
+        return true;
+    });
+    // Never more than half the tree: the rows keep the rest.
+    return std::min(std::max(CT_INFO_HEIGHT, 8 + title + tallest), std::max(treeHeight / 2, CT_INFO_HEIGHT));
 }
 
 void CChoiceTree::SetNotify(bool on, CWnd* owner) {
@@ -103,9 +122,10 @@ void CChoiceTree::LayOut() {
     SetControlWidth(client.right);
     const bool pane = GetOptions() & CT_SHOWINFOPANE;
     info_.ShowWindow(pane);
+    const int paneHeight = pane ? InfoPaneHeight(client.right, client.bottom) : 0;
     if (pane)
-        info_.MoveWindow(RECT{0, client.bottom - CT_INFO_HEIGHT, client.right, client.bottom});
-    list_.MoveWindow(RECT{0, 0, client.right, pane ? client.bottom - CT_INFO_HEIGHT : client.bottom});
+        info_.MoveWindow(RECT{0, client.bottom - paneHeight, client.right, client.bottom});
+    list_.MoveWindow(RECT{0, 0, client.right, client.bottom - paneHeight});
     Repaint();
 }
 
@@ -216,6 +236,13 @@ void CChoiceTreeList::Paint() {
     dc.SelectClipRect(&client);
     for (CChoiceTreeItem* item : tree_->VisibleItems())
         DrawItem(dc, item, client);
+    // The focused row shows that the keys act on it while the list has the focus.
+    const CChoiceTreeItem* focused = tree_->GetFocusedItem();
+    if (focused && tree_->IsVisible(focused) && HasFocusInside()) {
+        const int top = focused->GetOrigin().y - tree_->GetScrollOffset();
+        dc.DrawFocusRect(RECT{CT_MARGIN + 1, top, client.right - 2, top + focused->GetHeight() - 1},
+                         GetSysColor(COLOR_WINDOWTEXT));
+    }
     dc.SelectClipRect(nullptr);
     dc.SelectPen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
     dc.MoveTo(CT_MARGIN, 0);

@@ -16,6 +16,8 @@ class CChoiceTreeList : public CWnd {
 public:
     explicit CChoiceTreeList(CChoiceTree* tree) : tree_(tree) {}
     bool IsDragging() const { return dragging_; }
+    // Whether the keyboard focus is in the list or one of its editors.
+    bool HasFocusInside() const;
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -61,8 +63,12 @@ public:
     BOOL Create(uint32_t style, const RECT& rect, CWnd* parent, UINT options, UINT id);
     void SetNotify(bool on, CWnd* owner);
     // Moves the divider right so that every label shows whole, once the
-    // font is larger than the reference the layout was drawn for.
+    // font is larger than the reference the layout was drawn for, and
+    // grows the description pane for the longest description.
     void FitColumnToLabels();
+    // The description pane's height at a width: every description whole,
+    // at least the layout's, at most half the tree's height.
+    int InfoPaneHeight(int width, int treeHeight);
     CChoiceTreeList* GetListWindow() { return &list_; }
     CChoiceTreeInfo* GetInfoWindow() { return &info_; }
 

@@ -72,6 +72,8 @@ void CChoiceTreeEditorItem::OnLayoutChanged() {
 }
 
 void CChoiceTreeEditorItem::OnCommit() {
+    // The editor goes, whichever way the commit came: the cell draws the value again.
+    hasFocus_ = false;
     if (editor_)
         editor_->ShowWindow(false);
 }
@@ -109,6 +111,11 @@ public:
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         NoteEditorFocus(item_, message, wParam);
+        // Return keeps the choice, Escape takes it back; both close the editor.
+        if (message == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE)) {
+            item_->CloseEditor(wParam == VK_RETURN);
+            return 0;
+        }
         return CComboBox::WindowProc(message, wParam, lParam);
     }
 
@@ -117,6 +124,24 @@ private:
 };
 
 CComboBox* CChoiceTreeItemComboBox::GetWindow() { return static_cast<CComboBox*>(editor_); }
+
+void CChoiceTreeItemComboBox::OnActivate() {
+    if (editor_)
+        choiceBefore_ = GetWindow()->GetCurSel();
+    CChoiceTreeEditorItem::OnActivate();
+}
+
+void CChoiceTreeItemComboBox::CloseEditor(bool keep) {
+    if (!editor_)
+        return;
+    if (!keep)
+        GetWindow()->SetCurSel(choiceBefore_);
+    // The list takes the focus back, as it had it before the editor opened;
+    // the commit tells the owner, whose dependent rows follow.
+    if (CChoiceTree* tree = TreeWindow(this))
+        tree->GetListWindow()->SetFocus();
+    CommitChanges();
+}
 
 std::string CChoiceTreeItemComboBox::GetValueText() const {
     return editor_ ? editor_->GetWindowText() : std::string();

@@ -57,6 +57,10 @@ public:
     bool CreateComboItem(uint32_t extraStyle = 0);
     CComboBox* GetWindow();
     std::string GetValueText() const override;
+    void OnActivate() override;
+    // Ends the editing from the keyboard: the choice kept (Return) or the
+    // one before it put back (Escape), committed either way.
+    void CloseEditor(bool keep);
 
 protected:
     // Opened, the window has room below the field for the dropped list.
@@ -64,6 +68,7 @@ protected:
 
 private:
     class Window;
+    int choiceBefore_ = -1; // the choice when the editor opened
 };
 
 // ---- number spinner

@@ -4,6 +4,7 @@
 #include "platform/ui/dialog_metrics.h"
 #include "platform/ui/input_state.h"
 
+#include <QApplication>
 #include <algorithm>
 
 namespace {
@@ -116,10 +117,16 @@ LRESULT CChoiceTreeList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTCHARS;
     case WM_SETFOCUS:
+    case WM_KILLFOCUS: // the focused row's rectangle comes and goes
         Invalidate(false);
         return CWnd::WindowProc(message, wParam, lParam);
     }
     return CWnd::WindowProc(message, wParam, lParam);
+}
+
+bool CChoiceTreeList::HasFocusInside() const {
+    const QWidget* focus = QApplication::focusWidget();
+    return focus && (focus == this || isAncestorOf(focus));
 }
 
 void CChoiceTreeList::LayoutChanged() {

@@ -81,12 +81,12 @@ DocumentSummary BuildDocumentSummary(const std::string& path, MessageSink& messa
 
     const std::string unreadable = platform::ReasonNotReadable(info.FullPath());
     if (!unreadable.empty()) { // a pipe would keep the engine waiting
-        messages.ShowMessage(unreadable);
+        messages.ShowError(unreadable);
         return summary;
     }
     std::unique_ptr<PDFDoc> document = OpenPdfDocument(info.FullPath(), ownerPassword, userPassword);
     if (!document->isOk()) {
-        messages.ShowMessage("Not a valid pdf file!");
+        messages.ShowError("Not a valid pdf file!");
         return summary;
     }
 

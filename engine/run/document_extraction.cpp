@@ -21,23 +21,23 @@ std::unique_ptr<PDFDoc> OpenChosenPages(const ExtractRequest& request, const Con
     // file it may not read.
     const std::string unreadable = platform::ReasonNotReadable(path);
     if (!unreadable.empty()) {
-        messages.ShowMessage(unreadable);
+        messages.ShowError(unreadable);
         return nullptr;
     }
     std::unique_ptr<PDFDoc> document = OpenPdfDocument(path, request.ownerPassword, request.userPassword);
     if (!document->isOk()) {
-        messages.ShowMessage("Not a valid pdf file!");
+        messages.ShowError("Not a valid pdf file!");
         return nullptr;
     }
     if (!document->okToCopy(false)) {
-        messages.ShowMessage("Copying of images from this document is not allowed.");
+        messages.ShowError("Copying of images from this document is not allowed.");
         return nullptr;
     }
 
     const int pageCount = document->getNumPages();
     if (pageCount <= 0 && settings.pageRange == 0) {
         // A damaged document, not a range to correct: the run goes on.
-        messages.ShowMessage("The document has no pages.");
+        messages.ShowError("The document has no pages.");
         return nullptr;
     }
     int first = 1, last = pageCount;
@@ -46,9 +46,9 @@ std::unique_ptr<PDFDoc> OpenChosenPages(const ExtractRequest& request, const Con
         last = std::min(settings.endPage, pageCount);
     }
     if (first > last) {
-        messages.ShowMessage(FormatText("The '%s' file only contain %d pages, please correct the page range in "
-                                        "the setting dialog and try again.",
-                                        path.c_str(), pageCount));
+        messages.ShowError(FormatText("The '%s' file only contain %d pages, please correct the page range in "
+                                      "the setting dialog and try again.",
+                                      path.c_str(), pageCount));
         chosen->refusal = ExtractOutcome::RangeError;
         return nullptr;
     }

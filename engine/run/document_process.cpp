@@ -213,7 +213,12 @@ void DocumentProcess::Dispatch(const std::string& record, DocumentEvents& events
     const long long number = std::atoll(record.substr(1, space - 1).c_str());
     const std::string text = UnescapeRecordText(record.substr(space + 1));
     switch (record[0]) {
-    case 'M': events.ShowMessage(text); break;
+    case 'M': // an error's number is 1
+        if (number == 1)
+            events.ShowError(text);
+        else
+            events.ShowMessage(text);
+        break;
     case 'T': events.SetTotal(text, static_cast<int>(number)); break;
     case 'C': events.SetCurrent(text, static_cast<int>(number)); break;
     case 'I': {

@@ -22,6 +22,7 @@ class ChannelWriter : public DocumentEvents {
 public:
     explicit ChannelWriter(int fd) : fd_(fd) {}
     void ShowMessage(const std::string& text) override { Send('M', 0, text); }
+    void ShowError(const std::string& text) override { Send('M', 1, text); }
     void SetTotal(const std::string& text, int position) override { Send('T', position, text); }
     void SetCurrent(const std::string& text, int position) override { Send('C', position, text); }
     void Send(char kind, long long number, const std::string& text) {
@@ -203,7 +204,7 @@ int RunDocumentWorker(int input, int channel) {
     };
     VisitJob(request, output, settings, memoryMb, take);
     if (!missing.empty()) {
-        writer.ShowMessage("The document's job lacks its " + missing + ".");
+        writer.ShowError("The document's job lacks its " + missing + ".");
         return kWorkerFailed;
     }
     if (kCanLimitMemory && memoryMb > 0) {

@@ -40,7 +40,7 @@ int JobPaths::ImportDirectory(const std::string& dir, MessageSink& messages, Vis
     int error = 0;
     const std::vector<platform::DirectoryEntry> entries = platform::ListDirectory(dir, &error);
     if (error != 0) {
-        messages.ShowMessage("Cannot read the folder " + dir + ": " + std::strerror(error) + ".");
+        messages.ShowError("Cannot read the folder " + dir + ": " + std::strerror(error) + ".");
         ++visited.leftOut;
         return 0;
     }
@@ -53,7 +53,7 @@ int JobPaths::ImportDirectory(const std::string& dir, MessageSink& messages, Vis
                 found += ImportDirectory(path, messages, visited);
         } else if (HasPdfExtension(entry.name)) {
             if (!entry.isRegularFile) {
-                messages.ShowMessage(path + ": not a regular file; it is left out.");
+                messages.ShowError(path + ": not a regular file; it is left out.");
                 ++visited.leftOut;
             } else if (visited.files.insert(platform::IdentityOf(path)).second) {
                 ++found;

@@ -8,6 +8,9 @@ public:
     virtual ~MessageSink() = default;
     // A message with one OK button; returns once it has been acknowledged.
     virtual void ShowMessage(const std::string& text) = 0;
+    // A message that says something went wrong, which a window marks as an
+    // error; elsewhere it is a message like any other.
+    virtual void ShowError(const std::string& text) { ShowMessage(text); }
 };
 
 // The two indicators of a run: Total (documents) and Current (pages), each a

@@ -71,6 +71,17 @@ void CDC::Draw3dRect(const RECT& r, COLORREF topLeft, COLORREF bottomRight) {
     FillSolidRect(RECT{r.left, r.bottom - 1, r.right, r.bottom}, bottomRight);
 }
 
+void CDC::DrawFocusRect(const RECT& r, COLORREF colour) {
+    QPen dots(ToQColor(colour), 1);
+    dots.setDashPattern({1, 1}); // a pixel on, a pixel off
+    painter_->save();
+    painter_->setRenderHint(QPainter::Antialiasing, false);
+    painter_->setPen(dots);
+    painter_->setBrush(Qt::NoBrush);
+    painter_->drawRect(QRectF(r.left + 0.5, r.top + 0.5, r.Width() - 1, r.Height() - 1));
+    painter_->restore();
+}
+
 void CDC::DrawEdge(const RECT& rect, UINT edge, UINT sides) {
     const int kind = static_cast<int>(edge & 0xF);
     RECT r = rect;

@@ -68,6 +68,8 @@ public:
     // A one-pixel frame just inside rect.
     void FrameRect(const RECT& rect, COLORREF colour);
     void Draw3dRect(const RECT& rect, COLORREF topLeft, COLORREF bottomRight);
+    // The keyboard focus's dotted frame just inside rect.
+    void DrawFocusRect(const RECT& rect, COLORREF colour);
     // The edge's borders (BDR_ bits, outer and inner) on the BF_ sides of
     // rect, one line each, in the system's 3-D colours.
     void DrawEdge(const RECT& rect, UINT edge, UINT sides = BF_RECT);

@@ -20,6 +20,9 @@
 
 namespace {
 
+// Every wait is a deadline that ends as soon as its condition holds.
+constexpr int kDeadlineMs = 60000;
+
 // The program started on a fresh settings file, its window shown and active.
 struct Program {
     testing_support::TempDir dir;
@@ -31,7 +34,7 @@ struct Program {
         program = std::make_unique<CDesktopProgram>(arguments, "/nowhere/help.html");
         Frame().resize(1024, 700);
         program->Show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&Frame(), kDeadlineMs));
         Frame().activateWindow();
         ShowExposed(&Frame());
     }
@@ -79,7 +82,7 @@ TEST(DesktopMenus, SwitchingClosingAndOpeningTheMenus) {
         .Then(note)
         .Then([&] { s.KeyToMenu(Qt::Key_Escape); })
         .Then([&] { s.KeyToWindow(Qt::Key_Escape); });
-    ASSERT_TRUE(s.Run());
+    ASSERT_TRUE(s.Run(kDeadlineMs));
     EXPECT_EQ(seen, (std::vector<std::string>{
                         "TRACK_POPUP hot=0 open=&File windows=1", "TRACK_POPUP hot=1 open=&Edit windows=1",
                         "TRACK_POPUP hot=0 open=&File windows=1", "TRACK_BUTTON hot=0 windows=0",
@@ -102,7 +105,7 @@ TEST(DesktopMenus, ACommandChosenFromAMenuRunsOnce) {
             s.ClickItem(ID_STOP_CONVERT);
         })
         .Then([&] { s.KeyToMenu(Qt::Key_Escape); });
-    ASSERT_TRUE(s.Run());
+    ASSERT_TRUE(s.Run(kDeadlineMs));
     EXPECT_TRUE(greyed);
     EXPECT_EQ(services.opened.size(), 1u);
 }
@@ -114,30 +117,30 @@ TEST(DesktopMenus, TheWindowWithTheFileMenuOpen) {
     QRect menuPlace;
     RECT body{}, button = bar.GetItemRect(0);
     MenuScript s(bar);
-    // The screen is read once the X server has drawn what was asked.
+    const FlatMenuColors colors = FlatMenuColorsFrom(GetSysColor);
+    const QPoint band = bar.mapToGlobal(QPoint(bar.width() - 20, bar.height() / 2));
+    // The screen is read once the X server has drawn what was asked: the
+    // window's band, then the menu's frame.
     s.Then([&] {
-         QTest::qWait(150);
-         before = Screen();
+         QTest::qWaitFor([&] { return At(before = Screen(), band) == RGB(227, 246, 253); }, kDeadlineMs);
      })
         .Then([&] { s.ClickButton(0); })
         .Then([&] {
-            if (!bar.OpenMenu() || !QTest::qWaitForWindowExposed(bar.OpenMenu()))
+            if (!bar.OpenMenu() || !QTest::qWaitForWindowExposed(bar.OpenMenu(), kDeadlineMs))
                 return;
-            QTest::qWait(150);
-            during = Screen();
             menuPlace = bar.OpenMenu()->geometry();
             body = bar.OpenMenu()->Body();
+            const QPoint frame = menuPlace.topLeft() + QPoint(0, body.bottom / 2);
+            QTest::qWaitFor([&] { return At(during = Screen(), frame) == colors.frameOuter; }, kDeadlineMs);
         })
         .Then([&] { s.KeyToMenu(Qt::Key_Escape); })
         .Then([&] { s.KeyToWindow(Qt::Key_Escape); });
-    ASSERT_TRUE(s.Run());
+    ASSERT_TRUE(s.Run(kDeadlineMs));
     ASSERT_FALSE(during.isNull());
     during.save(QString::fromStdString(p.dir / "file-menu.png"));
     if (const char* keep = std::getenv("VELLUMIN_KEEP_SCREENSHOT"))
         during.save(keep);
-    const FlatMenuColors colors = FlatMenuColorsFrom(GetSysColor);
     // The cool bar's band right of the buttons.
-    const QPoint band = bar.mapToGlobal(QPoint(bar.width() - 20, bar.height() / 2));
     EXPECT_EQ(At(during, band), RGB(227, 246, 253));
     // The pressed File button: its outline and the image column colour inside.
     const QPoint pressed = bar.mapToGlobal(QPoint(button.left + 2, button.top + 2));

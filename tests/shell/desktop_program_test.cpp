@@ -36,6 +36,10 @@ using testing_support::TempDir;
 
 namespace {
 
+// Every wait is a deadline that ends as soon as its condition holds: a loaded
+// machine is only slower.
+constexpr int kDeadlineMs = 60000;
+
 // Clicks an option's value cell or its label.
 void ClickOption(CMainFrame& frame, int id, bool onValue) {
     CChoiceTree& tree = frame.Options().Tree();
@@ -45,20 +49,46 @@ void ClickOption(CMainFrame& frame, int id, bool onValue) {
     QCoreApplication::processEvents();
 }
 
-// Clicks an option's value that is edited with a drop-down list, and waits
-// until its editor has the keyboard focus, as a user waits to see it open.
-void OpenDropDown(CMainFrame& frame, int id) {
-    ClickOption(frame, id, true);
-    ASSERT_TRUE(QTest::qWaitFor([] { return qobject_cast<QComboBox*>(QApplication::focusWidget()) != nullptr; }, 5000))
-        << "the drop-down editor did not take the focus";
+// Waits until the widget with the keyboard focus is one that reached says.
+// A loaded X server may hand the window's activation back late, or to a
+// window that just went (after a dialog, a second window, a start): while no
+// window of the program is active, the main window asks for it again, as a
+// user clicks on it before typing.
+QWidget* FocusReaches(const std::function<bool(QWidget*)>& reached) {
+    QTest::qWaitFor(
+        [&] {
+            if (!QApplication::activeWindow())
+                for (QWidget* window : QApplication::topLevelWidgets())
+                    if (dynamic_cast<CMainFrame*>(window) && window->isVisible())
+                        window->activateWindow();
+            return QApplication::focusWidget() && reached(QApplication::focusWidget());
+        },
+        kDeadlineMs);
+    return QApplication::focusWidget();
 }
 
-// The widget with the keyboard focus. A loaded X server may hand the
-// window's activation back late (after a dialog, a second window, a start),
-// so it is waited for as a user waits before typing.
+// Clicks an option's value that is edited with a drop-down list, and waits
+// until its editor has the keyboard focus, as a user waits to see it open.
+// While the option is not being edited the value is clicked again: a layout
+// that came late (the window's size settled by a loaded X server) may have
+// moved the cell from under the first click.
+void OpenDropDown(CMainFrame& frame, int id) {
+    const CChoiceTreeItem* item = frame.Options().Tree().FindItem(id);
+    ClickOption(frame, id, true);
+    const auto isEditor = [&](QWidget* focus) {
+        if (!item->IsEditing())
+            ClickOption(frame, id, true);
+        return qobject_cast<QComboBox*>(focus) != nullptr;
+    };
+    QWidget* focus = FocusReaches(isEditor);
+    ASSERT_TRUE(isEditor(focus)) << "the drop-down editor did not take the focus; the option "
+                                 << (item->IsEditing() ? "is" : "is not") << " being edited, the focus is in "
+                                 << (focus ? focus->metaObject()->className() : "no widget");
+}
+
+// The widget with the keyboard focus.
 QWidget* FocusWidget() {
-    QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, 5000);
-    return QApplication::focusWidget();
+    return FocusReaches([](QWidget*) { return true; });
 }
 
 void KeyOnFocus(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -78,7 +108,7 @@ struct Started {
         program = std::make_unique<CDesktopProgram>(arguments, "/nowhere/help.html");
         Frame().resize(1024, 700);
         program->Show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&Frame(), kDeadlineMs));
         Frame().activateWindow();
     }
     CMainFrame& Frame() { return program->Frame(); }
@@ -93,7 +123,7 @@ struct Started {
     void WaitForTheRunToEnd() {
         QElapsedTimer clock;
         clock.start();
-        while (Frame().Form().Run().IsConverting() && clock.elapsed() < 60000)
+        while (Frame().Form().Run().IsConverting() && clock.elapsed() < kDeadlineMs)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         ASSERT_FALSE(Frame().Form().Run().IsConverting());
     }
@@ -229,7 +259,7 @@ TEST(DesktopProgram, ASecondStartHandsItsDocumentsToTheFirstWindow) {
     second.start(VELLUMIN_PROGRAM, {"--no-splash", "--settings", QString::fromStdString(work / "second.ini"), "a b.pdf"});
     QElapsedTimer clock;
     clock.start();
-    while ((second.state() != QProcess::NotRunning || handoffs.empty()) && clock.elapsed() < 10000)
+    while ((second.state() != QProcess::NotRunning || handoffs.empty()) && clock.elapsed() < kDeadlineMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     if (savedTmp.isNull())
         qunsetenv("TMPDIR");
@@ -299,7 +329,7 @@ TEST(DesktopProgram, F5RunsOnceAndTheListKeepsItsDocumentsDuringTheRun) {
     for (const std::string& path : broken)
         std::ofstream(path) << "not a document";
     Started started(dir / "Settings.ini");
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&started.Frame()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&started.Frame(), kDeadlineMs));
     CFileListForm& form = started.Frame().Form();
     DropFiles(&form, broken);
     ASSERT_EQ(form.Jobs().Paths().size(), 2u);
@@ -357,7 +387,7 @@ TEST(DesktopProgram, ClosingTheWindowDuringASlowDocumentLeavesNoProcessWithinTwo
     testing_support::WriteFile(dir / "slow.pdf", testpdf::SlowDocument());
     Started started(dir / "Settings.ini");
     CMainFrame& frame = started.Frame();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame, kDeadlineMs));
     started.ListAndChooseOutput({dir / "slow.pdf"}, services, window);
     ASSERT_TRUE(ChildProcesses().empty());
 
@@ -369,7 +399,9 @@ TEST(DesktopProgram, ClosingTheWindowDuringASlowDocumentLeavesNoProcessWithinTwo
         if (ChildProcesses().empty())
             return;
         watch.stop();
-        QTest::qWait(200); // well into the document
+        // Well into the document: once it is open and its page being drawn.
+        QTest::qWaitFor([&] { return frame.Form().TotalBar().GetWindowText().rfind("File 1 of 1", 0) == 0; },
+                        kDeadlineMs);
         sinceTheClose.start();
         frame.close();
     });
@@ -379,7 +411,7 @@ TEST(DesktopProgram, ClosingTheWindowDuringASlowDocumentLeavesNoProcessWithinTwo
     ASSERT_NE(QApplication::focusWidget(), nullptr);
     KeyOnFocus(Qt::Key_F5);
     ASSERT_TRUE(sinceTheClose.isValid()) << "the run ended before its worker was seen";
-    while (!ChildProcesses().empty() && sinceTheClose.elapsed() < 5000)
+    while (!ChildProcesses().empty() && sinceTheClose.elapsed() < kDeadlineMs)
         QTest::qWait(10);
     EXPECT_TRUE(ChildProcesses().empty());
     EXPECT_LT(sinceTheClose.elapsed(), 2000);

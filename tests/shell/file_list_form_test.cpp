@@ -8,6 +8,11 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -170,6 +175,30 @@ void ClickRow(FormWindow& w, int row) {
 }
 
 } // namespace
+
+// The counts at the end of a run are plain text, though the summary of a
+// document clicked before the run began with its bold blue heading.
+TEST(FileListForm, TheRunReportIsPlainAfterADocumentsSummary) {
+    RecordingServices services;
+    testing_support::TempDir dir;
+    std::filesystem::copy_file(std::string(VELLUMIN_SOURCE_DIR) + "/resources/sample.pdf", dir / "one.pdf");
+    FormWindow w;
+    services.files = {dir / "one.pdf"};
+    w.form.OnCommand(ID_OPEN_FILE);
+    ClickRow(w, 1);
+    QTextCursor start(w.form.Summary().TextEdit()->document());
+    start.movePosition(QTextCursor::NextCharacter);
+    ASSERT_EQ(start.charFormat().fontWeight(), QFont::Bold); // the document's heading
+    w.form.OnCommand(ID_START_CONVERT);
+    ASSERT_EQ(w.form.Summary().GetPlainText().rfind("Convert Finished\n", 0), 0u) << w.form.Summary().GetPlainText();
+    for (QTextBlock block = w.form.Summary().TextEdit()->document()->begin(); block.isValid(); block = block.next())
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            const QTextCharFormat format = fragment.fragment().charFormat();
+            EXPECT_EQ(format.fontWeight(), QFont::Normal) << fragment.fragment().text().toStdString();
+            EXPECT_FALSE(format.fontUnderline()) << fragment.fragment().text().toStdString();
+            EXPECT_EQ(format.foreground().color(), QColor(Qt::black)) << fragment.fragment().text().toStdString();
+        }
+}
 
 // The summary shows at once; the images follow when they are read, on a
 // thread of their own.

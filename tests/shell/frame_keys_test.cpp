@@ -9,6 +9,7 @@
 #include "tests/support/test_support.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
 #include <QTextEdit>
@@ -304,4 +305,121 @@ TEST(FrameKeys, TheListKeepsACurrentRowAndItsKeysReachThePassword) {
     EXPECT_EQ(grid.GetItemText(1, 4), "k");
     EXPECT_EQ(grid.GetItemText(2, 4), "pw");
     EXPECT_EQ(f.Form().Jobs().CheckedEntries().size(), 2u) << "no key went to the check boxes";
+}
+
+namespace {
+
+// The option's line of the tree's dump, such as "  Page Range = All Pages".
+std::string OptionLine(CChoiceTree& tree, const std::string& label) {
+    const std::string dump = DumpChoiceTree(tree);
+    const size_t at = dump.find(label + " =");
+    return at == std::string::npos ? std::string() : dump.substr(at, dump.find('\n', at) - at);
+}
+
+bool EditorHasTheFocus() { return qobject_cast<QComboBox*>(QApplication::focusWidget()) != nullptr; }
+
+} // namespace
+
+// A drop-down editor by keyboard alone: Return opens it; Return keeps the
+// choice, Escape takes it back, and both close it; Tab keeps it and moves
+// on. Each way the list has the value drawn again, and the rows that
+// depend on the choice (Begin and End Page) follow at once.
+TEST(FrameKeys, ADropDownEditorOpensClosesAndCommitsByKeyboard) {
+    ShownFrame f;
+    CChoiceTree& tree = f.frame.Options().Tree();
+    auto* pageRange = static_cast<CChoiceTreeItemComboBox*>(tree.FindItem(CRightView::kPageRange));
+    f.Form().Summary().TextEdit()->setFocus();
+    Press(Qt::Key_Tab);
+    Press(Qt::Key_Down); // Page Range
+    const auto closed = [&] {
+        return QApplication::focusWidget() == tree.GetListWindow() && !pageRange->HasFocus() &&
+               !pageRange->GetWindow()->isVisible();
+    };
+    const struct {
+        Qt::Key choose, end;
+        const char* value;
+        const char* beginPage;
+    } steps[] = {
+        {Qt::Key_Down, Qt::Key_Return, "Page Range = Selected Pages", "Begin Page = 1"},
+        {Qt::Key_Up, Qt::Key_Escape, "Page Range = Selected Pages", "Begin Page = 1"},
+        {Qt::Key_Up, Qt::Key_Return, "Page Range = All Pages", "Begin Page = 1 (read-only)"},
+    };
+    for (const auto& step : steps) {
+        Press(Qt::Key_Return);
+        ASSERT_TRUE(EditorHasTheFocus()) << step.value;
+        Press(step.choose);
+        Press(step.end);
+        EXPECT_TRUE(closed()) << step.value;
+        EXPECT_EQ(OptionLine(tree, "Page Range"), step.value);
+        EXPECT_EQ(OptionLine(tree, "Begin Page"), step.beginPage) << step.value;
+    }
+    // Tab keeps the choice and goes on to the next row's editor; this one draws its value.
+    Press(Qt::Key_Return);
+    Press(Qt::Key_Down);
+    Press(Qt::Key_Tab);
+    EXPECT_FALSE(pageRange->HasFocus());
+    EXPECT_FALSE(pageRange->GetWindow()->isVisible());
+    EXPECT_EQ(OptionLine(tree, "Page Range"), "Page Range = Selected Pages");
+    EXPECT_EQ(OptionLine(tree, "Begin Page"), "Begin Page = 1");
+}
+
+// Committed from outside (the focus gone to the list of documents, a run),
+// a drop-down editor leaves its value drawn, not a blank cell.
+TEST(FrameKeys, ADropDownCommittedFromOutsideDrawsItsValue) {
+    ShownFrame f;
+    CChoiceTree& tree = f.frame.Options().Tree();
+    auto* outputMode = static_cast<CChoiceTreeItemComboBox*>(tree.FindItem(CRightView::kOutputMode));
+    FocusOptionEditor(f.frame, CRightView::kOutputMode);
+    ASSERT_TRUE(EditorHasTheFocus());
+    Press(Qt::Key_Down);
+    f.Form().Grid().SetFocus();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(outputMode->HasFocus());
+    EXPECT_FALSE(outputMode->GetWindow()->isVisible());
+    // The value cell shows its text: dark pixels on the window's colour.
+    const RECT cell = outputMode->GetAttributeRect();
+    const QImage list = tree.GetListWindow()->ClientWidget()->grab().toImage();
+    int dark = 0;
+    for (int y = cell.top; y < cell.bottom; ++y)
+        for (int x = cell.left; x < cell.right; ++x)
+            dark += qGray(list.pixel(x, y)) < 128 ? 1 : 0;
+    EXPECT_GT(dark, 10) << OptionLine(tree, "Output Mode");
+}
+
+namespace {
+
+// Dark pixels along a column of a widget's picture, from top to bottom.
+int DarkPixelsDown(QWidget* widget, int x, int top, int bottom) {
+    const QImage picture = widget->grab().toImage();
+    int dark = 0;
+    for (int y = top; y < bottom; ++y)
+        dark += qGray(picture.pixel(x, y)) < 128 ? 1 : 0;
+    return dark;
+}
+
+} // namespace
+
+// Tabbing through the form's buttons and into the options shows where the
+// focus is: the button's dotted focus frame, the focused row's rectangle.
+TEST(FrameKeys, TheFocusShowsOnTheButtonsAndTheOptionRow) {
+    ShownFrame f;
+    CIconButton& open = f.Form().Button(ID_OPEN_FILE);
+    const int unfocused = DarkPixelsDown(&open, 3, 3, open.height() - 3);
+    f.Form().Grid().SetFocus();
+    Press(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), &open);
+    EXPECT_GT(DarkPixelsDown(&open, 3, 3, open.height() - 3), unfocused + 5);
+
+    CChoiceTree& tree = f.frame.Options().Tree();
+    CWnd* list = tree.GetListWindow();
+    const auto rowEdge = [&] {
+        const CChoiceTreeItem* row = tree.FindItem(CRightView::kGeneral);
+        const int top = row->GetOrigin().y - tree.GetScrollOffset();
+        return DarkPixelsDown(list->ClientWidget(), list->GetClientRect().right - 3, top, top + row->GetHeight());
+    };
+    const int rowUnfocused = rowEdge();
+    f.Form().Summary().TextEdit()->setFocus();
+    Press(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), list);
+    EXPECT_GT(rowEdge(), rowUnfocused + 3);
 }

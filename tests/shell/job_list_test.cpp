@@ -320,6 +320,7 @@ TEST(BatchRun, ARefusedDocumentIsReportedAndTheRunGoesOn) {
     form.jobs.OpenFile();
     form.run.StartConvert();
     EXPECT_EQ(services.messages, Lines{"Copying of images from this document is not allowed."});
+    EXPECT_EQ(services.types, std::vector<int>{MB_OK | MB_ICONERROR});
     // The last document was refused: the run still ends and opens the folder.
     EXPECT_EQ(form.Text(form.total), "Convert Finished");
     EXPECT_EQ(services.opened, Lines{dir / "out"});
@@ -330,6 +331,45 @@ TEST(BatchRun, ARefusedDocumentIsReportedAndTheRunGoesOn) {
     form.run.StartConvert();
     EXPECT_EQ(form.buttons.back(), "enabled");
     EXPECT_TRUE(services.opened.empty());
+}
+
+// Without an output folder each document's images go to a folder beside it:
+// the end of a run of one document opens that folder, of several their
+// documents' folder.
+TEST(BatchRun, WithoutAnOutputFolderTheEndOpensWhereTheImagesAre) {
+    for (const Lines& names : {Lines{"one.pdf"}, Lines{"one.pdf", "two.pdf"}}) {
+        RecordingServices services;
+        TempDir dir;
+        services.files = SampleCopies(dir, names);
+        Form form;
+        form.settings.imagesFormat = 0;
+        form.settings.outputDirectory.clear();
+        form.jobs.OpenFile();
+        form.run.StartConvert();
+        EXPECT_EQ(form.Text(form.total), "Convert Finished");
+        EXPECT_FALSE(ListFiles(dir / "one").empty());
+        EXPECT_EQ(services.opened, Lines{names.size() == 1 ? dir / "one/" : dir / ""}) << names.size();
+    }
+}
+
+// What went wrong comes with the error icon; what is only said, with none
+// (the information icon of a box with one button).
+TEST(Messages, ErrorsCarryTheErrorIcon) {
+    RecordingServices services;
+    TempDir dir;
+    WriteFile(dir / "broken.pdf", "not a document");
+    Form form;
+    form.settings.outputDirectory = dir / "out";
+    mkdir(form.settings.outputDirectory.c_str(), 0777);
+    form.jobs.ImportDirectory(dir / "missing");
+    services.files = {dir / "broken.pdf"};
+    form.jobs.OpenFile();
+    form.jobs.OpenFile(); // listed already
+    form.run.StartConvert();
+    EXPECT_EQ(services.messages, (Lines{"Cannot read the folder " + dir / "missing" + ": No such file or directory.",
+                                        "File: " + dir / "broken.pdf" + " have been imported!",
+                                        "Not a valid pdf file!"}));
+    EXPECT_EQ(services.types, (std::vector<int>{MB_OK | MB_ICONERROR, MB_OK, MB_OK | MB_ICONERROR}));
 }
 
 // The selection rows reach the run: the sample's 4 x 2 inline image is under
@@ -545,6 +585,26 @@ TEST(AboutBox, NameLinksAndAClickThatEndsIt) {
     EXPECT_EQ(picture.pixel(200, 140), qRgb(227, 246, 253)); // the band colour behind it all
 }
 
+// Every way of closing the box ends its loop and hides it: Escape, and a
+// close as the window manager's (Alt+F4, its close button) sends it.
+TEST(AboutBox, EscapeAndACloseEndIt) {
+    const std::pair<const char*, std::function<void(CAboutBox&)>> ways[] = {
+        {"Escape", [](CAboutBox& about) { QTest::keyClick(&about, Qt::Key_Escape); }},
+        {"a close", [](CAboutBox& about) { about.close(); }},
+    };
+    for (const auto& [way, close] : ways) {
+        CAboutBox about;
+        bool shown = false;
+        QTimer::singleShot(0, [&, close = close] {
+            shown = about.isVisible();
+            close(about);
+        });
+        about.DoModal(nullptr);
+        EXPECT_TRUE(shown) << way;
+        EXPECT_FALSE(about.isVisible()) << way;
+    }
+}
+
 TEST(HyperLink, TargetsTextsAndFailures) {
     RecordingServices services;
     CHyperLink noTarget, noText;
@@ -601,7 +661,15 @@ TEST(BatchRun, AWorkerUnderLoadWhileTheGridIsEdited) {
 TEST(BatchRun, ARangeErrorEndsTheRunWithoutOpeningTheFolder) {
     if (!HaveCorpus())
         GTEST_SKIP() << "the corpus of real PDFs (../shared/corpus) is not here";
-    RecordingServices services;
+    // What the Total bar says while the error's box shows.
+    struct : RecordingServices {
+        std::function<std::string()> totalBar;
+        std::vector<std::string> barsAtMessages;
+        int MessageBox(QWidget* owner, const std::string& text, const std::string& title, int type) override {
+            barsAtMessages.push_back(totalBar());
+            return RecordingServices::MessageBox(owner, text, title, type);
+        }
+    } services;
     TempDir dir;
     const std::string sample = std::string(VELLUMIN_SOURCE_DIR) + "/resources/sample.pdf"; // two pages
     services.files = {sample, CorpusDir() + "/dct-gray-pdf20.pdf", CorpusDir() + "/jpx-rgb.pdf"}; // one page each
@@ -610,14 +678,17 @@ TEST(BatchRun, ARangeErrorEndsTheRunWithoutOpeningTheFolder) {
     form.settings.pageRange = 1;
     form.settings.startPage = form.settings.endPage = 2;
     form.settings.outputDirectory = dir.path();
+    services.totalBar = [&form] { return form.Text(form.total); };
     form.jobs.OpenFile();
     form.run.StartConvert();
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_NE(services.messages[0].find("dct-gray-pdf20"), std::string::npos) << services.messages[0];
+    EXPECT_EQ(services.types, std::vector<int>{MB_OK | MB_ICONERROR});
     EXPECT_TRUE(services.opened.empty());
     EXPECT_EQ(form.buttons.back(), "enabled");
     EXPECT_EQ(form.Text(form.total), "Convert stopped: page range error.");
     EXPECT_EQ(form.Text(form.current), "Convert stopped: page range error.");
+    EXPECT_EQ(services.barsAtMessages, std::vector<std::string>{"Convert stopped: page range error."});
     for (const std::string& name : ListFiles(dir.path()))
         EXPECT_EQ(name.rfind("sample-", 0), 0u) << name; // the third document was not started
 }

@@ -3,6 +3,7 @@
 #include "controls/bars/flat_menu_window.h"
 #include "shell/commands.h"
 #include "shell/main_frame.h"
+#include "shell/screen_fit.h"
 #include "shell/single_instance.h"
 #include "shell/splash_window.h"
 #include "platform/product_info.h"
@@ -17,6 +18,7 @@
 #include <QPointer>
 #include <QTextEdit>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -176,7 +178,7 @@ TEST(MainFrame, EveryAcceleratorFromTheListAndFromTheOptions) {
         {Qt::Key_A, Qt::ControlModifier, "rows 3, checked a b c"},      // Select All Items
         {Qt::Key_X, Qt::ControlModifier, "rows 3, checked"},            // Clear All Selected
         {Qt::Key_I, Qt::ControlModifier, "rows 3, checked b c"},        // Invert Select
-        {Qt::Key_F5, Qt::NoModifier, "rows 3, checked a | opened DIR/"}, // Start Convert: a's images, then their folder
+        {Qt::Key_F5, Qt::NoModifier, "rows 3, checked a | opened DIR/a/"}, // Start Convert: a's images, then their folder
         {Qt::Key_F1, Qt::NoModifier, "rows 3, checked a | opened file:///usr/share/doc/vellumin/help.html"}, // Online Help
     };
     for (bool fromOptions : {false, true}) {
@@ -294,4 +296,42 @@ TEST(MainFrame, MenuItemsTakeTheirImagesFromTheWindowsToolbars) {
         .Then([&] { s.KeyToWindow(Qt::Key_Escape); });
     ASSERT_TRUE(s.Run());
     EXPECT_TRUE(shown);
+}
+
+// The main window's first place: its size and minimum within the screen's
+// available area less the frame, the frame centred there.
+TEST(ScreenFit, TheFirstSizeAndTheMinimumFitTheScreen) {
+    const QMargins frame{4, 32, 4, 4};
+    struct Case {
+        const char* screen;
+        QRect available;
+        QSize size, minimum;
+        QPoint topLeft;
+    } cases[] = {
+        {"roomy", {0, 0, 1280, 1024}, {1024, 700}, {880, 565}, {124, 144}},
+        {"1600x1000 at 1.5", {0, 0, 1067, 667}, {1024, 631}, {880, 565}, {17, 0}},
+        {"smaller than the minimum", {0, 0, 800, 500}, {792, 464}, {792, 464}, {0, 0}},
+        {"a panel on top", {0, 40, 1067, 627}, {1024, 591}, {880, 565}, {17, 40}},
+    };
+    for (const Case& c : cases) {
+        const WindowPlacement placement = PlaceOnScreen({1024, 700}, {880, 565}, c.available, frame);
+        EXPECT_EQ(placement.size, c.size) << c.screen;
+        EXPECT_EQ(placement.minimum, c.minimum) << c.screen;
+        EXPECT_EQ(placement.topLeft, c.topLeft) << c.screen;
+    }
+}
+
+// The main window closing while the About box shows closes the box, whose
+// loop ends, so that the program can end too.
+TEST(MainFrame, ClosingTheWindowEndsTheAboutBox) {
+    ShownFrame f;
+    bool aboutShown = false;
+    QTimer::singleShot(0, [&] {
+        aboutShown = QApplication::activeModalWidget() != nullptr;
+        f.frame.close();
+    });
+    f.frame.OnCommand(ID_APP_ABOUT); // returns once the box has ended
+    EXPECT_TRUE(aboutShown);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(f.frame.isVisible());
 }

@@ -13,9 +13,7 @@ pid=$started_pid
 frame=$(wait_for_window "$pid") || { echo "the window never showed"; exit 1; }
 eval "$(xdotool getwindowgeometry --shell "$frame")"
 left=$X top=$Y
-sleep 0.5
 
-settle() { sleep 0.4; }
 # The program's visible windows other than the main one (menus, dialogs), as "x,y" each.
 others() {
     for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
@@ -25,57 +23,70 @@ others() {
     done | sort
 }
 count_others() { others | grep -c . || true; }
-# True when there are count windows besides the main one and, when a test
-# of the menu's x is given ("= X" or "!= X"), the menu's x passes it.
-menus_are() { # count, [op, x]
+# True when there are count windows besides the main one and, when tests
+# of the menu's x are given ("= X", "!= X", each an operator and a value),
+# the menu's x passes them all.
+menus_are() { # count, [op, x]...
     [ "$(count_others)" = "$1" ] || return 1
-    [ -z "${2:-}" ] || [ "$(others | head -1 | cut -d, -f1)" "$2" "$3" ]
-}
-# Waits up to 5 s for menus_are, then reports what there is when it fails.
-expect_menus() { # what, count, [op, x]
-    for _ in $(seq 50); do
-        menus_are "${@:2}" && return
-        sleep 0.1
+    local x
+    x=$(others | head -1 | cut -d, -f1)
+    shift
+    while [ $# -ge 2 ]; do
+        [ "$x" "$1" "$2" ] || return 1
+        shift 2
     done
-    fail "$1: $(count_others) windows besides the main one at $(others | tr '\n' ' '), expected $2 ${3:-} ${4:-}"
 }
+# Waits until menus_are holds, then reports what there is when it never does.
+expect_menus() { # what, count, [op, x]...
+    wait_until menus_are "${@:2}" && return
+    fail "$1: $(count_others) windows besides the main one at $(others | tr '\n' ' '), expected ${*:2}"
+}
+menu_x() { others | head -1 | cut -d, -f1; }
 
 # The titles' buttons from the left: File, Edit, Help (the font decides
-# their widths, so each menu's place is read when it opens).
-click_title() { xdotool mousemove $((left + $1)) $((top + 10)) click 1; settle; }
+# their widths, so each menu's place is read when it opens). Two clicks on
+# the same button land a few pixels apart, so that they never make a
+# double click.
+click_title() { xdotool mousemove $((left + $1)) $((top + 10)) click 1; }
 
 click_title 12
 expect_menus "a click on File" 1 = "$left"
-file_x="${left}"
-xdotool key Right; settle
+file_x=$(menu_x)
+xdotool key Right
 expect_menus "Right from File: Edit's menu" 1 != "$file_x"
-xdotool key Right; settle
-xdotool key Right; settle
+edit_x=$(menu_x)
+xdotool key Right
+expect_menus "Right from Edit: Help's menu" 1 != "$file_x" != "$edit_x"
+xdotool key Right
 expect_menus "Right from Help, the last" 1 = "$file_x"
-xdotool key Escape; settle
+xdotool key Escape
 expect_menus "Esc" 0
-xdotool key Escape; settle
+xdotool key Escape
 
 click_title 12
-click_title 12
+expect_menus "a first click on File" 1 = "$file_x"
+click_title 20
 expect_menus "a second click on the open menu's button" 0
 
 xdotool windowfocus --sync "$frame"
-xdotool key alt+f; settle
+xdotool key alt+f
 expect_menus "Alt+F" 1 = "$file_x"
-xdotool key Escape; settle
-xdotool key Escape; settle
+xdotool key Escape
+expect_menus "Esc after Alt+F" 0
+xdotool key Escape
 
 # Help's last item, About, chosen with the keyboard: one About box.
-xdotool key alt+h; settle
-xdotool key Up Return; settle
-expect_menus "About chosen from the Help menu" 1
+xdotool key alt+h
+expect_menus "Alt+H" 1 != "$file_x" != "$edit_x"
+help_x=$(menu_x)
+xdotool key Up Return
+expect_menus "About chosen from the Help menu" 1 != "$help_x"
 about=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -vx "$frame" | head -1 || true)
 [ -n "$about" ] || fail "no About box"
 # The About box closes at a click.
-[ -z "$about" ] || { xdotool mousemove --window "$about" 20 20 click 1; settle; }
+[ -z "$about" ] || xdotool mousemove --window "$about" 20 20 click 1
 expect_menus "the About box closed" 0
 
-kill -0 "$pid" || fail "the program ended"
+runs "$pid" || fail "the program ended"
 [ "$failures" = 0 ] || exit 1
 echo "the menus answered real X input"

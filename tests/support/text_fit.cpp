@@ -29,6 +29,7 @@ public:
              << width << "x" << height;
         failures_.push_back(line.str());
     }
+    void Fail(const std::string& failure) { failures_.push_back(failure); }
     std::vector<std::string> Failures() const { return failures_; }
 
 private:
@@ -62,6 +63,35 @@ void CheckGrid(FitCheck& check, CDataGrid& grid) {
         }
 }
 
+// Every column's header lies inside the list's visible width, so that none
+// is cut by the list's edge at the window's first size.
+void CheckGridColumns(FitCheck& check, CDataGrid& grid) {
+    const int visible = grid.GetClientRect().Width();
+    int right = 0;
+    for (int col = 0; col < grid.GetColumnCount(); ++col) {
+        right += grid.GetColumnWidth(col);
+        if (right > visible)
+            check.Fail("grid header \"" + grid.GetItemText(0, col) + "\" ends at " + std::to_string(right) +
+                       ", past the list's visible width " + std::to_string(visible));
+    }
+}
+
+// Every description shows whole in the description pane: wrapped at its
+// words inside the pane's 4-pixel margin, below the bold label.
+void CheckDescriptions(FitCheck& check, CChoiceTree& tree) {
+    const RECT pane = tree.GetInfoWindow()->GetClientRect();
+    const int width = pane.Width() - 8, height = pane.Height() - 8 - QFontMetrics(CChoiceTree::BoldFont()).height();
+    tree.EnumItems(nullptr, [&](CChoiceTreeItem* item) {
+        const QRect needed = QFontMetrics(CChoiceTree::NormalFont())
+                                 .boundingRect(QRect(0, 0, width, 1 << 20), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                                               QString::fromLocal8Bit(item->GetInfoText().c_str()));
+        if (needed.height() > height)
+            check.Fail("description of \"" + item->GetLabelText() + "\" needs " + std::to_string(width) + "x" +
+                       std::to_string(needed.height()) + ", has " + std::to_string(width) + "x" + std::to_string(height));
+        return true;
+    });
+}
+
 void CheckOptions(FitCheck& check, CChoiceTree& tree) {
     const int divider = tree.GetColumn();
     for (CChoiceTreeItem* item : tree.VisibleItems()) {
@@ -92,7 +122,9 @@ std::vector<std::string> MainWindowTextsThatDoNotFit(CMainFrame& frame) {
             check.Line("bar", text, form.font(), room.Width(), room.Height());
     }
     CheckGrid(check, form.Grid());
+    CheckGridColumns(check, form.Grid());
     CheckOptions(check, frame.Options().Tree());
+    CheckDescriptions(check, frame.Options().Tree());
     return check.Failures();
 }
 
