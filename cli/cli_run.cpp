@@ -13,6 +13,7 @@
 #include "engine/document_summary.h"
 #include "engine/job_paths.h"
 #include "engine/repeated_content.h"
+#include "engine/worker_sandbox.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
@@ -335,8 +336,9 @@ private:
         // only add to its work.
         if (settings_.imagesFormat == OUTPUT_PPM_PBM && !Listing())
             request.pageThreads = std::max(1, options_.jobs / std::min(options_.jobs, count));
-        slot.process = std::make_unique<DocumentProcess>(request, slot.output, settings_,
-                                                         DocumentLimits{options_.memoryLimitMb, options_.timeLimitSeconds});
+        DocumentLimits limits{options_.memoryLimitMb, options_.timeLimitSeconds};
+        limits.confined = options_.sandbox;
+        slot.process = std::make_unique<DocumentProcess>(request, slot.output, settings_, limits);
         slot.log = std::make_unique<DocumentLog>(progress_);
     }
 
@@ -548,6 +550,10 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool errIsTerminal) 
         messages.SetDocument(settings.outputDirectory);
         messages.ShowMessage(std::string("Cannot make the output folder: ") + std::strerror(error) + ".");
         return static_cast<int>(ExitCode::Skipped);
+    }
+    if (const std::string unavailable = options.sandbox ? SandboxUnavailable() : ""; !unavailable.empty()) {
+        messages.SetDocument({});
+        messages.ShowMessage(UnconfinedRunNotice(unavailable));
     }
     ExtractionRun run(options, knownCount, out, messages, progress, results, report);
     const int status = run.Run(list);

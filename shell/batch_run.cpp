@@ -3,6 +3,7 @@
 
 #include "engine/document_process.h"
 #include "engine/repeated_content.h"
+#include "engine/worker_sandbox.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
@@ -192,6 +193,8 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
     std::string end = ResourceString("run.finished");
     bool openFolder = count > 0 && settings.openResult == 0;
     int finished = 0;
+    if (const std::string unavailable = count > 0 ? SandboxUnavailable() : ""; !unavailable.empty())
+        events.ShowMessage(UnconfinedRunNotice(unavailable));
     for (; finished < count; ++finished) {
         if (stop_) {
             end = ResourceString("run.stopped");

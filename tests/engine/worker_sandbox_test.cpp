@@ -1,0 +1,116 @@
+// The worker's confinement, shown by a worker built for tests that tries a
+// forbidden act once confined: each act fails or ends the worker, and the
+// run says so. Unconfined, the same worker shows that the acts are real.
+#include "engine/document_process.h"
+#include "engine/worker_sandbox.h"
+#include "tests/support/sample_document.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+using testing_support::ListFiles;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace {
+
+class RecordingEvents : public DocumentEvents {
+public:
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void SetTotal(const std::string&, int) override {}
+    void SetCurrent(const std::string&, int) override {}
+    std::vector<std::string> messages;
+};
+
+struct Trial {
+    DocumentReport report;
+    std::string said; // what the worker said of the act, when it lived to say it
+};
+
+// Runs the sample document in the test worker, which tries the act.
+Trial RunTrial(const TempDir& dir, const std::string& act, bool confined) {
+    WriteFile(dir / "sample.pdf", testpdf::SampleDocument());
+    ConvertSettings settings;
+    settings.imagesFormat = OUTPUT_PPM_PBM;
+    const DocumentOutput output = OutputPlanner().Plan(dir / "sample.pdf", settings);
+    DocumentLimits limits{0, 60};
+    limits.confined = confined;
+    RecordingEvents events;
+    DocumentProcess process(ExtractRequest{dir / "sample.pdf"}, output, settings, limits,
+                            TrialWorker{VELLUMIN_TRIAL_WORKER_PATH, act});
+    while (process.Channel() >= 0) {
+        pollfd channel{process.Channel(), POLLIN, 0};
+        poll(&channel, 1, 1000);
+        if (!process.Read(events))
+            break;
+    }
+    Trial trial{process.Finish(), {}};
+    for (const std::string& message : events.messages)
+        if (message.rfind(act + ": ", 0) == 0)
+            trial.said = message.substr(act.size() + 2);
+    return trial;
+}
+
+} // namespace
+
+TEST(WorkerSandbox, ThisKernelCanConfineWorkers) {
+    // The tests below show the confinement only where it exists; a machine
+    // without it would run them to no purpose.
+    EXPECT_EQ(SandboxUnavailable(), "");
+}
+
+TEST(WorkerSandbox, FilesOutsideTheDocumentAndItsFolderAreRefused) {
+    TempDir dir;
+    WriteFile(dir / "secret.txt", "the caller's secret");
+    for (const std::string& act : {"read:" + dir / "secret.txt", "write:" + dir / "planted.txt",
+                                   std::string("read:/etc/passwd"), "write:" + dir / "sample/../planted.txt"}) {
+        SCOPED_TRACE(act);
+        const Trial trial = RunTrial(dir, act, true);
+        EXPECT_EQ(trial.said, "refused (Permission denied)");
+        EXPECT_EQ(trial.report.cutShort, "");
+        EXPECT_EQ(trial.report.images.written, 11) << "the document itself is done as ever";
+    }
+    EXPECT_EQ(ListFiles(dir.path()), (std::vector<std::string>{"sample", "sample.pdf", "secret.txt"}));
+}
+
+TEST(WorkerSandbox, ForbiddenSystemCallsEndTheWorkerAndTheRunNamesTheSandbox) {
+    for (const char* act : {"socket", "exec", "ptrace", "signal"}) {
+        SCOPED_TRACE(act);
+        TempDir dir;
+        const Trial trial = RunTrial(dir, act, true);
+        EXPECT_EQ(trial.said, "");
+        EXPECT_EQ(trial.report.cutShort,
+                  "Stopped by its sandbox: it made a system call that a worker may not make (signal 31, Bad "
+                  "system call).");
+        EXPECT_EQ(ListFiles(dir.path()), std::vector<std::string>{"sample.pdf"})
+            << "the folder made for it goes with it, empty";
+    }
+}
+
+TEST(WorkerSandbox, UnconfinedTheSameActsSucceed) {
+    TempDir dir;
+    WriteFile(dir / "secret.txt", "the caller's secret");
+    for (const std::string& act : {"read:" + dir / "secret.txt", "write:" + dir / "planted.txt", std::string("socket")}) {
+        SCOPED_TRACE(act);
+        EXPECT_EQ(RunTrial(dir, act, false).said, "allowed");
+    }
+}
+
+TEST(WorkerSandbox, TheWorkerGetsAShortEnvironmentAndOnlyItsPipes) {
+    testing_support::ScopedEnvironment secret("VELLUMIN_TEST_SECRET", "hunter2");
+    testing_support::ScopedEnvironment locale("LC_ALL", "C");
+    const int leaked = open("/dev/null", O_RDONLY); // no close-on-exec
+    TempDir dir;
+    const Trial trial = RunTrial(dir, "inherited", false);
+    close(leaked);
+    EXPECT_EQ(trial.said.find("VELLUMIN_TEST_SECRET"), std::string::npos) << trial.said;
+    EXPECT_NE(trial.said.find(" LC_ALL"), std::string::npos) << trial.said;
+    EXPECT_NE(trial.said.find("; descriptors 0 1 2 3"), std::string::npos) << trial.said;
+    EXPECT_EQ(trial.said.substr(trial.said.find("; descriptors")), "; descriptors 0 1 2 3");
+}
