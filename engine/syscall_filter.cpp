@@ -1,5 +1,6 @@
 #include "engine/syscall_filter.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <linux/seccomp.h>
@@ -29,6 +30,15 @@ constexpr const char* kAllowed[] = {
     "prlimit64", "sysinfo", "getrandom",
 };
 
+// A sanitizer build's runtime makes calls of its own in the worker: pipe2
+// to test whether memory can be read (the vptr check), sigaltstack and
+// gettid for each new thread, sched_yield in its allocator's locks.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr std::array<const char*, 4> kSanitizerAllowed = {"pipe2", "sigaltstack", "gettid", "sched_yield"};
+#else
+constexpr std::array<const char*, 0> kSanitizerAllowed = {};
+#endif
+
 } // namespace
 
 bool SyscallFilterAvailable() {
@@ -46,6 +56,8 @@ std::string AllowOnlyWorkerCalls() {
             error = seccomp_rule_add_array(filter, SCMP_ACT_ALLOW, call, count, conditions);
     };
     for (const char* name : kAllowed)
+        allow(seccomp_syscall_resolve_name(name), 0, nullptr);
+    for (const char* name : kSanitizerAllowed)
         allow(seccomp_syscall_resolve_name(name), 0, nullptr);
     // Threads, not processes: clone3 passes its flags where no filter can
     // see them, so it is answered as missing and the C library falls back

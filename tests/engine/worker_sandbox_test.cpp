@@ -2,7 +2,9 @@
 // forbidden act once confined: each act fails or ends the worker, and the
 // run says so. Unconfined, the same worker shows that the acts are real.
 #include "engine/document_process.h"
+#include "engine/job_paths.h"
 #include "engine/worker_sandbox.h"
+#include "tests/support/cli_output.h"
 #include "tests/support/sample_document.h"
 #include "tests/support/test_support.h"
 
@@ -13,8 +15,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+using testing_support::FolderContents;
 using testing_support::ListFiles;
-using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
@@ -113,4 +115,36 @@ TEST(WorkerSandbox, TheWorkerGetsAShortEnvironmentAndOnlyItsPipes) {
     EXPECT_NE(trial.said.find(" LC_ALL"), std::string::npos) << trial.said;
     EXPECT_NE(trial.said.find("; descriptors 0 1 2 3"), std::string::npos) << trial.said;
     EXPECT_EQ(trial.said.substr(trial.said.find("; descriptors")), "; descriptors 0 1 2 3");
+}
+
+// Confinement changes nothing a document gives: every corpus document in the
+// raw dump, and documents of every kind of image converted.
+TEST(WorkerSandbox, CorpusDocumentsGiveTheSameFilesConfinedOrNot) {
+    if (!testing_support::HaveCorpus())
+        GTEST_SKIP() << "no corpus";
+    std::vector<std::string> everyDocument;
+    for (const std::string& name : ListFiles(testing_support::CorpusDir()))
+        if (HasPdfExtension(name))
+            everyDocument.push_back(testing_support::CorpusDir() + "/" + name);
+    const std::vector<std::string> kinds = testing_support::CorpusFiles(
+        {"ccitt-g3-1d-g3-2d-g4.pdf", "dct-cmyk-adobe.pdf", "flate-16bit-rgb-smask.pdf", "indexed-lab.pdf",
+         "jbig2-halftone.pdf", "jpx-smaskindata.pdf", "type3-images-softmask-dct-gray.pdf",
+         "separation-cmyk-softmask-forms.pdf", "enc-rc4-128-images.pdf"});
+    for (const auto& [format, documents] : {std::pair{"ppm", everyDocument}, std::pair{"png", kinds}}) {
+        SCOPED_TRACE(format);
+        std::map<std::string, std::map<std::string, std::string>> files;
+        for (const char* sandbox : {"on", "off"}) {
+            TempDir folder;
+            std::vector<const char*> args{"--no-markers", "--sandbox", sandbox, "-f", format, "-o",
+                                          folder.path().c_str()};
+            for (const std::string& document : documents)
+                args.push_back(document.c_str());
+            const testing_support::CliResult result = testing_support::RunCliCommand(args);
+            EXPECT_EQ(result.err.find("Stopped"), std::string::npos) << result.err;
+            files[sandbox] = FolderContents(folder.path());
+        }
+        EXPECT_GT(files["on"].size(), documents.size());
+        EXPECT_TRUE(files["on"] == files["off"]) << files["on"].size() << " files confined, " << files["off"].size()
+                                                 << " not";
+    }
 }
