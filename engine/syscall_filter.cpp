@@ -12,18 +12,21 @@
 namespace {
 
 // The calls the worker makes once confined, as measured on the corpus in
-// every format and mode (see the README's section on the sandbox), and the
-// few its code has for paths the corpus did not take: a folder to make, a
-// file or folder to remove, a link to read. Calls on paths need no filter of
-// their own: Landlock decides which paths they reach.
+// every format and mode (see the README's section on the sandbox), and those
+// of paths the corpus did not take: a folder to make, a file or folder to
+// remove, a link to read, the longest name a folder takes (statfs), the
+// abort of a library out of memory (gettid) and the C library's last words
+// (writev). Calls on paths need no filter of their own: Landlock decides
+// which paths they reach.
 constexpr const char* kAllowed[] = {
     // files and folders
-    "read", "write", "pread64", "lseek", "close", "openat", "newfstatat", "fstat", "fcntl", "getdents64", "rename",
-    "unlink", "rmdir", "mkdir", "access", "readlink",
+    "read", "write", "writev", "pread64", "lseek", "close", "openat", "newfstatat", "fstat", "fcntl", "getdents64",
+    "rename", "unlink", "rmdir", "mkdir", "access", "readlink", "statfs",
     // memory
     "mmap", "munmap", "mremap", "mprotect", "madvise", "brk",
     // threads; the clock, where the kernel cannot answer it without a call
-    "futex", "set_robust_list", "rseq", "exit", "exit_group", "sched_getaffinity", "getpid", "clock_gettime",
+    "futex", "set_robust_list", "rseq", "exit", "exit_group", "sched_getaffinity", "getpid", "gettid",
+    "clock_gettime",
     // signals of its own
     "rt_sigaction", "rt_sigprocmask", "rt_sigreturn",
     // what the C library asks of the system: limits, memory size, randomness
@@ -31,10 +34,11 @@ constexpr const char* kAllowed[] = {
 };
 
 // A sanitizer build's runtime makes calls of its own in the worker: pipe2
-// to test whether memory can be read (the vptr check), sigaltstack and
-// gettid for each new thread, sched_yield in its allocator's locks.
+// to test whether memory can be read (the vptr check), sigaltstack for each
+// new thread, sched_yield in its allocator's locks, open and ioctl as it
+// prints a report.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr std::array<const char*, 4> kSanitizerAllowed = {"pipe2", "sigaltstack", "gettid", "sched_yield"};
+constexpr std::array<const char*, 5> kSanitizerAllowed = {"pipe2", "sigaltstack", "sched_yield", "open", "ioctl"};
 #else
 constexpr std::array<const char*, 0> kSanitizerAllowed = {};
 #endif
