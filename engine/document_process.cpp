@@ -136,7 +136,7 @@ DocumentProcess::DocumentProcess(const ExtractRequest& request, const DocumentOu
     for (std::string& variable : environment)
         envp.push_back(variable.data());
     envp.push_back(nullptr);
-    MakeOutputFolder(request);
+    MakeOutputFolder();
     const int error = posix_spawn(&child_, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) {
@@ -161,8 +161,8 @@ DocumentProcess::DocumentProcess(const ExtractRequest& request, const DocumentOu
     }
 }
 
-void DocumentProcess::MakeOutputFolder(const ExtractRequest& request) {
-    if (!request.listOnly && !platform::PathExists(output_.outputDirectory))
+void DocumentProcess::MakeOutputFolder() {
+    if (!request_.listOnly && !platform::PathExists(output_.outputDirectory))
         madeFolder_ = platform::CreateDirectory(output_.outputDirectory);
 }
 

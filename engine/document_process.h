@@ -71,7 +71,7 @@ private:
     // document waiting for its turn to be reported holds little.
     static constexpr size_t kMostOutputLines = 500;
     static constexpr size_t kLongestOutputLine = 1024;
-    void MakeOutputFolder(const ExtractRequest& request);
+    void MakeOutputFolder();
     // Why a child that gave no result ended, from its exit status.
     std::string StopCause(int status) const;
 
