@@ -148,3 +148,17 @@ TEST(WorkerSandbox, CorpusDocumentsGiveTheSameFilesConfinedOrNot) {
                                                  << " not";
     }
 }
+
+// The run makes each document's folder before its worker starts, since a
+// confined worker may write only inside it; a document that never opens
+// leaves none, as when the worker made it.
+TEST(WorkerSandbox, AFolderMadeForADocumentThatNeverOpensIsRemoved) {
+    TempDir dir;
+    WriteFile(dir / "broken.pdf", "no PDF at all");
+    WriteFile(dir / "sample.pdf", testpdf::SampleDocument());
+    const std::string broken = dir / "broken.pdf", sample = dir / "sample.pdf";
+    const testing_support::CliResult result =
+        testing_support::RunCliCommand({"--no-markers", "-f", "ppm", broken.c_str(), sample.c_str()});
+    EXPECT_NE(result.err.find(broken + ": Not a valid pdf file!"), std::string::npos) << result.err;
+    EXPECT_EQ(ListFiles(dir.path()), (std::vector<std::string>{"broken.pdf", "sample", "sample.pdf"}));
+}
