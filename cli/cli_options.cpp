@@ -96,6 +96,8 @@ std::string HelpText() {
            "                             (default: 4096)\n"
            "      --time-limit SECONDS   time one document may take, 0 for no limit\n"
            "                             (default: 600)\n"
+           "      --sandbox on|off       off runs each document's worker without its\n"
+           "                             confinement, to diagnose a document (default: on)\n"
            "      --min-size WxH|N       images narrower than W or lower than H pixels get no\n"
            "                             file; the others keep their numbers (default: 0)\n"
            "      --name TEMPLATE        file names from {title}, {page}, {n} (the image number)\n"
@@ -175,6 +177,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     std::string shard;
     std::string minimumSize;
     std::string unique;
+    std::string sandbox = "on";
     bool noMarkers = false;
     bool gray = false, help = false, version = false;
     bool list = false, json = false, csv = false;
@@ -193,6 +196,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     app.add_option("-j,--jobs", options.jobs)->check(CLI::Range(1, 256));
     app.add_option("--memory-limit", options.memoryLimitMb)->check(CLI::Range(0, INT_MAX));
     app.add_option("--time-limit", options.timeLimitSeconds)->check(CLI::Range(0, INT_MAX));
+    app.add_option("--sandbox", sandbox)->check(CLI::IsMember({"on", "off"}));
     app.add_option("--min-size", minimumSize);
     app.add_option("--name", options.settings.nameTemplate);
     app.add_flag("--unique{object}", unique);
@@ -285,6 +289,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     options.settings.imagesFormat = format == "ppm" ? OUTPUT_PPM_PBM : OutputFormatFromLabel(format);
     options.settings.jpegGrayScale = gray ? 0 : 1;
     options.settings.masks = MaskOutputFromName(masks);
+    options.sandbox = sandbox == "on";
     parsed.options = options;
     return parsed;
 }

@@ -37,6 +37,7 @@ struct CliOptions {
     int jobs = 1;              // documents processed at the same time
     int memoryLimitMb = 4096;  // per document; 0 for none
     int timeLimitSeconds = 600; // per document; 0 for none
+    bool sandbox = true;        // each document's worker confines itself
 };
 
 struct ParsedCommandLine {

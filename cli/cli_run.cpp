@@ -16,6 +16,7 @@
 #include "engine/pdf/document_summary.h"
 #include "engine/settings/job_paths.h"
 #include "engine/run/repeated_content.h"
+#include "engine/run/worker_sandbox.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
@@ -400,8 +401,9 @@ private:
         // only add to its work.
         if (settings_.imagesFormat == OUTPUT_PPM_PBM && !Listing())
             request.pageThreads = std::max(1, options_.jobs / std::min(options_.jobs, count));
-        slot.process = std::make_unique<DocumentProcess>(request, slot.output, settings_,
-                                                         DocumentLimits{options_.memoryLimitMb, options_.timeLimitSeconds});
+        DocumentLimits limits{options_.memoryLimitMb, options_.timeLimitSeconds};
+        limits.confined = options_.sandbox;
+        slot.process = std::make_unique<DocumentProcess>(request, slot.output, settings_, limits);
         slot.log = std::make_unique<DocumentLog>(progress_);
     }
 
@@ -636,6 +638,10 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool outIsTerminal, 
         messages.SetDocument(settings.outputDirectory);
         messages.ShowMessage(std::string("Cannot make the output folder: ") + std::strerror(error) + ".");
         return static_cast<int>(ExitCode::Skipped);
+    }
+    if (const std::string unavailable = options.sandbox ? SandboxUnavailable() : ""; !unavailable.empty()) {
+        messages.SetDocument({});
+        messages.ShowMessage(UnconfinedRunNotice(unavailable));
     }
     const CliOptions resolved = WithOutputFolderResolved(options);
     ExtractionRun run(resolved, knownCount, out, outIsTerminal, messages, progress, results, report);

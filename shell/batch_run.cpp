@@ -3,6 +3,7 @@
 
 #include "engine/run/document_process.h"
 #include "engine/run/repeated_content.h"
+#include "engine/run/worker_sandbox.h"
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
@@ -223,6 +224,8 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
     bool openFolder = count > 0 && settings.openResult == 0;
     int finished = 0;
     std::string firstImagesFolder;
+    if (const std::string unavailable = count > 0 ? SandboxUnavailable() : ""; !unavailable.empty())
+        events.ShowMessage(UnconfinedRunNotice(unavailable));
     for (; finished < count; ++finished) {
         if (stop_) {
             end = ResourceString("run.stopped");

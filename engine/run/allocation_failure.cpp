@@ -51,6 +51,8 @@ void* realloc(void* block, size_t size) {
 }
 #endif
 
+bool AllocationFailed() { return allocationFailed != 0; }
+
 void EndFaultsAfterFailedAllocationWith(int exitStatus) {
     statusAfterFailure = exitStatus;
     struct sigaction action {};

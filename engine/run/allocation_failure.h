@@ -4,3 +4,6 @@
 // every failed allocation is noted, and a fault after one ends the worker
 // with the given exit status instead of the fault's signal.
 void EndFaultsAfterFailedAllocationWith(int exitStatus);
+
+// Whether an allocation of this process has failed.
+bool AllocationFailed();

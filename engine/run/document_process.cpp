@@ -1,6 +1,7 @@
 #include "engine/run/document_process.h"
 
 #include "engine/run/document_worker.h"
+#include "platform/file_system.h"
 #include "platform/output_file.h"
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -68,6 +70,22 @@ std::string SignalName(int number) {
     return name ? name : "unknown signal";
 }
 
+// The worker's environment: the locale and time zone, what the engine and a
+// sanitizer build read, and nothing else of the caller's (its secrets).
+bool PassedToWorker(const std::string& name) {
+    static const char* const kNames[] = {"LANG",         "LANGUAGE",      "TZ",          "TZDIR", "VELLUMIN_ENGINE_ERRORS",
+                                         "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"};
+    return name.rfind("LC_", 0) == 0 || std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames);
+}
+
+std::vector<std::string> WorkerEnvironment() {
+    std::vector<std::string> kept;
+    for (char** entry = environ; *entry; ++entry)
+        if (PassedToWorker(std::string(*entry, std::strcspn(*entry, "="))))
+            kept.emplace_back(*entry);
+    return kept;
+}
+
 // Signals that a process gets for a fault of its own, not from another.
 bool IsFault(int number) {
     return number == SIGSEGV || number == SIGBUS || number == SIGILL || number == SIGFPE || number == SIGABRT ||
@@ -77,7 +95,8 @@ bool IsFault(int number) {
 } // namespace
 
 DocumentProcess::DocumentProcess(const ExtractRequest& request, const DocumentOutput& output,
-                                 const ConvertSettings& settings, const DocumentLimits& limits)
+                                 const ConvertSettings& settings, const DocumentLimits& limits,
+                                 const TrialWorker& trial)
     : request_(request), output_(output), nameTemplate_(settings.nameTemplate), limits_(limits),
       lastLook_(std::chrono::steady_clock::now()) {
     clock_gettime(CLOCK_REALTIME_COARSE, &startedAt_); // the clock file times are taken from
@@ -104,10 +123,23 @@ DocumentProcess::DocumentProcess(const ExtractRequest& request, const DocumentOu
     posix_spawn_file_actions_adddup2(&actions, answer[1], kWorkerChannel);
     posix_spawn_file_actions_adddup2(&actions, written[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, written[1], STDERR_FILENO);
-    const std::string program = WorkerProgram();
+    // No other descriptor of the caller's reaches the worker, even one
+    // opened without close-on-exec.
+    posix_spawn_file_actions_addclosefrom_np(&actions, kWorkerChannel + 1);
+    const std::string program = trial.program.empty() ? WorkerProgram() : trial.program;
     std::string parent = std::to_string(getpid());
-    char* argv[] = {const_cast<char*>(program.c_str()), parent.data(), nullptr};
-    const int error = posix_spawn(&child_, program.c_str(), &actions, nullptr, argv, environ);
+    std::string act = trial.act;
+    std::vector<char*> argv = {const_cast<char*>(program.c_str()), parent.data()};
+    if (!act.empty())
+        argv.push_back(act.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> environment = WorkerEnvironment();
+    std::vector<char*> envp;
+    for (std::string& variable : environment)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+    MakeOutputFolder();
+    const int error = posix_spawn(&child_, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) {
         child_ = -1;
@@ -129,6 +161,11 @@ DocumentProcess::DocumentProcess(const ExtractRequest& request, const DocumentOu
         event.data.fd = fd;
         epoll_ctl(watch_, EPOLL_CTL_ADD, fd, &event);
     }
+}
+
+void DocumentProcess::MakeOutputFolder() {
+    if (!request_.listOnly && !platform::PathExists(output_.outputDirectory))
+        madeFolder_ = platform::CreateDirectory(output_.outputDirectory);
 }
 
 DocumentProcess::~DocumentProcess() {
@@ -252,6 +289,9 @@ std::string DocumentProcess::StopCause(int status) const {
         return "Stopped: " + stopCause_ + ".";
     if (WIFSIGNALED(status)) {
         const int number = WTERMSIG(status);
+        if (number == SIGSYS && limits_.confined)
+            return "Stopped by its sandbox: it made a system call that a worker may not make (signal " +
+                   std::to_string(number) + ", " + SignalName(number) + ").";
         return IsFault(number) ? "Stopped: the work failed (signal " + std::to_string(number) + ", " +
                                      SignalName(number) + ")."
                                : "Stopped by signal " + std::to_string(number) + " (" + SignalName(number) +
@@ -306,12 +346,14 @@ DocumentReport DocumentProcess::Finish() {
         close(channel_);
         channel_ = -1;
     }
-    if (reported_ || !report_.cutShort.empty())
-        return report_;
-    report_.extraction.outcome = ExtractOutcome::Skipped;
-    if (child > 0)
-        RemoveUnfinishedOutput(child);
-    report_.cutShort = StopCause(status);
+    if (!reported_ && report_.cutShort.empty()) {
+        report_.extraction.outcome = ExtractOutcome::Skipped;
+        if (child > 0)
+            RemoveUnfinishedOutput(child);
+        report_.cutShort = StopCause(status);
+    }
+    if (madeFolder_ && !(reported_ && report_.extraction.outcome == ExtractOutcome::Extracted))
+        rmdir(output_.outputDirectory.c_str()); // only when empty
     return report_;
 }
 

@@ -17,13 +17,23 @@
 #include <string>
 #include <sys/types.h>
 
+// A worker built for tests (never shipped), which tries a forbidden act once
+// confined; the act is its extra argument.
+struct TrialWorker {
+    std::string program;
+    std::string act;
+};
+
 class DocumentProcess {
 public:
     // Starts the child, which extracts the document to its planned place and,
     // unless the format is the raw dump, converts its images. The child ends
-    // with the thread that starts it, which must therefore outlive it.
+    // with the thread that starts it, which must therefore outlive it. The
+    // child gets a short environment and no descriptor but its pipes; the
+    // output folder is made here, since a confined child may write only
+    // inside it.
     DocumentProcess(const ExtractRequest& request, const DocumentOutput& output, const ConvertSettings& settings,
-                    const DocumentLimits& limits);
+                    const DocumentLimits& limits, const TrialWorker& trial = {});
     ~DocumentProcess();
     DocumentProcess(const DocumentProcess&) = delete;
     DocumentProcess& operator=(const DocumentProcess&) = delete;
@@ -64,6 +74,7 @@ private:
     // document waiting for its turn to be reported holds little.
     static constexpr size_t kMostOutputLines = 500;
     static constexpr size_t kLongestOutputLine = 1024;
+    void MakeOutputFolder();
     // Why a child that gave no result ended, from its exit status.
     std::string StopCause(int status) const;
 
@@ -88,6 +99,9 @@ private:
     bool stoppedForTime_ = false;
     bool cancelled_ = false;
     bool reported_ = false;
+    // The folder did not exist before: a document that never opened leaves
+    // none, as when the child made it once it had.
+    bool madeFolder_ = false;
     DocumentReport report_;
     std::chrono::steady_clock::time_point lastLook_;
     std::chrono::steady_clock::duration counted_{}; // of the time limit

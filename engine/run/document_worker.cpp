@@ -1,5 +1,7 @@
 #include "engine/run/document_worker.h"
 
+#include "engine/run/worker_sandbox.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -98,7 +100,7 @@ std::string UnescapeRecordText(const std::string& text) {
 // sent as text, so that paths that are not UTF-8 pass unchanged.
 template <typename Visit>
 void VisitJob(ExtractRequest& request, DocumentOutput& output, ConvertSettings& settings, int& memoryMb,
-              Visit&& visit) {
+              int& confined, Visit&& visit) {
     visit("path", request.path);
     visit("ownerPassword", request.ownerPassword);
     visit("userPassword", request.userPassword);
@@ -125,6 +127,7 @@ void VisitJob(ExtractRequest& request, DocumentOutput& output, ConvertSettings& 
     visit("nameTemplate", settings.nameTemplate);
     visit("skipRepeated", settings.skipRepeated);
     visit("memoryMb", memoryMb);
+    visit("confined", confined);
 }
 
 std::string EncodeDocumentJob(const ExtractRequest& request, const DocumentOutput& output,
@@ -133,6 +136,7 @@ std::string EncodeDocumentJob(const ExtractRequest& request, const DocumentOutpu
     DocumentOutput o = output;
     ConvertSettings s = settings;
     int memoryMb = limits.memoryMb;
+    int confined = limits.confined ? 1 : 0;
     std::string job;
     auto line = [&job](const char* name, const auto& value) {
         if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>)
@@ -140,7 +144,7 @@ std::string EncodeDocumentJob(const ExtractRequest& request, const DocumentOutpu
         else
             job += std::string(name) + " " + std::to_string(value) + "\n";
     };
-    VisitJob(r, o, s, memoryMb, line);
+    VisitJob(r, o, s, memoryMb, confined, line);
     return job;
 }
 
@@ -179,12 +183,14 @@ bool EndWithParent(long parent) {
     return getppid() == parent;
 }
 
-int RunDocumentWorker(int input, int channel) {
+int RunDocumentWorker(int input, int channel, bool (*allocationFailed)(),
+                      const std::function<void(MessageSink&)>& afterConfinement) {
     ChannelWriter writer(channel);
     ExtractRequest request;
     DocumentOutput output;
     ConvertSettings settings;
     int memoryMb = 0;
+    int confined = 0;
     std::map<std::string, std::string> fields;
     std::istringstream job(ReadAll(input));
     for (std::string line; std::getline(job, line);) {
@@ -202,7 +208,7 @@ int RunDocumentWorker(int input, int channel) {
         else
             value = std::atoi(found->second.c_str());
     };
-    VisitJob(request, output, settings, memoryMb, take);
+    VisitJob(request, output, settings, memoryMb, confined, take);
     if (!missing.empty()) {
         writer.ShowError("The document's job lacks its " + missing + ".");
         return kWorkerFailed;
@@ -212,8 +218,19 @@ int RunDocumentWorker(int input, int channel) {
         rlimit memory{bytes, bytes};
         setrlimit(RLIMIT_AS, &memory);
     }
+    if (confined && SandboxUnavailable().empty()) {
+        const std::string failure = ConfineWorker(request.path, request.listOnly ? std::string() : output.outputDirectory);
+        if (!failure.empty()) {
+            writer.Send('S', 0, "it could not confine itself (" + failure + ")");
+            return kWorkerFailed;
+        }
+    }
+    if (afterConfinement)
+        afterConfinement(writer);
     try {
         const DocumentReport report = RunDocument(request, output, settings, writer);
+        if (memoryMb > 0 && allocationFailed && allocationFailed() && LostImages(report.images))
+            return kWorkerOutOfMemory;
         for (const ImageEntry& image : report.catalogue)
             writer.Send('I', 0, ImageEntryJson(image).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
         writer.Send('R', static_cast<int>(report.extraction.outcome), EncodeDocumentResult(report));

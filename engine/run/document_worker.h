@@ -4,13 +4,14 @@
 // its job from standard input and answers on descriptor kWorkerChannel.
 //
 // The job is lines, a name, a space and a value: the request, the planned
-// output, the settings and the memory limit. The answer is lines: a letter, a number, a space and
+// output, the settings, the memory limit and whether to confine itself. The answer is lines: a letter, a number, a space and
 // a text with '\' and line breaks escaped. M: a message; T, C: the Total and
 // Current progress (position, text); I: an image of the catalogue (its
 // JSON); R: the result (the outcome, then the text of EncodeDocumentResult);
 // S: why the work stopped before its end, when it knows.
 #include "engine/run/document_run.h"
 
+#include <functional>
 #include <string>
 
 struct DocumentLimits {
@@ -19,6 +20,9 @@ struct DocumentLimits {
     // Where each limit is set, named when a document is stopped by it.
     std::string memorySetting = "--memory-limit";
     std::string timeSetting = "--time-limit";
+    // Whether the worker confines itself (worker_sandbox.h); off only to
+    // diagnose a document.
+    bool confined = true;
 };
 
 constexpr int kWorkerChannel = 3;
@@ -43,6 +47,13 @@ std::string UnescapeRecordText(const std::string& text);
 // False when the parent, given by its id, is gone already.
 bool EndWithParent(long parent);
 
-// The worker's whole life: reads the job from input, runs the document and
-// answers on channel; answers the exit status.
-int RunDocumentWorker(int input, int channel);
+// The worker's whole life: reads the job from input, confines itself unless
+// the job says not to or the kernel cannot, runs the document and answers on
+// channel; answers the exit status. Tests pass afterConfinement to try what
+// a confined worker may not do. allocationFailed, when given, tells whether
+// an allocation of the worker failed: under a memory limit, images that could
+// then not be converted or written mean the document needed more memory than
+// the limit, and it ends as kWorkerOutOfMemory rather than with images said to
+// be kept or lost.
+int RunDocumentWorker(int input, int channel, bool (*allocationFailed)() = nullptr,
+                      const std::function<void(MessageSink&)>& afterConfinement = nullptr);

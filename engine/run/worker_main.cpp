@@ -15,5 +15,5 @@ int main(int argc, char** argv) {
     // An image past the file-size limit (ulimit -f) fails its write with
     // EFBIG and is reported lost with that reason; the document goes on.
     signal(SIGXFSZ, SIG_IGN);
-    return RunDocumentWorker(STDIN_FILENO, kWorkerChannel);
+    return RunDocumentWorker(STDIN_FILENO, kWorkerChannel, AllocationFailed);
 }

@@ -103,6 +103,8 @@ TEST(CliOptions, DefaultsAndChoices) {
     EXPECT_EQ(plain.options->settings.masks, MASKS_ALPHA); // kept as alpha where the format can
     EXPECT_EQ(Parse({"--masks", "separate", "a.pdf"}).options->settings.masks, MASKS_SEPARATE);
     EXPECT_EQ(Parse({"--masks", "none", "a.pdf"}).options->settings.masks, MASKS_NONE);
+    EXPECT_TRUE(Parse({"a.pdf"}).options->sandbox);
+    EXPECT_FALSE(Parse({"--sandbox", "off", "a.pdf"}).options->sandbox);
 }
 
 TEST(CliOptions, UsageErrorsHelpAndVersion) {
@@ -115,7 +117,7 @@ TEST(CliOptions, UsageErrorsHelpAndVersion) {
         {"--list", "--skip-done", "a.pdf"}, {"--list", "--results", "r.jsonl", "a.pdf"},
         {"--name", "a/{n}", "a.pdf"}, {"--name", "..{n}", "a.pdf"}, {"--name", "{bogus}", "a.pdf"},
         {"--name", "{n}", "-o", "out", "a.pdf"}, {"--min-size", "3x", "a.pdf"}, {"--min-size", "-1", "a.pdf"},
-        {"--min-size", "x3", "a.pdf"}};
+        {"--min-size", "x3", "a.pdf"}, {"--sandbox", "maybe", "a.pdf"}};
     for (const auto& args : errors) {
         ParsedCommandLine parsed = Parse(args);
         EXPECT_FALSE(parsed.options);
