@@ -3,7 +3,7 @@
 # defines build_tree. Sourced by run.sh and test.sh.
 set -euo pipefail
 
-BUILD_PACKAGES=(cmake g++ make pkg-config libpoppler-private-dev libjpeg-dev libpng-dev libdeflate-dev libtiff-dev zlib1g-dev
+BUILD_PACKAGES=(cmake g++ make pkg-config libpoppler-private-dev libjpeg-dev libturbojpeg0-dev libpng-dev libdeflate-dev libtiff-dev zlib1g-dev
                 libgtest-dev libcli11-dev nlohmann-json3-dev libssl-dev qt6-base-dev)
 
 # install_missing PACKAGE...: apt-get install of the packages not installed yet.
