@@ -47,11 +47,11 @@ std::string ObjectText(const ImageEntry& entry) {
     return entry.object > 0 ? FormatText("%d %d", entry.object, entry.generation) : "-";
 }
 
-// The box on the page as shown, to a tenth of a point, marked with '*' when
-// the image is turned or mirrored there.
+// The box on the page as shown, to a tenth of a point (adding 0 turns a -0
+// into 0), marked with '*' when the image is turned or mirrored there.
 std::string PositionText(const ImagePlacement& placement) {
     const std::array<double, 4> box = placement.Box();
-    return FormatText("%.1f,%.1f,%.1f,%.1f%s", box[0], box[1], box[2], box[3],
+    return FormatText("%.1f,%.1f,%.1f,%.1f%s", box[0] + 0.0, box[1] + 0.0, box[2] + 0.0, box[3] + 0.0,
                       placement.Turn().Upright() ? "" : "*");
 }
 

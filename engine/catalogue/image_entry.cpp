@@ -45,11 +45,12 @@ std::string Encoding(Stream* str) {
 // Numbers in the JSON keep a few decimals: enough for points and ppi.
 double Rounded(double value, double scale) { return std::round(value * scale) / scale; }
 
+// Adding 0 turns a -0 into 0, which reads the same to anyone.
 template <size_t N>
 nlohmann::json RoundedArray(const std::array<double, N>& values, double scale) {
     nlohmann::json array = nlohmann::json::array();
     for (double value : values)
-        array.push_back(Rounded(value, scale));
+        array.push_back(Rounded(value, scale) + 0.0);
     return array;
 }
 
