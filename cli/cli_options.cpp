@@ -83,6 +83,9 @@ std::string HelpText() {
                        "                             the image's alpha channel (png, tif, tga), a\n"
                        "                             NAME.mask.pgm file beside the image, or nothing\n"
                        "                             (default: alpha for png, tif and tga, else none)\n"
+                       "      --orient stored|shown  each file as the document stores the image, or turned\n"
+                       "                             and mirrored as the page shows it, every pixel kept\n"
+                       "                             (default: stored)\n"
                        "  -p, --pages N|N-M|N-       pages of each document; N- runs to the last page\n"
                        "                             (default: all)\n"
                        "      --owner-password TEXT  owner password for every document\n"
@@ -113,7 +116,8 @@ std::string HelpText() {
            "      --summary              print each document's summary instead of extracting\n"
            "      --list                 list each document's images instead of extracting:\n"
            "                             page, number, type, size, colour, encoding, object,\n"
-           "                             placed size, resolution, stored size; nothing decoded\n"
+           "                             placed size, resolution, stored size, and the place\n"
+           "                             on the page (bbox_pt, matrix); nothing decoded\n"
            "      --json, --csv          with --list: one JSON object per image and line, or\n"
            "                             CSV with a header line\n"
            "      --plan                 print where each document's images would go,\n"
@@ -162,6 +166,8 @@ std::string HelpText() {
            "  vellumin-cli --unique=content --report images.jsonl scans/\n"
            "                                     one file per distinct image, and a record of\n"
            "                                     every use of each in images.jsonl\n"
+           "  vellumin-cli --orient shown -f png scans.pdf\n"
+           "                                     PNG files turned the way the pages show them\n"
            "  vellumin-cli --list --csv report.pdf > images.csv\n"
            "                                     the images of report.pdf as a table, not extracted\n"
            "  vellumin-cli --plan -o imgs a/report.pdf b/report.pdf\n"
@@ -173,6 +179,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     options.jobs = DefaultJobs();
     std::string format = "jpg";
     std::string masks = MaskOutputName(MASKS_ALPHA);
+    std::string orientation = OrientationName(ORIENT_STORED);
     std::string pages;
     std::string shard;
     std::string minimumSize;
@@ -190,6 +197,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     app.add_option("-q,--quality", options.settings.jpegQuality)->check(CLI::Range(1, 100));
     app.add_flag("--gray", gray);
     app.add_option("--masks", masks)->check(CLI::IsMember({"alpha", "separate", "none"}));
+    app.add_option("--orient", orientation)->check(CLI::IsMember({"stored", "shown"}));
     app.add_option("-p,--pages", pages);
     app.add_option("--owner-password", options.ownerPassword);
     app.add_option("--user-password", options.userPassword);
@@ -290,6 +298,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     options.settings.jpegGrayScale = gray ? 0 : 1;
     options.settings.masks = MaskOutputFromName(masks);
     options.sandbox = sandbox == "on";
+    options.settings.orientation = OrientationFromName(orientation);
     parsed.options = options;
     return parsed;
 }

@@ -3,6 +3,7 @@
 #include "engine/settings/text_format.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -11,8 +12,8 @@ namespace {
 const std::vector<std::string> kFactKeys = {
     "page", "image", "type", "width", "height", "colour_space", "components", "bits_per_component", "encoding",
     "interpolate", "inline", "object", "generation", "placed_width_pt", "placed_height_pt", "ppi_x", "ppi_y",
-    "stored_bytes", "decoded_bytes", "ratio", "reason"};
-const std::vector<std::string> kFileKeys = {"file", "file_bytes", "sha256", "duplicate_of"};
+    "stored_bytes", "decoded_bytes", "ratio", "bbox_pt", "matrix", "reason"};
+const std::vector<std::string> kFileKeys = {"file", "file_bytes", "sha256", "duplicate_of", "orient_note"};
 
 std::vector<std::string> CsvKeys(bool withFiles) {
     std::vector<std::string> keys = kFactKeys;
@@ -46,6 +47,14 @@ std::string ObjectText(const ImageEntry& entry) {
     return entry.object > 0 ? FormatText("%d %d", entry.object, entry.generation) : "-";
 }
 
+// The box on the page as shown, to a tenth of a point (adding 0 turns a -0
+// into 0), marked with '*' when the image is turned or mirrored there.
+std::string PositionText(const ImagePlacement& placement) {
+    const std::array<double, 4> box = placement.Box();
+    return FormatText("%.1f,%.1f,%.1f,%.1f%s", box[0] + 0.0, box[1] + 0.0, box[2] + 0.0, box[3] + 0.0,
+                      placement.Turn().Upright() ? "" : "*");
+}
+
 bool IsMask(const ImageEntry& entry) { return entry.type == "mask" || entry.type == "smask"; }
 
 } // namespace
@@ -57,9 +66,9 @@ std::string ImageTable(const std::string& path, const std::vector<ImageEntry>& e
         return text;
     const std::vector<std::string> header = {"page", "image", "type", "width", "height", "colour", "comp",
                                              "bpc", "encoding", "interp", "object", "width-pt", "height-pt",
-                                             "x-ppi", "y-ppi", "stored", "ratio", "note"};
+                                             "x-ppi", "y-ppi", "stored", "ratio", "position", "note"};
     // Numbers are right-aligned, words left-aligned.
-    const std::string rightAligned = "110110110001111110";
+    const std::string rightAligned = "1101101100011111100";
     std::vector<std::vector<std::string>> rows{header};
     for (const ImageEntry& e : entries)
         rows.push_back({std::to_string(e.page), std::to_string(e.number), e.type, std::to_string(e.width),
@@ -68,7 +77,7 @@ std::string ImageTable(const std::string& path, const std::vector<ImageEntry>& e
                         e.interpolate ? "yes" : "no", ObjectText(e), Fixed(e.placedWidth, 2),
                         Fixed(e.placedHeight, 2), Fixed(e.ppiX, 1), Fixed(e.ppiY, 1),
                         e.storedBytes >= 0 ? std::to_string(e.storedBytes) : "-",
-                        e.storedBytes >= 0 ? Fixed(StoredRatio(e), 3) : "-", e.noFile});
+                        e.storedBytes >= 0 ? Fixed(StoredRatio(e), 3) : "-", PositionText(e.placement), e.noFile});
     std::vector<size_t> widths(header.size(), 0);
     for (const auto& row : rows)
         for (size_t c = 0; c < row.size(); ++c)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -164,6 +165,11 @@ void PngFileWriter::EndRow() {
 
 bool PngFileWriter::Write(CByteStream* stream, std::string* error) {
     libdeflate_compressor* compressor = Compressor(level_);
+    // A compressor of a level the library knows is refused only for want of
+    // memory, which ends the run like any other failed allocation instead of
+    // passing for a fault of this image.
+    if (!compressor && level_ >= 0 && level_ <= 12)
+        throw std::bad_alloc();
     if (!compressor || rowsAdded_ != layout_.height) {
         *error = "Compression Error";
         return false;

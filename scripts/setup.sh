@@ -3,8 +3,8 @@
 # defines build_tree. Sourced by run.sh and test.sh.
 set -euo pipefail
 
-BUILD_PACKAGES=(cmake g++ make pkg-config libpoppler-private-dev libjpeg-dev libpng-dev libdeflate-dev libtiff-dev zlib1g-dev
-                libgtest-dev libcli11-dev nlohmann-json3-dev libssl-dev qt6-base-dev libseccomp-dev)
+BUILD_PACKAGES=(cmake g++ make pkg-config libpoppler-private-dev libjpeg-dev libturbojpeg0-dev libpng-dev libdeflate-dev libtiff-dev
+                zlib1g-dev libgtest-dev libcli11-dev nlohmann-json3-dev libssl-dev qt6-base-dev libseccomp-dev)
 
 # install_missing PACKAGE...: apt-get install of the packages not installed yet.
 install_missing() {

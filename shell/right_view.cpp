@@ -44,7 +44,7 @@ CRightView::~CRightView() {
 }
 
 void CRightView::CommitEditing() {
-    for (int id = 1; id <= 16 && tree_.FindItem(id); ++id)
+    for (int id = 1; id <= kSkipRepeated && tree_.FindItem(id); ++id)
         if (CChoiceTreeItem* item = tree_.FindItem(id); item->IsEditing())
             item->CommitChanges();
 }
@@ -117,6 +117,9 @@ void CRightView::BuildOptionTree() {
           {ResourceString("options.transparency.alpha"), ResourceString("options.transparency.separate"),
            ResourceString("options.transparency.none")},
           knownMasks ? settings_.masks : MASKS_ALPHA);
+    combo(output, "options.orientation",
+          {ResourceString("options.orientation.stored"), ResourceString("options.orientation.shown")},
+          settings_.orientation == ORIENT_SHOWN ? ORIENT_SHOWN : ORIENT_STORED);
     // Which images get a file: 0 pixels is no minimum.
     CChoiceTreeItem* selection = category("options.selection");
     spinner(selection, "options.minimum_width", settings_.minimumWidth, kLargestMinimum, 0);
@@ -158,6 +161,7 @@ void CRightView::CopyItem(int id, bool sideEffects) {
     case kJpegQuality: settings_.jpegQuality = SpinnerValue(item); break;
     case kJpegGrayScale: settings_.jpegGrayScale = ComboValue(item); break;
     case kTransparency: settings_.masks = ComboValue(item); break;
+    case kOrientation: settings_.orientation = ComboValue(item); break;
     case kMinimumWidth: settings_.minimumWidth = SpinnerValue(item); break;
     case kMinimumHeight: settings_.minimumHeight = SpinnerValue(item); break;
     case kSkipRepeated: settings_.skipRepeated = ComboValue(item); break;

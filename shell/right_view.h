@@ -14,7 +14,7 @@ public:
     // Item identifiers, in insertion order.
     enum : int {
         kGeneral = 1, kPageRange, kBeginPage, kEndPage, kOpenResults,
-        kOutput, kOutputDirectory, kOutputMode, kJpegQuality, kJpegGrayScale, kTransparency,
+        kOutput, kOutputDirectory, kOutputMode, kJpegQuality, kJpegGrayScale, kTransparency, kOrientation,
         kSelection, kMinimumWidth, kMinimumHeight, kSkipRepeated,
     };
 

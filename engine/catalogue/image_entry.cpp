@@ -5,6 +5,7 @@
 #include <Stream.h>
 #include <XRef.h>
 
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -44,6 +45,15 @@ std::string Encoding(Stream* str) {
 // Numbers in the JSON keep a few decimals: enough for points and ppi.
 double Rounded(double value, double scale) { return std::round(value * scale) / scale; }
 
+// Adding 0 turns a -0 into 0, which reads the same to anyone.
+template <size_t N>
+nlohmann::json RoundedArray(const std::array<double, N>& values, double scale) {
+    nlohmann::json array = nlohmann::json::array();
+    for (double value : values)
+        array.push_back(Rounded(value, scale) + 0.0);
+    return array;
+}
+
 } // namespace
 
 ImageEntry DescribeImage(const char* type, GfxState* state, Stream* str, int width, int height,
@@ -68,6 +78,7 @@ ImageEntry DescribeImage(const char* type, GfxState* state, Stream* str, int wid
     entry.placedHeight = std::hypot(ctm[2], ctm[3]);
     entry.ppiX = entry.placedWidth > 0 ? width * 72.0 / entry.placedWidth : 0;
     entry.ppiY = entry.placedHeight > 0 ? height * 72.0 / entry.placedHeight : 0;
+    entry.placement = PlacementOf(state);
     if (!inlineImage)
         if (BaseStream* stored = str->getBaseStream())
             entry.storedBytes = stored->getLength();
@@ -121,6 +132,8 @@ nlohmann::json ImageEntryJson(const ImageEntry& entry) {
         {"placed_height_pt", Rounded(entry.placedHeight, 100)},
         {"ppi_x", Rounded(entry.ppiX, 10)},
         {"ppi_y", Rounded(entry.ppiY, 10)},
+        {"bbox_pt", RoundedArray(entry.placement.Box(), 100)},
+        {"matrix", RoundedArray(entry.placement.matrix, 10000)},
         {"stored_bytes", known(entry.storedBytes)},
         {"decoded_bytes", entry.decodedBytes},
         {"ratio", entry.storedBytes >= 0 ? nlohmann::json(Rounded(StoredRatio(entry), 1000)) : nlohmann::json()},
@@ -137,6 +150,8 @@ nlohmann::json ImageEntryJson(const ImageEntry& entry) {
         value["sha256"] = entry.sha256;
     if (!entry.pixelsHash.empty())
         value["pixels_sha256"] = entry.pixelsHash;
+    if (!entry.turnNote.empty())
+        value["orient_note"] = entry.turnNote;
     return value;
 }
 
@@ -163,6 +178,10 @@ ImageEntry ImageEntryFromJson(const nlohmann::json& value) {
     entry.placedHeight = number("placed_height_pt", 0.0);
     entry.ppiX = number("ppi_x", 0.0);
     entry.ppiY = number("ppi_y", 0.0);
+    if (const auto matrix = value.find("matrix"); matrix != value.end() && matrix->is_array() && matrix->size() == 6)
+        for (size_t i = 0; i < 6; ++i)
+            if ((*matrix)[i].is_number())
+                entry.placement.matrix[i] = (*matrix)[i].get<double>();
     entry.storedBytes = number("stored_bytes", -1ll);
     entry.decodedBytes = number("decoded_bytes", 0ll);
     entry.file = value.value("file", "");
@@ -171,5 +190,6 @@ ImageEntry ImageEntryFromJson(const nlohmann::json& value) {
     entry.fileBytes = number("file_bytes", -1ll);
     entry.sha256 = value.value("sha256", "");
     entry.pixelsHash = value.value("pixels_sha256", "");
+    entry.turnNote = value.value("orient_note", "");
     return entry;
 }

@@ -3,6 +3,7 @@
 // from the image's dictionary, its stream and its placement on the page
 // without decoding it, and, after a run, what became of it.
 #include "engine/dump/no_file_reasons.h"
+#include "engine/pdf/image_placement.h"
 
 #include <nlohmann/json.hpp>
 
@@ -32,6 +33,7 @@ struct ImageEntry {
     double placedHeight = 0;
     double ppiX = 0;           // pixels per inch as placed; 0 when the image has no extent
     double ppiY = 0;
+    ImagePlacement placement;  // where the page shows it
     long long storedBytes = -1; // the stream as stored; -1 when unknown (inline)
     long long decodedBytes = 0; // its samples, rows padded to whole bytes
 
@@ -42,6 +44,7 @@ struct ImageEntry {
     long long fileBytes = -1;
     std::string sha256;        // of the file written, in hex
     std::string pixelsHash;    // of what the dump wrote, when repeats are compared by content
+    std::string turnNote;      // how the file was turned when it could not be turned as stored
 };
 
 

@@ -35,6 +35,7 @@ void RecordingDumpDev::Settled(const ImageFate& fate) {
     entry.noFile = fate.noFile;
     entry.duplicateOf = fate.duplicateOf;
     entry.pixelsHash = fate.pixelsHash;
+    entry.turnNote = fate.turnNote;
 }
 
 void RecordingDumpDev::drawImageMask(GfxState* state, Object* ref, Stream* str, int width, int height, bool invert,

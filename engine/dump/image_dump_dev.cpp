@@ -6,7 +6,9 @@
 #include "engine/pdf/inflated_image.h"
 #include "engine/pdf/rgb_row_converter.h"
 #include "engine/pdf/sample_row_reader.h"
+#include "engine/dump/jpeg_turn.h"
 #include "engine/dump/sha256_digest.h"
+#include "engine/dump/turned_pixels.h"
 #include "engine/settings/text_format.h"
 #include "platform/file_system.h"
 
@@ -38,6 +40,9 @@ const int kDeepestTiling = 8;
 const int kDeepestEngineForm = 100;
 // What the engine says of an image whose parameters it refuses, drawing nothing.
 const char* const kRefusedImage = "Bad image parameters";
+// What the report says of a stored JPEG written decoded because it could not
+// be turned as stored.
+const char kDecodedToTurn[] = "decoded to be turned: its JPEG data cannot be turned without loss";
 
 // Reads up to count bytes and returns how many came; bytes past the end of
 // the data read as 0xFF, the low byte of the engine's end-of-data value.
@@ -65,16 +70,25 @@ std::string PnmHeader(PnmKind kind, int width, int height, size_t minimumLength 
 // Room enough for any header above.
 const size_t kLongestHeader = 128;
 
-// Writes the rows of an image whose data may end early. Rows past the end of
-// the data are padded (the reader fills them) up to the declared height, but
-// only up to a bound: a damaged image that declares billions of rows over a
-// few bytes keeps the rows it has, and its header is rewritten to say so.
-// readRow(row) fills one output row and answers whether the data still lasted.
-template <typename ReadRow>
-void WriteRows(FILE* file, PnmKind kind, int width, int height, std::int64_t rowBytes, ReadRow readRow,
-               unsigned char* row) {
-    const std::string header = PnmHeader(kind, width, height);
-    std::fwrite(header.data(), 1, header.size(), file);
+// Bits per pixel of each kind of file.
+int PixelBits(PnmKind kind) {
+    const int bits[] = {1, 8, 24, 32};
+    return bits[static_cast<int>(kind)];
+}
+
+// Bytes of a file's pixels once laid out as turn says.
+std::int64_t ShownBytes(PnmKind kind, int width, int height, ImageTurn turn) {
+    return RowBytes(turn.ShownWidth(width, height), PixelBits(kind)) * turn.ShownHeight(width, height);
+}
+
+// Reads the rows of an image whose data may end early, handing each to
+// take, and returns how many it took. Rows past the end of the data are
+// padded (the reader fills them) up to the declared height, but only up to
+// a bound: a damaged image that declares billions of rows over a few bytes
+// keeps the rows it has. readRow(row) fills one output row and answers
+// whether the data still lasted.
+template <typename ReadRow, typename Take>
+int ReadRows(int height, std::int64_t rowBytes, ReadRow readRow, unsigned char* row, Take take) {
     std::int64_t decoded = 0, padded = 0;
     int rows = 0;
     for (; rows < height; ++rows) {
@@ -82,13 +96,38 @@ void WriteRows(FILE* file, PnmKind kind, int width, int height, std::int64_t row
             decoded += rowBytes;
         else if ((padded += rowBytes) > std::max(kPaddingFloor, decoded))
             break;
-        std::fwrite(row, 1, static_cast<size_t>(rowBytes), file);
+        take(row);
     }
-    if (rows < height) {
-        const std::string shorter = PnmHeader(kind, width, rows, header.size());
-        std::fseek(file, 0, SEEK_SET);
-        std::fwrite(shorter.data(), 1, shorter.size(), file);
+    return rows;
+}
+
+// Writes the rows (see ReadRows) as a PNM file laid out as turn says. An
+// upright image's rows go to the file as they come, and its header is
+// rewritten when fewer rows came than it declares; a turned image is turned
+// in memory once all its rows are there.
+template <typename ReadRow>
+void WriteRows(FILE* file, PnmKind kind, int width, int height, std::int64_t rowBytes, ReadRow readRow,
+               unsigned char* row, ImageTurn turn) {
+    if (turn.Upright()) {
+        const std::string header = PnmHeader(kind, width, height);
+        std::fwrite(header.data(), 1, header.size(), file);
+        const int rows = ReadRows(height, rowBytes, readRow, row, [&](const unsigned char* taken) {
+            std::fwrite(taken, 1, static_cast<size_t>(rowBytes), file);
+        });
+        if (rows < height) {
+            const std::string shorter = PnmHeader(kind, width, rows, header.size());
+            std::fseek(file, 0, SEEK_SET);
+            std::fwrite(shorter.data(), 1, shorter.size(), file);
+        }
+        return;
     }
+    std::vector<unsigned char> stored;
+    const int rows = ReadRows(height, rowBytes, readRow, row,
+                              [&](const unsigned char* taken) { stored.insert(stored.end(), taken, taken + rowBytes); });
+    const std::vector<unsigned char> shown = TurnedRows(stored.data(), width, rows, PixelBits(kind), turn);
+    const std::string header = PnmHeader(kind, turn.ShownWidth(width, rows), turn.ShownHeight(width, rows));
+    std::fwrite(header.data(), 1, header.size(), file);
+    std::fwrite(shown.data(), 1, shown.size(), file);
 }
 
 // The samples of a colour image's rows, read in order from its data
@@ -150,7 +189,9 @@ std::unique_ptr<ImageSamples> OpenSamples(Stream* image, bool inlineImg, int wid
 ImageDumpDev::ImageDumpDev(const std::string& root, bool passJpegData, ImageHandoff* imageHandoff, int maskOutput)
     : rootPath(root), passJpeg(passJpegData), handoff(imageHandoff), masks(maskOutput) {}
 
-int ImageDumpDev::TakeNumber() {
+int ImageDumpDev::TakeNumber(GfxState* state) {
+    currentTurn = asShown ? PlacementOf(state).Turn() : ImageTurn{};
+    currentNote.clear();
     currentNumber = nextImageNumber;
     currentUse = {};
     currentHash.clear();
@@ -243,6 +284,7 @@ void ImageDumpDev::Wrote(const std::string& name) {
     fate.number = currentNumber;
     fate.file = name;
     fate.pixelsHash = currentHash;
+    fate.turnNote = currentNote;
     Settled(fate);
 }
 
@@ -347,9 +389,9 @@ ImageDumpDev::tilingPatternFill(GfxState*, Gfx* gfx, Catalog*, GfxTilingPattern*
     return true;
 }
 
-void ImageDumpDev::drawImageMask(GfxState*, Object* ref, Stream* str, int width, int height, bool invert, bool,
+void ImageDumpDev::drawImageMask(GfxState* state, Object* ref, Stream* str, int width, int height, bool invert, bool,
                                  bool inlineImg) {
-    int number = TakeNumber();
+    int number = TakeNumber(state);
     if (BelowMinimum(str, width, height, (static_cast<std::int64_t>(width) + 7) / 8, inlineImg))
         return;
     currentObject = ref && ref->isRef() ? ref->getRefNum() : 0;
@@ -366,7 +408,7 @@ void ImageDumpDev::drawImageMask(GfxState*, Object* ref, Stream* str, int width,
 
 void ImageDumpDev::drawImage(GfxState* state, Object* ref, Stream* str, int width, int height, GfxImageColorMap* colorMap,
                              bool, const int* maskColors, bool inlineImg) {
-    int number = TakeNumber();
+    int number = TakeNumber(state);
     const int components = colorMap->getNumPixelComps();
     const int bits = colorMap->getBits();
     const std::int64_t rowBits = static_cast<std::int64_t>(width) * components * bits;
@@ -417,7 +459,7 @@ void ImageDumpDev::DrawMasked(GfxState* state, Object* ref, Stream* str, int wid
         drawImage(state, ref, str, width, height, colorMap, interpolate, nullptr, false);
         return;
     }
-    int number = TakeNumber();
+    int number = TakeNumber(state);
     // Only image XObjects have masks of their own.
     const std::int64_t rowBits =
         static_cast<std::int64_t>(width) * colorMap->getNumPixelComps() * colorMap->getBits();
@@ -498,6 +540,8 @@ bool ImageDumpDev::WriteStoredJpeg(Stream* str, int number) {
         stored->close();
         return false;
     }
+    if (!currentTurn.Upright())
+        return WriteTurnedJpeg(stored, block, got, number);
     std::string name = FileName(number, "jpg");
     platform::OutputFile file(name);
     if (Created(file, name)) {
@@ -509,6 +553,28 @@ bool ImageDumpDev::WriteStoredJpeg(Stream* str, int number) {
             Finish(file, name);
     }
     stored->close();
+    return true;
+}
+
+bool ImageDumpDev::WriteTurnedJpeg(Stream* stored, std::vector<unsigned char>& block, int got, int number) {
+    std::string jpeg;
+    for (; got > 0; got = stored->doGetChars(kCopyBlock, block.data()))
+        jpeg.append(reinterpret_cast<const char*>(block.data()), static_cast<size_t>(got));
+    stored->close();
+    std::string turned;
+    if (!TurnJpegLosslessly(jpeg, currentTurn, &turned)) {
+        currentNote = kDecodedToTurn;
+        return false;
+    }
+    const std::string name = FileName(number, "jpg");
+    platform::OutputFile file(name);
+    if (Created(file, name)) {
+        std::fwrite(turned.data(), 1, turned.size(), file.Stream());
+        if (RepeatedContent(turned))
+            file.Discard();
+        else
+            Finish(file, name);
+    }
     return true;
 }
 
@@ -535,8 +601,8 @@ void ImageDumpDev::WritePbm(Stream* image, bool inlineImg, int width, int height
             out[i] = static_cast<unsigned char>((out[i] & colours.ones) | (~out[i] & colours.zeros));
         return lasted;
     };
-    Emit(FileName(number, "pbm"), rowBytes * height, [&](FILE* file) {
-        WriteRows(file, PnmKind::Pbm, width, height, rowBytes, readRow, row.data());
+    Emit(FileName(number, "pbm"), ShownBytes(PnmKind::Pbm, width, height, currentTurn), [&](FILE* file) {
+        WriteRows(file, PnmKind::Pbm, width, height, rowBytes, readRow, row.data(), currentTurn);
     });
     str->close();
 }
@@ -557,8 +623,8 @@ void ImageDumpDev::WritePpm(Stream* image, bool inlineImg, int width, int height
         return whole;
     };
     const std::int64_t rgbRow = 3 * static_cast<std::int64_t>(width);
-    Emit(FileName(number, "ppm"), rgbRow * height, [&](FILE* file) {
-        WriteRows(file, PnmKind::Ppm, width, height, rgbRow, readRow, rgb.data());
+    Emit(FileName(number, "ppm"), ShownBytes(PnmKind::Ppm, width, height, currentTurn), [&](FILE* file) {
+        WriteRows(file, PnmKind::Ppm, width, height, rgbRow, readRow, rgb.data(), currentTurn);
     });
 }
 
@@ -601,8 +667,8 @@ void ImageDumpDev::WritePam(Stream* image, bool inlineImg, int width, int height
         return whole;
     };
     const std::int64_t rgbaRow = 4 * static_cast<std::int64_t>(width);
-    Emit(FileName(number, "pam"), rgbaRow * height, [&](FILE* file) {
-        WriteRows(file, PnmKind::Pam, width, height, rgbaRow, readRow, rgba.data());
+    Emit(FileName(number, "pam"), ShownBytes(PnmKind::Pam, width, height, currentTurn), [&](FILE* file) {
+        WriteRows(file, PnmKind::Pam, width, height, rgbaRow, readRow, rgba.data(), currentTurn);
     });
 }
 
@@ -617,10 +683,17 @@ void ImageDumpDev::WriteMaskFile(const ImageMask& mask, int number) {
         Fail(name, file);
         return;
     }
-    const std::string header = PnmHeader(PnmKind::Pgm, mask.Width(), mask.Height());
+    const int width = mask.Width(), height = mask.Height();
+    const std::string header =
+        PnmHeader(PnmKind::Pgm, currentTurn.ShownWidth(width, height), currentTurn.ShownHeight(width, height));
     std::fwrite(header.data(), 1, header.size(), file.Stream());
-    for (int y = 0; y < mask.Height(); ++y)
-        std::fwrite(mask.Row(y), 1, static_cast<size_t>(mask.Width()), file.Stream());
+    if (currentTurn.Upright()) {
+        for (int y = 0; y < height; ++y)
+            std::fwrite(mask.Row(y), 1, static_cast<size_t>(width), file.Stream());
+    } else {
+        const std::vector<unsigned char> shown = TurnedRows(mask.Row(0), width, height, 8, currentTurn);
+        std::fwrite(shown.data(), 1, shown.size(), file.Stream());
+    }
     if (!file.Commit())
         Fail(name, file);
 }

@@ -17,6 +17,7 @@
 #include "engine/dump/image_mask.h"
 #include "engine/dump/image_names.h"
 #include "engine/pdf/pdf_engine.h"
+#include "engine/pdf/image_placement.h"
 #include "platform/output_file.h"
 
 #include <OutputDev.h>
@@ -28,6 +29,7 @@
 #include <memory>
 #include <string>
 #include <tuple>
+#include <vector>
 
 // Which images get a file and under what name, beyond the defaults.
 struct ImageSelection {
@@ -46,6 +48,7 @@ struct ImageFate {
     std::string noFile;      // why no file was written
     std::string duplicateOf; // for a repeat: the file of the first
     std::string pixelsHash;  // SHA-256 of what was written, when repeats are compared by content
+    std::string turnNote;    // how the file was turned when it could not be turned as stored
 };
 
 class ImageDumpDev : public OutputDev, private EngineErrorListener {
@@ -61,6 +64,11 @@ public:
     // Leaves out small images and names the files from a template. A
     // template that cannot be parsed leaves the default names.
     void Select(const ImageSelection& selection);
+    // Writes each file turned and mirrored as the page shows the image (see
+    // ImagePlacement::Turn), its alpha channel and mask file with it; stored
+    // JPEG data is turned without loss where its size allows, and decoded
+    // otherwise.
+    void WriteAsShown(bool shown) { asShown = shown; }
     // Images written so far (or handed on in memory); images that could not
     // be written (file not created, write failed), with the system's reason
     // for the first; and images passed over because their data in the
@@ -127,8 +135,9 @@ protected:
 private:
     // Counts an image the engine refused to draw for its parameters.
     void EngineError(const char* message) override;
-    // Takes the next number and names the file with the given extension.
-    int TakeNumber();
+    // Takes the next number for the image the state places, and settles how
+    // its file is turned.
+    int TakeNumber(GfxState* state);
     // Whether the image is a use of an object already written at this size;
     // remembers it as the image being written otherwise.
     bool RepeatedObject(Object* ref, int width, int height);
@@ -181,9 +190,12 @@ private:
     // still to be read.
     void DrawMasked(GfxState* state, Object* ref, Stream* str, int width, int height, GfxImageColorMap* colorMap,
                     bool interpolate, const std::function<ImageMask()>& readMask, const GfxColor* matte);
-    // Copies the stored JPEG data; false (nothing written) when the stored
-    // data does not start like a JPEG file.
+    // Copies the stored JPEG data, turned without loss when the image is
+    // turned; false (nothing written) when the stored data does not start
+    // like a JPEG file or cannot be turned so.
     bool WriteStoredJpeg(Stream* str, int number);
+    // Writes the JPEG data held in memory, turned as the image is.
+    bool WriteTurnedJpeg(Stream* stored, std::vector<unsigned char>& block, int got, int number);
     // What a PBM bit becomes for each value of the stream's bit: 0xFF where
     // that value is written black (1), 0x00 where white.
     struct OneBitColours {
@@ -224,6 +236,9 @@ private:
     int currentObject = 0; // of the image being written; 0 for an inline one
     ColourMemos colourMemos;
     int currentNumber = 0;
+    bool asShown = false;
+    ImageTurn currentTurn;     // of the image being written
+    std::string currentNote;   // how it was turned, when not as stored
     int skipRepeated = 0;
     int imagesRepeated = 0;
     using ObjectUse = std::tuple<int, int, int, int>; // object, generation, width, height

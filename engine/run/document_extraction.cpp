@@ -89,6 +89,7 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
                              output.outputDirectory, DocumentTitle(output), settings.skipRepeated};
     destination.masks = EffectiveMaskOutput(settings.masks, settings.imagesFormat);
     destination.record = request.recordImages != 0;
+    destination.asShown = settings.orientation == ORIENT_SHOWN;
     RenderedImages rendered = RenderPages(*document, chosen.path, request.ownerPassword, request.userPassword,
                                                 chosen.pages, destination, progress, request.pageThreads);
     result.outcome = ExtractOutcome::Extracted;

@@ -122,6 +122,7 @@ void VisitJob(ExtractRequest& request, DocumentOutput& output, ConvertSettings& 
     visit("jpegQuality", settings.jpegQuality);
     visit("jpegGrayScale", settings.jpegGrayScale);
     visit("masks", settings.masks);
+    visit("orientation", settings.orientation);
     visit("minimumWidth", settings.minimumWidth);
     visit("minimumHeight", settings.minimumHeight);
     visit("nameTemplate", settings.nameTemplate);

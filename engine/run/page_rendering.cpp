@@ -82,6 +82,7 @@ std::unique_ptr<ImageDumpDev> MakeDevice(const ImageDestination& destination, st
             : std::make_unique<ImageDumpDev>(destination.root, destination.passJpeg, destination.handoff,
                                              destination.masks);
     device->Select(destination.selection);
+    device->WriteAsShown(destination.asShown);
     return device;
 }
 

@@ -25,6 +25,7 @@ struct ImageDestination {
     ImageSelection selection;
     bool record = false;          // an entry of the catalogue is kept for each image
     int masks = MASKS_NONE;       // what becomes of the masks that images are drawn through
+    bool asShown = false;         // files are turned as the page shows them
 };
 
 // What the dump devices counted (see ImageDumpDev).

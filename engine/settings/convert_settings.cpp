@@ -3,6 +3,7 @@
 namespace {
 const char* const kLabels[OUTPUT_FORMAT_COUNT] = {"ppm/pbm", "jpg", "bmp", "gif", "png", "tif", "tga", "pcx"};
 const char* const kMaskNames[MASKS_COUNT] = {"alpha", "separate", "none"};
+const char* const kOrientationNames[ORIENT_COUNT] = {"stored", "shown"};
 } // namespace
 
 const char* OutputFormatLabel(int format) {
@@ -29,6 +30,17 @@ const char* MaskOutputName(int masks) { return (masks >= 0 && masks < MASKS_COUN
 int MaskOutputFromName(const std::string& name) {
     for (int i = 0; i < MASKS_COUNT; ++i)
         if (name == kMaskNames[i])
+            return i;
+    return -1;
+}
+
+const char* OrientationName(int orientation) {
+    return orientation >= 0 && orientation < ORIENT_COUNT ? kOrientationNames[orientation] : "";
+}
+
+int OrientationFromName(const std::string& name) {
+    for (int i = 0; i < ORIENT_COUNT; ++i)
+        if (name == kOrientationNames[i])
             return i;
     return -1;
 }

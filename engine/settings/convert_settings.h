@@ -53,6 +53,19 @@ bool FormatCarriesAlpha(int format);
 // except that alpha falls back to none for a format without an alpha channel.
 int EffectiveMaskOutput(int masks, int format);
 
+// How each file lies, stored in ConvertSettings::orientation.
+enum Orientation {
+    ORIENT_STORED = 0, // as the document stores the image
+    ORIENT_SHOWN = 1,  // turned and mirrored as the page shows it
+    ORIENT_COUNT = 2
+};
+
+// The command line's word for an orientation ("stored", "shown"); empty
+// outside 0 to 1.
+const char* OrientationName(int orientation);
+// The orientation a word names, -1 when none.
+int OrientationFromName(const std::string& name);
+
 struct ConvertSettings {
     int pageRange = 0; // 0: all pages, 1: startPage to endPage
     int startPage = 1;
@@ -63,6 +76,7 @@ struct ConvertSettings {
     int jpegQuality = 70;
     int jpegGrayScale = 1; // 0: "True" (gray), 1: "False"
     int masks = MASKS_ALPHA; // a MaskOutput
+    int orientation = ORIENT_STORED; // an Orientation
     // What one document may take in the desktop program's runs; 0 for no
     // limit. The command line has options of its own.
     int memoryLimitMb = 4096;

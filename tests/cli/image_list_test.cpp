@@ -137,3 +137,38 @@ TEST(CliList, AMaskSaysWhatTheRunDoesWithIt) {
         EXPECT_EQ(masks, 1) << result.out;
     }
 }
+
+// Each drawing of an image has its place: the box on the page as shown, in
+// points from its top-left corner, and the matrix, in the JSON lines, the CSV
+// and the table, where a turned image's box is marked.
+TEST(CliList, EachDrawingHasItsPlaceOnThePage) {
+    TempDir dir;
+    testpdf::PdfWriter pdf;
+    const int image = pdf.AddImage({"/Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8", "ab", ""});
+    testpdf::PageSpec page{{image}}; // upright, 100 points from the page's lower-left corner
+    page.extraContent = "q 0 64 -32 0 100 100 cm /Im0 Do Q\n"; // again, its first row up the page
+    pdf.AddPage(page);
+    const std::string document = dir / "doc.pdf";
+    WriteFile(document, pdf.Build());
+
+    const std::vector<std::string> json = Lines(RunList({"--list", "--json", document.c_str()}).out);
+    ASSERT_EQ(json.size(), 2u);
+    const nlohmann::json upright = nlohmann::json::parse(json[0]), turned = nlohmann::json::parse(json[1]);
+    EXPECT_EQ(upright.at("bbox_pt"), nlohmann::json({0, 692, 100, 792}));
+    EXPECT_EQ(upright.at("matrix"), nlohmann::json({100, 0, 0, -100, 0, 792}));
+    EXPECT_EQ(turned.at("bbox_pt"), nlohmann::json({68, 628, 100, 692}));
+    EXPECT_EQ(turned.at("matrix"), nlohmann::json({0, -64, -32, 0, 100, 692}));
+
+    const std::vector<std::string> csv = Lines(RunList({"--list", "--csv", document.c_str()}).out);
+    ASSERT_EQ(csv.size(), 3u);
+    EXPECT_NE(csv[0].find(",bbox_pt,matrix,"), std::string::npos) << csv[0];
+    EXPECT_NE(csv[2].find(",\"[68.0,628.0,100.0,692.0]\",\"[0.0,-64.0,-32.0,0.0,100.0,692.0]\""), std::string::npos)
+        << csv[2];
+
+    const std::vector<std::string> table = Lines(RunList({"--list", document.c_str()}).out);
+    ASSERT_EQ(table.size(), 5u); // and an empty line after the table
+    const size_t column = table[1].find("position");
+    ASSERT_NE(column, std::string::npos);
+    EXPECT_EQ(table[2].substr(column), "0.0,692.0,100.0,792.0");
+    EXPECT_EQ(table[3].substr(column), "68.0,628.0,100.0,692.0*");
+}

@@ -274,3 +274,34 @@ TEST(Sha256Digest, KnownValues) {
     EXPECT_EQ(Sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
     EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
+
+// --orient shown writes each file as the page shows it and enters the done
+// marker; a stored JPEG that cannot be turned without loss is decoded, and
+// the report says so.
+TEST(Orientation, ShownFilesAreTurnedAndTheReportSaysWhichWereDecoded) {
+    TempDir dir;
+    testpdf::PdfWriter pdf;
+    const auto gradient = [](int x, int y, int c) { return static_cast<unsigned char>(x * 9 + y * 5 + c * 70); };
+    const std::string size = "/Width 20 /Height 12 /ColorSpace /DeviceRGB /BitsPerComponent 8";
+    const int wholeBlocks = pdf.AddImage({"/Width 32 /Height 16 /ColorSpace /DeviceRGB /BitsPerComponent 8",
+                                          testpdf::MakeJpeg(32, 16, 3, gradient), "/DCTDecode"});
+    const int partBlocks = pdf.AddImage({size, testpdf::MakeJpeg(20, 12, 3, gradient), "/DCTDecode"});
+    testpdf::PageSpec page;
+    page.extraResources = "/XObject << /A " + std::to_string(wholeBlocks) + " 0 R /B " + std::to_string(partBlocks) +
+                          " 0 R >>";
+    page.extraContent = "q 0 64 -32 0 100 100 cm /A Do Q q 0 64 -32 0 200 100 cm /B Do Q\n";
+    pdf.AddPage(page);
+    const std::string document = dir / "doc.pdf", out = dir / "out", report = dir / "report.jsonl";
+    WriteFile(document, pdf.Build());
+
+    const CliResult run = RunCommand({"--orient", "shown", "--report", report.c_str(), "-o", out.c_str(), document.c_str()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<nlohmann::json> images = Records(ReadJsonLines(report), "image");
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_FALSE(images[0].contains("orient_note"));
+    EXPECT_EQ(images[1].value("orient_note", ""), "decoded to be turned: its JPEG data cannot be turned without loss");
+    ExpectFilesAsReported(images);
+    EXPECT_NE(ReadFile(out + "/.doc.vellumin-done.json").find("\"orient\":\"shown\""), std::string::npos);
+
+    EXPECT_EQ(RunCommand({"--orient", "sideways", document.c_str()}).status, 2);
+}

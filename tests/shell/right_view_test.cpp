@@ -62,6 +62,7 @@ TEST(OptionsView, TheDefaultTree) {
                            "    Jpeg Quality (%) = 70\n"
                            "    Jpeg Gray Scale = False\n"
                            "    Transparency = Alpha (read-only)\n"
+                           "    Orientation = As Stored\n"
                            "  [Selection]\n"
                            "    Minimum Width = 0\n"
                            "    Minimum Height = 0\n"
@@ -134,6 +135,24 @@ TEST(OptionsView, TransparencyIsReadOnlyOnlyForAlphaInAFormatWithoutIt) {
     pane.Click(pane.Label(CRightView::kPageRange));
     EXPECT_EQ(pane.settings.masks, MASKS_ALPHA);
     EXPECT_NE(pane.Dump().find("    Transparency = Alpha (read-only)\n"), std::string::npos) << pane.Dump();
+}
+
+// The orientation row steps from As Stored to As Shown and back, and each
+// choice reaches the settings.
+TEST(OptionsView, TheOrientationRowReachesTheSettings) {
+    OptionsPane pane;
+    pane.view.resize(360, 640); // every row in sight
+    QCoreApplication::processEvents();
+    pane.Click(pane.Value(CRightView::kOrientation));
+    pane.Key(Qt::Key_Down);
+    pane.Click(pane.Label(CRightView::kPageRange));
+    EXPECT_EQ(pane.settings.orientation, ORIENT_SHOWN);
+    EXPECT_NE(pane.Dump().find("    Orientation = As Shown\n"), std::string::npos) << pane.Dump();
+
+    pane.Click(pane.Value(CRightView::kOrientation));
+    pane.Key(Qt::Key_Up);
+    pane.Click(pane.Label(CRightView::kPageRange));
+    EXPECT_EQ(pane.settings.orientation, ORIENT_STORED);
 }
 
 TEST(OptionsView, ChoosingSelectedPagesAndPngChangesTheReadOnlyRules) {
@@ -436,8 +455,8 @@ TEST(OptionsView, AResetRebuildsTheDefaultTree) {
     OptionsPane defaults;
     EXPECT_EQ(pane.Dump(), defaults.Dump());
     EXPECT_NE(pane.Dump(), before);
-    EXPECT_EQ(pane.Tree().FindItem(16), nullptr); // identifiers start again at 1
-    EXPECT_EQ(pane.Tree().FindItem(15)->GetLabelText(), "Skip Repeated Images");
+    EXPECT_EQ(pane.Tree().FindItem(17), nullptr); // identifiers start again at 1
+    EXPECT_EQ(pane.Tree().FindItem(16)->GetLabelText(), "Skip Repeated Images");
 }
 
 // The pointer over a text drawn cut short shows it whole: a long output

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 using namespace testpdf;
 using testing_support::CorpusFiles;
 using testing_support::HaveCorpus;
@@ -104,6 +106,12 @@ TEST(DocumentListing, DescribesEachImageAsTheDumpMeetsIt) {
          static_cast<long long>(Deflate(rgb).size()), ""},
     };
     ASSERT_EQ(entries.size(), expected.size());
+    // The image drawn twice on page 1 has a place for each drawing; a mask
+    // has its image's.
+    EXPECT_EQ(entries[0].placement.Box(), (std::array<double, 4>{0, 692, 100, 792}));
+    EXPECT_EQ(entries[6].placement.Box(), (std::array<double, 4>{200, 576, 232, 592}));
+    EXPECT_EQ(entries[6].placement.matrix, (std::array<double, 6>{32, 0, 0, -16, 200, 592}));
+    EXPECT_EQ(entries[5].placement.matrix, entries[4].placement.matrix);
     for (size_t i = 0; i < expected.size(); ++i) {
         const ImageEntry& got = entries[i];
         const Expected& want = expected[i];
@@ -152,7 +160,7 @@ ExtractResult DumpRaw(const std::string& path, const std::string& folder) {
 
 // Pages of text alone are passed over unread; images reached only through an
 // annotation's appearance, a form's inline image or a tiling pattern are
-// listed all the same, as the dump writes them.
+// listed all the same, as the dump writes them, each in the place it is drawn.
 TEST(DocumentListing, ImagesBeyondThePageContentAreListedAndTextPagesPassedOver) {
     TempDir dir;
     PdfWriter pdf;
@@ -194,12 +202,19 @@ TEST(DocumentListing, ImagesBeyondThePageContentAreListedAndTextPagesPassedOver)
     WriteFile(dir / "doc.pdf", pdf.Build());
 
     std::vector<int> pages;
-    for (const ImageEntry& entry : List(dir / "doc.pdf"))
+    std::vector<std::array<double, 4>> boxes;
+    for (const ImageEntry& entry : List(dir / "doc.pdf")) {
         pages.push_back(entry.page);
+        boxes.push_back(entry.placement.Box());
+    }
     TempDir out;
     const ExtractResult dumped = DumpRaw(dir / "doc.pdf", out.path());
     EXPECT_EQ(static_cast<int>(pages.size()), dumped.imagesWritten + dumped.imagesFailed);
     EXPECT_EQ(pages, (std::vector<int>{2, 3, 4, 6})); // a tiling cell is drawn once per fill
+    // Points from the top-left corner of the 612 x 792 pages: the form fills
+    // the annotation's 50 points, the inline image 10, the pattern's cell 20.
+    EXPECT_EQ(boxes, (std::vector<std::array<double, 4>>{
+                         {0, 742, 50, 792}, {0, 782, 10, 792}, {0, 772, 20, 792}, {0, 782, 10, 792}}));
 }
 
 TEST(DocumentListing, RefusesWhatTheExtractionRefusesAndWritesNothing) {

@@ -21,6 +21,7 @@ TEST(SettingsStore, FirstStartUsesDefaultsAndExitWritesEveryKey) {
     EXPECT_EQ(settings.jpegQuality, 70);
     EXPECT_EQ(settings.jpegGrayScale, 1);
     EXPECT_EQ(settings.masks, MASKS_ALPHA);
+    EXPECT_EQ(settings.orientation, ORIENT_STORED);
     EXPECT_EQ(settings.memoryLimitMb, 4096);
     EXPECT_EQ(settings.timeLimitSeconds, 600);
     EXPECT_EQ(settings.minimumWidth, 0);
@@ -30,7 +31,7 @@ TEST(SettingsStore, FirstStartUsesDefaultsAndExitWritesEveryKey) {
     SaveSettings(dir / "Settings.ini", settings);
     EXPECT_EQ(ReadFile(dir / "Settings.ini"),
               "[Output General]\nPage Range=0\nStart Page=1\nEnd Page=1000\nOpen Result=0\n\n"
-              "[Output Images]\nImages Format=1\nJpeg Quality=70\nJpeg Gray Scale=1\nTransparency=0\n\n"
+              "[Output Images]\nImages Format=1\nJpeg Quality=70\nJpeg Gray Scale=1\nTransparency=0\nOrientation=0\n\n"
               "[Document Limits]\nMemory Limit MB=4096\nTime Limit Seconds=600\n\n"
               "[Image Selection]\nMinimum Width=0\nMinimum Height=0\nSkip Repeated Images=0\n");
 }
@@ -55,6 +56,20 @@ TEST(SettingsStore, TheTransparencyChoiceHasAKeyOfItsOwn) {
     WriteFile(dir / "Settings.ini", "[Output Images]\nImages Format=4\n");
     LoadSettings(dir / "Settings.ini", settings);
     EXPECT_EQ(settings.masks, MASKS_ALPHA);
+}
+
+// The orientation is kept under the images' options and read back as saved.
+TEST(SettingsStore, TheOrientationIsKept) {
+    TempDir dir;
+    ConvertSettings saved;
+    saved.orientation = ORIENT_SHOWN;
+    SaveSettings(dir / "Settings.ini", saved);
+    EXPECT_NE(ReadFile(dir / "Settings.ini").find("[Output Images]\nImages Format=1\nJpeg Quality=70\nJpeg Gray "
+                                                  "Scale=1\nTransparency=0\nOrientation=1\n"),
+              std::string::npos);
+    ConvertSettings loaded;
+    LoadSettings(dir / "Settings.ini", loaded);
+    EXPECT_EQ(loaded.orientation, ORIENT_SHOWN);
 }
 
 // The selection has keys of its own, read back as written.
