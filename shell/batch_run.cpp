@@ -49,6 +49,10 @@ struct RunTally {
     // of an extracted one, where its images went and what went wrong.
     std::vector<std::string> lines;
     std::vector<std::string> losses; // those of the documents that lost images
+    // After a stop: the stopped document and the documents never started.
+    std::vector<std::string> unfinished;
+    int stopped = 0;
+    int notStarted = 0;
 
     void Add(const std::string& path, const DocumentReport& report, int format) {
         for (const std::string& line : report.errorOutput)
@@ -68,20 +72,45 @@ struct RunTally {
         }
     }
 
+    // A document ended midway: the images it left on the disk (normally none,
+    // as its process removes them) count with the run's.
+    void AddStopped(const std::string& path, const std::vector<std::string>& left, const std::string& folder) {
+        ++stopped;
+        written += static_cast<int>(left.size());
+        unfinished.push_back(path + ": " + ResourceString("run.document_stopped") + " " +
+                             (left.empty() ? ResourceString("run.nothing_left")
+                                           : std::to_string(left.size()) + " " + ResourceString("run.images_left") +
+                                                 " " + folder));
+    }
+
+    void AddNotStarted(const std::string& path) {
+        ++notStarted;
+        unfinished.push_back(path + ": " + ResourceString("run.not_started"));
+    }
+
+    // In list order: the documents that ran, then the stopped one, then
+    // those never started.
     std::string Lines() const {
         std::string text;
-        for (const std::string& line : lines)
-            text += (text.empty() ? "" : "\n") + line;
+        for (const auto* group : {&lines, &unfinished})
+            for (const std::string& line : *group)
+                text += (text.empty() ? "" : "\n") + line;
         return text;
     }
 
     std::string Summary(const std::string& end, int format) const {
-        std::string text = end + "\n" + std::to_string(extracted) + " document(s) extracted, " +
-                           std::to_string(skipped) + " skipped.\n" + std::to_string(written) + " image(s) written";
+        std::string text =
+            end + "\n" + std::to_string(extracted) + " document(s) extracted, " + std::to_string(skipped) + " skipped";
+        if (stopped > 0)
+            text += ", " + std::to_string(stopped) + " stopped";
+        if (notStarted > 0)
+            text += ", " + std::to_string(notStarted) + " not started";
+        text += ".\n" + std::to_string(written) + " image(s) written";
         if (format != OUTPUT_PPM_PBM)
             text += ", " + std::to_string(converted) + " converted to " + OutputFormatLabel(format);
         text += ".";
-        return lines.empty() ? text : text + "\n" + Lines();
+        const std::string told = Lines();
+        return told.empty() ? text : text + "\n" + told;
     }
 };
 
@@ -203,8 +232,12 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
         request.recordImages = comparePixels ? 1 : 0; // the run compares pixels across documents from the records
         const DocumentOutput output = planner.Plan(entry.path, settings);
         staleTemporaries.Before(output.outputDirectory);
+        timespec startedAt{};
+        clock_gettime(CLOCK_REALTIME_COARSE, &startedAt); // the clock file times are taken from
         DocumentReport report = RunInWorker(request, output, settings, events, endNow_);
         if (endNow_) {
+            tally.AddStopped(entry.path, FilesWrittenSince(output, settings.nameTemplate, startedAt),
+                             output.outputDirectory);
             end = ResourceString("run.stopped");
             openFolder = false;
             break;
@@ -226,6 +259,9 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
         controls_.current->SetWindowText(ResourceString("run.finished"));
         controls_.total->SetPos(100 * (finished + 1) / count);
     }
+    if (end == ResourceString("run.stopped"))
+        for (int next = finished + tally.stopped; next < count; ++next)
+            tally.AddNotStarted(entries[static_cast<size_t>(next)].path);
     staleTemporaries.AfterRun();
     ShowEnd(end, count > 0 ? 100 * finished / count : 0);
     if (count > 0 && controls_.showReport) {
