@@ -8,34 +8,76 @@
 #include "platform/output_file.h"
 #include "platform/ui/ui_services.h"
 
+#include <QMetaObject>
+
 #include <algorithm>
+#include <mutex>
+#include <optional>
 #include <poll.h>
 
 namespace {
 
-// What the document run says, shown on the two bars through their messages
-// and in message boxes. Once Stop was asked for, the Total bar says that the
-// run stops after the current document instead of its own texts.
+// What the document run says, shown on the two bars and in message boxes.
+// The bars' steps are handed to the window's thread without waiting for it,
+// so that the run goes on while the window draws: every step is shown, in
+// order, those that came while the window was busy together. Once Stop was
+// asked for, the Total bar says that the run stops after the current
+// document instead of the run's progress texts.
 class BarEvents : public DocumentEvents {
 public:
     BarEvents(QWidget* owner, CPercentProgressCtrl* current, CPercentProgressCtrl* total,
               const std::atomic<bool>& stop)
-        : messages_(owner), current_(current), total_(total), stop_(stop) {}
+        : messages_(owner), current_(current), total_(total), steps_(std::make_shared<Steps>(stop)) {}
     void ShowMessage(const std::string& text) override { messages_.ShowMessage(text); }
-    void SetTotal(const std::string& text, int position) override {
-        Show(total_, stop_ ? ResourceString("run.stopping") : text, position);
+    void SetTotal(const std::string& text, int position) override { Add({total_, text, position, true}); }
+    void SetCurrent(const std::string& text, int position) override { Add({current_, text, position, false}); }
+    // A text the run ends a document with; a position of the Total bar.
+    void SetCurrentText(const std::string& text) { Add({current_, text, -1, false}); }
+    void SetTotalPosition(int position) { Add({total_, std::nullopt, position, false}); }
+    // Shows every step handed on so far before it returns.
+    void Flush() {
+        CallOnUiThread([steps = steps_] { steps->Show(); });
     }
-    void SetCurrent(const std::string& text, int position) override { Show(current_, text, position); }
 
 private:
-    static void Show(CPercentProgressCtrl* bar, const std::string& text, int position) {
-        bar->SetPos(position);
-        bar->SetWindowText(text);
+    struct Step {
+        CPercentProgressCtrl* bar;
+        std::optional<std::string> text;
+        int position; // -1 keeps the bar's
+        bool progress; // a progress text of the Total bar, which Stop replaces
+    };
+    struct Steps {
+        explicit Steps(const std::atomic<bool>& stop) : stop(stop) {}
+        const std::atomic<bool>& stop;
+        std::mutex mutex;
+        std::vector<Step> waiting;
+        // On the window's thread.
+        void Show() {
+            std::vector<Step> steps;
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                steps.swap(waiting);
+            }
+            for (const Step& step : steps) {
+                if (step.position >= 0)
+                    step.bar->SetPos(step.position);
+                if (step.text)
+                    step.bar->SetWindowText(step.progress && stop ? ResourceString("run.stopping") : *step.text);
+            }
+        }
+    };
+
+    void Add(Step step) {
+        std::lock_guard<std::mutex> lock(steps_->mutex);
+        steps_->waiting.push_back(std::move(step));
+        if (steps_->waiting.size() == 1) // else a showing is on its way already
+            QMetaObject::invokeMethod(current_, [steps = steps_] { steps->Show(); }, Qt::QueuedConnection);
     }
+
     DialogMessages messages_;
     CPercentProgressCtrl* current_;
     CPercentProgressCtrl* total_;
-    const std::atomic<bool>& stop_;
+    std::shared_ptr<Steps> steps_;
 };
 
 // The counts of a run's documents and what the command line would say of
@@ -256,14 +298,15 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
             const std::string lines = tally.Lines(); // what the command line would have said so far
             CallOnUiThread([&] { controls_.showReport(lines); });
         }
-        controls_.current->SetWindowText(ResourceString("run.finished"));
-        controls_.total->SetPos(100 * (finished + 1) / count);
+        events.SetCurrentText(ResourceString("run.finished"));
+        events.SetTotalPosition(100 * (finished + 1) / count);
     }
     if (end == ResourceString("run.stopped"))
         for (int next = finished + tally.stopped; next < count; ++next)
             tally.AddNotStarted(entries[static_cast<size_t>(next)].path);
     staleTemporaries.AfterRun();
-    ShowEnd(end, count > 0 ? 100 * finished / count : 0);
+    events.Flush();
+    CallOnUiThread([&] { ShowEnd(end, count > 0 ? 100 * finished / count : 0); });
     if (count > 0 && controls_.showReport) {
         const std::string summary = tally.Summary(end, settings.imagesFormat);
         CallOnUiThread([&] { controls_.showReport(summary); });
