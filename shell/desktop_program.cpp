@@ -2,11 +2,21 @@
 
 #include "engine/settings/settings_store.h"
 #include "shell/splash_window.h"
+#include "platform/ini_profile.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <cstring>
 #include <filesystem>
+
+namespace {
+
+// Where the Open dialog and the folder chooser were last used.
+const char kFolders[] = "Last Folders";
+const char kOpenFolder[] = "Open";
+const char kImportFolder[] = "Import";
+
+} // namespace
 
 ProgramArguments ParseProgramArguments(int argc, char** argv) {
     ProgramArguments arguments;
@@ -29,11 +39,18 @@ CDesktopProgram::CDesktopProgram(const ProgramArguments& arguments, const std::s
         settingsPath_ = SettingsFilePath(QCoreApplication::applicationDirPath().toStdString() + "/");
     LoadSettings(settingsPath_, settings_);
     frame_ = std::make_unique<CMainFrame>(settings_, helpPage);
+    CJobList& jobs = frame_->Form().Jobs();
+    jobs.openFolder = platform::GetPrivateProfileString(kFolders, kOpenFolder, "", settingsPath_);
+    jobs.importFolder = platform::GetPrivateProfileString(kFolders, kImportFolder, "", settingsPath_);
 }
 
 CDesktopProgram::~CDesktopProgram() {
+    const std::string openFolder = frame_->Form().Jobs().openFolder;
+    const std::string importFolder = frame_->Form().Jobs().importFolder;
     frame_.reset(); // a run still going is stopped and waited for first
     SaveSettings(settingsPath_, settings_);
+    platform::WritePrivateProfileString(kFolders, kOpenFolder, openFolder, settingsPath_);
+    platform::WritePrivateProfileString(kFolders, kImportFolder, importFolder, settingsPath_);
 }
 
 void CDesktopProgram::Show() {

@@ -45,9 +45,10 @@ void CJobList::AddRow(const std::string& path) {
 }
 
 void CJobList::OpenFile() {
-    const std::vector<std::string> chosen = Services().OpenFileDialog(owner_, ResourceString("list.filter"));
+    const std::vector<std::string> chosen = Services().OpenFileDialog(owner_, ResourceString("list.filter"), openFolder);
     if (chosen.empty())
         return;
+    openFolder = platform::FilePathInfo(chosen.front()).Folder();
     if (onResetBars)
         onResetBars();
     for (const std::string& path : chosen)
@@ -56,9 +57,11 @@ void CJobList::OpenFile() {
 }
 
 void CJobList::ImportDirectoryCommand() {
-    const std::string folder = Services().FolderDialog(owner_, ResourceString("list.select_folder"), "", ResourceString("list.filter"));
+    const std::string folder =
+        Services().FolderDialog(owner_, ResourceString("list.select_folder"), importFolder, ResourceString("list.filter"));
     if (folder.empty())
         return;
+    importFolder = folder;
     if (onResetBars)
         onResetBars();
     ImportDirectory(folder);

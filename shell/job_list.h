@@ -42,6 +42,9 @@ public:
     // The ways in: the file dialog, a folder chooser, dropped paths.
     void OpenFile();
     void ImportDirectoryCommand();
+    // The folders the Open dialog and the folder chooser start in: where
+    // each was last used (empty: their own choice). Kept in Settings.ini.
+    std::string openFolder, importFolder;
     void ImportDirectory(const std::string& dir);
     void Drop(const std::vector<std::string>& paths);
 

@@ -187,6 +187,43 @@ TEST(DesktopProgram, ShiftF5DuringARunLeavesWholeDocumentsOnly) {
     EXPECT_TRUE(services.opened.empty()); // a stopped run does not open the folder
 }
 
+// The Open dialog and the folder chooser start where each was last used,
+// in the same run and in the next, from Settings.ini.
+TEST(DesktopProgram, TheDialogsStartInTheFoldersUsedLast) {
+    RecordingServices services;
+    TempDir dir;
+    std::filesystem::create_directories(dir / "docs/more");
+    std::filesystem::copy_file(std::string(VELLUMIN_SOURCE_DIR) + "/resources/sample.pdf", dir / "docs/a.pdf");
+    ProgramArguments arguments;
+    arguments.splash = false;
+    arguments.settingsPath = dir / "Settings.ini";
+    const std::string chooser = "Please Select a Folder | ";
+    {
+        CDesktopProgram program(arguments, "/nowhere/help.html");
+        program.Show();
+        CJobList& jobs = program.Frame().Form().Jobs();
+        services.files = {dir / "docs/a.pdf"};
+        jobs.OpenFile();
+        services.files.clear(); // Cancel: the folder stays
+        jobs.OpenFile();
+        services.folders = {dir / "docs/more"};
+        jobs.ImportDirectoryCommand();
+        jobs.ImportDirectoryCommand();
+    }
+    EXPECT_EQ(services.openStarts, (std::vector<std::string>{"", dir / "docs/"}));
+    ASSERT_EQ(services.folderDialogs.size(), 2u);
+    EXPECT_EQ(services.folderDialogs[0].rfind(chooser + " | ", 0), 0u) << services.folderDialogs[0];
+    EXPECT_EQ(services.folderDialogs[1].rfind(chooser + dir / "docs/more | ", 0), 0u) << services.folderDialogs[1];
+    {
+        CDesktopProgram program(arguments, "/nowhere/help.html");
+        program.Show();
+        program.Frame().Form().Jobs().OpenFile();
+        program.Frame().Form().Jobs().ImportDirectoryCommand();
+    }
+    EXPECT_EQ(services.openStarts.back(), dir / "docs/");
+    EXPECT_EQ(services.folderDialogs.back().rfind(chooser + dir / "docs/more | ", 0), 0u) << services.folderDialogs.back();
+}
+
 TEST(DesktopProgram, DocumentsNamedOnTheCommandLineComeInAsDroppedFiles) {
     RecordingServices services;
     TempDir dir;
