@@ -42,15 +42,19 @@ CDesktopProgram::CDesktopProgram(const ProgramArguments& arguments, const std::s
     CJobList& jobs = frame_->Form().Jobs();
     jobs.openFolder = platform::GetPrivateProfileString(kFolders, kOpenFolder, "", settingsPath_);
     jobs.importFolder = platform::GetPrivateProfileString(kFolders, kImportFolder, "", settingsPath_);
+    frame_->Recent().Load(settingsPath_);
+    frame_->ShowRecentDocuments();
 }
 
 CDesktopProgram::~CDesktopProgram() {
     const std::string openFolder = frame_->Form().Jobs().openFolder;
     const std::string importFolder = frame_->Form().Jobs().importFolder;
+    const RecentDocuments recent = frame_->Recent();
     frame_.reset(); // a run still going is stopped and waited for first
     SaveSettings(settingsPath_, settings_);
     platform::WritePrivateProfileString(kFolders, kOpenFolder, openFolder, settingsPath_);
     platform::WritePrivateProfileString(kFolders, kImportFolder, importFolder, settingsPath_);
+    recent.Save(settingsPath_);
 }
 
 void CDesktopProgram::Show() {

@@ -32,8 +32,11 @@ void CJobList::SetUpGrid() { SetUpFileListGrid(grid_); }
 bool CJobList::IsAlreadyListed(const std::string& path) { return jobs_.IsAlreadyListed(path, messages_); }
 
 void CJobList::AddJob(const std::string& path) {
-    if (jobs_.AddIfNew(path, messages_))
-        AddRow(path);
+    if (!jobs_.AddIfNew(path, messages_))
+        return;
+    AddRow(path);
+    if (onAdded)
+        onAdded(path);
 }
 
 void CJobList::AddRow(const std::string& path) {

@@ -65,6 +65,7 @@ public:
     // Told when the bars should show "Waiting for converting." again, and
     // when the summary panel should be emptied.
     std::function<void()> onResetBars;
+    std::function<void(const std::string&)> onAdded; // a document came into the list
     std::function<void()> onClearSummary;
 
 private:

@@ -224,6 +224,27 @@ TEST(DesktopProgram, TheDialogsStartInTheFoldersUsedLast) {
     EXPECT_EQ(services.folderDialogs.back().rfind(chooser + dir / "docs/more | ", 0), 0u) << services.folderDialogs.back();
 }
 
+// The documents of File > Recent Documents come back in the next run.
+TEST(DesktopProgram, RecentDocumentsAreKept) {
+    RecordingServices services;
+    TempDir dir;
+    std::filesystem::copy_file(std::string(VELLUMIN_SOURCE_DIR) + "/resources/sample.pdf", dir / "a.pdf");
+    ProgramArguments arguments;
+    arguments.splash = false;
+    arguments.settingsPath = dir / "Settings.ini";
+    arguments.documents = {dir / "a.pdf"};
+    {
+        CDesktopProgram program(arguments, "/nowhere/help.html");
+        program.Show();
+    }
+    arguments.documents.clear();
+    CDesktopProgram program(arguments, "/nowhere/help.html");
+    program.Show();
+    EXPECT_EQ(program.Frame().Recent().Paths(), std::vector<std::string>{dir / "a.pdf"});
+    program.Frame().OnCommand(ID_RECENT_FIRST);
+    EXPECT_EQ(program.Frame().Form().Jobs().Paths(), std::vector<std::string>{dir / "a.pdf"});
+}
+
 TEST(DesktopProgram, DocumentsNamedOnTheCommandLineComeInAsDroppedFiles) {
     RecordingServices services;
     TempDir dir;
