@@ -2,6 +2,7 @@
 
 #include "engine/settings/settings_store.h"
 #include "shell/splash_window.h"
+#include "shell/window_placement.h"
 #include "platform/ini_profile.h"
 
 #include <QGuiApplication>
@@ -50,6 +51,7 @@ CDesktopProgram::~CDesktopProgram() {
     const std::string openFolder = frame_->Form().Jobs().openFolder;
     const std::string importFolder = frame_->Form().Jobs().importFolder;
     const RecentDocuments recent = frame_->Recent();
+    SaveWindowPlacement(*frame_, settingsPath_);
     frame_.reset(); // a run still going is stopped and waited for first
     SaveSettings(settingsPath_, settings_);
     platform::WritePrivateProfileString(kFolders, kOpenFolder, openFolder, settingsPath_);
@@ -60,6 +62,7 @@ CDesktopProgram::~CDesktopProgram() {
 void CDesktopProgram::Show() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         frame_->move(screen->availableGeometry().center() - frame_->rect().center());
+    RestoreWindowPlacement(*frame_, settingsPath_);
     frame_->show();
     frame_->Form().Grid().SetFocus(); // the list is where the work starts, not the read-only summary
     // The documents named on the command line come in as dropped files do,

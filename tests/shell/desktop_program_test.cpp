@@ -12,6 +12,8 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QProcess>
 #include <QTextEdit>
 #include <QTimer>
@@ -222,6 +224,41 @@ TEST(DesktopProgram, TheDialogsStartInTheFoldersUsedLast) {
     }
     EXPECT_EQ(services.openStarts.back(), dir / "docs/");
     EXPECT_EQ(services.folderDialogs.back().rfind(chooser + dir / "docs/more | ", 0), 0u) << services.folderDialogs.back();
+}
+
+// The window's place, size and maximised state and the splitter's position
+// come back in the next run, within the screen.
+TEST(DesktopProgram, TheWindowsPlacementIsKeptWithinTheScreen) {
+    TempDir dir;
+    ProgramArguments arguments;
+    arguments.splash = false;
+    arguments.settingsPath = dir / "Settings.ini";
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    {
+        CDesktopProgram program(arguments, "/nowhere/help.html");
+        program.Show();
+        program.Frame().setGeometry(area.left() + 30, area.top() + 40, 950, 640);
+        program.Frame().Splitter().setSizes({700, 250});
+    }
+    {
+        CDesktopProgram program(arguments, "/nowhere/help.html");
+        program.Show();
+        EXPECT_EQ(program.Frame().geometry(), QRect(area.left() + 30, area.top() + 40, 950, 640));
+        EXPECT_EQ(program.Frame().Splitter().sizes().value(0), 700);
+        EXPECT_FALSE(program.Frame().isMaximized());
+    }
+    // Kept off the screen and larger than it: moved and shrunk into it; maximised again.
+    const std::string ini = ReadFile(dir / "Settings.ini");
+    ASSERT_NE(ini.find("[Window]\nLeft="), std::string::npos) << ini;
+    testing_support::WriteFile(dir / "Settings.ini", "[Window]\nLeft=30000\nTop=-500\nWidth=" +
+                                                         std::to_string(area.width() + 400) +
+                                                         "\nHeight=700\nMaximized=1\n");
+    CDesktopProgram program(arguments, "/nowhere/help.html");
+    program.Show();
+    EXPECT_TRUE(program.Frame().windowState() & Qt::WindowMaximized);
+    EXPECT_TRUE(area.contains(program.Frame().normalGeometry()))
+        << program.Frame().normalGeometry().x() << "," << program.Frame().normalGeometry().y() << " "
+        << program.Frame().normalGeometry().width();
 }
 
 // The documents of File > Recent Documents come back in the next run.
