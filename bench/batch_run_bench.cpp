@@ -41,7 +41,7 @@ public:
     bool OpenWithDesktop(const std::string&) override { return true; }
     std::string GetClipboardText() override { return {}; }
     void SetClipboardText(const std::string&) override {}
-    std::vector<std::string> OpenFileDialog(QWidget*, const std::string&) override { return {}; }
+    std::vector<std::string> OpenFileDialog(QWidget*, const std::string&, const std::string&) override { return {}; }
     std::string FolderDialog(QWidget*, const std::string&, const std::string&, const std::string&) override {
         return {};
     }

@@ -83,14 +83,23 @@ KeyLocation Locate(const std::vector<std::string>& lines, const std::string& sec
 
 } // namespace
 
-int GetPrivateProfileInt(const std::string& section, const std::string& key, int defaultValue,
-                         const std::string& path) {
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& defaultValue, const std::string& path) {
     std::vector<std::string> lines = ReadLines(path);
     KeyLocation where = Locate(lines, section, key);
     if (where.keyLine < 0)
         return defaultValue;
     std::string k, value;
     KeyValue(lines[where.keyLine], &k, &value);
+    return value;
+}
+
+int GetPrivateProfileInt(const std::string& section, const std::string& key, int defaultValue,
+                         const std::string& path) {
+    const std::string missing = "\n"; // no stored value holds a line break
+    const std::string value = GetPrivateProfileString(section, key, missing, path);
+    if (value == missing)
+        return defaultValue;
     // strtol takes the leading number and yields 0 when there is none.
     long number = std::strtol(value.c_str(), nullptr, 10);
     if (number > INT32_MAX || number < INT32_MIN)

@@ -12,6 +12,11 @@ namespace platform {
 int GetPrivateProfileInt(const std::string& section, const std::string& key, int defaultValue,
                          const std::string& path);
 
+// The trimmed text stored under [section] key, or defaultValue when the file,
+// the section or the key is missing.
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& defaultValue, const std::string& path);
+
 // Stores value under [section] key, creating the file and the section when they
 // are missing and replacing an existing value in place. The file is replaced
 // atomically, so a failed write leaves the old file intact. False on failure.

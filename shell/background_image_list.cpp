@@ -16,18 +16,22 @@ public:
 
 BackgroundImageList::~BackgroundImageList() { Cancel(); }
 
-void BackgroundImageList::Cancel() {
+bool BackgroundImageList::Cancel() {
+    const bool reading = done_ && !*done_;
     if (stop_)
         *stop_ = true;
     if (thread_.joinable())
         thread_.join();
     stop_.reset();
+    done_.reset();
+    return reading;
 }
 
 void BackgroundImageList::Start(const std::string& path, Ready ready) {
     Cancel();
     stop_ = std::make_shared<std::atomic<bool>>(false);
-    thread_ = std::thread([path, ready = std::move(ready), stop = stop_] {
+    done_ = std::make_shared<std::atomic<bool>>(false);
+    thread_ = std::thread([path, ready = std::move(ready), stop = stop_, done = done_] {
         Unheard unheard;
         ExtractRequest request;
         request.path = path;
@@ -35,5 +39,6 @@ void BackgroundImageList::Start(const std::string& path, Ready ready) {
         const ExtractOutcome outcome = ListDocumentImages(request, ConvertSettings(), unheard, unheard, &entries, stop.get());
         if (!*stop)
             ready(outcome == ExtractOutcome::Extracted, std::move(entries));
+        *done = true;
     });
 }

@@ -25,10 +25,12 @@ public:
 
     // Cancels the read in progress, if any, and starts reading path.
     void Start(const std::string& path, Ready ready);
-    // Stops the read in progress and waits for its thread.
-    void Cancel();
+    // Stops the read in progress and waits for its thread; true when a read
+    // was cut short by it.
+    bool Cancel();
 
 private:
     std::shared_ptr<std::atomic<bool>> stop_;
+    std::shared_ptr<std::atomic<bool>> done_; // the read came to its end
     std::thread thread_;
 };

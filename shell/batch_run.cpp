@@ -9,42 +9,87 @@
 #include "platform/output_file.h"
 #include "platform/ui/ui_services.h"
 
+#include <QMetaObject>
+
 #include <algorithm>
+#include <mutex>
+#include <optional>
 #include <poll.h>
 #include <utility>
 #include <vector>
 
 namespace {
 
-// What the document run says, shown on the two bars through their messages
-// and in message boxes. Once Stop was asked for, the Total bar says that the
-// run stops after the current document instead of its own texts. A
-// document's messages are held until its outcome is known, so that the bars
-// say what happened (a page-range error ends the run) before the box shows.
+// What the document run says, shown on the two bars and in message boxes.
+// The bars' steps are handed to the window's thread without waiting for it,
+// so that the run goes on while the window draws: every step is shown, in
+// order, those that came while the window was busy together. Once Stop was
+// asked for, the Total bar says that the run stops after the current
+// document instead of the run's progress texts. A document's messages are
+// held until its outcome is known, and the bars' steps are shown before
+// them, so that the bars say what happened (a page-range error ends the run)
+// before the box shows.
 class BarEvents : public DocumentEvents {
 public:
     BarEvents(QWidget* owner, CPercentProgressCtrl* current, CPercentProgressCtrl* total,
               const std::atomic<bool>& stop)
-        : messages_(owner), current_(current), total_(total), stop_(stop) {}
+        : messages_(owner), current_(current), total_(total), steps_(std::make_shared<Steps>(stop)) {}
     void ShowMessage(const std::string& text) override { Say(false, text); }
     void ShowError(const std::string& text) override { Say(true, text); }
     void Hold() { holding_ = true; }
-    // Shows the messages held, in order, and those that come from now on.
+    // Shows the bars' steps and the messages held, in order, and the
+    // messages that come from now on.
     void Release() {
         holding_ = false;
+        if (!held_.empty())
+            Flush();
         for (const auto& [error, text] : held_)
             Say(error, text);
         held_.clear();
     }
-    void SetTotal(const std::string& text, int position) override {
-        Show(total_, stop_ ? ResourceString("run.stopping") : text, position);
+    void SetTotal(const std::string& text, int position) override { Add({total_, text, position, true}); }
+    void SetCurrent(const std::string& text, int position) override { Add({current_, text, position, false}); }
+    // A text the run ends a document with; a position of the Total bar.
+    void SetCurrentText(const std::string& text) { Add({current_, text, -1, false}); }
+    void SetTotalPosition(int position) { Add({total_, std::nullopt, position, false}); }
+    // Shows every step handed on so far before it returns.
+    void Flush() {
+        CallOnUiThread([steps = steps_] { steps->Show(); });
     }
-    void SetCurrent(const std::string& text, int position) override { Show(current_, text, position); }
 
 private:
-    static void Show(CPercentProgressCtrl* bar, const std::string& text, int position) {
-        bar->SetPos(position);
-        bar->SetWindowText(text);
+    struct Step {
+        CPercentProgressCtrl* bar;
+        std::optional<std::string> text;
+        int position; // -1 keeps the bar's
+        bool progress; // a progress text of the Total bar, which Stop replaces
+    };
+    struct Steps {
+        explicit Steps(const std::atomic<bool>& stop) : stop(stop) {}
+        const std::atomic<bool>& stop;
+        std::mutex mutex;
+        std::vector<Step> waiting;
+        // On the window's thread.
+        void Show() {
+            std::vector<Step> steps;
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                steps.swap(waiting);
+            }
+            for (const Step& step : steps) {
+                if (step.position >= 0)
+                    step.bar->SetPos(step.position);
+                if (step.text)
+                    step.bar->SetWindowText(step.progress && stop ? ResourceString("run.stopping") : *step.text);
+            }
+        }
+    };
+
+    void Add(Step step) {
+        std::lock_guard<std::mutex> lock(steps_->mutex);
+        steps_->waiting.push_back(std::move(step));
+        if (steps_->waiting.size() == 1) // else a showing is on its way already
+            QMetaObject::invokeMethod(current_, [steps = steps_] { steps->Show(); }, Qt::QueuedConnection);
     }
     void Say(bool error, const std::string& text) {
         if (holding_)
@@ -59,7 +104,7 @@ private:
     DialogMessages messages_;
     CPercentProgressCtrl* current_;
     CPercentProgressCtrl* total_;
-    const std::atomic<bool>& stop_;
+    std::shared_ptr<Steps> steps_;
 };
 
 // The counts of a run's documents and what the command line would say of
@@ -73,6 +118,10 @@ struct RunTally {
     // of an extracted one, where its images went and what went wrong.
     std::vector<std::string> lines;
     std::vector<std::string> losses; // those of the documents that lost images
+    // After a stop: the stopped document and the documents never started.
+    std::vector<std::string> unfinished;
+    int stopped = 0;
+    int notStarted = 0;
 
     void Add(const std::string& path, const DocumentReport& report, int format) {
         for (const std::string& line : report.errorOutput)
@@ -92,20 +141,45 @@ struct RunTally {
         }
     }
 
+    // A document ended midway: the images it left on the disk (normally none,
+    // as its process removes them) count with the run's.
+    void AddStopped(const std::string& path, const std::vector<std::string>& left, const std::string& folder) {
+        ++stopped;
+        written += static_cast<int>(left.size());
+        unfinished.push_back(path + ": " + ResourceString("run.document_stopped") + " " +
+                             (left.empty() ? ResourceString("run.nothing_left")
+                                           : std::to_string(left.size()) + " " + ResourceString("run.images_left") +
+                                                 " " + folder));
+    }
+
+    void AddNotStarted(const std::string& path) {
+        ++notStarted;
+        unfinished.push_back(path + ": " + ResourceString("run.not_started"));
+    }
+
+    // In list order: the documents that ran, then the stopped one, then
+    // those never started.
     std::string Lines() const {
         std::string text;
-        for (const std::string& line : lines)
-            text += (text.empty() ? "" : "\n") + line;
+        for (const auto* group : {&lines, &unfinished})
+            for (const std::string& line : *group)
+                text += (text.empty() ? "" : "\n") + line;
         return text;
     }
 
     std::string Summary(const std::string& end, int format) const {
-        std::string text = end + "\n" + std::to_string(extracted) + " document(s) extracted, " +
-                           std::to_string(skipped) + " skipped.\n" + std::to_string(written) + " image(s) written";
+        std::string text =
+            end + "\n" + std::to_string(extracted) + " document(s) extracted, " + std::to_string(skipped) + " skipped";
+        if (stopped > 0)
+            text += ", " + std::to_string(stopped) + " stopped";
+        if (notStarted > 0)
+            text += ", " + std::to_string(notStarted) + " not started";
+        text += ".\n" + std::to_string(written) + " image(s) written";
         if (format != OUTPUT_PPM_PBM)
             text += ", " + std::to_string(converted) + " converted to " + OutputFormatLabel(format);
         text += ".";
-        return lines.empty() ? text : text + "\n" + Lines();
+        const std::string told = Lines();
+        return told.empty() ? text : text + "\n" + told;
     }
 };
 
@@ -240,8 +314,12 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
             firstImagesFolder = output.outputDirectory;
         staleTemporaries.Before(output.outputDirectory);
         events.Hold();
+        timespec startedAt{};
+        clock_gettime(CLOCK_REALTIME_COARSE, &startedAt); // the clock file times are taken from
         DocumentReport report = RunInWorker(request, output, settings, events, endNow_);
         if (endNow_) {
+            tally.AddStopped(entry.path, FilesWrittenSince(output, settings.nameTemplate, startedAt),
+                             output.outputDirectory);
             end = ResourceString("run.stopped");
             openFolder = false;
             break;
@@ -263,11 +341,15 @@ void CBatchRun::Worker(std::vector<JobEntry> entries) {
             const std::string lines = tally.Lines(); // what the command line would have said so far
             CallOnUiThread([&] { controls_.showReport(lines); });
         }
-        controls_.current->SetWindowText(ResourceString("run.finished"));
-        controls_.total->SetPos(100 * (finished + 1) / count);
+        events.SetCurrentText(ResourceString("run.finished"));
+        events.SetTotalPosition(100 * (finished + 1) / count);
     }
+    if (end == ResourceString("run.stopped"))
+        for (int next = finished + tally.stopped; next < count; ++next)
+            tally.AddNotStarted(entries[static_cast<size_t>(next)].path);
     staleTemporaries.AfterRun();
-    ShowEnd(end, count > 0 ? 100 * finished / count : 0);
+    events.Flush();
+    CallOnUiThread([&] { ShowEnd(end, count > 0 ? 100 * finished / count : 0); });
     if (count > 0 && controls_.showReport) {
         const std::string summary = tally.Summary(end, settings.imagesFormat);
         CallOnUiThread([&] { controls_.showReport(summary); });

@@ -50,7 +50,10 @@ CFileListForm::CFileListForm(ConvertSettings& settings, CRightView* options)
                                    if (options_)
                                        options_->ReadOptionsFromTree();
                                },
-                               [this](const std::string& report) { summary_.ShowText(report); }},
+                               [this](const std::string& report) {
+                                   ++imageListNumber_; // the report takes the panel
+                                   summary_.ShowText(report);
+                               }},
            this) {
     grid_.Create(RECT{0, 0, 10, 10}, this, kGridId, WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP);
     summary_.SetDlgCtrlID(1004);
@@ -180,7 +183,14 @@ void CFileListForm::StartConvert() {
     grid_.EndEditing();
     if (beforeRun)
         beforeRun();
+    // The run has the processors to itself: a read of the images for the
+    // summary stops, and starts again after the run unless the run's report
+    // took the panel meanwhile.
+    const int listNumber = imageListNumber_;
+    const bool reading = imageList_.Cancel();
     run_.StartConvert();
+    if (reading && listNumber == imageListNumber_)
+        StartImageListRead(imageListPath_);
 }
 
 bool CFileListForm::IsCommandEnabled(unsigned id) const { return commands_.IsEnabled(id); }
@@ -310,6 +320,11 @@ void CFileListForm::ClearSummary() {
 
 void CFileListForm::ReadImageList(const std::string& path) {
     summary_.ShowImagesReading();
+    StartImageListRead(path);
+}
+
+void CFileListForm::StartImageListRead(const std::string& path) {
+    imageListPath_ = path;
     const int number = ++imageListNumber_;
     imageList_.Start(path, [this, number](bool listed, std::vector<ImageEntry> images) {
         // Shown on the user-interface thread, unless another click came first;

@@ -71,6 +71,7 @@ private:
     // Reads the document's images in the background into the summary; a
     // read still running for another document is stopped.
     void ReadImageList(const std::string& path);
+    void StartImageListRead(const std::string& path);
     void ClearSummary();
     void ShowContextMenu(POINT screen);
 
@@ -85,5 +86,6 @@ private:
     CBatchRun run_;
     CommandTable commands_;
     BackgroundImageList imageList_; // stopped before the summary it writes to goes
-    int imageListNumber_ = 0;       // of the latest read: a list that comes after another click is not shown
+    int imageListNumber_ = 0;       // of the latest read: a list that comes after another click or a run's report is not shown
+    std::string imageListPath_;     // the document of the latest read
 };

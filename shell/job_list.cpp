@@ -36,8 +36,11 @@ void CJobList::SetUpGrid() { SetUpFileListGrid(grid_); }
 bool CJobList::IsAlreadyListed(const std::string& path) { return jobs_.IsAlreadyListed(path, messages_); }
 
 void CJobList::AddJob(const std::string& path) {
-    if (jobs_.AddIfNew(path, messages_))
-        AddRow(path);
+    if (!jobs_.AddIfNew(path, messages_))
+        return;
+    AddRow(path);
+    if (onAdded)
+        onAdded(path);
 }
 
 void CJobList::AddRow(const std::string& path) {
@@ -49,9 +52,10 @@ void CJobList::AddRow(const std::string& path) {
 }
 
 void CJobList::OpenFile() {
-    const std::vector<std::string> chosen = Services().OpenFileDialog(owner_, ResourceString("list.filter"));
+    const std::vector<std::string> chosen = Services().OpenFileDialog(owner_, ResourceString("list.filter"), openFolder);
     if (chosen.empty())
         return;
+    openFolder = platform::FilePathInfo(chosen.front()).Folder();
     if (onResetBars)
         onResetBars();
     for (const std::string& path : chosen)
@@ -60,9 +64,11 @@ void CJobList::OpenFile() {
 }
 
 void CJobList::ImportDirectoryCommand() {
-    const std::string folder = Services().FolderDialog(owner_, ResourceString("list.select_folder"), "", ResourceString("list.filter"));
+    const std::string folder =
+        Services().FolderDialog(owner_, ResourceString("list.select_folder"), importFolder, ResourceString("list.filter"));
     if (folder.empty())
         return;
+    importFolder = folder;
     if (onResetBars)
         onResetBars();
     ImportDirectory(folder);

@@ -44,6 +44,9 @@ public:
     // The ways in: the file dialog, a folder chooser, dropped paths.
     void OpenFile();
     void ImportDirectoryCommand();
+    // The folders the Open dialog and the folder chooser start in: where
+    // each was last used (empty: their own choice). Kept in Settings.ini.
+    std::string openFolder, importFolder;
     void ImportDirectory(const std::string& dir);
     void Drop(const std::vector<std::string>& paths);
 
@@ -64,6 +67,7 @@ public:
     // Told when the bars should show "Waiting for converting." again, and
     // when the summary panel should be emptied.
     std::function<void()> onResetBars;
+    std::function<void(const std::string&)> onAdded; // a document came into the list
     std::function<void()> onClearSummary;
 
 private:

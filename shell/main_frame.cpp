@@ -46,6 +46,10 @@ CMainFrame::CMainFrame(ConvertSettings& settings, const std::string& helpPage)
         accelerators_.push_back({combination.key(), combination.keyboardModifiers(), accelerator.command});
     }
     form_->beforeRun = [this] { options_->CommitEditing(); };
+    form_->Jobs().onAdded = [this](const std::string& path) {
+        recent_.Add(path);
+        ShowRecentDocuments();
+    };
     // After the summary, Tab reaches the options, then comes back to the list.
     options_->Tree().GetListWindow()->setFocusPolicy(Qt::StrongFocus);
     QWidget::setTabOrder(form_->Summary().TextEdit(), options_->Tree().GetListWindow());
@@ -76,6 +80,8 @@ void CMainFrame::CreateCoolBar() {
             item.text = entry.text;
             item.command = entry.command;
             item.type = entry.command == 0 ? UINT{MFT_SEPARATOR} : 0u;
+            if (entry.command == ID_RECENT_DOCUMENTS)
+                item.submenu = recentMenu_;
             top.submenu->items.push_back(item);
         }
         menu->items.push_back(top);
@@ -110,6 +116,13 @@ void CMainFrame::AddCommands() {
     const auto always = [] { return true; };
     commands_.Add(ID_RESET_OPTIONS, [this] { ResetOptions(); }, [this] { return !form_->Run().IsConverting(); });
     commands_.Add(ID_APP_EXIT, [this] { close(); }, always);
+    // A recent document comes into the list as a dropped file does.
+    const auto idle = [this] { return !form_->Run().IsConverting(); };
+    commands_.Add(ID_RECENT_DOCUMENTS, [] {}, [this, idle] { return idle() && !recent_.Paths().empty(); });
+    for (size_t i = 0; i < RecentDocuments::kCount; ++i)
+        commands_.Add(static_cast<unsigned>(ID_RECENT_FIRST + i),
+                      [this, i] { form_->AddDroppedFiles({recent_.Paths().at(i)}); },
+                      [this, i, idle] { return idle() && i < recent_.Paths().size(); });
     commands_.Add(ID_HELP_ONLINE, [this] {
         Services().OpenWithDesktop(QUrl::fromLocalFile(QString::fromStdString(helpPage_)).toString().toStdString());
     }, always);
@@ -130,6 +143,16 @@ void CMainFrame::ResetOptions() {
 }
 
 bool CMainFrame::IsCommandEnabled(unsigned id) const { return commands_.IsEnabled(id); }
+
+void CMainFrame::ShowRecentDocuments() {
+    recentMenu_->items.clear();
+    for (size_t i = 0; i < recent_.Paths().size(); ++i) {
+        MenuItem item;
+        item.text = "&" + std::to_string(i + 1) + " " + recent_.Paths()[i];
+        item.command = static_cast<unsigned>(ID_RECENT_FIRST + i);
+        recentMenu_->items.push_back(item);
+    }
+}
 
 void CMainFrame::OnCommand(unsigned id) { commands_.Run(id); }
 

@@ -9,6 +9,7 @@
 #include "controls/bars/custom_cool_bar.h"
 #include "shell/command_table.h"
 #include "shell/file_list_form.h"
+#include "shell/recent_documents.h"
 #include "shell/right_view.h"
 
 #include <QMainWindow>
@@ -17,6 +18,8 @@
 enum : unsigned {
     ID_RESET_OPTIONS = 32785, ID_APP_EXIT = 57665, ID_HELP_ONLINE = 32861, ID_TELL_FRIEND = 32865,
     ID_CHECK_VERSION = 32866, ID_HOME_PAGE = 32867, ID_APP_ABOUT = 57664,
+    ID_RECENT_DOCUMENTS = 32870, // the File menu's submenu
+    ID_RECENT_FIRST = 32871,     // its documents, the most recent first
 };
 
 class CMainFrame : public QMainWindow {
@@ -37,6 +40,10 @@ public:
     // button for the command (null: none).
     const QImage* MenuImage(unsigned id) const;
     CMenuBar& MenuBar() { return coolBar_->MenuBar(); }
+    // The documents of File > Recent Documents; ShowRecentDocuments puts
+    // them in the submenu after they were loaded.
+    RecentDocuments& Recent() { return recent_; }
+    void ShowRecentDocuments();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -55,6 +62,8 @@ private:
     CFileListForm* form_;
     CCustomCoolBar* coolBar_ = nullptr;
     CommandTable commands_;
+    RecentDocuments recent_;
+    std::shared_ptr<Menu> recentMenu_ = std::make_shared<Menu>();
     struct Key {
         int key;
         Qt::KeyboardModifiers modifiers;

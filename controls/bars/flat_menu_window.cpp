@@ -31,6 +31,28 @@ QFont MenuFont() {
     return CFont(metrics.lfMenuFont).Font();
 }
 
+// What lies behind a menu placed on the screen, for its shadow. Where the
+// menu lies over the window it belongs to, that window's own rendering: a
+// grab of the screen there can still catch the menu that was open just
+// before, not yet gone from the screen. Elsewhere, the screen.
+QImage Backdrop(QWidget* context, QScreen* screen, const QRect& place) {
+    QImage backdrop(place.size(), QImage::Format_RGB32);
+    backdrop.fill(ToQColor(GetSysColor(COLOR_BTNFACE)));
+    QPainter painter(&backdrop);
+    if (screen)
+        painter.drawPixmap(0, 0, place.width(), place.height(),
+                           screen->grabWindow(0, place.x() - screen->geometry().x(),
+                                              place.y() - screen->geometry().y(), place.width(), place.height()));
+    if (!context)
+        return backdrop;
+    QWidget* window = context->window();
+    const QRect over = QRect(window->mapToGlobal(QPoint(0, 0)), window->size()).intersected(place);
+    if (!over.isEmpty())
+        window->render(&painter, over.topLeft() - place.topLeft(),
+                       QRegion(QRect(window->mapFromGlobal(over.topLeft()), over.size())));
+    return backdrop;
+}
+
 } // namespace
 
 CFlatMenuWindow::CFlatMenuWindow(std::shared_ptr<Menu> menu, ImageLookup images, QWidget* context)
@@ -102,10 +124,7 @@ void CFlatMenuWindow::Place(POINT screen, const RECT& dropped, bool byKeyboard) 
     droppedLeft_ = joined ? dropped.left - place.x() : 0;
     droppedRight_ = joined ? dropped.right - place.x() : 0;
     setGeometry(place);
-    if (screenAt)
-        backdrop_ = screenAt->grabWindow(0, place.x() - screenAt->geometry().x(), place.y() - screenAt->geometry().y(),
-                                         place.width(), place.height())
-                        .toImage();
+    backdrop_ = Backdrop(parentWidget(), screenAt, place);
     highlighted_ = -1;
 }
 

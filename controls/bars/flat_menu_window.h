@@ -50,7 +50,8 @@ public:
     // An item's rectangle in client coordinates; the menu body without the shadow.
     RECT ItemRect(int index) const;
     RECT Body() const;
-    // What lies behind the window, for the shadow; taken from the screen by Place.
+    // What lies behind the window, for the shadow; taken by Place from the
+    // window it belongs to where it lies over it, else from the screen.
     void SetBackdrop(const QImage& backdrop) { backdrop_ = backdrop; }
     // The window as drawn.
     QImage Picture();

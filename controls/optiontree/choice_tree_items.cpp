@@ -469,7 +469,7 @@ void CChoiceTreeItemFile::OnActivate() {
         folder_ = folder;
         chosen.push_back(folder);
     } else {
-        chosen = Services().OpenFileDialog(tree, filter_);
+        chosen = Services().OpenFileDialog(tree, filter_, "");
         if (chosen.empty())
             return;
     }

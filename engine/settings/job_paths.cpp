@@ -1,4 +1,5 @@
 #include "engine/settings/job_paths.h"
+#include "engine/settings/natural_order.h"
 
 #include "platform/file_path_info.h"
 #include "platform/file_system.h"
@@ -38,12 +39,16 @@ int JobPaths::ImportDirectory(const std::string& dir, MessageSink& messages, int
 
 int JobPaths::ImportDirectory(const std::string& dir, MessageSink& messages, Visited& visited) {
     int error = 0;
-    const std::vector<platform::DirectoryEntry> entries = platform::ListDirectory(dir, &error);
+    std::vector<platform::DirectoryEntry> entries = platform::ListDirectory(dir, &error);
     if (error != 0) {
         messages.ShowError("Cannot read the folder " + dir + ": " + std::strerror(error) + ".");
         ++visited.leftOut;
         return 0;
     }
+    // In the order of their names, as people number them (doc-2 before doc-10).
+    std::sort(entries.begin(), entries.end(), [](const platform::DirectoryEntry& a, const platform::DirectoryEntry& b) {
+        return NaturalLess(a.name, b.name);
+    });
     const std::string prefix = platform::WithTrailingSlash(dir);
     int found = 0;
     for (const platform::DirectoryEntry& entry : entries) {

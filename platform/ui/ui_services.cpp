@@ -57,10 +57,12 @@ public:
             return 0;
         });
     }
-    std::vector<std::string> OpenFileDialog(QWidget* owner, const std::string& filter) override {
+    std::vector<std::string> OpenFileDialog(QWidget* owner, const std::string& filter,
+                                            const std::string& start) override {
         return OnUiThread([&] {
             std::vector<std::string> paths;
-            for (const QString& path : QFileDialog::getOpenFileNames(owner, {}, {}, QString::fromLocal8Bit(filter.c_str())))
+            for (const QString& path : QFileDialog::getOpenFileNames(owner, {}, QString::fromLocal8Bit(start.c_str()),
+                                                                     QString::fromLocal8Bit(filter.c_str())))
                 paths.push_back(path.toLocal8Bit().toStdString());
             return paths;
         });

@@ -33,7 +33,8 @@ public:
     virtual std::string GetClipboardText() = 0;
     virtual void SetClipboardText(const std::string& text) = 0;
     // Paths chosen in an open dialog with a filter such as "PDF Files (*.pdf)"; empty on Cancel.
-    virtual std::vector<std::string> OpenFileDialog(QWidget* owner, const std::string& filter) = 0;
+    virtual std::vector<std::string> OpenFileDialog(QWidget* owner, const std::string& filter,
+                                                    const std::string& start) = 0;
     // A folder chosen in the folder chooser (which shows the files the filter
     // lets through), ending with '/'; empty on Cancel.
     virtual std::string FolderDialog(QWidget* owner, const std::string& title, const std::string& start,

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 using platform::GetPrivateProfileInt;
+using platform::GetPrivateProfileString;
 using platform::WritePrivateProfileString;
 using testing_support::ReadFile;
 using testing_support::TempDir;
@@ -27,6 +28,15 @@ TEST(IniProfile, ReadsValuesAsDecimalIntegers) {
     } cases[] = {{"Start Page", 0}, {"End Page", 5000}, {"Text", 0}, {"Lead", 12}, {"Neg", -3}, {"Huge", 0}};
     for (const Case& c : cases)
         EXPECT_EQ(GetPrivateProfileInt("output general", c.key, 1, dir / "a.ini"), c.expected) << c.key;
+}
+
+TEST(IniProfile, ReadsValuesAsTrimmedText) {
+    TempDir dir;
+    WriteFile(dir / "a.ini", "[Last Folders]\r\nOpen = /home/me/my docs/ \r\nImport=\n");
+    EXPECT_EQ(GetPrivateProfileString("last folders", "open", "-", dir / "a.ini"), "/home/me/my docs/");
+    EXPECT_EQ(GetPrivateProfileString("Last Folders", "Import", "-", dir / "a.ini"), "");
+    EXPECT_EQ(GetPrivateProfileString("Last Folders", "Missing", "-", dir / "a.ini"), "-");
+    EXPECT_EQ(GetPrivateProfileString("Last Folders", "Open", "-", dir / "none.ini"), "-");
 }
 
 TEST(IniProfile, WritingCreatesFileAndSections) {

@@ -12,6 +12,8 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QProcess>
 #include <QTextEdit>
 #include <QTimer>
@@ -215,6 +217,99 @@ TEST(DesktopProgram, ShiftF5DuringARunLeavesWholeDocumentsOnly) {
     EXPECT_GE(documentsWritten, 1u);
     EXPECT_LT(documentsWritten, documents.size()) << "the stop came too late to leave a document out";
     EXPECT_TRUE(services.opened.empty()); // a stopped run does not open the folder
+}
+
+// The Open dialog and the folder chooser start where each was last used,
+// in the same run and in the next, from Settings.ini.
+TEST(DesktopProgram, TheDialogsStartInTheFoldersUsedLast) {
+    RecordingServices services;
+    TempDir dir;
+    std::filesystem::create_directories(dir / "docs/more");
+    std::filesystem::copy_file(std::string(VELLUMIN_SOURCE_DIR) + "/resources/sample.pdf", dir / "docs/a.pdf");
+    ProgramArguments arguments;
+    arguments.splash = false;
+    arguments.settingsPath = dir / "Settings.ini";
+    const std::string chooser = "Please Select a Folder | ";
+    {
+        CDesktopProgram program(arguments, "/nowhere/help.html");
+        program.Show();
+        CJobList& jobs = program.Frame().Form().Jobs();
+        services.files = {dir / "docs/a.pdf"};
+        jobs.OpenFile();
+        services.files.clear(); // Cancel: the folder stays
+        jobs.OpenFile();
+        services.folders = {dir / "docs/more"};
+        jobs.ImportDirectoryCommand();
+        jobs.ImportDirectoryCommand();
+    }
+    EXPECT_EQ(services.openStarts, (std::vector<std::string>{"", dir / "docs/"}));
+    ASSERT_EQ(services.folderDialogs.size(), 2u);
+    EXPECT_EQ(services.folderDialogs[0].rfind(chooser + " | ", 0), 0u) << services.folderDialogs[0];
+    EXPECT_EQ(services.folderDialogs[1].rfind(chooser + dir / "docs/more | ", 0), 0u) << services.folderDialogs[1];
+    {
+        CDesktopProgram program(arguments, "/nowhere/help.html");
+        program.Show();
+        program.Frame().Form().Jobs().OpenFile();
+        program.Frame().Form().Jobs().ImportDirectoryCommand();
+    }
+    EXPECT_EQ(services.openStarts.back(), dir / "docs/");
+    EXPECT_EQ(services.folderDialogs.back().rfind(chooser + dir / "docs/more | ", 0), 0u) << services.folderDialogs.back();
+}
+
+// The window's place, size and maximised state and the splitter's position
+// come back in the next run, within the screen.
+TEST(DesktopProgram, TheWindowsPlacementIsKeptWithinTheScreen) {
+    TempDir dir;
+    ProgramArguments arguments;
+    arguments.splash = false;
+    arguments.settingsPath = dir / "Settings.ini";
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    {
+        CDesktopProgram program(arguments, "/nowhere/help.html");
+        program.Show();
+        program.Frame().setGeometry(area.left() + 30, area.top() + 40, 950, 640);
+        program.Frame().Splitter().setSizes({700, 250});
+    }
+    {
+        CDesktopProgram program(arguments, "/nowhere/help.html");
+        program.Show();
+        EXPECT_EQ(program.Frame().geometry(), QRect(area.left() + 30, area.top() + 40, 950, 640));
+        EXPECT_EQ(program.Frame().Splitter().sizes().value(0), 700);
+        EXPECT_FALSE(program.Frame().isMaximized());
+    }
+    // Kept off the screen and larger than it: moved and shrunk into it; maximised again.
+    const std::string ini = ReadFile(dir / "Settings.ini");
+    ASSERT_NE(ini.find("[Window]\nLeft="), std::string::npos) << ini;
+    testing_support::WriteFile(dir / "Settings.ini", "[Window]\nLeft=30000\nTop=-500\nWidth=" +
+                                                         std::to_string(area.width() + 400) +
+                                                         "\nHeight=700\nMaximized=1\n");
+    CDesktopProgram program(arguments, "/nowhere/help.html");
+    program.Show();
+    EXPECT_TRUE(program.Frame().windowState() & Qt::WindowMaximized);
+    EXPECT_TRUE(area.contains(program.Frame().normalGeometry()))
+        << program.Frame().normalGeometry().x() << "," << program.Frame().normalGeometry().y() << " "
+        << program.Frame().normalGeometry().width();
+}
+
+// The documents of File > Recent Documents come back in the next run.
+TEST(DesktopProgram, RecentDocumentsAreKept) {
+    RecordingServices services;
+    TempDir dir;
+    std::filesystem::copy_file(std::string(VELLUMIN_SOURCE_DIR) + "/resources/sample.pdf", dir / "a.pdf");
+    ProgramArguments arguments;
+    arguments.splash = false;
+    arguments.settingsPath = dir / "Settings.ini";
+    arguments.documents = {dir / "a.pdf"};
+    {
+        CDesktopProgram program(arguments, "/nowhere/help.html");
+        program.Show();
+    }
+    arguments.documents.clear();
+    CDesktopProgram program(arguments, "/nowhere/help.html");
+    program.Show();
+    EXPECT_EQ(program.Frame().Recent().Paths(), std::vector<std::string>{dir / "a.pdf"});
+    program.Frame().OnCommand(ID_RECENT_FIRST);
+    EXPECT_EQ(program.Frame().Form().Jobs().Paths(), std::vector<std::string>{dir / "a.pdf"});
 }
 
 TEST(DesktopProgram, DocumentsNamedOnTheCommandLineComeInAsDroppedFiles) {

@@ -300,3 +300,25 @@ TEST(IconButton, IconsStatesAndClicks) {
     EXPECT_FALSE(first.IsHovered());
     EXPECT_TRUE(second.IsHovered());
 }
+
+// A run started while a document's images are read stops the read, so that
+// the run has the processors to itself, and starts it again once the run
+// ends without a report in the panel (no document was checked).
+TEST(FileListForm, TheImageListReadWaitsForARun) {
+    if (!HaveCorpus())
+        GTEST_SKIP() << "the corpus of real PDFs (../shared/corpus) is not here";
+    RecordingServices services;
+    FormWindow w;
+    services.files = CorpusFiles({"bigdoc-303-pages-weka.pdf"});
+    w.form.OnCommand(ID_OPEN_FILE);
+    ClickRow(w, 1);
+    w.form.OnCommand(ID_CLEAR_ALL_SELECTED);
+    ASSERT_NE(w.form.Summary().GetPlainText().find("Reading the images"), std::string::npos)
+        << w.form.Summary().GetPlainText();
+    w.form.OnCommand(ID_START_CONVERT);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.form.Summary().GetPlainText().find("Images: ") != std::string::npos; },
+                                120000))
+        << w.form.Summary().GetPlainText();
+    const std::string text = w.form.Summary().GetPlainText();
+    EXPECT_EQ(text.find("Reading the images"), std::string::npos) << text;
+}

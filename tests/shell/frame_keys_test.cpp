@@ -60,9 +60,10 @@ struct DuringTheRun : RecordingServices {
             atFirstMessage();
         return RecordingServices::MessageBox(owner, text, title, type);
     }
-    std::vector<std::string> OpenFileDialog(QWidget* owner, const std::string& filter) override {
+    std::vector<std::string> OpenFileDialog(QWidget* owner, const std::string& filter,
+                                            const std::string& start) override {
         ++fileDialogs;
-        return RecordingServices::OpenFileDialog(owner, filter);
+        return RecordingServices::OpenFileDialog(owner, filter, start);
     }
 };
 

@@ -301,11 +301,18 @@ TEST(BatchRun, StopEndsTheRunAfterTheCurrentDocument) {
               total.texts.end());
     EXPECT_EQ(form.Text(form.total), "Convert stopped.");
     EXPECT_EQ(form.Text(form.current), "Convert stopped.");
-    EXPECT_NE(form.report.find("1 document(s) extracted"), std::string::npos) << form.report;
     const Lines written = ListFiles(dir.path());
     ASSERT_FALSE(written.empty());
     for (const std::string& name : written)
         EXPECT_EQ(name.rfind("dct-gray-pdf20-", 0), 0u) << name; // only the first document
+    // The summary's totals are what the disk holds, and it names the
+    // documents that never started.
+    EXPECT_NE(form.report.find("1 document(s) extracted, 0 skipped, 2 not started.\n" +
+                               std::to_string(written.size()) + " image(s) written."),
+              std::string::npos)
+        << form.report;
+    for (const std::string& later : CorpusFiles({"jpx-rgb.pdf", "ccitt-g4-pdf11.pdf"}))
+        EXPECT_NE(form.report.find(later + ": not started."), std::string::npos) << form.report;
     EXPECT_TRUE(services.opened.empty());
 }
 
@@ -471,6 +478,17 @@ TEST(BatchRun, ASecondStopEndsTheCurrentDocumentAtOnce) {
     for (const std::string& name : ListFiles(dir / "out"))
         EXPECT_EQ(name.rfind("third", 0), std::string::npos) << name; // the third was not started
     EXPECT_EQ(FilesOf("first-", FolderContents(dir / "out")), CliOutput({dir / "first.pdf"}, dir / "cli", "png"));
+    // The summary names the stopped document with what it left (its images
+    // are removed), the one never started, and totals equal to the disk's.
+    const size_t onDisk = ListFiles(dir / "out").size();
+    EXPECT_NE(form.report.find("1 document(s) extracted, 0 skipped, 1 stopped, 1 not started.\n" +
+                               std::to_string(onDisk) + " image(s) written, "),
+              std::string::npos)
+        << form.report;
+    EXPECT_NE(form.report.find(dir / "slow.pdf" + ": stopped before its end; none of its images is left on the disk.\n" +
+                               dir / "third.pdf" + ": not started."),
+              std::string::npos)
+        << form.report;
 }
 
 TEST(BatchRun, ADocumentOverTheTimeLimitOfTheSettingsIsReportedAndTheRunGoesOn) {

@@ -71,9 +71,13 @@ public:
     }
     std::string GetClipboardText() override { return clipboard; }
     void SetClipboardText(const std::string& text) override { clipboard = text; }
-    // Open dialogs answer with these files (none: Cancel).
+    // Open dialogs answer with these files (none: Cancel), noting the folder each starts in.
     std::vector<std::string> files;
-    std::vector<std::string> OpenFileDialog(QWidget*, const std::string&) override { return files; }
+    std::vector<std::string> openStarts;
+    std::vector<std::string> OpenFileDialog(QWidget*, const std::string&, const std::string& start) override {
+        openStarts.push_back(start);
+        return files;
+    }
     // Folder dialogs answer with folders in turn (empty: Cancel), noting title and start.
     std::vector<std::string> folders;
     std::vector<std::string> folderDialogs;

@@ -237,3 +237,36 @@ TEST(FlatMenuWindow, AMenuStaysOnTheScreen) {
     p.window->Place(POINT{100, 120}, RECT{}, false);
     EXPECT_EQ(p.window->geometry().topLeft(), QPoint(100, 120));
 }
+
+// Switching menus quickly: the menu placed next can find the one before it
+// still on the screen. Its shadow shows the window beneath, as that window
+// draws itself, never the menu that was there before.
+TEST(FlatMenuWindow, TheShadowShowsTheWindowBeneathNotTheMenuBefore) {
+    QWidget window;
+    window.setGeometry(60, 60, 400, 300);
+    window.setAutoFillBackground(true);
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::Window, ToQColor(kBehind));
+    window.setPalette(palette);
+    ShowExposed(&window);
+    // The menu before, still on the screen where the next one opens.
+    QWidget before(nullptr, Qt::Tool | Qt::FramelessWindowHint);
+    before.setGeometry(100, 100, 200, 150);
+    before.setAutoFillBackground(true);
+    before.setPalette(QPalette(Qt::red));
+    ShowExposed(&before);
+
+    auto menu = std::make_shared<Menu>();
+    MenuItem item;
+    item.text = "&About";
+    item.command = 1;
+    menu->items.push_back(item);
+    CFlatMenuWindow next(menu, {}, &window);
+    next.Place(POINT{100, 100}, RECT{}, false);
+    const QImage picture = next.Picture();
+    const RECT body = next.Body();
+    for (int level = 0; level < 4; ++level) {
+        EXPECT_COLOR(picture, body.right / 2, body.bottom + level, DarkenForShadow(kBehind, level));
+        EXPECT_COLOR(picture, body.right + level, body.bottom / 2, DarkenForShadow(kBehind, level));
+    }
+}

@@ -88,3 +88,14 @@ TEST(JobPaths, PipesAndUnreadableFoldersAreReportedAndLeftOut) {
     EXPECT_EQ(messages.messages,
               std::vector<std::string>{"Cannot read the folder " + dir / "loop" + ": Too many levels of symbolic links."});
 }
+
+TEST(JobPaths, ImportDirectoryAddsFilesInNaturalNameOrder) {
+    TempDir dir;
+    for (const char* name : {"doc-10.pdf", "doc-2.pdf", "Doc-3.pdf", "doc-1.pdf"})
+        WriteFile(dir / name, "");
+    JobPaths jobs;
+    RecordingMessages messages;
+    jobs.ImportDirectory(dir.path(), messages);
+    EXPECT_EQ(jobs.Paths(), (std::vector<std::string>{dir / "doc-1.pdf", dir / "doc-2.pdf", dir / "Doc-3.pdf",
+                                                      dir / "doc-10.pdf"}));
+}
