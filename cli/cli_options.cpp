@@ -96,6 +96,9 @@ std::string HelpText() {
            "                             (default: 4096)\n"
            "      --time-limit SECONDS   time one document may take, 0 for no limit\n"
            "                             (default: 600)\n"
+           "      --keep-native          images stored as JPEG, JPEG 2000, CCITT fax or JBIG2\n"
+           "                             data written as those formats' files, undecoded:\n"
+           "                             .jpg, .jp2 or .j2k, .tif, .jb2; masks beside them\n"
            "      --min-size WxH|N       images narrower than W or lower than H pixels get no\n"
            "                             file; the others keep their numbers (default: 0)\n"
            "      --name TEMPLATE        file names from {title}, {page}, {n} (the image number)\n"
@@ -155,6 +158,9 @@ std::string HelpText() {
            "  vellumin-cli --unique=content --report images.jsonl scans/\n"
            "                                     one file per distinct image, and a record of\n"
            "                                     every use of each in images.jsonl\n"
+           "  vellumin-cli --keep-native --report images.csv scans/\n"
+           "                                     every image as it is stored where it can be,\n"
+           "                                     recorded with its SHA-256 in images.csv\n"
            "  vellumin-cli --list --csv report.pdf > images.csv\n"
            "                                     the images of report.pdf as a table, not extracted\n";
 }
@@ -169,7 +175,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     std::string minimumSize;
     std::string unique;
     bool noMarkers = false;
-    bool gray = false, help = false, version = false;
+    bool gray = false, help = false, version = false, keepNative = false;
     bool list = false, json = false, csv = false;
 
     CLI::App app{"", "vellumin-cli"};
@@ -180,6 +186,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     app.add_option("-q,--quality", options.settings.jpegQuality)->check(CLI::Range(1, 100));
     app.add_flag("--gray", gray);
     app.add_option("--masks", masks)->check(CLI::IsMember({"alpha", "separate", "none"}));
+    app.add_flag("--keep-native", keepNative);
     app.add_option("-p,--pages", pages);
     app.add_option("--owner-password", options.ownerPassword);
     app.add_option("--user-password", options.userPassword);
@@ -274,6 +281,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     options.settings.imagesFormat = format == "ppm" ? OUTPUT_PPM_PBM : OutputFormatFromLabel(format);
     options.settings.jpegGrayScale = gray ? 0 : 1;
     options.settings.masks = MaskOutputFromName(masks);
+    options.settings.keepStored = keepNative ? 1 : 0;
     parsed.options = options;
     return parsed;
 }

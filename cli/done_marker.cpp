@@ -75,6 +75,8 @@ nlohmann::json MarkerKey(const std::string& documentPath, const ConvertSettings&
         options["name"] = settings.nameTemplate;
     if (settings.skipRepeated != REPEATS_KEPT)
         options["unique"] = RepeatedImagesName(settings.skipRepeated);
+    if (settings.keepStored != 0)
+        options["keep_native"] = true;
     // As a marker holds it: names that are no valid UTF-8 compare as written.
     return nlohmann::json::parse(Dumped(key));
 }

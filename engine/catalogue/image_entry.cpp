@@ -137,6 +137,10 @@ nlohmann::json ImageEntryJson(const ImageEntry& entry) {
         value["sha256"] = entry.sha256;
     if (!entry.pixelsHash.empty())
         value["pixels_sha256"] = entry.pixelsHash;
+    if (!entry.keptAs.empty())
+        value["kept_as"] = entry.keptAs;
+    if (!entry.note.empty())
+        value["note"] = entry.note;
     return value;
 }
 
@@ -171,5 +175,7 @@ ImageEntry ImageEntryFromJson(const nlohmann::json& value) {
     entry.fileBytes = number("file_bytes", -1ll);
     entry.sha256 = value.value("sha256", "");
     entry.pixelsHash = value.value("pixels_sha256", "");
+    entry.keptAs = value.value("kept_as", "");
+    entry.note = value.value("note", "");
     return entry;
 }

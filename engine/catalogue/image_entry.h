@@ -42,6 +42,10 @@ struct ImageEntry {
     long long fileBytes = -1;
     std::string sha256;        // of the file written, in hex
     std::string pixelsHash;    // of what the dump wrote, when repeats are compared by content
+    // When stored encodings are kept: the extension of the file in the
+    // image's stored encoding, and what the run says of it (see KeptEncoding).
+    std::string keptAs;
+    std::string note;
 };
 
 

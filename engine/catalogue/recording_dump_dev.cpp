@@ -35,6 +35,8 @@ void RecordingDumpDev::Settled(const ImageFate& fate) {
     entry.noFile = fate.noFile;
     entry.duplicateOf = fate.duplicateOf;
     entry.pixelsHash = fate.pixelsHash;
+    entry.keptAs = fate.keptAs;
+    entry.note = fate.note;
 }
 
 void RecordingDumpDev::drawImageMask(GfxState* state, Object* ref, Stream* str, int width, int height, bool invert,

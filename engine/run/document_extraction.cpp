@@ -82,6 +82,7 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
                              output.outputDirectory, DocumentTitle(output), settings.skipRepeated};
     destination.masks = EffectiveMaskOutput(settings.masks, settings.imagesFormat);
     destination.record = request.recordImages != 0;
+    destination.keepStored = settings.keepStored != 0;
     RenderedImages rendered = RenderPages(*document, chosen.path, request.ownerPassword, request.userPassword,
                                                 chosen.pages, destination, progress, request.pageThreads);
     result.outcome = ExtractOutcome::Extracted;
@@ -91,6 +92,7 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     result.imagesDamaged = rendered.damaged;
     result.imagesBelowMinimum = rendered.belowMinimum;
     result.imagesRepeated = rendered.repeated;
+    result.imagesKeptStored = rendered.keptStored;
     result.images = std::move(rendered.images);
     return result;
 }

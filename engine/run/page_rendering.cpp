@@ -82,12 +82,13 @@ std::unique_ptr<ImageDumpDev> MakeDevice(const ImageDestination& destination, st
             : std::make_unique<ImageDumpDev>(destination.root, destination.passJpeg, destination.handoff,
                                              destination.masks);
     device->Select(destination.selection);
+    device->KeepStoredEncodings(destination.keepStored);
     return device;
 }
 
 RenderedImages Counted(const ImageDumpDev& device, std::vector<ImageEntry>& entries) {
     return {device.ImagesWritten(),      device.ImagesFailed(),   device.FailureReason(), device.ImagesDamaged(),
-            device.ImagesBelowMinimum(), device.ImagesRepeated(), std::move(entries)};
+            device.ImagesBelowMinimum(), device.ImagesRepeated(), device.ImagesKeptStored(), std::move(entries)};
 }
 
 } // namespace
@@ -100,6 +101,7 @@ void RenderedImages::Add(RenderedImages more) {
     damaged += more.damaged;
     belowMinimum += more.belowMinimum;
     repeated += more.repeated;
+    keptStored += more.keptStored;
     images.insert(images.end(), std::make_move_iterator(more.images.begin()),
                   std::make_move_iterator(more.images.end()));
 }

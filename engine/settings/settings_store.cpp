@@ -29,6 +29,7 @@ const PersistedField kFields[] = {
     {kImages, "Jpeg Quality", &ConvertSettings::jpegQuality},
     {kImages, "Jpeg Gray Scale", &ConvertSettings::jpegGrayScale},
     {kImages, "Transparency", &ConvertSettings::masks},
+    {kImages, "Keep Original Encoding", &ConvertSettings::keepStored},
     {kLimits, "Memory Limit MB", &ConvertSettings::memoryLimitMb},
     {kLimits, "Time Limit Seconds", &ConvertSettings::timeLimitSeconds},
     {kSelection, "Minimum Width", &ConvertSettings::minimumWidth},
