@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <ostream>
@@ -320,7 +321,6 @@ TEST(KeptEncoding, CorpusFaxAndJbig2ImagesShowTheDumpsPixels) {
         {"jbig2-generic-mmr.pdf", "", 0, 1, false},
         {"jbig2-halftone.pdf", "", 0, 1, false},
         {"jbig2-symbol-refine.pdf", "", 0, 1, false},
-        {"jbig2-embedded-file-header.pdf", "", 0, 1, false},
         {"enc-aes128-userpw-jbig2-jpx.pdf", "ELXRTQWS", 0, 1, true},
     };
     for (const Case& c : cases) {
@@ -332,6 +332,21 @@ TEST(KeptEncoding, CorpusFaxAndJbig2ImagesShowTheDumpsPixels) {
         EXPECT_EQ(CompareKept(dir, kept, plain, "tif", ReadTiff, c.stencils), c.tiffs) << c.name;
         EXPECT_EQ(CompareKept(dir, kept, plain, "jb2", Jbig2Decode, c.stencils), c.jbig2s) << c.name;
     }
+}
+
+// JBIG2 data stored with a file header of its own, which the library cannot
+// decode: the file made of its segments opens.
+TEST(KeptEncoding, Jbig2DataWithAFileHeaderMakesAFileThatOpens) {
+    if (!HaveCorpus())
+        GTEST_SKIP() << "no corpus of real PDFs";
+    if (!Have("jbig2dec"))
+        GTEST_SKIP() << "jbig2dec is not installed";
+    TempDir dir;
+    const std::string pdf = CorpusFiles({"jbig2-embedded-file-header.pdf"})[0];
+    ASSERT_EQ(Dump(pdf, dir, "kept", true), std::vector<std::string>{"-000.jb2"});
+    const Bitmap decoded = Jbig2Decode(dir / "kept/-000.jb2");
+    EXPECT_EQ(decoded.width, 128);
+    EXPECT_EQ(decoded.height, 96);
 }
 
 namespace {
@@ -377,7 +392,7 @@ TEST(KeptEncoding, CorpusJpeg2000ImagesAreTheStoredData) {
     } cases[] = {
         {"jpx-smaskindata.pdf", "", false},   {"jpx-rgb.pdf", "", true},
         {"jpx-icc.pdf", "", false},           {"jpx-no-colorspace.pdf", "", true},
-        {"jpx-in-annotation-stamp.pdf", "", true}, {"jpx-2717x3701-pdf13.pdf", "", true},
+        {"jpx-in-annotation-stamp.pdf", "", true}, {"jpx-2717x3701-pdf13.pdf", "", false}, // large: its size only
         {"enc-aes128-userpw-jbig2-jpx.pdf", "ELXRTQWS", true},
     };
     for (const Case& c : cases) {
@@ -401,6 +416,9 @@ TEST(KeptEncoding, CorpusJpeg2000ImagesAreTheStoredData) {
                     << c.name << " " << file;
         }
         EXPECT_FALSE(written.empty()) << c.name;
-        EXPECT_EQ(written, StoredJpx(pdf, c.password)) << c.name;
+        // Every file is the data of a stream; a stream no page draws (a
+        // thumbnail) has no file.
+        const std::multiset<std::string> stored = StoredJpx(pdf, c.password);
+        EXPECT_TRUE(std::includes(stored.begin(), stored.end(), written.begin(), written.end())) << c.name;
     }
 }
