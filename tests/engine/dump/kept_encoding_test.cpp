@@ -422,3 +422,62 @@ TEST(KeptEncoding, CorpusJpeg2000ImagesAreTheStoredData) {
         EXPECT_TRUE(std::includes(stored.begin(), stored.end(), written.begin(), written.end())) << c.name;
     }
 }
+
+namespace {
+
+// A dump device that keeps stored encodings and remembers each image's fate.
+class KeepingDumpDev : public ImageDumpDev {
+public:
+    KeepingDumpDev(const std::string& root, int masks) : ImageDumpDev(root, true, nullptr, masks) {
+        KeepStoredEncodings(true);
+    }
+    std::vector<ImageFate> fates;
+
+protected:
+    void Settled(const ImageFate& fate) override { fates.push_back(fate); }
+};
+
+unsigned char Shade(int x, int y, int c) { return static_cast<unsigned char>(x * 13 + y * 7 + c * 50); }
+
+} // namespace
+
+// JPEG data the dump decodes otherwise (gray, CMYK, inline) is kept as
+// stored, CMYK noted; a mask goes beside the image, the alpha not applied.
+TEST(KeptEncoding, JpegDataIsKeptAsStoredAndMasksGoBeside) {
+    TempDir dir;
+    const std::string gray = MakeJpeg(16, 8, 1, Shade);
+    const std::string cmyk = MakeJpeg(16, 8, 4, Shade);
+    const std::string inlineJpeg = MakeJpeg(8, 4, 1, Shade);
+    PdfWriter pdf;
+    const int mask = pdf.AddFlateImage("/Width 16 /Height 8 /ColorSpace /DeviceGray /BitsPerComponent 8",
+                                       std::string(16 * 8, '\x80'));
+    const int grayImage = pdf.AddImage({"/Width 16 /Height 8 /ColorSpace /DeviceGray /BitsPerComponent 8 /SMask " +
+                                            std::to_string(mask) + " 0 R",
+                                        gray, "/DCTDecode"});
+    const int cmykImage =
+        pdf.AddImage({"/Width 16 /Height 8 /ColorSpace /DeviceCMYK /BitsPerComponent 8", cmyk, "/DCTDecode"});
+    const int after = pdf.AddFlateImage("/Width 4 /Height 2 /ColorSpace /DeviceRGB /BitsPerComponent 8",
+                                        std::string(4 * 2 * 3, '\x40'));
+    PageSpec page{{grayImage, cmykImage, after}};
+    // The content goes on after the inline image's data: the image drawn after it is written too.
+    page.extraContent = InlineImage("/W 8 /H 4 /CS /G /BPC 8 /F /DCT", inlineJpeg) + "q 10 0 0 10 0 0 cm /Im2 Do Q\n";
+    pdf.AddPage(page);
+    WriteFile(dir / "doc.pdf", pdf.Build());
+    mkdir((dir / "out").c_str(), 0777);
+    KeepingDumpDev device(dir / "out/", MASKS_ALPHA);
+    std::unique_ptr<PDFDoc> document = OpenPdfDocument(dir / "doc.pdf");
+    ASSERT_TRUE(document->isOk());
+    document->displayPage(&device, 1, 72, 72, 0, false, false, false);
+
+    EXPECT_EQ(ListFiles(dir / "out"),
+              (std::vector<std::string>{"-000.jpg", "-000.mask.pgm", "-001.jpg", "-002.ppm", "-003.jpg", "-004.ppm"}));
+    EXPECT_EQ(ReadFile(dir / "out/-000.jpg"), gray);
+    EXPECT_EQ(ReadFile(dir / "out/-001.jpg"), cmyk);
+    EXPECT_EQ(ReadFile(dir / "out/-003.jpg"), inlineJpeg);
+    EXPECT_EQ(device.ImagesKeptStored(), 3);
+    ASSERT_EQ(device.fates.size(), 5u);
+    EXPECT_EQ(device.fates[0].note, "its mask is written beside it: the alpha was not applied");
+    EXPECT_EQ(device.fates[1].note, "CMYK, stored inverted"); // the writer adds the Adobe segment
+    EXPECT_EQ(device.fates[2].keptAs, "");
+    EXPECT_EQ(device.fates[3].keptAs, "jpg");
+}
