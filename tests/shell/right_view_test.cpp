@@ -487,3 +487,14 @@ TEST(OptionsView, RowsAndDividerGrowWithTheDialogFont) {
     }
     PinSystemSettings(ClassicSystemSettings());
 }
+
+// Stored encodings are kept on a Yes, which the run's settings take.
+TEST(OptionsView, KeepOriginalEncodingIsNoUntilChosen) {
+    OptionsPane pane;
+    EXPECT_NE(pane.Dump().find("    Keep Original Encoding = No\n"), std::string::npos) << pane.Dump();
+    pane.Click(pane.Value(CRightView::kKeepNative));
+    pane.Key(Qt::Key_Up); // No -> Yes
+    pane.Click(pane.Label(CRightView::kPageRange));
+    EXPECT_EQ(pane.settings.keepStored, 1);
+    EXPECT_NE(pane.Dump().find("    Keep Original Encoding = Yes\n"), std::string::npos) << pane.Dump();
+}
