@@ -62,6 +62,7 @@ TEST(OptionsView, TheDefaultTree) {
                            "    Jpeg Quality (%) = 70\n"
                            "    Jpeg Gray Scale = False\n"
                            "    Transparency = Alpha (read-only)\n"
+                           "    Keep Original Encoding = No\n"
                            "  [Selection]\n"
                            "    Minimum Width = 0\n"
                            "    Minimum Height = 0\n"
@@ -436,8 +437,8 @@ TEST(OptionsView, AResetRebuildsTheDefaultTree) {
     OptionsPane defaults;
     EXPECT_EQ(pane.Dump(), defaults.Dump());
     EXPECT_NE(pane.Dump(), before);
-    EXPECT_EQ(pane.Tree().FindItem(16), nullptr); // identifiers start again at 1
-    EXPECT_EQ(pane.Tree().FindItem(15)->GetLabelText(), "Skip Repeated Images");
+    EXPECT_EQ(pane.Tree().FindItem(CRightView::kSkipRepeated + 1), nullptr); // identifiers start again at 1
+    EXPECT_EQ(pane.Tree().FindItem(CRightView::kSkipRepeated)->GetLabelText(), "Skip Repeated Images");
 }
 
 // The pointer over a text drawn cut short shows it whole: a long output
