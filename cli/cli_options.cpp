@@ -101,6 +101,9 @@ std::string HelpText() {
            "                             (default: 600)\n"
            "      --sandbox on|off       off runs each document's worker without its\n"
            "                             confinement, to diagnose a document (default: on)\n"
+           "      --keep-native          images stored as JPEG, JPEG 2000, CCITT fax or JBIG2\n"
+           "                             data written as those formats' files, undecoded:\n"
+           "                             .jpg, .jp2 or .j2k, .tif, .jb2; masks beside them\n"
            "      --min-size WxH|N       images narrower than W or lower than H pixels get no\n"
            "                             file; the others keep their numbers (default: 0)\n"
            "      --name TEMPLATE        file names from {title}, {page}, {n} (the image number)\n"
@@ -168,6 +171,9 @@ std::string HelpText() {
            "                                     every use of each in images.jsonl\n"
            "  vellumin-cli --orient shown -f png scans.pdf\n"
            "                                     PNG files turned the way the pages show them\n"
+           "  vellumin-cli --keep-native --report images.csv scans/\n"
+           "                                     every image as it is stored where it can be,\n"
+           "                                     recorded with its SHA-256 in images.csv\n"
            "  vellumin-cli --list --csv report.pdf > images.csv\n"
            "                                     the images of report.pdf as a table, not extracted\n"
            "  vellumin-cli --plan -o imgs a/report.pdf b/report.pdf\n"
@@ -186,7 +192,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     std::string unique;
     std::string sandbox = "on";
     bool noMarkers = false;
-    bool gray = false, help = false, version = false;
+    bool gray = false, help = false, version = false, keepNative = false;
     bool list = false, json = false, csv = false;
 
     CLI::App app{"", "vellumin-cli"};
@@ -198,6 +204,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     app.add_flag("--gray", gray);
     app.add_option("--masks", masks)->check(CLI::IsMember({"alpha", "separate", "none"}));
     app.add_option("--orient", orientation)->check(CLI::IsMember({"stored", "shown"}));
+    app.add_flag("--keep-native", keepNative);
     app.add_option("-p,--pages", pages);
     app.add_option("--owner-password", options.ownerPassword);
     app.add_option("--user-password", options.userPassword);
@@ -299,6 +306,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     options.settings.masks = MaskOutputFromName(masks);
     options.sandbox = sandbox == "on";
     options.settings.orientation = OrientationFromName(orientation);
+    options.settings.keepStored = keepNative ? 1 : 0;
     parsed.options = options;
     return parsed;
 }

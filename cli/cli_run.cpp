@@ -509,11 +509,11 @@ private:
         progress_.Break();
         std::string text;
         if (options_.list == ListFormat::Table) {
-            text = ImageTable(path, images) + "\n";
+            text = ImageTable(path, images, settings_.keepStored != 0) + "\n";
         } else {
             for (const ImageEntry& image : images)
                 text += options_.list == ListFormat::Csv
-                            ? CsvRow(path, image, false)
+                            ? CsvRow(path, image, false, settings_.keepStored != 0)
                             : ImageLine(path, image).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
                                   "\n";
         }
@@ -581,7 +581,7 @@ bool OpenRunFiles(const CliOptions& options, DocumentList& list, JsonLinesFile& 
         messages.ShowMessage("Cannot open the results file: " + error + ".");
         return false;
     }
-    if (!options.reportPath.empty() && !report.Open(options.reportPath, &error)) {
+    if (!options.reportPath.empty() && !report.Open(options.reportPath, &error, options.settings.keepStored != 0)) {
         messages.SetDocument(options.reportPath);
         messages.ShowMessage("Cannot write the report: " + error + ".");
         return false;
@@ -633,7 +633,7 @@ int RunCli(const CliOptions& options, FILE* out, FILE* err, bool outIsTerminal, 
     const ConvertSettings& settings = options.settings;
     int error = 0;
     if (options.list == ListFormat::Csv)
-        std::fputs(CsvHeader(false).c_str(), out);
+        std::fputs(CsvHeader(false, settings.keepStored != 0).c_str(), out);
     if (options.list == ListFormat::None && !settings.outputDirectory.empty() && !platform::CreateDirectoryPath(settings.outputDirectory, &error)) {
         messages.SetDocument(settings.outputDirectory);
         messages.ShowMessage(std::string("Cannot make the output folder: ") + std::strerror(error) + ".");

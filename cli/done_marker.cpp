@@ -92,6 +92,8 @@ nlohmann::json MarkerKey(const std::string& documentPath, const ConvertSettings&
         options["unique"] = RepeatedImagesName(settings.skipRepeated);
     if (settings.orientation != ORIENT_STORED)
         options["orient"] = OrientationName(settings.orientation);
+    if (settings.keepStored != 0)
+        options["keep_native"] = true;
     // As a marker holds it: names that are no valid UTF-8 compare as written.
     return nlohmann::json::parse(Dumped(key));
 }

@@ -14,11 +14,14 @@ const std::vector<std::string> kFactKeys = {
     "interpolate", "inline", "object", "generation", "placed_width_pt", "placed_height_pt", "ppi_x", "ppi_y",
     "stored_bytes", "decoded_bytes", "ratio", "bbox_pt", "matrix", "reason"};
 const std::vector<std::string> kFileKeys = {"file", "file_bytes", "sha256", "duplicate_of", "orient_note"};
+const std::vector<std::string> kKeptKeys = {"kept_as", "note"};
 
-std::vector<std::string> CsvKeys(bool withFiles) {
+std::vector<std::string> CsvKeys(bool withFiles, bool withKept) {
     std::vector<std::string> keys = kFactKeys;
     if (withFiles)
         keys.insert(keys.end(), kFileKeys.begin(), kFileKeys.end());
+    if (withKept)
+        keys.insert(keys.end(), kKeptKeys.begin(), kKeptKeys.end());
     return keys;
 }
 
@@ -59,7 +62,7 @@ bool IsMask(const ImageEntry& entry) { return entry.type == "mask" || entry.type
 
 } // namespace
 
-std::string ImageTable(const std::string& path, const std::vector<ImageEntry>& entries) {
+std::string ImageTable(const std::string& path, const std::vector<ImageEntry>& entries, bool withKept) {
     const long images = std::count_if(entries.begin(), entries.end(), [](const ImageEntry& e) { return !IsMask(e); });
     std::string text = FormatText("%s: %ld image%s\n", path.c_str(), images, images == 1 ? "" : "s");
     if (entries.empty())
@@ -77,8 +80,17 @@ std::string ImageTable(const std::string& path, const std::vector<ImageEntry>& e
                         e.interpolate ? "yes" : "no", ObjectText(e), Fixed(e.placedWidth, 2),
                         Fixed(e.placedHeight, 2), Fixed(e.ppiX, 1), Fixed(e.ppiY, 1),
                         e.storedBytes >= 0 ? std::to_string(e.storedBytes) : "-",
-                        e.storedBytes >= 0 ? Fixed(StoredRatio(e), 3) : "-", PositionText(e.placement), e.noFile});
-    std::vector<size_t> widths(header.size(), 0);
+                        e.storedBytes >= 0 ? Fixed(StoredRatio(e), 3) : "-", PositionText(e.placement),
+                        e.noFile.empty() ? e.note : e.noFile});
+    if (withKept) {
+        // Before the note, which stays last.
+        rows[0].insert(rows[0].end() - 1, "kept-as");
+        for (size_t r = 1; r < rows.size(); ++r) {
+            const std::string& kept = entries[r - 1].keptAs;
+            rows[r].insert(rows[r].end() - 1, kept.empty() ? "-" : kept);
+        }
+    }
+    std::vector<size_t> widths(rows[0].size(), 0);
     for (const auto& row : rows)
         for (size_t c = 0; c < row.size(); ++c)
             widths[c] = std::max(widths[c], row[c].size());
@@ -100,17 +112,17 @@ nlohmann::json ImageLine(const std::string& path, const ImageEntry& entry) {
     return line;
 }
 
-std::string CsvHeader(bool withFiles) {
+std::string CsvHeader(bool withFiles, bool withKept) {
     std::string line = "path";
-    for (const std::string& key : CsvKeys(withFiles))
+    for (const std::string& key : CsvKeys(withFiles, withKept))
         line += "," + key;
     return line + "\n";
 }
 
-std::string CsvRow(const std::string& path, const ImageEntry& entry, bool withFiles) {
+std::string CsvRow(const std::string& path, const ImageEntry& entry, bool withFiles, bool withKept) {
     const nlohmann::json fields = ImageEntryJson(entry);
     std::string line = CsvField(path);
-    for (const std::string& key : CsvKeys(withFiles))
+    for (const std::string& key : CsvKeys(withFiles, withKept))
         line += "," + CsvField(FieldText(fields.value(key, nlohmann::json())));
     return line + "\n";
 }

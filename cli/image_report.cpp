@@ -16,16 +16,17 @@ bool ImageReport::KnownFormat(const std::string& path) {
     return extension == ".jsonl" || extension == ".csv";
 }
 
-bool ImageReport::Open(const std::string& path, std::string* error) {
+bool ImageReport::Open(const std::string& path, std::string* error, bool withKept) {
     csv_ = platform::LowerCaseExtension(path) == ".csv";
-    return file_.Open(path, error, true) && (!csv_ || file_.WriteText(CsvHeader(true), error));
+    withKept_ = withKept;
+    return file_.Open(path, error, true) && (!csv_ || file_.WriteText(CsvHeader(true, withKept), error));
 }
 
 bool ImageReport::Write(const DocumentOutcome& outcome, const std::vector<ImageEntry>& images, std::string* error) {
     std::string text;
     for (const ImageEntry& image : images) {
         if (csv_) {
-            text += CsvRow(outcome.path, image, true);
+            text += CsvRow(outcome.path, image, true, withKept_);
         } else {
             nlohmann::json line = ImageLine(outcome.path, image);
             line["record"] = "image";

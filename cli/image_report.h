@@ -18,7 +18,8 @@ public:
     static bool KnownFormat(const std::string& path);
     // Makes the file afresh (and writes the CSV header); false, with the
     // system's reason, when it cannot.
-    bool Open(const std::string& path, std::string* error);
+    // withKept: the run keeps stored encodings, and the CSV has their columns.
+    bool Open(const std::string& path, std::string* error, bool withKept = false);
     bool IsOpen() const { return file_.IsOpen(); }
     // Appends the document's images and, in JSON lines, its own line.
     bool Write(const DocumentOutcome& outcome, const std::vector<ImageEntry>& images, std::string* error);
@@ -26,4 +27,5 @@ public:
 private:
     JsonLinesFile file_;
     bool csv_ = false;
+    bool withKept_ = false;
 };

@@ -6,7 +6,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 # Independent readers that the tests check written files with; a fixed font
 # and an X server for the window tests, xdotool for real input to them; GNU
 # parallel for the test of the examples/parallel-extract.sh recipe.
-install_missing imagemagick netpbm fonts-dejavu-core xvfb xauth xdotool parallel libgs-common
+install_missing imagemagick netpbm fonts-dejavu-core xvfb xauth xdotool parallel libgs-common \
+    libtiff-tools jbig2dec libopenjp2-tools
 
 build_tree "$root/build"
 (cd "$root/build" && ctest --output-on-failure -j"$(nproc)")

@@ -120,6 +120,8 @@ void CRightView::BuildOptionTree() {
     combo(output, "options.orientation",
           {ResourceString("options.orientation.stored"), ResourceString("options.orientation.shown")},
           settings_.orientation == ORIENT_SHOWN ? ORIENT_SHOWN : ORIENT_STORED);
+    combo(output, "options.keep_native", {ResourceString("options.yes"), ResourceString("options.no")},
+          settings_.keepStored != 0 ? 0 : 1);
     // Which images get a file: 0 pixels is no minimum.
     CChoiceTreeItem* selection = category("options.selection");
     spinner(selection, "options.minimum_width", settings_.minimumWidth, kLargestMinimum, 0);
@@ -162,6 +164,7 @@ void CRightView::CopyItem(int id, bool sideEffects) {
     case kJpegGrayScale: settings_.jpegGrayScale = ComboValue(item); break;
     case kTransparency: settings_.masks = ComboValue(item); break;
     case kOrientation: settings_.orientation = ComboValue(item); break;
+    case kKeepNative: settings_.keepStored = ComboValue(item) == 0 ? 1 : 0; break;
     case kMinimumWidth: settings_.minimumWidth = SpinnerValue(item); break;
     case kMinimumHeight: settings_.minimumHeight = SpinnerValue(item); break;
     case kSkipRepeated: settings_.skipRepeated = ComboValue(item); break;

@@ -15,6 +15,7 @@ public:
     enum : int {
         kGeneral = 1, kPageRange, kBeginPage, kEndPage, kOpenResults,
         kOutput, kOutputDirectory, kOutputMode, kJpegQuality, kJpegGrayScale, kTransparency, kOrientation,
+        kKeepNative,
         kSelection, kMinimumWidth, kMinimumHeight, kSkipRepeated,
     };
 

@@ -15,6 +15,10 @@ public:
     // maskFate: what the run does with an image's mask, empty when it gets a
     // file of its own.
     ImageCatalogueDev(std::vector<ImageEntry>& entries, const char* maskFate);
+    // Each image's entry says what it is written as when stored encodings
+    // are kept; an image XObject's stored data is read for it (not decoded),
+    // an inline image's is not read twice.
+    void ListKeptEncodings(bool keep) { listKept_ = keep; }
 
     void startPage(int pageNum, GfxState*, XRef* xref) override;
     void drawImageMask(GfxState* state, Object* ref, Stream* str, int width, int height, bool invert,
@@ -31,6 +35,8 @@ public:
 
 private:
     void Add(ImageEntry entry, Object* ref, int number);
+    void SetKept(ImageEntry& entry, Stream* str, int width, int height, GfxImageColorMap* colorMap, bool invert,
+                 bool inlineImg);
     void AddMask(ImageEntry entry, Object* imageRef, const char* key);
 
     DiscardImages discard_;
@@ -39,4 +45,5 @@ private:
     XRef* xref_ = nullptr;
     int nextNumber_ = 0;
     const char* maskFate_;
+    bool listKept_ = false;
 };

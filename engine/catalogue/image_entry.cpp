@@ -152,6 +152,10 @@ nlohmann::json ImageEntryJson(const ImageEntry& entry) {
         value["pixels_sha256"] = entry.pixelsHash;
     if (!entry.turnNote.empty())
         value["orient_note"] = entry.turnNote;
+    if (!entry.keptAs.empty())
+        value["kept_as"] = entry.keptAs;
+    if (!entry.note.empty())
+        value["note"] = entry.note;
     return value;
 }
 
@@ -191,5 +195,7 @@ ImageEntry ImageEntryFromJson(const nlohmann::json& value) {
     entry.sha256 = value.value("sha256", "");
     entry.pixelsHash = value.value("pixels_sha256", "");
     entry.turnNote = value.value("orient_note", "");
+    entry.keptAs = value.value("kept_as", "");
+    entry.note = value.value("note", "");
     return entry;
 }

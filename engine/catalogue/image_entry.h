@@ -45,6 +45,10 @@ struct ImageEntry {
     std::string sha256;        // of the file written, in hex
     std::string pixelsHash;    // of what the dump wrote, when repeats are compared by content
     std::string turnNote;      // how the file was turned when it could not be turned as stored
+    // When stored encodings are kept: the extension of the file in the
+    // image's stored encoding, and what the run says of it (see KeptEncoding).
+    std::string keptAs;
+    std::string note;
 };
 
 

@@ -36,6 +36,8 @@ void RecordingDumpDev::Settled(const ImageFate& fate) {
     entry.duplicateOf = fate.duplicateOf;
     entry.pixelsHash = fate.pixelsHash;
     entry.turnNote = fate.turnNote;
+    entry.keptAs = fate.keptAs;
+    entry.note = fate.note;
 }
 
 void RecordingDumpDev::drawImageMask(GfxState* state, Object* ref, Stream* str, int width, int height, bool invert,

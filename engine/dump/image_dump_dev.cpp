@@ -1,12 +1,14 @@
 #include "engine/dump/image_dump_dev.h"
 
 #include "engine/settings/convert_settings.h"
+#include "engine/dump/kept_encoding.h"
 #include "engine/dump/no_file_reasons.h"
 #include "engine/pdf/form_images.h"
 #include "engine/pdf/inflated_image.h"
 #include "engine/pdf/rgb_row_converter.h"
 #include "engine/pdf/sample_row_reader.h"
 #include "engine/dump/jpeg_turn.h"
+#include "engine/pdf/stored_image_data.h"
 #include "engine/dump/sha256_digest.h"
 #include "engine/dump/turned_pixels.h"
 #include "engine/settings/text_format.h"
@@ -191,10 +193,12 @@ ImageDumpDev::ImageDumpDev(const std::string& root, bool passJpegData, ImageHand
 
 int ImageDumpDev::TakeNumber(GfxState* state) {
     currentTurn = asShown ? PlacementOf(state).Turn() : ImageTurn{};
-    currentNote.clear();
+    currentTurnNote.clear();
     currentNumber = nextImageNumber;
     currentUse = {};
     currentHash.clear();
+    currentNote.clear();
+    currentKeptAs.clear();
     return nextImageNumber++;
 }
 
@@ -271,6 +275,7 @@ void ImageDumpDev::SettleWithout(const std::string& reason, const std::string& d
     fate.noFile = reason;
     fate.duplicateOf = duplicateOf;
     fate.pixelsHash = currentHash;
+    fate.note = currentNote;
     Settled(fate);
 }
 
@@ -284,7 +289,9 @@ void ImageDumpDev::Wrote(const std::string& name) {
     fate.number = currentNumber;
     fate.file = name;
     fate.pixelsHash = currentHash;
-    fate.turnNote = currentNote;
+    fate.turnNote = currentTurnNote;
+    fate.keptAs = currentKeptAs;
+    fate.note = currentNote;
     Settled(fate);
 }
 
@@ -397,6 +404,9 @@ void ImageDumpDev::drawImageMask(GfxState* state, Object* ref, Stream* str, int 
     currentObject = ref && ref->isRef() ? ref->getRefNum() : 0;
     if (RepeatedObject(ref, width, height))
         return;
+    // The page paints the stencil's 0 bits, or its 1 bits when inverted.
+    if (keepStored && WriteKept(KeptFor(str, width, height, nullptr, invert, inlineImg), number))
+        return;
     if (passJpeg && str->getKind() == strDCT && !inlineImg && WriteStoredJpeg(str, number))
         return;
     // Painted pixels are white in the PBM: the stream's 0 bits by default,
@@ -418,9 +428,10 @@ void ImageDumpDev::drawImage(GfxState* state, Object* ref, Stream* str, int widt
     if (RepeatedObject(ref, width, height))
         return;
     ColourMemo* memo = colourMemos.For(state, *colorMap);
-    if (!maskColors || masks == MASKS_NONE || components < 1) {
+    const int maskOutput = maskColors ? MaskOutputFor(str, inlineImg) : masks;
+    if (!maskColors || maskOutput == MASKS_NONE || components < 1) {
         WriteImage(str, width, height, colorMap, memo, inlineImg, number);
-    } else if (masks == MASKS_ALPHA) {
+    } else if (maskOutput == MASKS_ALPHA) {
         WritePam(str, inlineImg, width, height, colorMap, memo,
                  [&](int, const unsigned char* samples, unsigned char* out) {
                      ColourKeyRow(samples, width, components, bits, maskColors, out);
@@ -469,7 +480,7 @@ void ImageDumpDev::DrawMasked(GfxState* state, Object* ref, Stream* str, int wid
     if (RepeatedObject(ref, width, height))
         return;
     ColourMemo* memo = colourMemos.For(state, *colorMap);
-    if (masks == MASKS_SEPARATE) {
+    if (MaskOutputFor(str, false) == MASKS_SEPARATE) {
         const int repeated = imagesRepeated;
         WriteImage(str, width, height, colorMap, memo, false, number);
         if (imagesRepeated == repeated) // a repeat's mask is the first's
@@ -494,6 +505,8 @@ void ImageDumpDev::WriteImage(Stream* str, int width, int height, GfxImageColorM
         Refuse(number, "has a colour space without components");
         return;
     }
+    if (keepStored && WriteKept(KeptFor(str, width, height, colorMap, false, inlineImg), number))
+        return;
     if (passJpeg && str->getKind() == strDCT && colorMap->getNumPixelComps() == 3 && !inlineImg &&
         WriteStoredJpeg(str, number))
         return;
@@ -525,6 +538,44 @@ bool ImageDumpDev::BlackAndWhite(GfxImageColorMap& colorMap, OneBitColours& colo
         return level[sample] < other || (level[sample] == other && level[sample] < 128);
     };
     colours = {static_cast<unsigned char>(black(0) ? 0xFF : 0x00), static_cast<unsigned char>(black(1) ? 0xFF : 0x00)};
+    return true;
+}
+
+int ImageDumpDev::MaskOutputFor(Stream* str, bool inlineImg) {
+    if (masks != MASKS_ALPHA || !keepStored || StoredCodecOf(str) == StoredCodec::None ||
+        (inlineImg && StoredCodecOf(str) != StoredCodec::Jpeg))
+        return masks;
+    currentNote = "its mask is written beside it: the alpha was not applied";
+    return MASKS_SEPARATE;
+}
+
+KeptEncoding ImageDumpDev::KeptFor(Stream* str, int width, int height, GfxImageColorMap* colorMap, bool invert,
+                                   bool inlineImg) {
+    if (!colorMap)
+        return KeepStoredEncoding(str, width, height, 1, {invert ? 1 : 0}, inlineImg);
+    OneBitColours colours;
+    const bool blackAndWhite =
+        colorMap->getNumPixelComps() == 1 && colorMap->getBits() == 1 && BlackAndWhite(*colorMap, colours);
+    const OneBitLook look{blackAndWhite ? (colours.zeros ? 0 : 1) : -1};
+    return KeepStoredEncoding(str, width, height, colorMap->getNumPixelComps(), look, inlineImg);
+}
+
+bool ImageDumpDev::WriteKept(KeptEncoding kept, int number) {
+    if (!kept.note.empty())
+        currentNote = currentNote.empty() ? kept.note : kept.note + "; " + currentNote;
+    if (kept.extension.empty())
+        return false;
+    if (RepeatedContent(kept.bytes))
+        return true;
+    const std::string name = FileName(number, kept.extension.c_str());
+    currentKeptAs = kept.extension;
+    platform::OutputFile file(name);
+    if (Created(file, name)) {
+        std::fwrite(kept.bytes.data(), 1, kept.bytes.size(), file.Stream());
+        const int written = imagesWritten;
+        Finish(file, name);
+        imagesKeptStored += imagesWritten - written;
+    }
     return true;
 }
 
@@ -563,7 +614,7 @@ bool ImageDumpDev::WriteTurnedJpeg(Stream* stored, std::vector<unsigned char>& b
     stored->close();
     std::string turned;
     if (!TurnJpegLosslessly(jpeg, currentTurn, &turned)) {
-        currentNote = kDecodedToTurn;
+        currentTurnNote = kDecodedToTurn;
         return false;
     }
     const std::string name = FileName(number, "jpg");

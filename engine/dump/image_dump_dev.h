@@ -10,7 +10,9 @@
 // image alone. Files are named rootPath + "-NNN" + extension, numbered from 000 in the order images come,
 // and appear under their names only once complete. With a handoff, each
 // finished image is handed on too, and a PBM or PPM image the handoff takes
-// in memory is not written at all.
+// in memory is not written at all. A device that keeps stored encodings
+// writes images stored as JPEG, JPEG 2000, CCITT fax or JBIG2 data as the
+// files those formats make (see kept_encoding.h), their masks beside them.
 #include "engine/pdf/colour_memo.h"
 #include "engine/settings/convert_settings.h"
 #include "engine/dump/image_handoff.h"
@@ -18,6 +20,7 @@
 #include "engine/dump/image_names.h"
 #include "engine/pdf/pdf_engine.h"
 #include "engine/pdf/image_placement.h"
+#include "engine/dump/kept_encoding.h"
 #include "platform/output_file.h"
 
 #include <OutputDev.h>
@@ -49,6 +52,8 @@ struct ImageFate {
     std::string duplicateOf; // for a repeat: the file of the first
     std::string pixelsHash;  // SHA-256 of what was written, when repeats are compared by content
     std::string turnNote;    // how the file was turned when it could not be turned as stored
+    std::string keptAs;      // the extension of a file in the image's stored encoding
+    std::string note;        // of an image that keeps its stored encoding, or was decoded after all
 };
 
 class ImageDumpDev : public OutputDev, private EngineErrorListener {
@@ -69,6 +74,9 @@ public:
     // JPEG data is turned without loss where its size allows, and decoded
     // otherwise.
     void WriteAsShown(bool shown) { asShown = shown; }
+    // Writes images stored in an image format of their own as that format's
+    // files, undecoded.
+    void KeepStoredEncodings(bool keep) { keepStored = keep; }
     // Images written so far (or handed on in memory); images that could not
     // be written (file not created, write failed), with the system's reason
     // for the first; and images passed over because their data in the
@@ -88,6 +96,8 @@ public:
     int ImagesBelowMinimum() const { return imagesBelowMinimum; }
     // Images left without a file for repeating one written before.
     int ImagesRepeated() const { return imagesRepeated; }
+    // Images written in their stored encoding.
+    int ImagesKeptStored() const { return imagesKeptStored; }
 
     void startPage(int pageNum, GfxState*, XRef* xref) override {
         currentPage = pageNum;
@@ -131,6 +141,10 @@ public:
 protected:
     // Told once for each numbered image, when its fate is settled.
     virtual void Settled(const ImageFate&) {}
+    // What the image becomes when stored encodings are kept; colorMap is
+    // null for a stencil mask, which paints its 1 bits when inverted.
+    static KeptEncoding KeptFor(Stream* str, int width, int height, GfxImageColorMap* colorMap, bool invert,
+                                bool inlineImg);
 
 private:
     // Counts an image the engine refused to draw for its parameters.
@@ -190,6 +204,12 @@ private:
     // still to be read.
     void DrawMasked(GfxState* state, Object* ref, Stream* str, int width, int height, GfxImageColorMap* colorMap,
                     bool interpolate, const std::function<ImageMask()>& readMask, const GfxColor* matte);
+    // Writes the image in its stored encoding; false (nothing written) when
+    // it is decoded instead.
+    bool WriteKept(KeptEncoding kept, int number);
+    // The masks choice for this image: one that keeps its stored encoding
+    // has no alpha channel, so its mask goes beside it.
+    int MaskOutputFor(Stream* str, bool inlineImg);
     // Copies the stored JPEG data, turned without loss when the image is
     // turned; false (nothing written) when the stored data does not start
     // like a JPEG file or cannot be turned so.
@@ -216,6 +236,10 @@ private:
     bool passJpeg;
     ImageHandoff* handoff;
     int masks;
+    bool keepStored = false;
+    int imagesKeptStored = 0;
+    std::string currentNote; // the note of the image being written
+    std::string currentKeptAs;
     int nextImageNumber = 0;
     bool isValid = true;
     int imagesWritten = 0;
@@ -238,7 +262,7 @@ private:
     int currentNumber = 0;
     bool asShown = false;
     ImageTurn currentTurn;     // of the image being written
-    std::string currentNote;   // how it was turned, when not as stored
+    std::string currentTurnNote; // how it was turned, when not as stored
     int skipRepeated = 0;
     int imagesRepeated = 0;
     using ObjectUse = std::tuple<int, int, int, int>; // object, generation, width, height

@@ -90,6 +90,7 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     destination.masks = EffectiveMaskOutput(settings.masks, settings.imagesFormat);
     destination.record = request.recordImages != 0;
     destination.asShown = settings.orientation == ORIENT_SHOWN;
+    destination.keepStored = settings.keepStored != 0;
     RenderedImages rendered = RenderPages(*document, chosen.path, request.ownerPassword, request.userPassword,
                                                 chosen.pages, destination, progress, request.pageThreads);
     result.outcome = ExtractOutcome::Extracted;
@@ -99,6 +100,7 @@ ExtractResult ExtractDocument(const ExtractRequest& request, const ConvertSettin
     result.imagesDamaged = rendered.damaged;
     result.imagesBelowMinimum = rendered.belowMinimum;
     result.imagesRepeated = rendered.repeated;
+    result.imagesKeptStored = rendered.keptStored;
     result.images = std::move(rendered.images);
     return result;
 }

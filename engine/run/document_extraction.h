@@ -42,6 +42,7 @@ struct ExtractResult {
     int imagesDamaged = 0;
     int imagesBelowMinimum = 0; // left without a file for their size
     int imagesRepeated = 0;     // left without a file for repeating another
+    int imagesKeptStored = 0;   // written in their stored encodings
     std::vector<ImageEntry> images; // with recordImages: what the dump did with each image
 };
 

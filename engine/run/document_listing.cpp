@@ -35,6 +35,7 @@ ExtractOutcome ListDocumentImages(const ExtractRequest& request, const ConvertSe
     if (!document)
         return chosen.refusal;
     ImageCatalogueDev device(*entries, MaskFate(settings));
+    device.ListKeptEncodings(settings.keepStored != 0);
     PageImageScan scan(*document);
     const int count = chosen.pages.last - chosen.pages.first + 1;
     for (int page = chosen.pages.first; page <= chosen.pages.last && !(stop && *stop); ++page) {

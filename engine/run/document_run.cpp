@@ -25,6 +25,7 @@ ImageCounts CountImages(const ExtractResult& dump, const ConversionCounts& hande
     images.damaged = dump.imagesDamaged;
     images.belowMinimum = dump.imagesBelowMinimum;
     images.repeated = dump.imagesRepeated;
+    images.keptStored = dump.imagesKeptStored;
     return images;
 }
 
@@ -33,8 +34,11 @@ ImageCounts CountImages(const ExtractResult& dump, const ConversionCounts& hande
 std::string DescribeWritten(const std::string& path, const DocumentReport& report) {
     const int written = report.images.written;
     std::string left;
+    if (report.images.keptStored > 0)
+        left = std::to_string(report.images.keptStored) +
+               (report.images.keptStored == 1 ? " image kept in its" : " images kept in their") + " stored encoding";
     if (report.images.belowMinimum > 0)
-        left = std::to_string(report.images.belowMinimum) + " below the minimum size";
+        left += (left.empty() ? "" : ", ") + std::to_string(report.images.belowMinimum) + " below the minimum size";
     if (report.images.repeated > 0)
         left += (left.empty() ? "" : ", ") + std::to_string(report.images.repeated) +
                 (report.images.repeated == 1 ? " duplicate" : " duplicates");

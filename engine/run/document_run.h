@@ -24,6 +24,7 @@ struct ImageCounts {
     int damaged = 0;   // passed over: their data in the document cannot be decoded
     int belowMinimum = 0; // left without a file for their size
     int repeated = 0;     // left without a file for repeating an image written before
+    int keptStored = 0;   // written in their stored encodings, counted in written too
     std::string keptReason; // why the first kept image could not be converted
     std::string lostReason; // why the first lost image could not be written
 };
@@ -46,8 +47,9 @@ bool LostImages(const ImageCounts& images);
 
 // The line that says where a finished document's images went, the same in
 // both front ends: "PATH: N images written to FOLDER", N counting the images
-// on the disk in the format asked for, then in brackets "M below the minimum
-// size" and "K duplicates" when a minimum size or skipped repeats left some out.
+// on the disk in the format asked for, then in brackets "S images kept in
+// their stored encoding" when some were, "M below the minimum size" and "K
+// duplicates" when a minimum size or skipped repeats left some out.
 std::string DescribeWritten(const std::string& path, const DocumentReport& report);
 
 // What went wrong with a finished document's images, one sentence each, the

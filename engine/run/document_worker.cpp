@@ -127,6 +127,7 @@ void VisitJob(ExtractRequest& request, DocumentOutput& output, ConvertSettings& 
     visit("minimumHeight", settings.minimumHeight);
     visit("nameTemplate", settings.nameTemplate);
     visit("skipRepeated", settings.skipRepeated);
+    visit("keepStored", settings.keepStored);
     visit("memoryMb", memoryMb);
     visit("confined", confined);
 }
@@ -153,7 +154,8 @@ std::string EncodeDocumentResult(const DocumentReport& report) {
     const ImageCounts& images = report.images;
     std::ostringstream text;
     text << images.written << ' ' << images.converted << ' ' << images.kept << ' ' << images.lost << ' '
-         << images.damaged << ' ' << images.belowMinimum << ' ' << images.repeated << '\n'
+         << images.damaged << ' ' << images.belowMinimum << ' ' << images.repeated << ' ' << images.keptStored
+         << '\n'
          << EscapeRecordText(report.extraction.outputDirectory) << '\n'
          << EscapeRecordText(images.keptReason) << '\n'
          << EscapeRecordText(images.lostReason);
@@ -164,7 +166,7 @@ void DecodeDocumentResult(const std::string& text, DocumentReport* report) {
     ImageCounts& images = report->images;
     std::istringstream lines(text);
     lines >> images.written >> images.converted >> images.kept >> images.lost >> images.damaged >>
-        images.belowMinimum >> images.repeated;
+        images.belowMinimum >> images.repeated >> images.keptStored;
     lines.ignore(1);
     // Each text on a line of its own, escaped: a folder's name may hold a
     // line break.

@@ -83,6 +83,7 @@ std::unique_ptr<ImageDumpDev> MakeDevice(const ImageDestination& destination, st
                                              destination.masks);
     device->Select(destination.selection);
     device->WriteAsShown(destination.asShown);
+    device->KeepStoredEncodings(destination.keepStored);
     return device;
 }
 
@@ -90,7 +91,7 @@ std::unique_ptr<ImageDumpDev> MakeDevice(const ImageDestination& destination, st
 RenderedImages Counted(const ImageDumpDev& device, std::vector<ImageEntry>& entries) {
     return {device.ImagesWritten(),      device.ImagesFailed(),   device.FailureReason(),
             device.ImagesDamaged() + device.ImagesPassedOver(),
-            device.ImagesBelowMinimum(), device.ImagesRepeated(), std::move(entries)};
+            device.ImagesBelowMinimum(), device.ImagesRepeated(), device.ImagesKeptStored(), std::move(entries)};
 }
 
 } // namespace
@@ -103,6 +104,7 @@ void RenderedImages::Add(RenderedImages more) {
     damaged += more.damaged;
     belowMinimum += more.belowMinimum;
     repeated += more.repeated;
+    keptStored += more.keptStored;
     images.insert(images.end(), std::make_move_iterator(more.images.begin()),
                   std::make_move_iterator(more.images.end()));
 }

@@ -26,6 +26,7 @@ struct ImageDestination {
     bool record = false;          // an entry of the catalogue is kept for each image
     int masks = MASKS_NONE;       // what becomes of the masks that images are drawn through
     bool asShown = false;         // files are turned as the page shows them
+    bool keepStored = false;      // images keep their stored encodings (see ImageDumpDev)
 };
 
 // What the dump devices counted (see ImageDumpDev).
@@ -36,6 +37,7 @@ struct RenderedImages {
     int damaged = 0;
     int belowMinimum = 0;
     int repeated = 0;
+    int keptStored = 0;
     std::vector<ImageEntry> images; // when recorded, in the order of their numbers
 
     void Add(RenderedImages more);

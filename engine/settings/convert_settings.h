@@ -87,4 +87,7 @@ struct ConvertSettings {
     // File names of the images (see ImageNameTemplate); empty for "-NNN".
     std::string nameTemplate;
     int skipRepeated = REPEATS_KEPT; // a RepeatedImages
+    // 1: images stored as JPEG, JPEG 2000, CCITT fax or JBIG2 data are
+    // written as those formats' files, undecoded (0: "No").
+    int keepStored = 0;
 };

@@ -30,6 +30,7 @@ const PersistedField kFields[] = {
     {kImages, "Jpeg Gray Scale", &ConvertSettings::jpegGrayScale},
     {kImages, "Transparency", &ConvertSettings::masks},
     {kImages, "Orientation", &ConvertSettings::orientation},
+    {kImages, "Keep Original Encoding", &ConvertSettings::keepStored},
     {kLimits, "Memory Limit MB", &ConvertSettings::memoryLimitMb},
     {kLimits, "Time Limit Seconds", &ConvertSettings::timeLimitSeconds},
     {kSelection, "Minimum Width", &ConvertSettings::minimumWidth},

@@ -63,6 +63,7 @@ TEST(OptionsView, TheDefaultTree) {
                            "    Jpeg Gray Scale = False\n"
                            "    Transparency = Alpha (read-only)\n"
                            "    Orientation = As Stored\n"
+                           "    Keep Original Encoding = No\n"
                            "  [Selection]\n"
                            "    Minimum Width = 0\n"
                            "    Minimum Height = 0\n"
@@ -455,8 +456,8 @@ TEST(OptionsView, AResetRebuildsTheDefaultTree) {
     OptionsPane defaults;
     EXPECT_EQ(pane.Dump(), defaults.Dump());
     EXPECT_NE(pane.Dump(), before);
-    EXPECT_EQ(pane.Tree().FindItem(17), nullptr); // identifiers start again at 1
-    EXPECT_EQ(pane.Tree().FindItem(16)->GetLabelText(), "Skip Repeated Images");
+    EXPECT_EQ(pane.Tree().FindItem(CRightView::kSkipRepeated + 1), nullptr); // identifiers start again at 1
+    EXPECT_EQ(pane.Tree().FindItem(CRightView::kSkipRepeated)->GetLabelText(), "Skip Repeated Images");
 }
 
 // The pointer over a text drawn cut short shows it whole: a long output
@@ -505,4 +506,15 @@ TEST(OptionsView, RowsAndDividerGrowWithTheDialogFont) {
         }
     }
     PinSystemSettings(ClassicSystemSettings());
+}
+
+// Stored encodings are kept on a Yes, which the run's settings take.
+TEST(OptionsView, KeepOriginalEncodingIsNoUntilChosen) {
+    OptionsPane pane;
+    EXPECT_NE(pane.Dump().find("    Keep Original Encoding = No\n"), std::string::npos) << pane.Dump();
+    pane.Click(pane.Value(CRightView::kKeepNative));
+    pane.Key(Qt::Key_Up); // No -> Yes
+    pane.Click(pane.Label(CRightView::kPageRange));
+    EXPECT_EQ(pane.settings.keepStored, 1);
+    EXPECT_NE(pane.Dump().find("    Keep Original Encoding = Yes\n"), std::string::npos) << pane.Dump();
 }

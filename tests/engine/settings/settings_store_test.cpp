@@ -31,7 +31,7 @@ TEST(SettingsStore, FirstStartUsesDefaultsAndExitWritesEveryKey) {
     SaveSettings(dir / "Settings.ini", settings);
     EXPECT_EQ(ReadFile(dir / "Settings.ini"),
               "[Output General]\nPage Range=0\nStart Page=1\nEnd Page=1000\nOpen Result=0\n\n"
-              "[Output Images]\nImages Format=1\nJpeg Quality=70\nJpeg Gray Scale=1\nTransparency=0\nOrientation=0\n\n"
+              "[Output Images]\nImages Format=1\nJpeg Quality=70\nJpeg Gray Scale=1\nTransparency=0\nOrientation=0\nKeep Original Encoding=0\n\n"
               "[Document Limits]\nMemory Limit MB=4096\nTime Limit Seconds=600\n\n"
               "[Image Selection]\nMinimum Width=0\nMinimum Height=0\nSkip Repeated Images=0\n");
 }
